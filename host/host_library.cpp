@@ -1,0 +1,273 @@
+// The host support functions the driver calls (logging, strings, messages, INI file,
+// files, numbers, mirroring), as the stand-in host gives them.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <utility>
+
+#include "driver/host/host_api.h"
+#include "host_state.h"
+#include "nyprkt3600r/module_resources.h"
+
+using nyhost::state;
+
+namespace {
+
+void writeLog(const char* tag, const char* format, va_list args) {
+  std::string path;
+  {
+    std::lock_guard lock(state().mutex);
+    path = state().logPath;
+  }
+  if (path.empty() || format == nullptr) return;
+  char line[4096];
+  std::vsnprintf(line, sizeof line, format, args);
+  std::lock_guard lock(state().mutex);
+  if (FILE* f = std::fopen(path.c_str(), "ab")) {
+    std::fprintf(f, "[%s] %s", tag, line);
+    size_t n = std::strlen(line);
+    if (n == 0 || line[n - 1] != '\n') std::fputc('\n', f);
+    std::fclose(f);
+  }
+}
+
+int copyText(const std::string& text, char* buf, int32_t size) {
+  if (buf == nullptr || size <= 0) return 0;
+  size_t limit = static_cast<size_t>(size) - 1;
+  size_t n = 0;
+  // Cut at a CP932 character boundary.
+  while (n < text.size()) {
+    unsigned char c = static_cast<unsigned char>(text[n]);
+    size_t len = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
+    if (n + len > limit) break;
+    n += len;
+  }
+  std::memcpy(buf, text.data(), n);
+  buf[n] = '\0';
+  return static_cast<int>(n);
+}
+
+}  // namespace
+
+extern "C" {
+
+void RegisterDLLPrinterFnV(const char* model, NyHmodule module) {
+  std::lock_guard lock(state().mutex);
+  state().registeredModel = model ? model : "";
+  state().registeredModule = module;
+  ++state().registerCount;
+}
+
+const char* TSRGetIniFileName(void) {
+  // The returned pointer stays valid until the path is changed; copy it per call.
+  thread_local std::string copy;
+  std::lock_guard lock(state().mutex);
+  copy = state().iniPath;
+  return copy.c_str();
+}
+
+void GetModuleDirectory(char* buf, int32_t size) {
+  std::string dir;
+  {
+    std::lock_guard lock(state().mutex);
+    dir = state().moduleDir;
+  }
+  if (buf == nullptr || size <= 0) return;
+  std::snprintf(buf, static_cast<size_t>(size), "%s", dir.c_str());
+}
+
+void printd(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  writeLog("DBG", format, args);
+  va_end(args);
+}
+
+void printlog(const char* tag, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  writeLog(tag ? tag : "LOG", format, args);
+  va_end(args);
+}
+
+void printlog_detail(const char* level, const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  writeLog(level ? level : "INF", format, args);
+  va_end(args);
+}
+
+int32_t LoadStringFnI(uint32_t id, char* buf, int32_t size) {
+  std::string text;
+  {
+    std::lock_guard lock(state().mutex);
+    auto it = state().hostStrings.find(id);
+    if (it == state().hostStrings.end()) {
+      if (buf != nullptr && size > 0) buf[0] = '\0';
+      return 0;
+    }
+    text = it->second;
+  }
+  return copyText(text, buf, size);
+}
+
+int32_t LoadStringExFnI(uint32_t id, char* buf, int32_t size, const char* /*section*/) {
+  // The host's current language is the driver's own: ask the registered module.
+  NyHmodule module;
+  {
+    std::lock_guard lock(state().mutex);
+    module = state().registeredModule;
+  }
+  auto* res = static_cast<const NyModuleResources*>(module);
+  if (res == nullptr || res->magic != NY_MODULE_RESOURCES_MAGIC || res->loadString == nullptr) {
+    if (buf != nullptr && size > 0) buf[0] = '\0';
+    return 0;
+  }
+  return res->loadString(id, buf, size);
+}
+
+int32_t NyMessageBox(NyHwnd owner, const char* text, const char* caption, uint32_t style) {
+  NyhostMessageBoxHandler handler;
+  void* user;
+  bool toStderr;
+  {
+    std::lock_guard lock(state().mutex);
+    auto& s = state();
+    ++s.messageBoxCount;
+    s.lastText = text ? text : "";
+    s.lastCaption = caption ? caption : "";
+    s.lastStyle = style;
+    handler = s.messageBox;
+    user = s.messageBoxUser;
+    toStderr = s.messagesToStderr;
+  }
+  if (handler != nullptr) return handler(user, owner, text, caption, style);
+  if (toStderr) {
+    std::fprintf(stderr, "[%s] %s\n", nyhost::toUtf8(caption ? caption : "").c_str(),
+                 nyhost::toUtf8(text ? text : "").c_str());
+  }
+  return NY_IDOK;
+}
+
+int16_t ConfirmMessageFnSW(NyHwnd owner, uint32_t messageId, const char* text, uint32_t style) {
+  NyhostConfirmHandler handler;
+  void* user;
+  bool yes;
+  bool toStderr;
+  {
+    std::lock_guard lock(state().mutex);
+    auto& s = state();
+    ++s.confirmCount;
+    handler = s.confirm;
+    user = s.confirmUser;
+    yes = s.answerYes;
+    toStderr = s.messagesToStderr;
+  }
+  if (handler != nullptr) return static_cast<int16_t>(handler(user, owner, messageId, text, style));
+  if (toStderr && text != nullptr) std::fprintf(stderr, "? %s\n", nyhost::toUtf8(text).c_str());
+  if (style == 2) return NY_IDOK;
+  return yes ? NY_IDYES : NY_IDNO;
+}
+
+void ErrorMessageFnV(NyHwnd owner, uint32_t messageId, uint32_t /*zero*/) {
+  char text[512];
+  if (LoadStringFnI(messageId, text, sizeof text) == 0) {
+    std::snprintf(text, sizeof text, "ERROR:%u", messageId);
+  }
+  NyMessageBox(owner, text, "", NY_MB_ICONERROR);
+}
+
+void SetWaitCursorFnV(int32_t /*on*/) {
+  // A headless host has no cursor to change.
+}
+
+int32_t CheckPasswordFnBL(NyHwnd owner, uint32_t accessCode, int32_t /*zero*/) {
+  NyhostPasswordHandler handler;
+  void* user;
+  bool accept;
+  {
+    std::lock_guard lock(state().mutex);
+    handler = state().password;
+    user = state().passwordUser;
+    accept = state().passwordAccept;
+  }
+  if (handler != nullptr) return handler(user, owner, accessCode) ? 1 : 0;
+  return accept ? 1 : 0;
+}
+
+int16_t GetFileNameFnSW(char* path, uint32_t filterTextId, int32_t /*zero*/) {
+  NyhostFileNameHandler handler;
+  void* user;
+  {
+    std::lock_guard lock(state().mutex);
+    handler = state().fileName;
+    user = state().fileNameUser;
+  }
+  if (handler == nullptr || path == nullptr) return 1;
+  return handler(user, path, 260, filterTextId) ? 0 : 1;
+}
+
+NyHfile OpenFileFnHF(const char* path, int32_t /*zero*/) {
+  if (path == nullptr) return NY_INVALID_FILE;
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  return fd < 0 ? NY_INVALID_FILE : static_cast<NyHfile>(fd);
+}
+
+int32_t StrToIbyLen(const char* text, int32_t digits) {
+  if (text == nullptr || digits <= 0) return 0;
+  int i = 0;
+  bool negative = false;
+  while (i < digits && text[i] == ' ') ++i;
+  if (i < digits && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  long value = 0;
+  for (; i < digits && text[i] >= '0' && text[i] <= '9'; ++i) {
+    value = value * 10 + (text[i] - '0');
+  }
+  return static_cast<int32_t>(negative ? -value : value);
+}
+
+int32_t ConvMemdSizeEXFnI(const char* text, double* value) {
+  if (text == nullptr || value == nullptr) return 0;
+  char* end = nullptr;
+  errno = 0;
+  double v = std::strtod(text, &end);
+  if (end == text || errno == ERANGE) return 0;
+  *value = v;
+  return 1;
+}
+
+void MirrorImageFnV(int32_t width, int32_t height, int32_t mode, uint8_t* bits,
+                    int32_t bytesPerRow) {
+  if (bits == nullptr || width <= 0 || height <= 0 || bytesPerRow <= 0 || width > bytesPerRow * 8) {
+    return;
+  }
+  if (mode == 0) {
+    // Left-right: dot x of each row changes place with dot width-1-x.
+    for (int32_t y = 0; y < height; ++y) {
+      uint8_t* row = bits + static_cast<size_t>(y) * bytesPerRow;
+      for (int32_t a = 0, b = width - 1; a < b; ++a, --b) {
+        int ba = (row[a >> 3] >> (7 - (a & 7))) & 1;
+        int bb = (row[b >> 3] >> (7 - (b & 7))) & 1;
+        if (ba != bb) {
+          row[a >> 3] ^= static_cast<uint8_t>(0x80 >> (a & 7));
+          row[b >> 3] ^= static_cast<uint8_t>(0x80 >> (b & 7));
+        }
+      }
+    }
+  } else {
+    // Top-bottom: rows change place.
+    for (int32_t a = 0, b = height - 1; a < b; ++a, --b) {
+      uint8_t* ra = bits + static_cast<size_t>(a) * bytesPerRow;
+      uint8_t* rb = bits + static_cast<size_t>(b) * bytesPerRow;
+      for (int32_t i = 0; i < bytesPerRow; ++i) std::swap(ra[i], rb[i]);
+    }
+  }
+}
+
+}  // extern "C"

@@ -1,0 +1,77 @@
+/* Control API of the stand-in host library (nyhost).
+ *
+ * A real host application supplies the support functions the driver calls (logging,
+ * messages, strings, the INI file, passwords). This stand-in gives them for tests, the
+ * command-line tools and any host without its own: it is configured here or through the
+ * environment. The driver never includes this header.
+ *
+ * Environment (read once, at first use; the functions below override it):
+ *   NYHOST_INI         path of the host INI file
+ *                      (default $XDG_CONFIG_HOME or ~/.config, then nyprkt3600r/host.ini)
+ *   NYHOST_MODULE_DIR  the host's program directory (backup BMPs go below it; default ".")
+ *   NYHOST_LOG         file receiving the driver's log lines (default: none)
+ *   NYHOST_MESSAGES    "stderr" prints message boxes to standard error (default: silent)
+ *   NYHOST_ANSWER      answer to yes/no questions: "yes" (default) or "no"
+ *   NYHOST_PASSWORD    "accept" lets password checks pass (default: they fail)
+ *
+ * Texts are CP932, as the driver hands them over. */
+#ifndef NYHOST_CONTROL_H
+#define NYHOST_CONTROL_H
+
+#include <stdint.h>
+
+#include "nyprkt3600r/platform_types.h"
+
+#if defined(NYHOST_BUILDING)
+#define NYHOST_CTL NYPR_EXPORT
+#else
+#define NYHOST_CTL NYPR_IMPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Message box: returns the button pressed (1 OK, 2 cancel, 6 yes, 7 no). */
+typedef int (*NyhostMessageBoxHandler)(void* user, NyHwnd owner, const char* text,
+                                       const char* caption, uint32_t style);
+/* Question or notice (_ConfirmMessageFnSW): text is null when messageId names a host
+ * text. Returns the answer (6 = yes). */
+typedef int (*NyhostConfirmHandler)(void* user, NyHwnd owner, uint32_t messageId, const char* text,
+                                    uint32_t style);
+/* Password check: non-zero when the user entered the password for accessCode. */
+typedef int (*NyhostPasswordHandler)(void* user, NyHwnd owner, uint32_t accessCode);
+/* File chooser: copy a path into `path` (size bytes) and return 1, or return 0. */
+typedef int (*NyhostFileNameHandler)(void* user, char* path, int size, uint32_t filterTextId);
+
+NYHOST_CTL void nyhostSetIniPath(const char* path);
+NYHOST_CTL void nyhostSetModuleDir(const char* dir);
+/* null: no log file. */
+NYHOST_CTL void nyhostSetLogFile(const char* path);
+/* null handlers restore the defaults described above. */
+NYHOST_CTL void nyhostSetMessageBoxHandler(NyhostMessageBoxHandler handler, void* user);
+NYHOST_CTL void nyhostSetConfirmHandler(NyhostConfirmHandler handler, void* user);
+NYHOST_CTL void nyhostSetPasswordHandler(NyhostPasswordHandler handler, void* user);
+NYHOST_CTL void nyhostSetFileNameHandler(NyhostFileNameHandler handler, void* user);
+/* Host text for `id` (CP932); null removes it. */
+NYHOST_CTL void nyhostSetHostString(uint32_t id, const char* text);
+
+/* What the driver did with the host. */
+NYHOST_CTL const char* nyhostRegisteredModel(void);
+NYHOST_CTL NyHmodule nyhostRegisteredModule(void);
+NYHOST_CTL int nyhostRegisterCount(void);
+NYHOST_CTL int nyhostMessageBoxCount(void);
+/* Copies of the last message box (CP932); empty before the first. */
+NYHOST_CTL const char* nyhostLastMessageText(void);
+NYHOST_CTL const char* nyhostLastMessageCaption(void);
+NYHOST_CTL uint32_t nyhostLastMessageStyle(void);
+NYHOST_CTL int nyhostConfirmCount(void);
+
+/* Handlers back to their defaults, counters and last message cleared. Paths stay. */
+NYHOST_CTL void nyhostReset(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,138 @@
+/* NYPRKT3600R: printer driver module for the KT3600R network thermal label printer.
+ *
+ * A label-design host loads this library and calls the functions below from its own
+ * threads. Text crossing this interface is CP932 (Shift-JIS). Every function that
+ * concerns a printer takes either the host's printer number (1..8) or a slot index
+ * (0..7), as noted at each function. Failures are kept per printer as a driver error
+ * code and read back with NyPrGetPrintError. No function throws or aborts.
+ *
+ * Windows builds export `NyPrWaitJobEnd` under its decorated name `_NyPrWaitJobEnd@12`
+ * (stdcall, 12 bytes of arguments); POSIX builds export the plain name. */
+#ifndef NYPRKT3600R_H
+#define NYPRKT3600R_H
+
+#include "nyprkt3600r/host_records.h"
+#include "nyprkt3600r/platform_types.h"
+
+#if defined(NYPR_BUILDING_DRIVER)
+#define NYPR_API NYPR_EXPORT
+#else
+#define NYPR_API NYPR_IMPORT
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* Kind code of this driver towards the host. */
+#define NYPR_KIND_KT3600R 276
+/* Driver error code meaning "no error". */
+#define NYPR_NO_ERROR 300
+
+/* A rectangle in pixels, right and bottom exclusive (Windows RECT). */
+typedef struct NyRect {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+} NyRect;
+
+/* ---- Specification queries ---------------------------------------------------- */
+
+/* Fills {size, 0, 0, 1}. Returns 16; 0 (nothing written) when SizeUL is below 16;
+ * a null pointer returns 16. */
+NYPR_API uint32_t NYPR_STDCALL NyPrGetDriverSpec(DriverSpecST* spec);
+/* Returns 344; 0 (nothing written) when SizeUL is below 344; null returns 344. */
+NYPR_API uint32_t NYPR_STDCALL NyPrGetPrinterSpec(PrinterSpecST* spec, uint32_t unused);
+/* Fills all 24 bytes; returns 1. A null record is not written. */
+NYPR_API int32_t NYPR_STDCALL NyPrGetPrintData(uint8_t printerNo, PrintDataST* data,
+                                               uint32_t unused);
+
+/* ---- Opening, closing, errors, I/O control ------------------------------------- */
+
+/* Printer number 1..8; other values use the first printer. 0 ready, -1 failed. */
+NYPR_API int32_t NYPR_STDCALL NyPrInitPrinter(uint8_t printerNo, PrintJobST* job);
+/* Slot index 0..7. Closes both connections; returns 1 (0 for an index out of range). */
+NYPR_API int32_t NYPR_STDCALL NyPrClosePrinter(uint8_t slotIndex);
+/* Printer number 1..8. Writes the message of the printer's last error (CP932, cut at a
+ * character boundary, always terminated) when `text` is not null and `size` above 0.
+ * Returns 0 when there is no error, else the driver error code. A printer number
+ * outside 1..8 writes an empty text and returns 0. */
+NYPR_API uint32_t NYPR_STDCALL NyPrGetPrintError(uint8_t printerNo, char* text, int32_t size);
+/* Printer number 1..8; result per code. A printer number outside 1..8 returns 0 and
+ * writes nothing. On 64-bit builds the user value of codes 15/16 is pointer-sized. */
+NYPR_API intptr_t NYPR_STDCALL NyPrIoControl(uint8_t printerNo, int32_t code, void* arg,
+                                             int32_t* size);
+/* Slot index 0..7; which 0 closes the command connection, else the finish connection.
+ * Returns 0. */
+NYPR_API int32_t NYPR_STDCALL NyPrPrintNotify(uint8_t slotIndex, int32_t which);
+
+/* ---- Printing ------------------------------------------------------------------- */
+
+/* Printer number 1..8 (others use the first printer). 0 when the whole label was sent,
+ * -1 on failure (reason in NyPrGetPrintError). `confirm` may be null. */
+NYPR_API int16_t NYPR_STDCALL NyPrPrintOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label,
+                                                PrintJobST* job, uint32_t* confirm);
+NYPR_API int16_t NYPR_STDCALL NyPrStartPrint(uint8_t printerNo, int32_t copies, NyHbitmap label,
+                                             PrintJobST* job, uint32_t* confirm);
+NYPR_API int16_t NYPR_STDCALL NyPrRePrintOneLabel(uint8_t printerNo, int32_t copies,
+                                                  NyHbitmap label, PrintJobST* job,
+                                                  uint32_t* confirm);
+
+/* ---- Completion, stop, feed and cut --------------------------------------------- */
+
+/* 1 finished, 0 still issuing (remaining stored when `remaining` is not null), 2 busy,
+ * -1 failure, -2 label waiting at the peeler, -3 stopped by the printer, -4 error 998. */
+NYPR_API int32_t NYPR_STDCALL NyPrIsPrintFinished(uint8_t printerNo, uint16_t* remaining,
+                                                  int32_t mode, uint32_t logValue);
+/* Printer number 1..8. 1 finished, 0 not (the job is stopped after 10 s without end). */
+NYPR_API int32_t NYPR_STDCALL NyPrWaitPrintFinished(uint8_t printerNo, int32_t mode);
+/* `slot` is the slot record the driver handed out (see NyPrIoControl); 1 finished,
+ * 0 not finished or stopped, -1 when the dialog cannot be shown. */
+NYPR_API int32_t NYPR_STDCALL NyPrWaitJobEnd(void* slot, uint32_t unused, NyHwnd owner);
+NYPR_API int32_t NYPR_STDCALL NyPrStopPrint(uint8_t printerNo);
+/* Slot index 0..7; operation 1 before a print, 2 before a feed. 1 ready, 0 not. */
+NYPR_API int32_t NYPR_STDCALL NyPrIsPrintReady(uint8_t slotIndex, uint16_t operation);
+NYPR_API int32_t NYPR_STDCALL NyPrFeedLabel(uint8_t printerNo, PrintJobST* job);
+/* Slot index 0..7. 1 done, 0 failed. */
+NYPR_API int32_t NYPR_STDCALL NyPrSendPrintAutoCut(uint8_t slotIndex);
+
+/* ---- Dialogs -------------------------------------------------------------------- */
+
+/* Runs the printer setup dialog modally; returns 1. Extra arguments are ignored. */
+NYPR_API int32_t NYPR_CDECL NyPrPrinterSetup(NyHwnd owner, uint8_t printerNo, PrintJobST* job, ...);
+/* Callback of the host's print-condition dialog: 0 not handled or accepted, 1 handled
+ * (stay), 2 a value is out of range (stay, focus on it). */
+NYPR_API int32_t NYPR_STDCALL NyPrCondDlgCB(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                            intptr_t lParam, CondDlgCtxST* ctx);
+
+/* ---- Bitmap utilities ----------------------------------------------------------- */
+
+/* Clears a 40-byte BITMAPINFOHEADER and sets size, width, height, planes 1, bit count
+ * (1, 4, 8 or 24 from `bitsPerPixel`) and the image size of 4-byte padded rows. */
+NYPR_API void NYPR_STDCALL InitBitmapInfoHeader(void* infoHeader, uint32_t width, uint32_t height,
+                                                int32_t bitsPerPixel);
+NYPR_API uint16_t NYPR_STDCALL DIBNumColors(const void* dib);
+NYPR_API uint16_t NYPR_STDCALL PaletteSize(const void* dib);
+NYPR_API uint8_t* NYPR_STDCALL FindDIBBits(void* dib);
+/* Returns a packed DIB (info header, colour table, bottom-up rows padded to 4 bytes) in
+ * a new global memory block, or null. On POSIX release it with free(). */
+NYPR_API NyHglobal NYPR_STDCALL BitmapToDIB(NyHbitmap bitmap, NyHpalette palette);
+/* Number of difference rectangles, 0 when equal, -1 on failure. On success with a result
+ * above 0, *rects receives an array the caller releases with free() (GlobalFree on
+ * Windows); otherwise *rects is set to null. */
+NYPR_API int16_t NYPR_STDCALL CompareBitmapFnSW(NyHbitmap first, NyHbitmap second, NyRect** rects);
+
+/* ---- Head protection and contrast limit ------------------------------------------ */
+
+NYPR_API void NYPR_STDCALL PrintHeadProtectFnV(uint8_t* bits, int32_t spare1, int32_t spare2,
+                                               int32_t rows, int32_t bytesPerRow);
+/* Slot index 0..7 (others give 0). */
+NYPR_API uint8_t NYPR_STDCALL NyPrGetMaxContrast2FnUB(uint8_t printerIndex, uint8_t speed,
+                                                      int32_t mode);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

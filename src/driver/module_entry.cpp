@@ -1,0 +1,50 @@
+// Module start-up and shut-down: what process attach and detach do on Windows, run here
+// by the loader as the shared library's constructor and destructor.
+#include "driver/module_entry.h"
+
+#include "driver/host/host_api.h"
+#include "driver/slots.h"
+#include "nyprkt3600r/module_resources.h"
+#include "resources/strings.h"
+
+namespace nypr {
+namespace {
+
+int loadStringThunk(unsigned id, char* buf, int size) {
+  return loadModuleString(id, buf, size);
+}
+
+// The module handle: on POSIX the host reaches the string table through it.
+const NyModuleResources g_moduleResources = {NY_MODULE_RESOURCES_MAGIC, &loadStringThunk};
+
+}  // namespace
+
+void* moduleHandle() {
+  return const_cast<NyModuleResources*>(&g_moduleResources);
+}
+
+bool moduleAttach() {
+  printd("KT3600R loading...\r\n");
+  // POSIX sockets need no library start; a failing start would be logged here as
+  // "WSAStartup failed, WLE=%li.\r\n" and fail the load.
+  RegisterDLLPrinterFnV(kModelName, moduleHandle());
+  // Both locks exist from now on: the slot lock first, then the exchange lock.
+  slotLock();
+  exchangeLock();
+  return true;
+}
+
+void moduleDetach() {
+  // Nothing to stop for POSIX sockets; the locks are static and go with the module.
+}
+
+namespace {
+__attribute__((constructor)) void onLoad() {
+  moduleAttach();
+}
+__attribute__((destructor)) void onUnload() {
+  moduleDetach();
+}
+}  // namespace
+
+}  // namespace nypr

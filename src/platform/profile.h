@@ -1,0 +1,36 @@
+// The Windows profile-file functions on one INI file.
+//
+// Contract (the semantics of GetPrivateProfileString/Int and WritePrivateProfileString):
+// - Sections and keys compare case-insensitively; values are returned as stored (bytes,
+//   CP932 in practice), without surrounding blanks.
+// - A missing file, section or key gives the default. Nothing is cached: every call reads
+//   the file, because the host may change it at any time.
+// - readString copies at most `size` - 1 bytes and terminates (size 0 writes nothing);
+//   it returns the number of bytes copied.
+// - readInt parses like GetPrivateProfileInt: optional blanks, optional sign, decimal
+//   digits up to the first non-digit ("0x10" reads as 0, "12abc" as 12); no digits at
+//   all gives the default.
+// - writeString creates the file, the section and the key as needed and keeps every
+//   other line of the file (comments, other sections, the case of existing names). The
+//   file is replaced atomically (temporary file in the same directory, flushed, renamed
+//   over), so a failure part-way leaves the previous file whole. Returns false on failure.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace nypr::platform {
+
+std::string profileReadString(const std::string& path, const char* section, const char* key,
+                              const char* defaultValue);
+size_t profileReadString(const std::string& path, const char* section, const char* key,
+                         const char* defaultValue, char* buf, size_t size);
+int profileReadInt(const std::string& path, const char* section, const char* key, int defaultValue);
+bool profileWriteString(const std::string& path, const char* section, const char* key,
+                        const char* value);
+
+// Test seam: makes the final rename of the next writes fail (simulating a full disk or
+// a locked file) when `fail` is true.
+void profileFailRenameForTesting(bool fail);
+
+}  // namespace nypr::platform
