@@ -1,5 +1,7 @@
 // The stand-in host's control API.
+#include "driver/host/host_api.h"
 #include "host_state.h"
+#include "platform/profile.h"
 
 using nyhost::state;
 
@@ -51,6 +53,21 @@ void nyhostSetHostString(uint32_t id, const char* text) {
   } else {
     state().hostStrings[id] = text;
   }
+}
+
+const char* nyhostIniPath(void) {
+  return TSRGetIniFileName();
+}
+
+int nyhostProfileRead(const char* section, const char* key, const char* defaultValue, char* buf,
+                      int size) {
+  if (size <= 0) return 0;
+  return static_cast<int>(nypr::platform::profileReadString(
+      TSRGetIniFileName(), section, key, defaultValue, buf, static_cast<size_t>(size)));
+}
+
+int nyhostProfileWrite(const char* section, const char* key, const char* value) {
+  return nypr::platform::profileWriteString(TSRGetIniFileName(), section, key, value) ? 1 : 0;
 }
 
 const char* nyhostRegisteredModel(void) {

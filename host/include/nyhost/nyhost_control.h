@@ -56,6 +56,15 @@ NYHOST_CTL void nyhostSetFileNameHandler(NyhostFileNameHandler handler, void* us
 /* Host text for `id` (CP932); null removes it. */
 NYHOST_CTL void nyhostSetHostString(uint32_t id, const char* text);
 
+/* The host's own access to its INI file (the one TSRGetIniFileName names), with the
+ * Windows profile semantics the driver relies on too. Read returns the bytes copied
+ * (cut to size - 1 and terminated); write returns non-zero on success and replaces the
+ * file atomically, keeping every other line. */
+NYHOST_CTL const char* nyhostIniPath(void);
+NYHOST_CTL int nyhostProfileRead(const char* section, const char* key, const char* defaultValue,
+                                 char* buf, int size);
+NYHOST_CTL int nyhostProfileWrite(const char* section, const char* key, const char* value);
+
 /* What the driver did with the host. */
 NYHOST_CTL const char* nyhostRegisteredModel(void);
 NYHOST_CTL NyHmodule nyhostRegisteredModule(void);

@@ -1,0 +1,127 @@
+// The INI profile functions behave like the Windows ones the host relies on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "platform/profile.h"
+
+namespace fs = std::filesystem;
+using namespace nypr::platform;
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("nypr_profile_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    path_ = (dir_ / "host.ini").string();
+  }
+  void TearDown() override {
+    profileFailRenameForTesting(false);
+    fs::remove_all(dir_);
+  }
+  void write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
+  std::string read() {
+    std::ifstream in(path_, std::ios::binary);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  }
+  fs::path dir_;
+  std::string path_;
+};
+
+TEST_F(ProfileTest, MissingFileSectionOrKeyGivesDefault) {
+  EXPECT_EQ(profileReadString(path_, "KT3600R Info", "KT00", "dflt"), "dflt");
+  EXPECT_EQ(profileReadInt(path_, "Log", "MAXBmp", 1000), 1000);
+  write("[Log]\nBACKUPBMP=1\n");
+  EXPECT_EQ(profileReadInt(path_, "Log", "MAXBmp", 1000), 1000);
+  EXPECT_EQ(profileReadInt(path_, "Other", "BACKUPBMP", 7), 7);
+  EXPECT_EQ(profileReadInt(path_, "Log", "BACKUPBMP", 0), 1);
+}
+
+TEST_F(ProfileTest, SectionsAndKeysIgnoreCaseAndValuesAreTrimmed) {
+  write("[kt3600r INFO]\r\nkt00 =  C0A8000A#1#  \r\n");
+  EXPECT_EQ(profileReadString(path_, "KT3600R Info", "KT00", ""), "C0A8000A#1#");
+}
+
+TEST_F(ProfileTest, ReadIntFollowsWindowsParsing) {
+  write("[S]\na=12abc\nb=-7\nc=0x10\nd=abc\ne=  42\nf=99999999999\n");
+  EXPECT_EQ(profileReadInt(path_, "S", "a", 5), 12);
+  EXPECT_EQ(profileReadInt(path_, "S", "b", 5), -7);
+  EXPECT_EQ(profileReadInt(path_, "S", "c", 5), 0);
+  EXPECT_EQ(profileReadInt(path_, "S", "d", 5), 5);
+  EXPECT_EQ(profileReadInt(path_, "S", "e", 5), 42);
+  EXPECT_EQ(profileReadInt(path_, "S", "f", 5), 2147483647);
+}
+
+TEST_F(ProfileTest, ReadStringIntoBufferIsCutAndTerminated) {
+  write("[S]\nk=abcdefgh\n");
+  char buf[5] = {'x', 'x', 'x', 'x', 'x'};
+  EXPECT_EQ(profileReadString(path_, "S", "k", "", buf, sizeof buf), 4u);
+  EXPECT_STREQ(buf, "abcd");
+  EXPECT_EQ(profileReadString(path_, "S", "k", "", buf, 0), 0u);
+}
+
+TEST_F(ProfileTest, WriteCreatesFileSectionAndKey) {
+  ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", "KT00", "C0A8000A"));
+  EXPECT_EQ(profileReadString(path_, "kt3600r info", "kt00", ""), "C0A8000A");
+  ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", "STATUS00", "x#y"));
+  ASSERT_TRUE(profileWriteString(path_, "Log", "KTBakBmpNum", "2"));
+  EXPECT_EQ(read(), "[KT3600R Info]\nKT00=C0A8000A\nSTATUS00=x#y\n[Log]\nKTBakBmpNum=2\n");
+}
+
+TEST_F(ProfileTest, WriteKeepsEverythingElseOfAHandEditedFile) {
+  const std::string before =
+      "; written by hand\r\n"
+      "[System Data]\r\n"
+      "Socket_ConnectTimeout=3000\r\n"
+      "\r\n"
+      "[kt3600r info]\r\n"
+      "; printer 1\r\n"
+      "Kt00=OLD\r\n"
+      "KT01=KEEP\r\n"
+      "a line without equals\r\n"
+      "\r\n"
+      "[Log]\r\n"
+      "BACKUPBMP=1\r\n"
+      "; trailing comment\r\n";
+  write(before);
+  ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", "KT00", "NEW"));
+  ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", "STATUS00", "S"));
+  std::string expected = before;
+  expected.replace(expected.find("Kt00=OLD"), 8, "Kt00=NEW");
+  expected.insert(expected.find("a line without"), "STATUS00=S\r\n");
+  EXPECT_EQ(read(), expected);
+}
+
+TEST_F(ProfileTest, FailedReplaceLeavesThePreviousFileWhole) {
+  write("[S]\nk=old\n");
+  profileFailRenameForTesting(true);
+  EXPECT_FALSE(profileWriteString(path_, "S", "k", "new"));
+  profileFailRenameForTesting(false);
+  EXPECT_EQ(read(), "[S]\nk=old\n");
+  // No temporary file is left behind.
+  int files = 0;
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;
+  EXPECT_EQ(files, 1);
+}
+
+TEST_F(ProfileTest, UnwritableDirectoryIsReportedNotHidden) {
+  EXPECT_FALSE(profileWriteString((dir_ / "missing" / "host.ini").string(), "S", "k", "v"));
+}
+
+TEST_F(ProfileTest, NothingIsCachedBetweenCalls) {
+  write("[S]\nk=1\n");
+  EXPECT_EQ(profileReadInt(path_, "S", "k", 0), 1);
+  write("[S]\nk=2\n");
+  EXPECT_EQ(profileReadInt(path_, "S", "k", 0), 2);
+}
+
+}  // namespace
