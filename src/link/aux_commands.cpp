@@ -1,0 +1,109 @@
+// The three commands of the auxiliary channel the driver sends: auto cut, cut position,
+// head check.
+#include <cstring>
+
+#include "driver/host/host_api.h"
+#include "link/aux_channel.h"
+#include "link/connection.h"
+#include "link/frame.h"
+#include "status/error_text.h"
+
+namespace nypr {
+namespace {
+
+constexpr int kBufferSize = 100;
+constexpr int kHeadCheckBufferSize = 250;
+
+class WaitCursor {
+ public:
+  WaitCursor() { SetWaitCursorFnV(1); }
+  ~WaitCursor() { SetWaitCursorFnV(0); }
+  WaitCursor(const WaitCursor&) = delete;
+  WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Frames the payload standing at send + 5 and exchanges it on the command connection.
+int exchangeFrame(PrinterSlot* slot, char* send, int payloadLen, char* recv, int recvSize) {
+  slot->SendSize = SE_MakeFrameFnI(send, payloadLen);
+  slot->RecvSize = recvSize;
+  slot->lpSendBuf = send;
+  slot->lpRecvBuf = recv;
+  const int result = SE_SendRecvComFnI(slot);
+  slot->lpSendBuf = nullptr;
+  slot->lpRecvBuf = nullptr;
+  return result;
+}
+
+// Copies the answer payload and judges the failure flag at offset 11.
+int judgeAnswer(PrinterSlot* slot, const char* recv, int received, char* answer, int answerLen,
+                uint32_t failureCode) {
+  if (received - kFrameHeadLen < answerLen) {
+    slot->dwLastError = kErrWrongAnswer;  // the exchange takes only whole answers
+    return 0;
+  }
+  if (answer) std::memcpy(answer, recv + kFrameHeadLen, static_cast<size_t>(answerLen));
+  if (recv[kFrameHeadLen + 11] == '1') {
+    slot->dwLastError = failureCode;
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+int SE_AutoCutFnBL(PrinterSlot* slot, int kind) {
+  if (!slot) return 0;
+  char send[kBufferSize] = {};
+  char recv[kBufferSize] = {};
+  WaitCursor cursor;
+  const int commandNo = kind == kKindKt3600r ? kSeCmdCTS : kSeCmdACS;
+  SE_SetCmdHeaderFnV(send + kFrameHeadLen, commandNo, kind);
+  const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdACS, 0), recv, kBufferSize);
+  int result = 0;
+  if (received > 0) {
+    // The printer's cut result follows the code: 0 done, else its error number.
+    const int numberLen = received - kFrameHeadLen - kPayloadCodeEnd;
+    if (numberLen < 1 || recv[kFrameHeadLen + kPayloadCodeEnd] < '0' ||
+        recv[kFrameHeadLen + kPayloadCodeEnd] > '9') {
+      slot->dwLastError = kErrWrongAnswer;
+    } else {
+      const int number = KtReadNumber(recv + kFrameHeadLen + kPayloadCodeEnd, numberLen);
+      if (number != 0) {
+        slot->dwLastError = static_cast<uint32_t>(number);
+      } else {
+        result = 1;
+      }
+    }
+  }
+  SE_CloseSocketFnV(0, slot);
+  return result;
+}
+
+int SE_GetCutPositionFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
+  if (!slot || !request) return 0;
+  char send[kBufferSize] = {};
+  char recv[kBufferSize] = {};
+  SE_SetCmdHeaderFnV(request, kSeCmdCPS, kind);
+  std::memcpy(send + kFrameHeadLen, request, 10);
+  const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdCPS, 0), recv, kBufferSize);
+  if (received <= 0) return 0;
+  return judgeAnswer(slot, recv, received, answer, 35, kErrCutPosition);
+}
+
+int SE_HeadCheckFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
+  if (!slot || !request) return 0;
+  char send[kBufferSize] = {};
+  char recv[kHeadCheckBufferSize] = {};
+  int received;
+  {
+    WaitCursor cursor;
+    SE_SetCmdHeaderFnV(request, kSeCmdHCS, kind);
+    std::memcpy(send + kFrameHeadLen, request, 20);
+    received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdHCS, 0), recv, kHeadCheckBufferSize);
+    SE_CloseSocketFnV(0, slot);
+  }
+  if (received <= 0) return 0;
+  return judgeAnswer(slot, recv, received, answer, 217, kErrHeadCheck);
+}
+
+}  // namespace nypr

@@ -1,0 +1,33 @@
+// One framed exchange with the printer on a slot's command or finish connection.
+//
+// The caller puts the frame in lpSendBuf (SendSize bytes, room for one byte more) and
+// points lpRecvBuf/RecvSize at the answer buffer. The exchange sends the frame, then
+// receives up to three times until an answer carries the code the request expects and
+// all of that answer's payload; wrong and short answers are dropped. Every exchange of
+// every slot runs under the exchange lock.
+#pragma once
+
+#include <cstdint>
+
+namespace nypr {
+
+// Exchange flags.
+inline constexpr int kExReceiveOnly = 1;   // do not send
+inline constexpr int kExSendOnly = 2;      // do not receive
+inline constexpr int kExNoResetRetry = 4;  // on a connection reset, do not retry
+
+// Results besides the bytes received.
+inline constexpr int kExNoSocket = -1;
+inline constexpr int kExSendZero = -2;
+inline constexpr int kExSendFailed = -3;
+inline constexpr int kExRecvFailed = -6;
+inline constexpr int kExNoRightAnswer = -7;
+
+// Bytes of the taken answer (> 0); 0 when no receive was asked for; -1 no socket (60400..
+// 60402), -2 send returned 0, -3 send failed (60403), -6 receive failed, -7 three receives
+// without a right answer (60404).
+int KtSendRecvExFnI(uint8_t n, int flags, int isFin);
+// Send and receive on the command connection.
+int KtSendRecvFnI(uint8_t n);
+
+}  // namespace nypr
