@@ -1,0 +1,163 @@
+// The settings line of each printer in the host's INI file:
+//   AAAAAAAA#<64 fixed-width fields, each followed by "#">XXX#YYY#M
+// (address in hex, the parameter record, position adjustment X and Y, adjustment mode).
+// The separators are positional: the loader skips one character after each field.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "driver/host/host_api.h"
+#include "platform/profile.h"
+#include "settings/printer_settings.h"
+#include "status/error_text.h"
+
+namespace nypr {
+namespace {
+
+constexpr const char* kSection = "KT3600R Info";
+constexpr size_t kLineBufferSize = 512;
+constexpr size_t kAddressChars = 8;
+constexpr size_t kFieldsStart = kAddressChars + 1;
+constexpr size_t kAdjustStart = kFieldsStart + kSettingsRecordSize + kSettingsFieldCount;  // 241
+constexpr int kAdjustLimit = 24;  // dots either way
+
+// The line as read: bytes past its end read as NUL, never from beyond the buffer.
+class LineReader {
+ public:
+  LineReader(const char* data, size_t length) : data_(data), length_(length) {}
+  char at(size_t pos) const { return pos < length_ ? data_[pos] : '\0'; }
+  size_t length() const { return length_; }
+
+  // Up to eight hexadecimal digits; stops at the first other character.
+  uint32_t hexAddress() const {
+    uint32_t value = 0;
+    for (size_t i = 0; i < kAddressChars; ++i) {
+      const char ch = at(i);
+      int digit;
+      if (ch >= '0' && ch <= '9') {
+        digit = ch - '0';
+      } else if (ch >= 'A' && ch <= 'F') {
+        digit = ch - 'A' + 10;
+      } else if (ch >= 'a' && ch <= 'f') {
+        digit = ch - 'a' + 10;
+      } else {
+        break;
+      }
+      value = (value << 4) | static_cast<uint32_t>(digit);
+    }
+    return value;
+  }
+
+  // A signed decimal in `width` characters at `pos`; other characters end it.
+  int decimal(size_t pos, size_t width) const {
+    size_t i = 0;
+    bool negative = false;
+    if (at(pos) == '-' || at(pos) == '+') {
+      negative = at(pos) == '-';
+      ++i;
+    }
+    int value = 0;
+    for (; i < width && at(pos + i) >= '0' && at(pos + i) <= '9'; ++i) {
+      value = value * 10 + (at(pos + i) - '0');
+    }
+    return negative ? -value : value;
+  }
+
+ private:
+  const char* data_;
+  size_t length_;
+};
+
+std::string settingsKey(uint8_t index) {
+  char key[8];
+  std::snprintf(key, sizeof key, "KT%02u", static_cast<unsigned>(index));
+  return key;
+}
+
+int clampAdjust(int value) {
+  return std::clamp(value, -kAdjustLimit, kAdjustLimit);
+}
+
+// A field as it goes into the line: its characters up to the first NUL (or control
+// character, which an INI line cannot hold), padded with "0" to its width so that every
+// later field stays in its place. A field never loaded is all zeros.
+void appendField(std::string& line, const char* chars, int width) {
+  int used = 0;
+  while (used < width && static_cast<unsigned char>(chars[used]) >= 0x20 && chars[used] != 0x7F) {
+    ++used;
+  }
+  line.append(chars, static_cast<size_t>(used));
+  line.append(static_cast<size_t>(width - used), '0');
+}
+
+}  // namespace
+
+std::string hostIniPath() {
+  const char* path = TSRGetIniFileName();
+  return path != nullptr ? std::string(path) : std::string();
+}
+
+bool ReadPrinterSettingsFnBL(KtrInfo* info) {
+  if (info == nullptr || !isValidSlotIndex(info->PrinterNoUB)) return false;
+  const uint8_t index = info->PrinterNoUB;
+  PrinterSlot& slot = stKtRSE[index];
+
+  char buffer[kLineBufferSize] = {};
+  platform::profileReadString(hostIniPath(), kSection, settingsKey(index).c_str(), "", buffer,
+                              sizeof buffer);
+  const LineReader line(buffer, strnlen(buffer, sizeof buffer - 1));
+
+  info->PortComUW = kPortCommand;
+  info->PortFinUW = kPortFinish;
+  info->IpAddrUL = line.hexAddress();
+  info->ProtoUW = 0;
+
+  if (line.length() < kFieldsStart) {
+    SetDefaultSettingsFnV(index);
+  } else {
+    size_t pos = kFieldsStart;
+    char* record = PrinterSettings[index];
+    for (const SettingsField& f : kSettingsFields) {
+      for (int i = 0; i < f.width; ++i) record[f.offset + i] = line.at(pos + i);
+      pos += f.width + 1u;
+    }
+    std::memcpy(&record[kSettingsFields[kFieldFixed26].offset],
+                kSettingsFields[kFieldFixed26].defaultValue, 3);
+    // A hand-edited line may hold any number here; the printer takes -24..24 dots.
+    slot.PosAdjXI = clampAdjust(line.decimal(kAdjustStart, 3));
+    slot.PosAdjYI = clampAdjust(line.decimal(kAdjustStart + 4, 3));
+    slot.PosAdjModeI = line.decimal(kAdjustStart + 8, 1);
+  }
+
+  if (info->IpAddrUL == 0 || info->PortComUW == 0 || info->PortFinUW == 0) {
+    slot.dwLastError = kErrNoAddress;
+    return false;
+  }
+  return true;
+}
+
+void WritePrinterSettingsFnV(const KtrInfo* info) {
+  if (info == nullptr || !isValidSlotIndex(info->PrinterNoUB)) return;
+  const uint8_t index = info->PrinterNoUB;
+  const PrinterSlot& slot = stKtRSE[index];
+
+  std::string line;
+  line.reserve(256);
+  char part[16];
+  std::snprintf(part, sizeof part, "%08X#", static_cast<unsigned>(info->IpAddrUL));
+  line += part;
+  for (const SettingsField& f : kSettingsFields) {
+    appendField(line, &PrinterSettings[index][f.offset], f.width);
+    line += '#';
+  }
+  const int mode = slot.PosAdjModeI;
+  const int modeDigit = (mode >= 0 && mode <= 9) ? mode : 1;  // any other value means "host"
+  std::snprintf(part, sizeof part, "%03d#%03d#%d", clampAdjust(slot.PosAdjXI),
+                clampAdjust(slot.PosAdjYI), modeDigit);
+  line += part;
+
+  platform::profileWriteString(hostIniPath(), kSection, settingsKey(index).c_str(), line.c_str());
+}
+
+}  // namespace nypr
