@@ -118,10 +118,20 @@ NYPR_API uint8_t* NYPR_STDCALL FindDIBBits(void* dib);
 /* Returns a packed DIB (info header, colour table, bottom-up rows padded to 4 bytes) in
  * a new global memory block, or null. On POSIX release it with free(). */
 NYPR_API NyHglobal NYPR_STDCALL BitmapToDIB(NyHbitmap bitmap, NyHpalette palette);
-/* Number of difference rectangles, 0 when equal, -1 on failure. On success with a result
- * above 0, *rects receives an array the caller releases with free() (GlobalFree on
- * Windows); otherwise *rects is set to null. */
-NYPR_API int16_t NYPR_STDCALL CompareBitmapFnSW(NyHbitmap first, NyHbitmap second, NyRect** rects);
+/* A region where two bitmaps differ: left edge, top edge, width and height in pixels. */
+typedef struct DiffRectST {
+  int32_t x;
+  int32_t y;
+  int32_t cx;
+  int32_t cy;
+} DiffRectST;
+
+/* Number of difference rectangles, 0 when equal, -1 on failure (different width, height
+ * or depth, an unreadable bitmap, more than 10000 differing 8 x 8 blocks). With a result
+ * above 0, *rects receives an array of that many rectangles that the caller releases with
+ * free() (GlobalFree on Windows); otherwise *rects is not written. */
+NYPR_API int16_t NYPR_STDCALL CompareBitmapFnSW(NyHbitmap first, NyHbitmap second,
+                                                DiffRectST** rects);
 
 /* ---- Head protection and contrast limit ------------------------------------------ */
 
