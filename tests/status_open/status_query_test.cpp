@@ -1,0 +1,93 @@
+// The status query against the simulated printer: what lands in the slot, the INI file
+// and on the screen.
+#include <string>
+
+#include "driver/slots.h"
+#include "host_fixture.h"
+#include "nyprkt3600r/nyprkt3600r.h"
+#include "status/error_text.h"
+#include "status/printer_status.h"
+
+namespace nypr::test {
+namespace {
+
+class StatusQueryTest : public SimulatorTest {
+ protected:
+  void SetUp() override {
+    SimulatorTest::SetUp();
+    stKtRSE[0].CurKTRInfoST = {10000, 10001, sim_.addressValue(), 0, 0};
+  }
+};
+
+TEST_F(StatusQueryTest, ValidStatusFillsTheSummaryAndTheStatusLine) {
+  sim_.setVersions(120, 110, 250, 100);
+  sim_.setSensors(30, 20, 10, 50, 7);
+  sim_.setHeadRank(3);
+  sim_.setTravel(5, 12345678, 120001112);
+  char block[kStatusBlockLen];
+  ASSERT_TRUE(GetPrinterStatusFnBL(0, block));
+  const PrnStatus& st = stKtRSE[0].PrnStatusST;
+  EXPECT_EQ(st.ValidUL, 1u);
+  EXPECT_EQ(st.GapSenUW, 30);
+  EXPECT_EQ(st.MarkSenUW, 20);
+  EXPECT_EQ(st.PeelSenUW, 10);
+  EXPECT_EQ(st.RibbonSenUW, 50);
+  EXPECT_EQ(st.HeadOpenUW, 0);
+  EXPECT_EQ(st.CutDoorSenUW, 7);
+  std::string line = readIni("KT3600R Info", "STATUS00");
+  EXPECT_EQ(line.substr(0, 28), "120#110#250#030#020#010#050#");
+  EXPECT_NE(line.find("#" + cp932("1262～1300") + "#"), std::string::npos) << line;
+  EXPECT_EQ(line.substr(line.size() - 34), "#005#012Km345m678mm#120Km001m112mm") << line;
+  EXPECT_EQ(readIni("KT3600R Info", "KT00_AUTOCONNECT"), "0");
+  // The command connection was closed after the status; the distance query's stays open.
+  EXPECT_EQ(sim_.receivedFrames("STS").size(), 1u);
+  EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(StatusQueryTest, AnotherModelIsNamedAndRefused) {
+  sim_.setModelHeader("21200");
+  char block[kStatusBlockLen];
+  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
+  EXPECT_EQ(stKtRSE[0].dwLastError, kErrWrongModel);
+  ASSERT_EQ(messages_.size(), 1u);
+  std::string expected =
+      sim_.address() + cp932("は、") + "KT5200R" + cp932("です。プリンタ種類を変更して下さい。");
+  EXPECT_EQ(messages_[0].text, expected);
+  EXPECT_EQ(messages_[0].caption, cp932("エラー又は警告メッセージ"));
+  EXPECT_EQ(messages_[0].style, 48u);
+  EXPECT_EQ(readIni("KT3600R Info", "STATUS00"), "");
+  EXPECT_EQ(sim_.receivedFrames("LRS").size(), 0u);
+}
+
+TEST_F(StatusQueryTest, AnUnknownModelIsCalledAnotherPrinter) {
+  sim_.setModelHeader("2X200");
+  char block[kStatusBlockLen];
+  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].text.find(cp932("別のプリンター")), std::string::npos);
+}
+
+TEST_F(StatusQueryTest, StatusUnavailableFailsAndStillWritesTheAutoConnectKey) {
+  writeIni("KT3600R Info", "STATUS00", "old");
+  sim_.setStatusFailure(true);
+  char block[kStatusBlockLen];
+  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
+  EXPECT_EQ(stKtRSE[0].dwLastError, kErrStatus);
+  EXPECT_EQ(readIni("KT3600R Info", "STATUS00"), "");
+  EXPECT_EQ(readIni("KT3600R Info", "KT00_AUTOCONNECT"), "0");
+  EXPECT_EQ(stKtRSE[0].PrnStatusST.ValidUL, 0u);  // the summary keeps what it had
+}
+
+TEST_F(StatusQueryTest, UnreachablePrinterStillWritesTheAutoConnectKey) {
+  sim_.stop();
+  char block[kStatusBlockLen];
+  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
+  EXPECT_EQ(stKtRSE[0].dwLastError, kErrSocket);
+  EXPECT_EQ(stKtRSE[0].dwError, 10061);
+  EXPECT_EQ(readIni("KT3600R Info", "KT00_AUTOCONNECT"), "0");
+  EXPECT_EQ(readIni("KT3600R Info", "STATUS00"), "");
+}
+
+}  // namespace
+}  // namespace nypr::test

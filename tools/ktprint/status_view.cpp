@@ -1,0 +1,158 @@
+#include "status_view.h"
+
+#include <cstdio>
+#include <sstream>
+#include <vector>
+
+#include "terminal_text.h"
+
+namespace ktprint {
+namespace {
+
+std::vector<std::string> split(const std::string& s, char sep) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t i = 0; i <= s.size(); ++i) {
+    if (i == s.size() || s[i] == sep) {
+      parts.push_back(s.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  return parts;
+}
+
+// "012Km345m678mm" -> 012, 345, 678 (parts empty when the distance query failed).
+bool splitDistance(const std::string& text, std::string& km, std::string& m, std::string& mm) {
+  size_t k = text.find("Km");
+  if (k == std::string::npos) return false;
+  size_t mPos = text.find('m', k + 2);
+  if (mPos == std::string::npos) return false;
+  if (text.size() < mPos + 1 || text.compare(text.size() - 2, 2, "mm") != 0) return false;
+  km = text.substr(0, k);
+  m = text.substr(k + 2, mPos - (k + 2));
+  mm = text.substr(mPos + 1, text.size() - 2 - (mPos + 1));
+  return true;
+}
+
+// "0253" -> "+25.3"; anything else as it stands.
+std::string temperature(const std::string& t) {
+  if (t.size() != 4) return t;
+  return std::string(t[0] == '0' ? "+" : "-") + t.substr(1, 2) + "." + t.substr(3, 1);
+}
+
+// "120" (x 100) -> "1.20".
+std::string version(const std::string& v) {
+  if (v.size() != 3) return v;
+  return v.substr(0, 1) + "." + v.substr(1);
+}
+
+std::string jsonString(const std::string& utf8) {
+  std::string out = "\"";
+  for (unsigned char c : utf8) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += static_cast<char>(c);
+    } else if (c < 0x20) {
+      char buf[8];
+      std::snprintf(buf, sizeof buf, "\\u%04x", c);
+      out += buf;
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::optional<StatusView> parseStatusLine(const std::string& line) {
+  std::vector<std::string> f = split(line, '#');
+  if (f.size() != 19) return std::nullopt;
+  StatusView v;
+  v.controllerVersion = f[0];
+  v.biosVersion = f[1];
+  v.programVersion = f[2];
+  v.gapSensor = f[3];
+  v.markSensor = f[4];
+  v.peelSensor = f[5];
+  v.ribbonSensor = f[6];
+  v.headResistance = f[7];
+  v.headOpen = f[8];
+  v.headTemperature = f[9];
+  v.ambientTemperature = f[10];
+  v.statusFailure = f[11];
+  v.statusChars = f[12];
+  v.cutDoorSensor = f[13];
+  v.deviceControllerVersion = f[14];
+  v.statusDigit = f[15];
+  v.headWarningKm = f[16];
+  if (!splitDistance(f[17], v.labelKm, v.labelM, v.labelMm)) return std::nullopt;
+  if (!splitDistance(f[18], v.bodyKm, v.bodyM, v.bodyMm)) return std::nullopt;
+  return v;
+}
+
+std::string renderStatusTable(const StatusView& v) {
+  std::ostringstream out;
+  auto row = [&](const char* name, const std::string& value, const char* unit = "") {
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "  %-28s ", name);
+    out << buf << value << unit << "\n";
+  };
+  std::string paperStop =
+      v.statusChars.empty() ? "" : v.statusChars.substr(v.statusChars.size() - 1);
+  out << "Versions\n";
+  row("controller", version(v.controllerVersion));
+  row("BIOS", version(v.biosVersion));
+  row("program", version(v.programVersion));
+  row("device controller", version(v.deviceControllerVersion));
+  out << "Sensors\n";
+  row("gap", v.gapSensor, " %");
+  row("mark", v.markSensor, " %");
+  row("peel", v.peelSensor, " %");
+  row("ribbon", v.ribbonSensor, " %");
+  row("auto-cutter door", v.cutDoorSensor, " %");
+  out << "Head\n";
+  row("open", v.headOpen == "1" ? std::string("yes") : std::string("no"));
+  row("resistance range", toTerminal(v.headResistance), " ohm");
+  row("head temperature", temperature(v.headTemperature), " C");
+  row("ambient temperature", temperature(v.ambientTemperature), " C");
+  out << "State\n";
+  row("status unavailable", v.statusFailure == "1" ? std::string("yes") : std::string("no"));
+  row("paper stop position", paperStop);
+  out << "Distances\n";
+  row("head-break warning", v.headWarningKm, " km");
+  row("label travel", v.labelKm + " km " + v.labelM + " m " + v.labelMm + " mm");
+  row("body travel", v.bodyKm + " km " + v.bodyM + " m " + v.bodyMm + " mm");
+  return out.str();
+}
+
+std::string renderStatusJson(const StatusView& v) {
+  std::ostringstream out;
+  std::string paperStop =
+      v.statusChars.empty() ? "" : v.statusChars.substr(v.statusChars.size() - 1);
+  out << "{";
+  out << "\"controllerVersion\":" << jsonString(v.controllerVersion);
+  out << ",\"biosVersion\":" << jsonString(v.biosVersion);
+  out << ",\"programVersion\":" << jsonString(v.programVersion);
+  out << ",\"deviceControllerVersion\":" << jsonString(v.deviceControllerVersion);
+  out << ",\"sensors\":{\"gap\":" << jsonString(v.gapSensor)
+      << ",\"mark\":" << jsonString(v.markSensor) << ",\"peel\":" << jsonString(v.peelSensor)
+      << ",\"ribbon\":" << jsonString(v.ribbonSensor)
+      << ",\"cutterDoor\":" << jsonString(v.cutDoorSensor) << "}";
+  out << ",\"head\":{\"open\":" << (v.headOpen == "1" ? "true" : "false")
+      << ",\"resistanceRange\":" << jsonString(toUtf8(v.headResistance))
+      << ",\"temperature\":" << jsonString(temperature(v.headTemperature))
+      << ",\"ambientTemperature\":" << jsonString(temperature(v.ambientTemperature)) << "}";
+  out << ",\"statusUnavailable\":" << (v.statusFailure == "1" ? "true" : "false");
+  out << ",\"statusChars\":" << jsonString(v.statusChars);
+  out << ",\"paperStopPosition\":" << jsonString(paperStop);
+  out << ",\"statusDigit\":" << jsonString(v.statusDigit);
+  out << ",\"distances\":{\"headWarningKm\":" << jsonString(v.headWarningKm)
+      << ",\"label\":{\"km\":" << jsonString(v.labelKm) << ",\"m\":" << jsonString(v.labelM)
+      << ",\"mm\":" << jsonString(v.labelMm) << "},\"body\":{\"km\":" << jsonString(v.bodyKm)
+      << ",\"m\":" << jsonString(v.bodyM) << ",\"mm\":" << jsonString(v.bodyMm) << "}}";
+  out << "}\n";
+  return out.str();
+}
+
+}  // namespace ktprint
