@@ -1,0 +1,83 @@
+#include "ini_fixture.h"
+
+#include <nyhost/nyhost_control.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "driver/slots.h"
+#include "settings/printer_settings.h"
+
+namespace nypr::testing {
+namespace {
+
+std::string trim(const std::string& s) {
+  const auto b = s.find_first_not_of(" \t\r");
+  if (b == std::string::npos) return {};
+  const auto e = s.find_last_not_of(" \t\r");
+  return s.substr(b, e - b + 1);
+}
+
+bool sameName(std::string a, std::string b) {
+  auto lower = [](std::string& s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+  };
+  lower(a);
+  lower(b);
+  return a == b;
+}
+
+}  // namespace
+
+void IniFixture::SetUp() {
+  char pattern[] = "/tmp/nypr_settings_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  dir_ = pattern;
+  ini_ = dir_ / "host.ini";
+  nyhostReset();
+  nyhostSetIniPath(ini_.c_str());
+  std::memset(stKtRSE, 0, sizeof stKtRSE);
+  std::memset(PrinterSettings, 0, sizeof PrinterSettings);
+}
+
+void IniFixture::TearDown() {
+  std::error_code ec;
+  std::filesystem::remove_all(dir_, ec);
+}
+
+void IniFixture::writeIni(const std::string& content) {
+  std::ofstream out(ini_, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::string IniFixture::iniText() const {
+  std::ifstream in(ini_, std::ios::binary);
+  std::stringstream ss;
+  ss << in.rdbuf();
+  return ss.str();
+}
+
+std::string IniFixture::rawValue(const std::string& section, const std::string& key) const {
+  std::istringstream in(iniText());
+  std::string line;
+  bool inSection = false;
+  while (std::getline(in, line)) {
+    const std::string t = trim(line);
+    if (t.empty() || t[0] == ';' || t[0] == '#') continue;
+    if (t.front() == '[') {
+      inSection = t.back() == ']' && sameName(trim(t.substr(1, t.size() - 2)), section);
+      continue;
+    }
+    const auto eq = t.find('=');
+    if (inSection && eq != std::string::npos && sameName(trim(t.substr(0, eq)), key)) {
+      return trim(t.substr(eq + 1));
+    }
+  }
+  return "<missing>";
+}
+
+}  // namespace nypr::testing

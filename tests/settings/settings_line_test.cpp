@@ -1,0 +1,306 @@
+// The settings line in the host's INI file: load, store, defaults and damaged lines.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+
+#include "ini_fixture.h"
+#include "settings/printer_settings.h"
+
+namespace nypr {
+namespace {
+
+using testing::IniFixture;
+
+// Factory defaults as the store writes them for a record that was never loaded from a
+// line (field 51, the label length, has no default and is written as zeros).
+constexpr const char* kDefaultFields =
+    "1#014#002#014#0548#0548#158#260#007#007#1#60#40#45#45#60#40#-002#-004#20#01#0000#0000#"
+    "080#075#060#050#1#065#0#50#070#010#010#090#024#035#70#000#0200#050#120#090#040#005#750#"
+    "40#0#3#0#0960#0000#1#001#0#05#0305#1#0#0001#075#0#2200#001#";
+
+// Field n of a test line: the last digits of 100 + n, widened with a leading zero for
+// four-character fields, so a field read from a shifted place shows a wrong number.
+std::string expectedField(int n) {
+  const std::string digits = std::to_string(100 + n);
+  const size_t w = kSettingsFields[n].width;
+  if (w == 4) return "0" + digits;
+  return digits.substr(digits.size() - w);
+}
+
+std::string distinctLine(const char* address, const char* adjust) {
+  std::string line = std::string(address) + "#";
+  for (int n = 0; n < kSettingsFieldCount; ++n) line += expectedField(n) + "#";
+  return line + adjust;
+}
+
+// Position of field n in the line (address, then each field followed by its separator).
+size_t linePos(int n) {
+  return 9 + kSettingsFields[n].offset + static_cast<size_t>(n);
+}
+
+// Entries for `key` in the file, whatever their case.
+int keyCount(const std::string& text, const std::string& key) {
+  std::string lower = text;
+  for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  int count = 0;
+  size_t pos = 0;
+  while ((pos = lower.find("\n" + key, pos)) != std::string::npos) {
+    size_t after = pos + 1 + key.size();
+    while (after < lower.size() && lower[after] == ' ') ++after;
+    if (after < lower.size() && lower[after] == '=') ++count;
+    pos = after;
+  }
+  return count;
+}
+
+class SettingsLineTest : public IniFixture {
+ protected:
+  KtrInfo load(uint8_t index, bool* ok = nullptr) {
+    KtrInfo info{};
+    info.PrinterNoUB = index;
+    const bool result = ReadPrinterSettingsFnBL(&info);
+    if (ok != nullptr) *ok = result;
+    return info;
+  }
+  std::string storeAndRead(const KtrInfo& info, const char* key = "KT00") {
+    WritePrinterSettingsFnV(&info);
+    return rawValue("KT3600R Info", key);
+  }
+};
+
+TEST_F(SettingsLineTest, MissingKeyGivesDefaultsAndAsksForAnAddress) {
+  writeIni("[KT3600R Info]\nKT01=C0A8000A#\n");
+  stKtRSE[0].PosAdjXI = 7;
+  stKtRSE[0].PosAdjYI = -3;
+  stKtRSE[0].PosAdjModeI = 1;
+  stKtRSE[0].dwLastError = kNoError;
+  bool ok = true;
+  const KtrInfo info = load(0, &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(stKtRSE[0].dwLastError, 60400u);
+  EXPECT_EQ(info.IpAddrUL, 0u);
+  EXPECT_EQ(info.PortComUW, 10000);
+  EXPECT_EQ(info.PortFinUW, 10001);
+  EXPECT_EQ(info.ProtoUW, 0);
+  EXPECT_EQ(info.PrinterNoUB, 0);
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, 0);
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, 0);
+  EXPECT_EQ(stKtRSE[0].PosAdjModeI, 1);  // the method is kept
+
+  EXPECT_EQ(storeAndRead(info), std::string("00000000#") + kDefaultFields + "000#000#1");
+}
+
+TEST_F(SettingsLineTest, MissingOrUnreadableIniFileGivesDefaults) {
+  // No file at all.
+  bool ok = true;
+  KtrInfo info = load(3, &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(stKtRSE[3].dwLastError, 60400u);
+  EXPECT_EQ(settingsFieldText(3, kFieldHeadWidth), "0960");
+
+  // A directory where the file should be cannot be read as one.
+  std::filesystem::create_directory(ini_);
+  std::memset(PrinterSettings, 0, sizeof PrinterSettings);
+  info = load(3, &ok);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(info.IpAddrUL, 0u);
+  EXPECT_EQ(settingsFieldText(3, kFieldHistoryT1), "014");
+}
+
+TEST_F(SettingsLineTest, AddressAloneGivesDefaultsAndSucceeds) {
+  writeIni("[KT3600R Info]\nKT00=C0A8000A\n");
+  bool ok = false;
+  const KtrInfo info = load(0, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(info.IpAddrUL, 0xC0A8000Au);
+  EXPECT_EQ(storeAndRead(info), std::string("C0A8000A#") + kDefaultFields + "000#000#0");
+}
+
+TEST_F(SettingsLineTest, FullLineRoundTripsFieldForField) {
+  const std::string line = distinctLine("0A000102", "-05#012#1");
+  writeIni("[KT3600R Info]\nKT00=" + line + "\n");
+  bool ok = false;
+  const KtrInfo info = load(0, &ok);
+  ASSERT_TRUE(ok);
+  EXPECT_EQ(info.IpAddrUL, 0x0A000102u);
+  for (int n = 0; n < kSettingsFieldCount; ++n) {
+    const std::string expected = n == kFieldFixed26 ? "050" : expectedField(n);
+    EXPECT_EQ(settingsFieldText(0, n), expected) << "field " << n;
+  }
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, -5);
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, 12);
+  EXPECT_EQ(stKtRSE[0].PosAdjModeI, 1);
+
+  std::string expectedLine = line;
+  expectedLine.replace(linePos(kFieldFixed26), 3, "050");
+  const std::string stored = storeAndRead(info);
+  EXPECT_EQ(stored.size(), 250u);
+  EXPECT_EQ(stored, expectedLine);
+}
+
+TEST_F(SettingsLineTest, NegativeAdjustmentIsStoredWithItsSign) {
+  writeIni("[KT3600R Info]\nKT00=C0A8000A\n");
+  KtrInfo info = load(0);
+  stKtRSE[0].PosAdjXI = -5;
+  stKtRSE[0].PosAdjYI = 24;
+  const std::string stored = storeAndRead(info);
+  EXPECT_EQ(stored.substr(241), "-05#024#0");
+  std::memset(stKtRSE, 0, sizeof stKtRSE);
+  info = load(0);
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, -5);
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, 24);
+}
+
+TEST_F(SettingsLineTest, PrinterIndexSelectsTheKey) {
+  KtrInfo first{};
+  first.PrinterNoUB = 0;  // printer number 1
+  first.IpAddrUL = 0x01020304;
+  KtrInfo last{};
+  last.PrinterNoUB = 7;  // printer number 8
+  last.IpAddrUL = 0x05060708;
+  WritePrinterSettingsFnV(&first);
+  WritePrinterSettingsFnV(&last);
+  EXPECT_EQ(rawValue("KT3600R Info", "KT00").substr(0, 9), "01020304#");
+  EXPECT_EQ(rawValue("KT3600R Info", "KT07").substr(0, 9), "05060708#");
+
+  const KtrInfo back = load(7);
+  EXPECT_EQ(back.IpAddrUL, 0x05060708u);
+  EXPECT_EQ(back.PrinterNoUB, 7);
+}
+
+TEST_F(SettingsLineTest, IndexOutsideTheSlotsIsRefused) {
+  KtrInfo info{};
+  info.PrinterNoUB = 8;
+  info.IpAddrUL = 0x01020304;
+  EXPECT_FALSE(ReadPrinterSettingsFnBL(&info));
+  EXPECT_FALSE(ReadPrinterSettingsFnBL(nullptr));
+  WritePrinterSettingsFnV(&info);
+  WritePrinterSettingsFnV(nullptr);
+  EXPECT_EQ(rawValue("KT3600R Info", "KT08"), "<missing>");
+}
+
+TEST_F(SettingsLineTest, StoredFixedFieldIsReplacedAtLoad) {
+  std::string line = distinctLine("C0A8000A", "000#000#0");
+  line.replace(linePos(kFieldFixed26), 3, "999");
+  writeIni("[KT3600R Info]\nKT00=" + line + "\n");
+  load(0);
+  EXPECT_EQ(settingsFieldText(0, kFieldFixed26), "050");
+}
+
+TEST_F(SettingsLineTest, ShortLineLeavesLaterFieldsEmptyAndStoreKeepsAlignment) {
+  // Ends inside field 3 ("01" of "014"): field 3 holds a NUL after its first characters,
+  // fields 4 and later are empty.
+  writeIni("[KT3600R Info]\nKT00=C0A8000A#1#014#002#01\n");
+  bool ok = false;
+  const KtrInfo info = load(0, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(settingsFieldText(0, 2), "002");
+  EXPECT_EQ(settingsFieldText(0, 3), std::string("01\0", 3));
+  EXPECT_EQ(settingsFieldText(0, 4), std::string(4, '\0'));
+  EXPECT_EQ(settingsFieldText(0, kFieldFixed26), "050");
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, 0);
+  EXPECT_EQ(stKtRSE[0].PosAdjModeI, 0);
+
+  const std::string stored = storeAndRead(info);
+  ASSERT_EQ(stored.size(), 250u);
+  EXPECT_EQ(stored.substr(0, 24), "C0A8000A#1#014#002#010#0");
+  // Every separator stays where the loader expects it.
+  size_t pos = 9;
+  for (int n = 0; n < kSettingsFieldCount; ++n) {
+    pos += kSettingsFields[n].width;
+    EXPECT_EQ(stored[pos], '#') << "after field " << n;
+    ++pos;
+  }
+  EXPECT_EQ(stored.substr(pos), "000#000#0");
+}
+
+TEST_F(SettingsLineTest, LongLineIsReadUpToItsKnownLength) {
+  const std::string line = distinctLine("C0A8000A", "003#-04#0") + std::string(400, '7');
+  writeIni("[KT3600R Info]\nKT00=" + line + "\n");
+  bool ok = false;
+  const KtrInfo info = load(0, &ok);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(settingsFieldText(0, 63), expectedField(63));
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, 3);
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, -4);
+  EXPECT_EQ(stKtRSE[0].PosAdjModeI, 0);  // "0" followed by "777..." is still mode 0
+  EXPECT_EQ(storeAndRead(info).size(), 250u);
+}
+
+TEST_F(SettingsLineTest, NonHexadecimalAddressStopsTheAddress) {
+  writeIni("[KT3600R Info]\nKT00=C0A8zz0A#1#014\nKT01=ZZZZZZZZ#1#014\nKT02=-1#\n");
+  bool ok = false;
+  EXPECT_EQ(load(0, &ok).IpAddrUL, 0xC0A8u);
+  EXPECT_TRUE(ok);
+  EXPECT_EQ(load(1, &ok).IpAddrUL, 0u);
+  EXPECT_FALSE(ok);
+  EXPECT_EQ(stKtRSE[1].dwLastError, 60400u);
+  // The fields of a line with a bad address are still loaded for the dialogs.
+  EXPECT_EQ(settingsFieldText(1, kFieldHistoryT1), "014");
+  EXPECT_EQ(load(2, &ok).IpAddrUL, 0u);
+  EXPECT_FALSE(ok);
+}
+
+TEST_F(SettingsLineTest, GarbageInFieldsStaysInItsFieldAndReadsAsNoNumber) {
+  std::string line = distinctLine("C0A8000A", "x9a#99z#Q");
+  line.replace(linePos(1), 3, "a1b");  // field 1 (t1)
+  line.replace(linePos(40), 3, "\xFF\x81\x40");
+  writeIni("[KT3600R Info]\nKT00=" + line + "\n");
+  const KtrInfo info = load(0);
+  EXPECT_EQ(settingsFieldText(0, 1), "a1b");
+  EXPECT_EQ(settingsFieldInt(0, 1), 0);
+  EXPECT_EQ(settingsFieldText(0, 2), expectedField(2));
+  EXPECT_EQ(settingsFieldText(0, 41), expectedField(41));
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, 0);   // "x9a" is no number
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, 24);  // 99 dots is beyond what the printer takes
+  EXPECT_EQ(stKtRSE[0].PosAdjModeI, 0);
+
+  const std::string stored = storeAndRead(info);
+  ASSERT_EQ(stored.size(), 250u);
+  EXPECT_EQ(stored.substr(linePos(1), 3), "a1b");
+  EXPECT_EQ(stored.substr(241), "000#024#0");
+}
+
+TEST_F(SettingsLineTest, StoreKeepsTheRestOfAHandEditedFile) {
+  const std::string before =
+      "; host settings\n"
+      "[System Data]\n"
+      "Socket_ConnectTimeout=3000\n"
+      "\n"
+      "[kt3600r info]\n"
+      "; printer one\n"
+      "kt00=C0A8000A\n"
+      "KT00_AUTOCONNECT=1\n"
+      "[HELP PATH]\n"
+      "KTERR-60402=help\\kt.chm\n";
+  writeIni(before);
+  const KtrInfo info = load(0);
+  WritePrinterSettingsFnV(&info);
+  const std::string after = iniText();
+  EXPECT_NE(after.find("; host settings"), std::string::npos);
+  EXPECT_NE(after.find("; printer one"), std::string::npos);
+  EXPECT_NE(after.find("Socket_ConnectTimeout"), std::string::npos);
+  EXPECT_EQ(rawValue("System Data", "Socket_ConnectTimeout"), "3000");
+  EXPECT_EQ(rawValue("KT3600R Info", "KT00_AUTOCONNECT"), "1");
+  EXPECT_EQ(rawValue("HELP PATH", "KTERR-60402"), "help\\kt.chm");
+  EXPECT_EQ(rawValue("KT3600R Info", "KT00"),
+            std::string("C0A8000A#") + kDefaultFields + "000#000#0");
+  // One entry for the printer and one section, not a second of each in another case.
+  EXPECT_EQ(keyCount(after, "kt00"), 1);
+  EXPECT_EQ(after.find("[KT3600R Info]"), std::string::npos);
+}
+
+TEST_F(SettingsLineTest, ControlCharactersInTheRecordAreNotWrittenToTheFile) {
+  KtrInfo info = load(0);
+  info.IpAddrUL = 0xC0A8000A;
+  PrinterSettings[0][kSettingsFields[7].offset + 1] = '\n';  // field 7 = "2\n0"
+  const std::string stored = storeAndRead(info);
+  ASSERT_EQ(stored.size(), 250u);
+  EXPECT_EQ(stored.find('\n'), std::string::npos);
+  EXPECT_EQ(stored.substr(linePos(7), 4), "200#");
+}
+
+}  // namespace
+}  // namespace nypr

@@ -1,0 +1,165 @@
+// The error box and the range message as the host receives them.
+#include <gtest/gtest.h>
+#include <nyhost/nyhost_control.h>
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "driver/host/host_api.h"
+#include "driver/module_entry.h"
+#include "driver/slots.h"
+#include "expected_texts.h"
+#include "platform/ui.h"
+#include "status/error_text.h"
+
+namespace nypr {
+namespace {
+
+using testing::cp932;
+
+struct Box {
+  int count = 0;
+  NyHwnd owner = nullptr;
+  std::string text;
+  std::string caption;
+  uint32_t style = 0;
+  int answer = NY_IDOK;
+};
+
+int recordBox(void* user, NyHwnd owner, const char* text, const char* caption, uint32_t style) {
+  Box* box = static_cast<Box*>(user);
+  ++box->count;
+  box->owner = owner;
+  box->text = text;
+  box->caption = caption;
+  box->style = style;
+  return box->answer;
+}
+
+class ErrorBoxTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/nypr_errbox_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    nyhostReset();
+    moduleAttach();
+    nyhostSetIniPath((dir_ / "host.ini").c_str());
+    nyhostSetMessageBoxHandler(&recordBox, &box_);
+    std::memset(stKtRSE, 0, sizeof stKtRSE);
+    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
+  }
+  void TearDown() override {
+    nyhostSetMessageBoxHandler(nullptr, nullptr);
+    nyhostSetHostString(1000, nullptr);
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  void writeIni(const std::string& content) {
+    std::ofstream(dir_ / "host.ini", std::ios::binary | std::ios::trunc) << content;
+  }
+
+  std::filesystem::path dir_;
+  Box box_;
+  const std::string caption_ = cp932("エラー又は警告メッセージ");
+};
+
+TEST_F(ErrorBoxTest, NothingIsShownWithoutAnError) {
+  const int beeps = platform::beepCountForTesting();
+  EXPECT_EQ(ShowPrinterErrorFnI(nullptr, 0), 0);
+  stKtRSE[0].dwLastError = 0;
+  ShowPrinterErrorFnI(nullptr, 0);
+  SE_ShowErrorFnI(nullptr, &stKtRSE[0]);
+  SE_ShowErrorFnI(nullptr, nullptr);
+  stKtRSE[0].dwLastError = 60400;
+  ShowPrinterErrorFnI(nullptr, 8);  // no such slot
+  EXPECT_EQ(box_.count, 0);
+  EXPECT_EQ(platform::beepCountForTesting(), beeps);
+}
+
+TEST_F(ErrorBoxTest, PlainWarningWithTheMessageAndCaption) {
+  int owner = 0;
+  stKtRSE[2].dwLastError = 60400;
+  box_.answer = NY_IDCANCEL;
+  const int beeps = platform::beepCountForTesting();
+  EXPECT_EQ(ShowPrinterErrorFnI(&owner, 2), NY_IDCANCEL);
+  EXPECT_EQ(box_.count, 1);
+  EXPECT_EQ(box_.owner, &owner);
+  EXPECT_EQ(box_.text,
+            cp932("[設定]-[発行条件設定]-[プリンター設定]に入って、IPアドレスを設定して下さい！"));
+  EXPECT_EQ(box_.caption, caption_);
+  EXPECT_EQ(box_.style, 48u);
+  EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
+
+  // Without an owner the box belongs to the window with the focus.
+  ShowPrinterErrorFnI(nullptr, 2);
+  EXPECT_EQ(box_.owner, platform::focusWindow());
+}
+
+TEST_F(ErrorBoxTest, HelpReferenceInTheIniFileOffersHelpForTheCode) {
+  writeIni(
+      "[HELP PATH]\n"
+      "KTERR-60402=kt3600r.chm::/socket.htm\n"
+      "kterr-00005=kt3600r.chm::/gap.htm\n"
+      "KTERR-60401=\n");
+  stKtRSE[0].dwLastError = 60402;
+  stKtRSE[0].dwError = 10060;
+  ShowPrinterErrorFnI(nullptr, 0);
+  EXPECT_EQ(box_.style, 0x8000EBF2u);
+  EXPECT_EQ(box_.text.substr(box_.text.size() - 8), "No.10060");
+
+  stKtRSE[0].dwLastError = 5;
+  ShowPrinterErrorFnI(nullptr, 0);
+  EXPECT_EQ(box_.style, 0x80000005u);
+
+  stKtRSE[0].dwLastError = 60401;  // an empty reference is no reference
+  ShowPrinterErrorFnI(nullptr, 0);
+  EXPECT_EQ(box_.style, 48u);
+}
+
+TEST_F(ErrorBoxTest, LongHostTextsAreCutToTheBoxBuffer) {
+  std::string longText;
+  for (int i = 0; i < 600; ++i) longText += "\x82\xA0";  // 600 double-byte characters
+  nyhostSetHostString(1000, longText.c_str());
+  stKtRSE[1].dwLastError = 1000;
+  ShowPrinterErrorFnI(nullptr, 1);
+  ASSERT_EQ(box_.count, 1);
+  EXPECT_LE(box_.text.size(), 511u);
+  EXPECT_GE(box_.text.size(), 500u);
+  EXPECT_EQ(box_.text.size() % 2, 0u);
+  EXPECT_EQ(longText.compare(0, box_.text.size(), box_.text), 0);
+}
+
+TEST_F(ErrorBoxTest, AuxiliaryBoxUsesTheLanguageLoader) {
+  writeIni("[HELP PATH]\nKTERR-60302=kt.chm\n");
+  PrinterSlot& slot = stKtRSE[5];
+  slot.dwLastError = 60302;
+  EXPECT_EQ(SE_ShowErrorFnI(nullptr, &slot), NY_IDOK);
+  EXPECT_EQ(box_.text, cp932("プリンター側取ったコマンドが間違いました！"));
+  EXPECT_EQ(box_.caption, caption_);
+  EXPECT_EQ(box_.style, 0x80000000u + 60302u);
+}
+
+TEST_F(ErrorBoxTest, RangeMessageNamesTheParameterAndItsBounds) {
+  const int beeps = platform::beepCountForTesting();
+  ShowParamRangeErrorFnV(60602, 0, 99);
+  EXPECT_EQ(box_.text, cp932("パラメータ「紙なし検出ｾﾝｻｰ」は、0～99の数値を入力して下さい。"));
+  EXPECT_EQ(box_.caption, caption_);
+  EXPECT_EQ(box_.style, 48u);
+  EXPECT_EQ(box_.owner, platform::focusWindow());
+  EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
+
+  ShowParamRangeErrorFnV(60611, -40, 40);
+  EXPECT_EQ(
+      box_.text,
+      cp932("パラメータ「濃度温度変化率(25℃未満・熱転写)：」は、-40～40の数値を入力して下さい。"));
+
+  ShowParamRangeErrorFnV(12345, 1, 960);  // unknown name: the message still comes
+  EXPECT_EQ(box_.text, cp932("パラメータ「」は、1～960の数値を入力して下さい。"));
+}
+
+}  // namespace
+}  // namespace nypr

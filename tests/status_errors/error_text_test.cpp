@@ -1,0 +1,221 @@
+// Error codes to message texts, as the host reads them through NyPrGetPrintError and as
+// the auxiliary channel builds them.
+#include "status/error_text.h"
+
+#include <gtest/gtest.h>
+#include <nyhost/nyhost_control.h>
+
+#include <cstring>
+#include <set>
+#include <string>
+
+#include "driver/host/host_api.h"
+#include "driver/module_entry.h"
+#include "driver/slots.h"
+#include "expected_texts.h"
+#include "nyprkt3600r/nyprkt3600r.h"
+#include "platform/text.h"
+
+namespace nypr {
+namespace {
+
+using testing::cp932;
+
+std::string driverText(uint32_t code) {
+  for (const testing::CodeText& entry : testing::driverErrorTexts()) {
+    if (entry.code == code) return entry.utf8;
+  }
+  ADD_FAILURE() << "no expected text for " << code;
+  return {};
+}
+
+class ErrorTextTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    nyhostReset();
+    moduleAttach();  // the host's language loader reaches the module's strings through it
+    std::memset(stKtRSE, 0, sizeof stKtRSE);
+    for (PrinterSlot& slot : stKtRSE) {
+      slot.dwLastError = kNoError;
+      slot.dwError = kNoError;
+    }
+  }
+  void TearDown() override {
+    for (uint32_t id : {97u, 100u, 108u}) nyhostSetHostString(id, nullptr);
+    nyhostReset();
+  }
+
+  // The host's view: code returned and text written for printer number `printerNo`.
+  std::string hostText(uint8_t printerNo, uint32_t* code = nullptr) {
+    char buf[1024];
+    std::memset(buf, 'X', sizeof buf);
+    const uint32_t result = NyPrGetPrintError(printerNo, buf, sizeof buf);
+    if (code != nullptr) *code = result;
+    return std::string(buf, strnlen(buf, sizeof buf));
+  }
+  std::string auxiliaryText(const PrinterSlot* slot) {
+    char buf[1024];
+    SE_GetErrorTextFnV(slot, buf, sizeof buf);
+    return buf;
+  }
+  void setError(uint8_t index, uint32_t code, int32_t detail = kNoError) {
+    stKtRSE[index].dwLastError = code;
+    stKtRSE[index].dwError = detail;
+  }
+};
+
+TEST_F(ErrorTextTest, EveryMessageComesOutInCp932WithItsAppendix) {
+  ASSERT_EQ(testing::printerErrorTexts().size(), 107u);
+  ASSERT_EQ(testing::driverErrorTexts().size(), 43u);
+  ASSERT_EQ(testing::conditionTexts().size(), 5u);
+  struct Group {
+    std::span<const testing::CodeText> texts;
+  };
+  for (const Group& group :
+       {Group{testing::printerErrorTexts()}, Group{testing::driverErrorTexts()},
+        Group{testing::conditionTexts()}}) {
+    for (const testing::CodeText& entry : group.texts) {
+      // 300 as a detail number must not appear anywhere but after the codes that take one.
+      int32_t detail = kNoError;
+      std::string appendix;
+      if (entry.code == 60301) {
+        detail = 7;
+        appendix = "No.007";
+      } else if (entry.code >= 60401 && entry.code <= 60404) {
+        detail = 61;
+        appendix = "No.00061";
+      }
+      setError(2, entry.code, detail);
+      uint32_t code = 0;
+      EXPECT_EQ(hostText(3, &code), cp932(entry.utf8) + appendix) << "code " << entry.code;
+      EXPECT_EQ(code, entry.code);
+    }
+  }
+}
+
+TEST_F(ErrorTextTest, PrinterNumbersUseTheirOwnStringRanges) {
+  setError(0, 5);
+  EXPECT_EQ(hostText(1), cp932(testing::printerErrorTexts()[4].utf8));
+  setError(0, 22);
+  const std::string printerTimeout = hostText(1);
+  setError(0, 60122);
+  EXPECT_EQ(hostText(1), printerTimeout);
+  // A printer condition without a text gives an empty text, not the fallback.
+  uint32_t code = 0;
+  setError(0, 950);
+  EXPECT_EQ(hostText(1, &code), "");
+  EXPECT_EQ(code, 950u);
+  setError(0, 903);
+  EXPECT_EQ(
+      hostText(1),
+      cp932(
+          "プログラムインストールできません。KTをプログラムインストールモードで起動して下さい。"));
+}
+
+TEST_F(ErrorTextTest, OtherCodesAreHostMessagesOrTheFallback) {
+  nyhostSetHostString(108, "host text 108");
+  setError(0, 108);
+  EXPECT_EQ(hostText(1), "host text 108");
+  char wide[512];
+  ASSERT_GT(LoadStringFnI(40019, wide, sizeof wide), 0);  // the host's own text
+  setError(0, 40019);
+  EXPECT_EQ(hostText(1), wide);
+  nyhostSetHostString(12345, nullptr);  // a host message the host does not have
+  setError(0, 12345);
+  EXPECT_EQ(hostText(1), "ERROR:12345");
+  setError(0, 61234);  // a driver id without a string
+  EXPECT_EQ(hostText(1), "ERROR:61234");
+  setError(0, 60309);
+  EXPECT_EQ(hostText(1), "ERROR:60309");
+}
+
+TEST_F(ErrorTextTest, NoErrorReturnsZeroWithAnEmptyText) {
+  uint32_t code = 1;
+  EXPECT_EQ(hostText(1, &code), "");
+  EXPECT_EQ(code, 0u);
+  setError(0, 0);
+  EXPECT_EQ(hostText(1, &code), "");
+  EXPECT_EQ(code, 0u);
+}
+
+TEST_F(ErrorTextTest, PrinterNumbersOutsideOneToEightNameNoSlot) {
+  for (PrinterSlot& slot : stKtRSE) slot.dwLastError = 60402;
+  for (uint8_t number : {0, 9, 200, 255}) {
+    uint32_t code = 1;
+    EXPECT_EQ(hostText(number, &code), "") << int(number);
+    EXPECT_EQ(code, 0u);
+  }
+  EXPECT_EQ(NyPrGetPrintError(0, nullptr, 0), 0u);
+  uint32_t code = 0;
+  hostText(8, &code);
+  EXPECT_EQ(code, 60402u);
+}
+
+TEST_F(ErrorTextTest, WithoutABufferOnlyTheCodeIsReturned) {
+  setError(4, 60400);
+  EXPECT_EQ(NyPrGetPrintError(5, nullptr, 100), 60400u);
+  char buf[4] = {'a', 'b', 'c', 'd'};
+  EXPECT_EQ(NyPrGetPrintError(5, buf, 0), 60400u);
+  EXPECT_EQ(NyPrGetPrintError(5, buf, -5), 60400u);
+  EXPECT_EQ(std::string(buf, 4), "abcd");
+}
+
+TEST_F(ErrorTextTest, TextsAreCutAtCharacterBoundariesAndTerminated) {
+  setError(0, 60402, 10061);
+  char full[1024];
+  ASSERT_NE(NyPrGetPrintError(1, full, sizeof full), 0u);
+  const std::string text = full;
+  std::set<size_t> boundaries;
+  for (size_t i = 0; i <= text.size();) {
+    boundaries.insert(i);
+    if (i == text.size()) break;
+    i += platform::isCp932LeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+  }
+  for (int32_t size = 1; size <= static_cast<int32_t>(text.size()) + 2; ++size) {
+    char buf[1100];
+    std::memset(buf, 'Z', sizeof buf);
+    NyPrGetPrintError(1, buf, size);
+    const size_t len = strnlen(buf, sizeof buf);
+    ASSERT_LT(len, static_cast<size_t>(size)) << "size " << size;
+    EXPECT_EQ(buf[size], 'Z') << "wrote past the buffer at size " << size;
+    EXPECT_EQ(text.compare(0, len, buf, len), 0);
+    EXPECT_TRUE(boundaries.count(len)) << "cut inside a character at size " << size;
+    // Nothing more would have fitted.
+    auto next = boundaries.upper_bound(len);
+    if (next != boundaries.end()) {
+      EXPECT_GE(*next, static_cast<size_t>(size));
+    }
+  }
+}
+
+TEST_F(ErrorTextTest, AuxiliaryVariantKnowsPrinterNumbersUpTo96) {
+  PrinterSlot& slot = stKtRSE[6];
+  slot.dwLastError = 96;
+  EXPECT_EQ(auxiliaryText(&slot), cp932(testing::printerErrorTexts()[95].utf8));
+  nyhostSetHostString(97, "host 97");
+  slot.dwLastError = 97;
+  EXPECT_EQ(auxiliaryText(&slot), "host 97");
+  nyhostSetHostString(100, "host 100");
+  slot.dwLastError = 100;
+  EXPECT_EQ(auxiliaryText(&slot), "host 100");
+  slot.dwLastError = 105;  // no host text either
+  EXPECT_EQ(auxiliaryText(&slot), "ERROR:105");
+  slot.dwLastError = 999;
+  EXPECT_EQ(auxiliaryText(&slot), cp932("プリンター側で発行を中止しました！"));
+  slot.dwLastError = 60404;
+  slot.dwError = 10054;
+  EXPECT_EQ(auxiliaryText(&slot), cp932(driverText(60404)) + "No.10054");
+  slot.dwLastError = kNoError;
+  EXPECT_EQ(auxiliaryText(&slot), "");
+  EXPECT_EQ(auxiliaryText(nullptr), "");
+}
+
+TEST_F(ErrorTextTest, InternalVariantRefusesSlotsOutOfRange) {
+  char buf[16] = "unchanged";
+  GetErrorTextFnV(8, buf, sizeof buf);
+  EXPECT_STREQ(buf, "");
+  GetErrorTextFnV(0, nullptr, 10);
+}
+
+}  // namespace
+}  // namespace nypr

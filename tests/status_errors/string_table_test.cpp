@@ -1,0 +1,81 @@
+// The module's string table: every text present, converted to CP932, and loaded safely
+// into callers' buffers.
+#include "resources/string_table.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "expected_texts.h"
+#include "platform/text.h"
+#include "resources/strings.h"
+
+namespace nypr {
+namespace {
+
+using testing::cp932;
+
+TEST(StringTableTest, EveryNamedTextIsInTheTable) {
+  auto check = [](uint32_t id, const char* utf8) {
+    const char* stored = moduleStringUtf8(id);
+    ASSERT_NE(stored, nullptr) << "string " << id;
+    EXPECT_STREQ(stored, utf8) << "string " << id;
+    EXPECT_EQ(moduleStringCp932(id), cp932(utf8)) << "string " << id;
+  };
+  for (const auto& e : testing::printerErrorTexts()) check(60100 + e.code, e.utf8);
+  for (const auto& e : testing::driverErrorTexts()) check(e.code, e.utf8);
+  for (const auto& e : testing::conditionTexts()) check(60000 + e.code, e.utf8);
+  for (const auto& e : testing::otherModuleTexts()) check(e.code, e.utf8);
+}
+
+TEST(StringTableTest, KnownCp932Bytes) {
+  EXPECT_EQ(moduleStringCp932(60005),
+            "1144\x81\x60"
+            "1183");
+  EXPECT_EQ(moduleStringCp932(60602), "\x8E\x86\x82\xC8\x82\xB5\x8C\x9F\x8F\x6F\xBE\xDD\xBB\xB0");
+  EXPECT_NE(moduleStringCp932(60607).find("(25\x81\x8E\x88\xC8\x8F\xE3)"), std::string::npos);
+  // Line breaks inside messages are real control characters.
+  EXPECT_NE(moduleStringCp932(60101).find('\n'), std::string::npos);
+  EXPECT_NE(moduleStringCp932(60415).find("\r\n"), std::string::npos);
+}
+
+TEST(StringTableTest, EveryEntryHasAFullCp932Form) {
+  for (const ModuleString& entry : moduleStringTable()) {
+    const std::string converted = moduleStringCp932(entry.id);
+    EXPECT_FALSE(converted.empty()) << entry.id;
+    EXPECT_EQ(platform::utf8FromCp932(converted), entry.utf8) << "lossy text " << entry.id;
+  }
+}
+
+TEST(StringTableTest, AbsentIdsGiveNothing) {
+  for (uint32_t id : {0u, 60000u, 60100u, 60309u, 60902u, 60950u, 61000u}) {
+    EXPECT_EQ(moduleStringUtf8(id), nullptr) << id;
+    EXPECT_EQ(moduleStringCp932(id), "") << id;
+    char buf[8] = "xxxxxxx";
+    EXPECT_EQ(loadModuleString(id, buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "");
+  }
+}
+
+TEST(StringTableTest, LoadingCutsAtACharacterBoundary) {
+  const std::string full = moduleStringCp932(60014);  // all double-byte characters
+  ASSERT_EQ(full.size() % 2, 0u);
+  for (int size = 1; size <= static_cast<int>(full.size()) + 1; ++size) {
+    char buf[64];
+    std::memset(buf, 'Z', sizeof buf);
+    const int len = loadModuleString(60014, buf, size);
+    EXPECT_EQ(len, static_cast<int>(std::strlen(buf)));
+    EXPECT_LT(len, size);
+    EXPECT_EQ(len % 2, 0) << "half a character at size " << size;
+    EXPECT_EQ(full.compare(0, len, buf, len), 0);
+    EXPECT_EQ(buf[size], 'Z');
+  }
+  EXPECT_EQ(loadModuleString(60014, nullptr, 10), 0);
+  char one = 'Q';
+  EXPECT_EQ(loadModuleString(60014, &one, 0), 0);
+  EXPECT_EQ(one, 'Q');
+}
+
+}  // namespace
+}  // namespace nypr
