@@ -76,7 +76,9 @@ void showOtherModelWarning(uint8_t index, const char* block) {
   NyMessageBox(platform::focusWindow(), text, caption.c_str(), NY_MB_ICONWARNING);
 }
 
-void parseSummary(PrnStatus& st, const char* block) {
+}  // namespace
+
+void parseStatusSummary(const char* block, PrnStatus& st) {
   st = PrnStatus{};
   auto store = [&](uint16_t& field, int pos, int width) {
     int v = ParseNumFieldFnI(block + pos, width);
@@ -91,8 +93,6 @@ void parseSummary(PrnStatus& st, const char* block) {
   store(st.Status52UW, 52, 1);
   st.ValidUL = 1;
 }
-
-}  // namespace
 
 int ParseNumFieldFnI(const char* text, int width) {
   if (text == nullptr || width <= 0) return 0;
@@ -196,7 +196,7 @@ bool GetPrinterStatusFnBL(uint8_t index, char* block) {
       slot.dwLastError = kErrWrongModel;
     }
   }
-  if (ok) parseSummary(slot.PrnStatusST, block);
+  if (ok) parseStatusSummary(block, slot.PrnStatusST);
   KT36R_CloseSocket(index, 0);
 
   std::string line;

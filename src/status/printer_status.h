@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "driver/slots.h"
+
 namespace nypr {
 
 // Characters of the status block every caller receives.
@@ -32,6 +34,10 @@ int ParseNumFieldFnI(const char* text, int width);
 
 // Closes the slot's command and finish sockets when open.
 void CloseSlotSocketsFnV(uint8_t index);
+
+// The status summary of a block: every field read with ParseNumFieldFnI, negative
+// values not stored, ValidUL set.
+void parseStatusSummary(const char* block, PrnStatus& summary);
 
 // The status line of a status block and an LRS answer payload (32 bytes, zero-filled when
 // the distance query failed), CP932, at most 100 characters.

@@ -1,0 +1,59 @@
+#include "ktprint_runner.h"
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+namespace nypr::test {
+namespace {
+
+std::string readAll(int fd) {
+  std::string data;
+  char buf[4096];
+  ssize_t n;
+  while ((n = ::read(fd, buf, sizeof buf)) > 0) data.append(buf, static_cast<size_t>(n));
+  return data;
+}
+
+}  // namespace
+
+CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args) {
+  std::string errPath = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
+                        "/ktprint_err_" + std::to_string(::getpid());
+  int outPipe[2];
+  CommandResult result;
+  if (::pipe(outPipe) != 0) return result;
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(outPipe[1], 1);
+    int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::dup2(errFd, 2);
+    ::close(outPipe[0]);
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    std::vector<std::string> all = {KTPRINT_PATH, "--ini", ini};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(outPipe[1]);
+  result.out = readAll(outPipe[0]);
+  ::close(outPipe[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  int errFd = ::open(errPath.c_str(), O_RDONLY);
+  if (errFd >= 0) {
+    result.err = readAll(errFd);
+    ::close(errFd);
+  }
+  ::unlink(errPath.c_str());
+  return result;
+}
+
+}  // namespace nypr::test

@@ -1,0 +1,18 @@
+// Runs the ktprint command line as a user would, capturing what it prints.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace nypr::test {
+
+struct CommandResult {
+  int exitCode = -1;
+  std::string out;  // standard output
+  std::string err;  // standard error
+};
+
+// ktprint with `args`, its INI file set with --ini, in the UTF-8 C locale.
+CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args);
+
+}  // namespace nypr::test

@@ -1,0 +1,74 @@
+// ktprint config and status, end to end against the simulated printer.
+#include <string>
+
+#include "host_fixture.h"
+#include "ktprint_runner.h"
+
+namespace nypr::test {
+namespace {
+
+class KtprintTest : public SimulatorTest {};
+
+TEST_F(KtprintTest, ConfigStoresTheAddressAndKeepsTheRestOfTheLine) {
+  auto r = runKtprint(iniPath_, {"--printer", "3", "config", "--address", "192.168.0.10"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(readIni("KT3600R Info", "KT02"), "C0A8000A");
+  std::string line = "C0A8000A#1#014#rest";
+  writeIni("KT3600R Info", "KT02", line);
+  r = runKtprint(iniPath_, {"--printer", "3", "config", "--address", "10.0.0.1"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(readIni("KT3600R Info", "KT02"), "0A000001#1#014#rest");
+}
+
+TEST_F(KtprintTest, ConfigRefusesWhatIsNoAddress) {
+  for (const char* bad : {"192.168.0", "256.1.1.1", "1.2.3.4.5", "a.b.c.d", ""}) {
+    auto r = runKtprint(iniPath_, {"config", "--address", bad});
+    EXPECT_EQ(r.exitCode, 2) << bad;
+  }
+  auto r = runKtprint(iniPath_, {"--printer", "9", "status"});
+  EXPECT_NE(r.exitCode, 0);
+}
+
+TEST_F(KtprintTest, StatusShowsATable) {
+  sim_.setVersions(120, 110, 250, 100);
+  sim_.setHeadRank(3);
+  sim_.setTemperatures(253, -52);
+  sim_.setTravel(5, 12345678, 120001112);
+  auto r = runKtprint(iniPath_, {"status"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.out.find("controller                   1.20"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("program                      2.50"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("resistance range             1262～1300 ohm"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("head temperature             +25.3 C"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("ambient temperature          -05.2 C"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("label travel                 012 km 345 m 678 mm"), std::string::npos)
+      << r.out;
+}
+
+TEST_F(KtprintTest, StatusAsJson) {
+  sim_.setHeadRank(0);
+  sim_.setPaperStopPosition(2);
+  auto r = runKtprint(iniPath_, {"status", "--json"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out.front(), '{');
+  EXPECT_NE(r.out.find("\"resistanceRange\":\"1144～1183\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"paperStopPosition\":\"2\""), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("\"open\":false"), std::string::npos) << r.out;
+}
+
+TEST_F(KtprintTest, StatusWithoutAnAddressSaysWhatToDo) {
+  auto r = runKtprint(iniPath_, {"--printer", "2", "status"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("IPアドレスを設定して下さい"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.out.empty());
+}
+
+TEST_F(KtprintTest, StatusOfAPrinterThatDoesNotAnswer) {
+  sim_.stop();
+  auto r = runKtprint(iniPath_, {"status"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("No.10061"), std::string::npos) << r.err;
+}
+
+}  // namespace
+}  // namespace nypr::test
