@@ -1,0 +1,161 @@
+// The dialog templates against what the dialogs need of them.
+#include "resources/dialog_templates.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+
+#include "platform/text.h"
+
+namespace nypr {
+namespace {
+
+using platform::ControlKind;
+using platform::ControlTemplate;
+using platform::DialogTemplate;
+
+const ControlTemplate* control(const DialogTemplate& t, int id) {
+  for (const ControlTemplate& c : t.controls) {
+    if (c.id == id) return &c;
+  }
+  return nullptr;
+}
+
+TEST(DialogTemplates, EveryDialogIsThereWithItsTitle) {
+  const std::pair<const char*, const char*> expected[] = {
+      {"DIALOG_SEARCHKT_LIST", "LANのKT一覧"},
+      {"DIALOG_KT36R", "プリンターKT-3600Rの設定"},
+      {"DIALOG_MAINTENANCE", "メンテナンス用パラメータの設定"},
+      {"DIALOG_HIGHLEVEL", "高度な設定"},
+      {"DIALOG_SENSOR", "KT3600Rｾﾝｻｰ感度・ｶｯﾄの調整"},
+      {"DIALOG_DISPLAY", "プリンターステータス表示・テスト"},
+      {"DIALOG_KT36R_IP", "KT36R IPｱﾄﾞﾚｽ設定"},
+      {"DIALOG_KT36R_TEST", "KT-36R各種ﾃｽﾄ"},
+      {"DIALOG_KT36R_TESTPRT", "KT36R印字ﾃｽﾄ"},
+      {"DIALOG_MOTO_TEST", "ﾊｰﾄﾞｳｪｱﾃｽﾄ"},
+      {"DIALOG_HEAD_EXPIRE", "ﾍｯﾄﾞ切れﾁｪｯｸ"},
+  };
+  for (const auto& [name, title] : expected) {
+    const DialogTemplate* t = findDialogTemplate(name);
+    ASSERT_NE(t, nullptr) << name;
+    EXPECT_STREQ(t->title, title);
+  }
+  ASSERT_NE(findDialogTemplate("DIALOG_WAIT_FINISH"), nullptr);
+  EXPECT_EQ(findDialogTemplate("DIALOG_KT3600R"), findDialogTemplate("DIALOG_KT36R"));
+  EXPECT_EQ(findDialogTemplate("DIALOG_kt36r"), nullptr);
+  EXPECT_EQ(dialogTemplates().size(), 12u);
+}
+
+TEST(DialogTemplates, IdsAreUniqueControlsFitAndTextsSurviveCp932) {
+  for (const DialogTemplate& t : dialogTemplates()) {
+    SCOPED_TRACE(t.name);
+    std::set<int> ids;
+    EXPECT_EQ(platform::utf8FromCp932(templateTextCp932(t.title)), t.title);
+    for (const ControlTemplate& c : t.controls) {
+      if (c.id != platform::kStaticId) {
+        EXPECT_TRUE(ids.insert(c.id).second) << c.id;
+      }
+      EXPECT_GE(c.x, 0);
+      EXPECT_GE(c.y, 0);
+      EXPECT_LE(c.x + c.cx, t.cx) << c.id << " " << c.text;
+      if (c.kind != ControlKind::ComboBox) {  // a combo's height includes its drop-down
+        EXPECT_LE(c.y + c.cy, t.cy) << c.id << " " << c.text;
+      }
+      // Every character has a CP932 form (nothing becomes "?").
+      EXPECT_EQ(platform::utf8FromCp932(templateTextCp932(c.text)), c.text) << c.id;
+    }
+  }
+}
+
+struct Expected {
+  const char* dialog;
+  int id;
+  ControlKind kind;
+  const char* text;
+  uint32_t flags;
+};
+
+TEST(DialogTemplates, ControlsTheDialogsAddress) {
+  using enum ControlKind;
+  using namespace platform;
+  const Expected expected[] = {
+      {"DIALOG_WAIT_FINISH", 1, Button, "停止", kDefault},
+      {"DIALOG_WAIT_FINISH", 2, Button, "閉じる", kDisabled},
+      {"DIALOG_WAIT_FINISH", 6926, Static, "", kMultiLine},
+      {"DIALOG_WAIT_FINISH", 6927, Static, "", 0},
+      {"DIALOG_SEARCHKT_LIST", 1, Button, "選択", kDefault},
+      {"DIALOG_SEARCHKT_LIST", 2, Button, "ｷｬﾝｾﾙ", 0},
+      {"DIALOG_SEARCHKT_LIST", 1038, ListView, "", kSingleSel | kShowSelAlways | kNoSortHeader},
+      {"DIALOG_KT36R", 6101, IpAddress, "", 0},
+      {"DIALOG_KT36R", 6308, Static, "8", kRight},
+      {"DIALOG_KT36R", 6312, Static, "150", kRight},
+      {"DIALOG_KT36R", 6941, CheckBox, "自動接続", kHidden | kDisabled},
+      {"DIALOG_KT36R", 1038, Button, "KT検索", 0},
+      {"DIALOG_KT36R", 9, Button, "ﾍﾙﾌﾟ", 0},
+      {"DIALOG_MAINTENANCE", 6703, Edit, "", kDisabled},
+      {"DIALOG_MAINTENANCE", 6712, Edit, "", kDisabled},
+      {"DIALOG_MAINTENANCE", 6777, Edit, "", kReadOnly},
+      {"DIALOG_MAINTENANCE", 6925, Edit, "", kHidden},
+      {"DIALOG_MAINTENANCE", 6032, Radio, "ﾊﾞｰｺｰﾄﾞの部分のみ", kHidden},
+      {"DIALOG_MAINTENANCE", 6708, CheckBox, "履歴制御", 0},
+      {"DIALOG_MAINTENANCE", 6804, ComboBox, "", 0},
+      {"DIALOG_MAINTENANCE", 6220, Button, "KTﾊﾞｰｼﾞｮﾝｱｯﾌﾟ", 0},
+      {"DIALOG_HIGHLEVEL", 6607, Edit, "", kReadOnly},
+      {"DIALOG_HIGHLEVEL", 6090, CheckBox, "外部巻取りの強制発行", kGroup},
+      {"DIALOG_HIGHLEVEL", 6934, Radio, "180ms", 0},
+      {"DIALOG_HIGHLEVEL", 6941, Radio, "あり", 0},
+      {"DIALOG_HIGHLEVEL", 6015, Button, "走行距離をｸﾘｱ", 0},
+      {"DIALOG_SENSOR", 6505, Radio, "自動", 0},
+      {"DIALOG_SENSOR", 6601, Edit, "", kReadOnly},
+      {"DIALOG_SENSOR", 6703, Edit, "", 0},
+      {"DIALOG_SENSOR", 6068, Button, "位置初期化", 0},
+      {"DIALOG_DISPLAY", 6601, Edit, "", kNumber},
+      {"DIALOG_DISPLAY", 6620, Button, "警告距離をｾｯﾄ", 0},
+      {"DIALOG_DISPLAY", 6073, Button, "動作回数初期化", 0},
+      {"DIALOG_KT36R_IP", 6218, Edit, "", kReadOnly},
+      {"DIALOG_KT36R_IP", 6204, IpAddress, "", 0},
+      {"DIALOG_KT36R_TEST", 6206, ComboBox, "", 0},
+      {"DIALOG_KT36R_TEST", 6211, Static, "ﾒﾓﾘﾁｪｯｸ正常容量：", 0},
+      {"DIALOG_KT36R_TESTPRT", 6086, Radio, "通常発行", kGroup | kDisabled},
+      {"DIALOG_KT36R_TESTPRT", 6088, Radio, "2秒間隔で連続発行", kHidden | kDisabled},
+      {"DIALOG_KT36R_TESTPRT", 6096, Button, "中止", 0},
+      {"DIALOG_MOTO_TEST", 2, Button, "終了", 0},
+      {"DIALOG_HEAD_EXPIRE", 6928, Static, "ﾁｪｯｸ位置は1から960までに設定してください", 0},
+  };
+  for (const Expected& e : expected) {
+    SCOPED_TRACE(std::string(e.dialog) + " " + std::to_string(e.id));
+    const DialogTemplate* t = findDialogTemplate(e.dialog);
+    ASSERT_NE(t, nullptr);
+    const ControlTemplate* c = control(*t, e.id);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->kind, e.kind);
+    EXPECT_STREQ(c->text, e.text);
+    EXPECT_EQ(c->flags, e.flags);
+  }
+}
+
+TEST(DialogTemplates, EveryParameterControlOfTheParameterDialogsExists) {
+  const int maintenance[] = {6776, 6702, 6701, 6706, 6703, 6704, 6705, 6707, 6712, 6708,
+                             6709, 6710, 6711, 6713, 6030, 6031, 6032, 6025, 6026, 6022,
+                             6001, 6923, 6924, 6925, 6777, 6801, 6803, 6804, 6009, 1,
+                             2,    9,    6794, 6774, 6720, 6200, 6220, 6219, 6012, 6011};
+  const int highLevel[] = {6766, 6759, 6765, 6757, 6783, 6784, 6773, 6782, 6786, 6787, 6920,
+                           6930, 6931, 6932, 6933, 6934, 6935, 6936, 6937, 6938, 6939, 6940,
+                           6941, 6788, 6789, 6768, 6767, 6781, 6785, 6770, 6913, 6914, 6799,
+                           6719, 6800, 6720, 6911, 6912, 6915, 6916, 6917, 6918, 6919, 6090,
+                           6009, 6607, 1,    2,    6011, 6012, 6015};
+  const int display[] = {6703, 6704, 6702, 6701, 6705, 6606, 6601, 6607, 6620, 6619, 6614, 6615,
+                         6602, 6616, 6617, 6622, 6605, 6604, 6603, 6067, 6073, 6618, 2};
+  const std::pair<const char*, std::span<const int>> sets[] = {{"DIALOG_MAINTENANCE", maintenance},
+                                                               {"DIALOG_HIGHLEVEL", highLevel},
+                                                               {"DIALOG_DISPLAY", display}};
+  for (const auto& [name, ids] : sets) {
+    const DialogTemplate* t = findDialogTemplate(name);
+    ASSERT_NE(t, nullptr);
+    for (int id : ids) EXPECT_NE(control(*t, id), nullptr) << name << " " << id;
+  }
+}
+
+}  // namespace
+}  // namespace nypr

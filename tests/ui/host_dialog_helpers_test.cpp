@@ -1,0 +1,169 @@
+// The host's dialog helpers working on the driver's windows through the window table.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "driver/host/host_api.h"
+#include "nyhost/nyhost_control.h"
+#include "nyprkt3600r/window_ops.h"
+#include "platform/ui.h"
+#include "platform/ui_operator.h"
+#include "ui_test_support.h"
+
+namespace nypr::platform {
+namespace {
+
+class HostDialogHelpers : public ::testing::Test {
+ protected:
+  void TearDown() override {
+    clearDialogOperators();
+    nyhostReset();
+  }
+  testing::VirtualClock clock_;
+};
+
+// Runs `body` inside the initialisation of a dialog of `name`, then closes it.
+template <typename F>
+void insideDialog(const char* name, F body) {
+  static F* current;
+  current = &body;
+  dialogBoxParam(
+      name, nullptr,
+      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+        if (msg == kMsgInitDialog) {
+          (*current)(dlg);
+          endDialog(dlg, 0);
+        }
+        return 0;
+      },
+      0);
+}
+
+TEST_F(HostDialogHelpers, WindowHandlesCarryTheTable) {
+  insideDialog("DIALOG_KT36R_IP", [](NyHwnd dlg) {
+    const auto* header = static_cast<const NyWindowHeader*>(dlg);
+    ASSERT_EQ(header->magic, NY_WINDOW_MAGIC);
+    ASSERT_NE(header->ops, nullptr);
+    EXPECT_EQ(header->ops->size, sizeof(NyWindowOps));
+    EXPECT_NE(header->ops->isWindow(dlg), 0);
+    char buf[8];
+    EXPECT_EQ(header->ops->getItemText(dlg, 4711, buf, sizeof buf), -1);
+    EXPECT_EQ(header->ops->setItemText(dlg, 4711, "x"), -1);
+  });
+}
+
+TEST_F(HostDialogHelpers, SignedNumbersSaturateAtSixteenBits) {
+  insideDialog("DIALOG_MAINTENANCE", [](NyHwnd dlg) {
+    const std::pair<const char*, int16_t> signedCases[] = {
+        {"-5", -5},       {"100", 100},
+        {" 42x", 42},     {"", 0},
+        {"abc", 0},       {"32767", 32767},
+        {"70000", 32767}, {"-70000", -32768},
+        {"65586", 32767}, {"99999999999999", 32767}};
+    for (const auto& [text, value] : signedCases) {
+      setDlgItemText(dlg, 6924, text);
+      EXPECT_EQ(GetDlgItemIntFnSW(dlg, 6924, 1), value) << text;
+    }
+    setDlgItemText(dlg, 6924, "-5");
+    EXPECT_EQ(GetDlgItemIntFnSW(dlg, 6924, 0), 0);
+    EXPECT_EQ(GetDlgItemIntFnSW(dlg, 4711, 1), 0);
+    EXPECT_EQ(GetDlgItemIntFnSW(nullptr, 6924, 1), 0);
+  });
+}
+
+TEST_F(HostDialogHelpers, ComboBoxFilledWithHostTexts) {
+  nyhostSetHostString(2491, "Absolute");
+  insideDialog("DIALOG_MAINTENANCE", [](NyHwnd dlg) {
+    NyHwnd combo = getDlgItem(dlg, 6804);
+    comboAddString(combo, "old");
+    InitCombineBoxFnV(dlg, 0, 6804, 2491, 2);
+    ASSERT_EQ(comboGetCount(combo), 2);
+    EXPECT_EQ(comboGetItemText(combo, 0), "Absolute");
+    EXPECT_EQ(comboGetItemText(combo, 1), "2492");  // no such host text: its id
+    InitCombineBoxFnV(dlg, 0, 6009, 2491, 2);       // an edit is left alone
+    EXPECT_EQ(getDlgItemText(dlg, 6009), "");
+  });
+}
+
+TEST_F(HostDialogHelpers, CentresOverTheOwnerDialog) {
+  static NyHwnd outer = nullptr;
+  static int32_t box[4];
+  dialogBoxParam(
+      "DIALOG_MAINTENANCE", nullptr,
+      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+        if (msg != kMsgInitDialog) return 0;
+        outer = dlg;
+        moveWindow(dlg, 100, 50);
+        dialogBoxParam(
+            "DIALOG_KT36R_IP", dlg,
+            [](NyHwnd inner, uint32_t m, uintptr_t, intptr_t) -> intptr_t {
+              if (m == kMsgInitDialog) {
+                CenterDialogFnV(inner, outer);
+                getWindowRect(inner, &box[0], &box[1], &box[2], &box[3]);
+                endDialog(inner, 0);
+              }
+              return 0;
+            },
+            0);
+        endDialog(dlg, 0);
+        return 0;
+      },
+      0);
+  int32_t l, t, r, b;
+  // The maintenance template is 470 x 250 units, the IP dialog 220 x 104 (1.5 px a unit).
+  l = 100, t = 50, r = 100 + 705, b = 50 + 375;
+  EXPECT_EQ(box[0] - l, (r - l - (box[2] - box[0])) / 2);
+  EXPECT_EQ(box[1] - t, (b - t - (box[3] - box[1])) / 2);
+  EXPECT_EQ(box[2] - box[0], 330);
+}
+
+TEST_F(HostDialogHelpers, CentresOnTheScreenForAForeignOwner) {
+  int hostWindow = 0;
+  insideDialog("DIALOG_KT36R_IP", [&](NyHwnd dlg) {
+    CenterDialogFnV(dlg, &hostWindow);
+    int32_t l, t, r, b;
+    ASSERT_TRUE(getWindowRect(dlg, &l, &t, &r, &b));
+    EXPECT_EQ(l, (1920 - 330) / 2);
+    EXPECT_EQ(t, (1080 - 156) / 2);
+  });
+}
+
+TEST_F(HostDialogHelpers, WaitNoticeAndDoEvents) {
+  int hostWindow = 0;
+  insideDialog("DIALOG_MAINTENANCE", [&](NyHwnd dlg) {
+    NyHwnd notice = ShowWaitMessageFnH(dlg, "busy");
+    EXPECT_NE(notice, nullptr);
+    EXPECT_EQ(activeNoticeText(), "busy");
+    EXPECT_EQ(ShowWaitMessageFnH(dlg, nullptr), nullptr);
+    EXPECT_EQ(activeNoticeText(), "");
+    EXPECT_FALSE(isWindow(notice));
+    // A notice over a window the driver does not know still comes back, detached.
+    EXPECT_NE(ShowWaitMessageFnH(&hostWindow, "elsewhere"), nullptr);
+    EXPECT_EQ(activeNoticeText(), "");
+    ShowWaitMessageFnH(&hostWindow, nullptr);
+    LoadDialogItemsExFnV("DIALOG_MAINTENANCE", dlg, "KT-PRINTER");
+    EXPECT_EQ(getDlgItemText(dlg, 6012), getDlgItemText(dlg, 6012));
+  });
+
+  int pumps = 0;
+  setDialogOperator("DIALOG_KT36R_TESTPRT", [&](OperatedDialog& d) {
+    d.onPump([&](OperatedDialog&) {
+      ++pumps;
+      return true;
+    });
+    DoEventsFnV(d.window(), 100);
+    DoEventsFnV(d.window(), 100);
+    d.cancel();
+  });
+  dialogBoxParam(
+      "DIALOG_KT36R_TESTPRT", nullptr,
+      [](NyHwnd dlg, uint32_t msg, uintptr_t w, intptr_t) -> intptr_t {
+        if (msg == kMsgCommand && commandId(w) == kIdCancel) endDialog(dlg, 0);
+        return 0;
+      },
+      0);
+  EXPECT_EQ(pumps, 2);
+}
+
+}  // namespace
+}  // namespace nypr::platform

@@ -1,0 +1,45 @@
+#include "ui_test_support.h"
+
+namespace nypr::testing {
+namespace {
+RecordingProc* g_active = nullptr;
+}  // namespace
+
+RecordingProc::RecordingProc(Handler handler) : handler_(std::move(handler)), previous_(g_active) {
+  g_active = this;
+}
+
+RecordingProc::~RecordingProc() {
+  g_active = previous_;
+}
+
+intptr_t RecordingProc::proc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  RecordingProc* self = g_active;
+  if (self == nullptr) return 0;
+  ReceivedMessage m{message, 0, 0, lParam};
+  if (message == platform::kMsgCommand) {
+    m.id = platform::commandId(wParam);
+    m.code = platform::commandCode(wParam);
+  } else if (message == platform::kMsgTimer) {
+    m.id = static_cast<int>(wParam);
+    self->timerTicks.push_back(platform::tickCount());
+  } else if (message == platform::kMsgNotify && lParam != 0) {
+    const auto* hdr = reinterpret_cast<const platform::NotifyHeader*>(lParam);
+    m.id = static_cast<int>(hdr->id);
+    m.code = hdr->code;
+  }
+  self->lastDialog = dialog;
+  self->messages.push_back(m);
+  return self->handler_ ? self->handler_(dialog, m) : 0;
+}
+
+VirtualClock::VirtualClock() {
+  hooks_ = {&VirtualClock::tick, &VirtualClock::sleep, this};
+  platform::setClockForTesting(&hooks_);
+}
+
+VirtualClock::~VirtualClock() {
+  platform::setClockForTesting(nullptr);
+}
+
+}  // namespace nypr::testing
