@@ -72,13 +72,15 @@ void SetDefaultSettingsFnV(uint8_t index);
 void ApplyHostPosAdjustFnV(uint8_t index, const LabelFormatST* labelFormat);
 
 // "%d.%d.%d.%d" when dotted and the address is non-zero, else "%03d%03d%03d%03d"; the
-// text lives in a module-wide buffer overwritten by the next call.
+// text lives in a static buffer (one per thread) overwritten by the next call.
 const char* IpAddrToText(uint32_t address, bool dotted);
-// Four groups of three decimal digits from the first twelve characters.
+// Four groups of three decimal digits from the first twelve characters; a short text
+// gives 0 for the missing groups, a group above 255 gives 255.
 uint32_t IpAddrFromText(const char* text);
 
 // Highest contrast the host may offer at `speed` mm/s (0..99). Speeds and head ranks
-// outside the tables are clamped to them.
+// outside the tables are clamped to them; t1 of 50 or more gives 99; an index outside the
+// slots gives 0.
 uint16_t GetMaxContrastFnUW(uint16_t speed, uint8_t index, uint32_t mode);
 
 }  // namespace nypr

@@ -2,10 +2,13 @@
 //   AAAAAAAA#<64 fixed-width fields, each followed by "#">XXX#YYY#M
 // (address in hex, the parameter record, position adjustment X and Y, adjustment mode).
 // The separators are positional: the loader skips one character after each field.
+#include "settings/settings_line.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "driver/host/host_api.h"
 #include "platform/profile.h"
@@ -98,15 +101,12 @@ std::string hostIniPath() {
   return path != nullptr ? std::string(path) : std::string();
 }
 
-bool ReadPrinterSettingsFnBL(KtrInfo* info) {
+bool loadSettingsLine(KtrInfo* info, std::string_view value) {
   if (info == nullptr || !isValidSlotIndex(info->PrinterNoUB)) return false;
   const uint8_t index = info->PrinterNoUB;
   PrinterSlot& slot = stKtRSE[index];
-
-  char buffer[kLineBufferSize] = {};
-  platform::profileReadString(hostIniPath(), kSection, settingsKey(index).c_str(), "", buffer,
-                              sizeof buffer);
-  const LineReader line(buffer, strnlen(buffer, sizeof buffer - 1));
+  // A value with a NUL inside ends there, as it would coming from the profile functions.
+  const LineReader line(value.data(), strnlen(value.data(), value.size()));
 
   info->PortComUW = kPortCommand;
   info->PortFinUW = kPortFinish;
@@ -137,15 +137,15 @@ bool ReadPrinterSettingsFnBL(KtrInfo* info) {
   return true;
 }
 
-void WritePrinterSettingsFnV(const KtrInfo* info) {
-  if (info == nullptr || !isValidSlotIndex(info->PrinterNoUB)) return;
-  const uint8_t index = info->PrinterNoUB;
+std::string formatSettingsLine(const KtrInfo& info) {
+  if (!isValidSlotIndex(info.PrinterNoUB)) return {};
+  const uint8_t index = info.PrinterNoUB;
   const PrinterSlot& slot = stKtRSE[index];
 
   std::string line;
   line.reserve(256);
   char part[16];
-  std::snprintf(part, sizeof part, "%08X#", static_cast<unsigned>(info->IpAddrUL));
+  std::snprintf(part, sizeof part, "%08X#", static_cast<unsigned>(info.IpAddrUL));
   line += part;
   for (const SettingsField& f : kSettingsFields) {
     appendField(line, &PrinterSettings[index][f.offset], f.width);
@@ -156,8 +156,21 @@ void WritePrinterSettingsFnV(const KtrInfo* info) {
   std::snprintf(part, sizeof part, "%03d#%03d#%d", clampAdjust(slot.PosAdjXI),
                 clampAdjust(slot.PosAdjYI), modeDigit);
   line += part;
+  return line;
+}
 
-  platform::profileWriteString(hostIniPath(), kSection, settingsKey(index).c_str(), line.c_str());
+bool ReadPrinterSettingsFnBL(KtrInfo* info) {
+  if (info == nullptr || !isValidSlotIndex(info->PrinterNoUB)) return false;
+  char buffer[kLineBufferSize] = {};
+  platform::profileReadString(hostIniPath(), kSection, settingsKey(info->PrinterNoUB).c_str(), "",
+                              buffer, sizeof buffer);
+  return loadSettingsLine(info, std::string_view(buffer, strnlen(buffer, sizeof buffer - 1)));
+}
+
+void WritePrinterSettingsFnV(const KtrInfo* info) {
+  if (info == nullptr || !isValidSlotIndex(info->PrinterNoUB)) return;
+  platform::profileWriteString(hostIniPath(), kSection, settingsKey(info->PrinterNoUB).c_str(),
+                               formatSettingsLine(*info).c_str());
 }
 
 }  // namespace nypr

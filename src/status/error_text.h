@@ -61,7 +61,8 @@ enum HostMessage : uint32_t {
 };
 
 // Message of the slot's dwLastError (with its "No." appendix), CP932, cut to `size` at a
-// character boundary and terminated. An index out of range gives an empty text.
+// character boundary and terminated. An index out of range, and the codes 300 (no error)
+// and 0 (cleared), give an empty text.
 void GetErrorTextFnV(uint8_t index, char* text, size_t size);
 // The auxiliary channel's variant: printer numbers 1..96 only, texts through the host's
 // language loader.

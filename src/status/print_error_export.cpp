@@ -1,6 +1,4 @@
 // NyPrGetPrintError: the host's way to read a printer's last error and its message.
-#include <new>
-
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "status/error_text.h"
 
@@ -16,7 +14,7 @@ extern "C" NYPR_API uint32_t NYPR_STDCALL NyPrGetPrintError(uint8_t printerNo, c
   if (wantText) {
     try {
       nypr::GetErrorTextFnV(index, text, static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
+    } catch (...) {
       text[0] = '\0';  // the code below still tells the host what went wrong
     }
   }
