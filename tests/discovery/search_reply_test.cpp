@@ -1,0 +1,76 @@
+// Judging single datagrams received during a search.
+#include "discovery/search_reply.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace nypr {
+namespace {
+
+constexpr uint32_t kSender = (192u << 24) | (168u << 16) | (10u << 8) | 200u;
+
+SearchReply judge(const std::string& bytes, FoundPrinterST* record) {
+  std::memset(record, 0x5A, sizeof *record);
+  return readSearchReply(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), kSender,
+                         record);
+}
+
+TEST(SearchReply, PrinterReplyFillsEveryField) {
+  FoundPrinterST r;
+  ASSERT_EQ(judge("MiraMachine05xxxxxxxxxxxxKT-8100_12 Ver1.16 tail", &r), SearchReply::Printer);
+  EXPECT_STREQ(r.szMachineNo, "05");
+  EXPECT_STREQ(r.szModel, "KT-8100_12 Ver1.16");
+  EXPECT_STREQ(r.szIPAddr, "192.168.10.200");
+  EXPECT_EQ(r.dwIPAddr, kSender);
+}
+
+TEST(SearchReply, LengthLimitIs41Characters) {
+  FoundPrinterST r;
+  std::string text = "MiraMachine01" + std::string(27, 'x');
+  ASSERT_EQ(text.size(), 40u);
+  EXPECT_EQ(judge(text, &r), SearchReply::Ignored);
+  EXPECT_EQ(judge(text + "y", &r), SearchReply::Printer);
+}
+
+TEST(SearchReply, OwnRequestForeignTagAndEmptyTexts) {
+  FoundPrinterST r;
+  EXPECT_EQ(judge("RequestMiraMachine?", &r), SearchReply::Ignored);
+  EXPECT_EQ(judge("MiraMachinX01" + std::string(40, 'x'), &r), SearchReply::Ignored);
+  EXPECT_EQ(judge("", &r), SearchReply::Empty);
+  // A datagram that starts with a zero byte is an empty text: the listening ends.
+  EXPECT_EQ(judge(std::string("\0MiraMachine01", 14) + std::string(40, 'x'), &r),
+            SearchReply::Empty);
+  EXPECT_EQ(readSearchReply(nullptr, 10, kSender, &r), SearchReply::Empty);
+}
+
+TEST(SearchReply, TextEndsAtFirstZeroByte) {
+  FoundPrinterST r;
+  // 30 characters before the zero: too short, whatever follows it.
+  std::string text =
+      "MiraMachine01" + std::string(17, 'x') + std::string(1, '\0') + std::string(40, 'y');
+  EXPECT_EQ(judge(text, &r), SearchReply::Ignored);
+}
+
+TEST(SearchReply, FullBufferWithoutTerminatorIsReadOnlyToItsEnd) {
+  FoundPrinterST r;
+  std::vector<uint8_t> big(300, 'z');
+  std::memcpy(big.data(), "MiraMachine99", 13);
+  // Only what fits the reply buffer counts; no byte beyond `size` is looked at.
+  EXPECT_EQ(readSearchReply(big.data(), 256, kSender, &r), SearchReply::Printer);
+  EXPECT_STREQ(r.szMachineNo, "99");
+  EXPECT_EQ(std::strlen(r.szModel), 18u);
+}
+
+TEST(SearchReply, ShortModelIsCutAtTextEnd) {
+  FoundPrinterST r;
+  std::string text = "MiraMachine01" + std::string(12, '-') + "KT-3600R Ver";
+  text.resize(41, '!');
+  ASSERT_EQ(judge(text, &r), SearchReply::Printer);
+  EXPECT_EQ(std::string(r.szModel), text.substr(25));
+}
+
+}  // namespace
+}  // namespace nypr

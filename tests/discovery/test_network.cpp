@@ -1,0 +1,164 @@
+#include "test_network.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+
+namespace nypr::testing {
+namespace {
+
+constexpr char kPrefix[] = "nyprui";
+
+// Runs a command without a shell; true when it exited with 0.
+bool run(const std::vector<std::string>& args) {
+  pid_t pid = fork();
+  if (pid < 0) return false;
+  if (pid == 0) {
+    int devnull = open("/dev/null", O_WRONLY);
+    if (devnull >= 0) {
+      dup2(devnull, 1);
+      dup2(devnull, 2);
+    }
+    std::vector<char*> argv;
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+  }
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+std::string ipText(uint32_t a) {
+  return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
+         std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF);
+}
+
+// Removes namespaces of this program whose process is gone (a killed earlier run).
+void removeStaleNamespaces() {
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator("/var/run/netns", ec)) {
+    std::string name = entry.path().filename().string();
+    if (name.rfind(kPrefix, 0) != 0) continue;
+    long pid = std::strtol(name.c_str() + sizeof(kPrefix) - 1, nullptr, 10);
+    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0) run({"ip", "netns", "del", name});
+  }
+}
+
+bool enterNamespace(const std::string& name) {
+  std::string path = "/var/run/netns/" + name;
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    ADD_FAILURE() << "cannot open " << path;
+    return false;
+  }
+  int rc = setns(fd, CLONE_NEWNET);
+  close(fd);
+  if (rc != 0) ADD_FAILURE() << "cannot enter " << path;
+  return rc == 0;
+}
+
+std::atomic<int> g_counter{0};
+
+}  // namespace
+
+std::string networkNamespacesUnavailable() {
+  if (geteuid() != 0) return "network namespaces need root";
+  if (!run({"ip", "-V"})) return "the ip tool (iproute2) is missing";
+  return "";
+}
+
+TestNetwork::TestNetwork(int printers) {
+  reason_ = networkNamespacesUnavailable();
+  if (!reason_.empty()) return;
+  static std::once_flag cleaned;
+  std::call_once(cleaned, removeStaleNamespaces);
+  int n = g_counter.fetch_add(1);
+  std::string base = std::string(kPrefix) + std::to_string(getpid()) + "x" + std::to_string(n);
+  subnet_ = static_cast<uint8_t>(n % 200 + 1);
+  driverNs_ = base + "d";
+  const std::string net = "10.77." + std::to_string(subnet_) + ".";
+  bool ok = run({"ip", "netns", "add", driverNs_});
+  if (!ok) {
+    driverNs_.clear();
+    reason_ = "cannot create a network namespace (ip netns add failed)";
+    return;
+  }
+  ok = run({"ip", "-n", driverNs_, "link", "set", "lo", "up"}) &&
+       run({"ip", "-n", driverNs_, "link", "add", "br0", "type", "bridge"}) &&
+       run({"ip", "-n", driverNs_, "addr", "add", net + "1/24", "dev", "br0"}) &&
+       run({"ip", "-n", driverNs_, "link", "set", "br0", "up"});
+  // A port-less bridge has no carrier; a veth pair of its own keeps it up for the
+  // broadcast route.
+  ok = ok &&
+       run({"ip", "-n", driverNs_, "link", "add", "keep0", "type", "veth", "peer", "name",
+            "keep1"}) &&
+       run({"ip", "-n", driverNs_, "link", "set", "keep0", "master", "br0", "up"}) &&
+       run({"ip", "-n", driverNs_, "link", "set", "keep1", "up"}) &&
+       run({"ip", "-n", driverNs_, "route", "add", "default", "dev", "br0"});
+  for (int i = 0; ok && i < printers; ++i) {
+    std::string ns = base + "p" + std::to_string(i);
+    if (!run({"ip", "netns", "add", ns})) {
+      ok = false;
+      break;
+    }
+    printerNs_.push_back(ns);
+    std::string port = "port" + std::to_string(i);
+    ok = run({"ip", "-n", ns, "link", "set", "lo", "up"}) &&
+         run({"ip", "-n", driverNs_, "link", "add", port, "type", "veth", "peer", "name", "eth0",
+              "netns", ns}) &&
+         run({"ip", "-n", driverNs_, "link", "set", port, "master", "br0", "up"}) &&
+         run({"ip", "-n", ns, "addr", "add", ipText(printerAddress(i)) + "/24", "dev", "eth0"}) &&
+         run({"ip", "-n", ns, "link", "set", "eth0", "up"}) &&
+         run({"ip", "-n", ns, "route", "add", "default", "dev", "eth0"});
+  }
+  if (!ok) reason_ = "cannot set up the test network (ip failed)";
+}
+
+TestNetwork::~TestNetwork() {
+  for (const std::string& ns : printerNs_) run({"ip", "netns", "del", ns});
+  if (!driverNs_.empty()) run({"ip", "netns", "del", driverNs_});
+}
+
+uint32_t TestNetwork::driverAddress() const {
+  return (10u << 24) | (77u << 16) | (subnet_ << 8) | 1u;
+}
+
+uint32_t TestNetwork::printerAddress(int i) const {
+  return (10u << 24) | (77u << 16) | (subnet_ << 8) | static_cast<uint32_t>(11 + i);
+}
+
+std::thread TestNetwork::startAsDriver(std::function<void()> f) const {
+  std::string ns = driverNs_;
+  return std::thread([ns, f = std::move(f)] {
+    if (enterNamespace(ns)) f();
+  });
+}
+
+std::thread TestNetwork::startAsPrinter(int i, std::function<void()> f) const {
+  std::string ns = printerNs_.at(static_cast<size_t>(i));
+  return std::thread([ns, f = std::move(f)] {
+    if (enterNamespace(ns)) f();
+  });
+}
+
+void TestNetwork::runAsDriver(const std::function<void()>& f) const {
+  startAsDriver(f).join();
+}
+
+void TestNetwork::runAsPrinter(int i, const std::function<void()>& f) const {
+  startAsPrinter(i, f).join();
+}
+
+}  // namespace nypr::testing
