@@ -1,0 +1,174 @@
+// The 200 data bytes of PRS/FES and the parameter record updates that go with them.
+#include "driver/print_conditions.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "settings/printer_settings.h"
+
+namespace nypr {
+namespace {
+
+// The factory record with field 51 (label length in dots) as given, field by field.
+std::string defaultRecord(const std::string& lengthDots, char flag100 = '1', char autoCut = '1',
+                          const std::string& count = "001", char flag80 = '0') {
+  return std::string("1") + "014" + "002" + "014" +  // 0-3 history control
+         "0548" + "0548" +                           // 4, 5 gap / mark sensor distance
+         "158" + "260" + "007" + "007" +             // 6-9
+         flag100 +                                   // 10 flag 0x100
+         "60" + "40" + "45" + "45" + "60" + "40" +   // 11-16 winding torques
+         "-002" + "-004" + "20" + "01" +             // 17-20
+         "0000" + "0000" +                           // 21, 22 pre-feed
+         "080" + "075" + "060" + "050" + "1" +       // 23-27 sensor levels
+         "065" + "0" + "50" +                        // 28-30
+         "070" + "010" + "010" + "090" + "024" + "035" + "70" + "000" + "0200" +  // 31-39
+         "050" + "120" + "090" + "040" + "005" + "750" + "40" + "0" + "3" +       // 40-48
+         "0" +                                                                    // 49 winder
+         "0960" +                                                                 // 50 head
+         lengthDots +                                                             // 51
+         autoCut + count + flag80 +                                               // 52-54
+         "05" + "0305" +                                     // 55, 56 cutter distance
+         "1" + "0" + "0001" + "075" + "0" + "2200" + "001";  // 57-63
+}
+
+class ConditionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::memset(PrinterSettings[0], 0, kSettingsRecordSize);
+    SetDefaultSettingsFnV(0);
+    label_.WidthUW = 101;   // 121.2 dots
+    label_.LengthUW = 104;  // 124.8 dots
+    label_.GapUW = 3;       // 3.6 dots
+    cond_.Cond2UW = 1500;
+    cond_.Cond4UW = 45;
+    cond_.CountUW = 0;
+    cond_.OptionFlagsUW = NYPR_COND_THERMAL_TRANSFER | NYPR_COND_FLAG_4 | NYPR_COND_AUTO_PEEL |
+                          NYPR_COND_AUTO_CUT | NYPR_COND_FLAG_80 | NYPR_COND_FLAG_100;
+    in_.label = &label_;
+    in_.cond = &cond_;
+    in_.allowFlag80 = true;
+    in_.allowFlag100 = false;
+    in_.copies = 12000;
+    in_.posAdjX = -5;
+    in_.posAdjY = 12;
+  }
+  std::string build(ConditionsCommand command) {
+    char data[kConditionsDataLen + 1] = {};
+    buildConditionsData(0, command, in_, data);
+    return std::string(data, kConditionsDataLen);
+  }
+  std::string record() const { return std::string(PrinterSettings[0], kSettingsRecordSize); }
+
+  LabelFormatST label_{};
+  PrintCondST cond_{};
+  ConditionsInput in_;
+};
+
+TEST(Dots, RoundToTheNearestDot) {
+  EXPECT_EQ(dotsFromTenthMm(100), 120);
+  EXPECT_EQ(dotsFromTenthMm(101), 121);  // 121.2
+  EXPECT_EQ(dotsFromTenthMm(104), 125);  // 124.8
+  EXPECT_EQ(dotsFromTenthMm(3), 4);      // 3.6
+  EXPECT_EQ(dotsFromTenthMm(1), 1);      // 1.2
+  EXPECT_EQ(dotsFromTenthMm(800), 960);
+  EXPECT_EQ(dotsFromTenthMm(-104), -125);  // halves and fractions away from zero alike
+}
+
+TEST_F(ConditionsTest, PrintDataOfAKnownJob) {
+  const std::string expected = std::string("0121") +  // 0-3 width, dots
+                               "0125" +               // 4-7 length, dots
+                               "004" +                // 8-10 gap, dots
+                               "999" +                // 11-13 condition 1500, capped
+                               "045" +                // 14-16 condition 45
+                               "1" +                  // 17 thermal transfer
+                               "0" +                  // 18 flag 0x8
+                               "1" +                  // 19 auto-peel
+                               "1" +                  // 20 flag 0x4
+                               "0" +                  // 21 flag 0x2
+                               "-05" + "012" +        // 22-27 position adjustments
+                               "9999" +               // 28-31 copies 12000, capped
+                               defaultRecord("0125", '0', '1', "999", '1');  // 32-199
+  // Position 62 (record byte 30) is "0": the host does not let flag 0x100 through,
+  // although the record itself says "1".
+  EXPECT_EQ(build(ConditionsCommand::Print), expected);
+  EXPECT_EQ(record().substr(30, 1), "1");
+  EXPECT_EQ(record().substr(136, 9),
+            "0125"
+            "1"
+            "999"
+            "1");
+}
+
+TEST_F(ConditionsTest, Flag100ReachesThePrinterOnlyWhenTheHostAllowsIt) {
+  in_.allowFlag100 = true;
+  EXPECT_EQ(build(ConditionsCommand::Print)[kConditionsFlag100Pos], '1');
+  cond_.OptionFlagsUW &= ~NYPR_COND_FLAG_100;
+  EXPECT_EQ(build(ConditionsCommand::Print)[kConditionsFlag100Pos], '0');
+  EXPECT_EQ(record()[30], '0');
+}
+
+TEST_F(ConditionsTest, PrintRecordFieldsFollowTheirFlags) {
+  cond_.OptionFlagsUW |= NYPR_COND_FLAG_200;  // 0x200 overrides auto-cut
+  in_.allowFlag80 = false;
+  cond_.CountUW = 42;
+  build(ConditionsCommand::Print);
+  EXPECT_EQ(record().substr(140, 5),
+            "0"
+            "042"
+            "0");
+  cond_.CountUW = 1000;
+  build(ConditionsCommand::Print);
+  EXPECT_EQ(record().substr(141, 3), "999");
+}
+
+TEST_F(ConditionsTest, FeedCarriesOneCopyAndTheRecordAsItIs) {
+  cond_.OptionFlagsUW |= NYPR_COND_FLAG_200;  // plays no part in a feed
+  in_.allowFlag80 = false;                    // nor do the host's permissions
+  const std::string data = build(ConditionsCommand::Feed);
+  EXPECT_EQ(data.substr(28, 4), "0001");
+  EXPECT_EQ(data[kConditionsFlag100Pos], '1');  // record byte 30, flag 0x100 set
+  EXPECT_EQ(data.substr(32), defaultRecord("0125", '1', '1', "999", '1'));
+}
+
+TEST_F(ConditionsTest, NegativeCopiesAreSentAsNone) {
+  in_.copies = -3;
+  EXPECT_EQ(build(ConditionsCommand::Print).substr(28, 4), "0000");
+}
+
+TEST_F(ConditionsTest, LaterUpdatesChangeOnlyTheRecordForTheNextJob) {
+  cond_.GapDistUW = 0;         // not given: 548
+  cond_.MarkDistUW = 100;      // 99, raised to 240
+  cond_.CutterDistUW = 20000;  // 19999, limited to 9999
+  const std::string data = build(ConditionsCommand::Print);
+  applyLaterSettingsUpdates(0, cond_);
+  EXPECT_EQ(data.substr(32 + 10, 8),
+            "0548"
+            "0548");
+  EXPECT_EQ(data.substr(32 + 147, 4), "0305");
+  EXPECT_EQ(record().substr(10, 8),
+            "0548"
+            "0240");
+  EXPECT_EQ(record().substr(147, 4), "9999");
+
+  cond_.GapDistUW = 1000;   // 999
+  cond_.MarkDistUW = 5000;  // 4999, limited to 1600
+  cond_.CutterDistUW = 0;   // not given: 305
+  applyLaterSettingsUpdates(0, cond_);
+  EXPECT_EQ(record().substr(10, 8),
+            "0999"
+            "1600");
+  EXPECT_EQ(record().substr(147, 4), "0305");
+}
+
+TEST_F(ConditionsTest, WideDotCountsKeepTheirFirstDigits) {
+  label_.LengthUW = 9000;  // 10800 dots
+  label_.GapUW = 1000;     // 1200 dots
+  const std::string data = build(ConditionsCommand::Print);
+  EXPECT_EQ(data.substr(4, 4), "1080");
+  EXPECT_EQ(data.substr(8, 3), "120");
+}
+
+}  // namespace
+}  // namespace nypr
