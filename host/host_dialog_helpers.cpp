@@ -17,7 +17,9 @@ namespace {
 // The driver's window table, once a driver window has shown it.
 std::atomic<const NyWindowOps*> g_knownOps{nullptr};
 
-// A handle the driver passes as its own dialog: read its header.
+// A handle the driver passes (its dialog, or the owner of a wait notice). Once one driver
+// window has shown the table, every later handle is only checked through the table's
+// isWindow and never read, so a host window passed in its place is harmless.
 const NyWindowOps* opsOf(NyHwnd window) {
   if (window == nullptr) return nullptr;
   if (const NyWindowOps* known = g_knownOps.load(); known != nullptr) {
@@ -29,13 +31,6 @@ const NyWindowOps* opsOf(NyHwnd window) {
   if (ops->size < sizeof(NyWindowOps) || ops->isWindow(window) == 0) return nullptr;
   g_knownOps.store(ops);
   return ops;
-}
-
-// A handle that may be the host's own window (an owner): only recognised through the
-// table of a driver window seen before, never read.
-const NyWindowOps* opsOfAny(NyHwnd window) {
-  const NyWindowOps* known = g_knownOps.load();
-  return (window != nullptr && known != nullptr && known->isWindow(window) != 0) ? known : nullptr;
 }
 
 // The wait notice the host shows (one at a time, like the real host's).
@@ -128,7 +123,7 @@ NyHwnd ShowWaitMessageFnH(NyHwnd owner, const char* text) {
     t_notice = WaitNotice{};
   }
   if (text == nullptr) return nullptr;
-  if (const NyWindowOps* ops = opsOfAny(owner)) {
+  if (const NyWindowOps* ops = opsOf(owner)) {
     NyHwnd notice = ops->createNotice(owner, text);
     if (notice != nullptr) {
       t_notice = WaitNotice{notice, ops};
