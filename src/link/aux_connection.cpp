@@ -48,15 +48,15 @@ uint32_t connBit(int isFin) {
   return isFin ? kRseConnFinish : kRseConnCommand;
 }
 
-int connectTimeoutMs() {
-  int t = profileReadInt(hostIniPath(), "System Data", "Socket_ConnectTimeout",
-                         kSeConnectTimeoutDefault);
+}  // namespace
+
+int SE_ConnectTimeoutMs() {
+  const int t = profileReadInt(hostIniPath(), "System Data", "Socket_ConnectTimeout",
+                               kSeConnectTimeoutDefault);
   // The floor keeps a slow printer reachable; the ceiling keeps a mistyped INI value from
   // holding the socket-creation lock for days.
   return std::clamp(t, kSeConnectTimeoutMin, kSeConnectTimeoutMax);
 }
-
-}  // namespace
 
 SocketHandle SE_CreateSocket(int forceNew, int isFin, PrinterSlot* slot) {
   if (!slot) return kInvalidSocket;
@@ -95,7 +95,7 @@ SocketHandle SE_CreateSocket(int forceNew, int isFin, PrinterSlot* slot) {
   {
     CriticalSectionLock lock(slotLock());
     slot->dwRseConnFlags &= ~connBit(isFin);
-    int timeoutMs = connectTimeoutMs();
+    int timeoutMs = SE_ConnectTimeoutMs();
     for (int attempt = 1; attempt <= kConnectAttempts; ++attempt) {
       field = netTcpSocket();
       if (field == kInvalidSocket) {

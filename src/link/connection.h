@@ -51,5 +51,7 @@ int SE_ConnectFnI(const platform::NetSockAddrIn* addr, int addrLen, int timeoutM
 inline constexpr int kSeConnectTimeoutDefault = 2000;
 inline constexpr int kSeConnectTimeoutMin = 1500;
 inline constexpr int kSeConnectTimeoutMax = 60000;
+// The first attempt's connect time-out, read from the host's INI file at each call.
+int SE_ConnectTimeoutMs();
 
 }  // namespace nypr

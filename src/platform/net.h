@@ -95,7 +95,8 @@ void netCleanup();
 SocketHandle netTcpSocket();
 // A UDP datagram socket, blocking, not inherited. kInvalidSocket on failure.
 SocketHandle netUdpSocket();
-// Releases the socket at once (closesocket). 0, or -1 (kNetBadHandle for an unknown one).
+// Releases the socket at once (closesocket). 0, or -1 (kNetNotSocket for 0, -1 or an
+// unknown handle).
 int netClose(SocketHandle s);
 
 // Blocking mode (ioctlsocket FIONBIO): nonBlocking true makes every call return
@@ -140,7 +141,8 @@ int netSend(SocketHandle s, const void* data, int len);
 int netRecv(SocketHandle s, void* buf, int len);
 
 // shutdown(): kNetShutdownReceive (SD_RECEIVE), kNetShutdownSend (SD_SEND) or
-// kNetShutdownBoth. 0 or -1.
+// kNetShutdownBoth. 0 or -1 (kNetNotConnected for a socket that was never connected). As
+// with Winsock, a connection that both sides have already ended can still be shut down.
 inline constexpr int kNetShutdownReceive = 0;
 inline constexpr int kNetShutdownSend = 1;
 inline constexpr int kNetShutdownBoth = 2;

@@ -328,7 +328,20 @@ int netShutdown(SocketHandle s, int how) {
                  : how == kNetShutdownBoth  ? SHUT_RDWR
                                             : -1;
   if (posixHow < 0) return fail(EINVAL);
-  if (shutdown(fd, posixHow) != 0) return fail(errno);
+  if (shutdown(fd, posixHow) != 0) {
+    // Linux forgets a connection once both sides have ended it; Winsock still lets the
+    // socket be shut down until it is closed. A socket that was connected keeps its
+    // local port, one that never was has none.
+    if (errno == ENOTCONN) {
+      sockaddr_in local{};
+      socklen_t len = sizeof local;
+      if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) == 0 && local.sin_port != 0) {
+        return ok();
+      }
+      errno = ENOTCONN;
+    }
+    return fail(errno);
+  }
   return ok();
 }
 

@@ -1,0 +1,386 @@
+// Frames, command tables and answer recognition, with the bytes as they go on the wire.
+#include "link/frame.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "link/aux_channel.h"
+#include "link/command_table.h"
+#include "link/commands.h"
+
+namespace nypr {
+namespace {
+
+std::string framed(const std::string& digitsAndPayload) {
+  return "\x02" + digitsAndPayload + "\x03";
+}
+
+// A payload buffer with room for the longest payload.
+std::string payloadOf(const char* code) {
+  return std::string("2S200") + code;
+}
+
+TEST(Frame, WrapsPayloadInStxLengthEtx) {
+  char buf[32] = {};
+  std::memcpy(buf + 5, "2S200BZS", 8);
+  ASSERT_EQ(KtMakeFrameFnI(buf, 8), 14);
+  EXPECT_EQ(std::string(buf, 14), framed("0008"
+                                         "2S200BZS"));
+}
+
+TEST(Frame, LongestPayloadAndTheLimits) {
+  std::vector<char> buf(1400, 'x');
+  EXPECT_EQ(KtMakeFrameFnI(buf.data(), 1390), 1396);
+  EXPECT_EQ(buf[0], kStx);
+  EXPECT_EQ(std::string(buf.data() + 1, 4), "1390");
+  EXPECT_EQ(buf[1395], kEtx);
+
+  std::vector<char> untouched(1400, 'y');
+  EXPECT_EQ(KtMakeFrameFnI(untouched.data(), 1391), 0);
+  EXPECT_EQ(untouched, std::vector<char>(1400, 'y'));
+
+  std::vector<char> empty(8, 'z');
+  EXPECT_EQ(KtMakeFrameFnI(empty.data(), 0), -1);
+  EXPECT_EQ(empty[0], kStx);
+  EXPECT_EQ(std::string(empty.data() + 1, 7), "zzzzzzz");  // only the STX written
+}
+
+TEST(CommandTable, HeadersCodesAndLengths) {
+  struct Row {
+    int no;
+    const char* code;
+    int len;
+  };
+  const Row rows[] = {
+      {0, "INS", 8},    {2, "IDS", 524}, {4, "INE", 8},   {6, "ADS", 59},  {8, "FES", 208},
+      {11, "PRS", 208}, {15, "PSP", 8},  {18, "STS", 8},  {20, "GMS", 18}, {22, "BZS", 8},
+      {24, "LES", 8},   {26, "CDS", 9},  {28, "LRS", 22}, {30, "MIS", 8},  {32, "MTS", 10},
+      {34, "MES", 8},   {36, "PTS", 15},
+  };
+  for (const Row& row : rows) {
+    char payload[16] = "........";
+    KtSetCmdHeaderFnV(payload, row.no);
+    EXPECT_EQ(std::string(payload, 8), payloadOf(row.code)) << row.no;
+    EXPECT_EQ(KtGetCmdLenFnI(row.no, 0), row.len) << row.no;
+  }
+  // Answers: lengths only, and no code is ever written for them.
+  const int answerLens[][2] = {{1, 11},  {3, 9},   {5, 9},   {7, 62},  {9, 15}, {12, 15}, {14, 10},
+                               {16, 9},  {17, 16}, {19, 53}, {21, 21}, {23, 9}, {25, 9},  {27, 41},
+                               {29, 32}, {31, 9},  {33, 9},  {35, 9},  {37, 15}};
+  for (const auto& [no, len] : answerLens) {
+    char payload[16] = "........";
+    KtSetCmdHeaderFnV(payload, no);
+    EXPECT_EQ(std::string(payload, 8), "2S200...") << no;
+    EXPECT_EQ(KtGetCmdLenFnI(no, 0), len) << no;
+  }
+  EXPECT_EQ(KtGetCmdLenFnI(13, 400), 412);  // DTI: data + 12
+  for (int none : {10, 38, 80, -1, 1000}) EXPECT_EQ(KtGetCmdLenFnI(none, 5), 0) << none;
+  char payload[16] = "........";
+  KtSetCmdHeaderFnV(payload, 13);
+  EXPECT_EQ(std::string(payload, 8), "2S200DTI");
+}
+
+TEST(CommandTable, PutNum4KeepsTheLastFourDigits) {
+  char out[5] = "....";
+  KtPutNum4FnV(12345, out);
+  EXPECT_EQ(std::string(out, 4), "2345");
+  KtPutNum4FnV(7, out);
+  EXPECT_EQ(std::string(out, 4), "0007");
+  KtPutNum4FnV(0, out);
+  EXPECT_EQ(std::string(out, 4), "0000");
+  KtPutNum4FnV(9999, out);
+  EXPECT_EQ(std::string(out, 4), "9999");
+}
+
+TEST(Recognition, CodeLettersToCommandNumbers) {
+  struct Row {
+    const char* code;
+    int no;
+  };
+  const Row rows[] = {
+      {"ADS", 6},  {"ADR", 7},  {"BZS", 22}, {"BZR", 23}, {"CDS", 26}, {"CDR", 27}, {"DTI", 13},
+      {"DTR", 14}, {"FES", 8},  {"FER", 9},  {"FEX", 10}, {"GMS", 20}, {"GMR", 21}, {"IDS", 2},
+      {"IDR", 3},  {"IER", 5},  {"INE", 4},  {"INR", 1},  {"INS", 0},  {"IXS", -1}, {"LES", 24},
+      {"LER", 25}, {"LRS", 28}, {"LRR", 29}, {"MES", 34}, {"MER", 35}, {"MIS", 30}, {"MIR", 31},
+      {"MTS", 32}, {"MTR", 33}, {"MXS", -1}, {"PRS", 11}, {"PRR", 12}, {"PRE", 17}, {"PSP", 15},
+      {"PSR", 16}, {"PTS", 36}, {"PTR", 37}, {"PXS", -1}, {"STS", 18}, {"STR", 19}, {"TTS", -1},
+      {"ZZS", -1}, {"1BS", -1}, {"HCS", -1}, {"ECS", -1},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(KtGetCmdTypeFnI(payloadOf(row.code).c_str()), row.no) << row.code;
+  }
+}
+
+TEST(Recognition, ExpectedAnswers) {
+  for (int no : {0, 2, 4, 6, 8, 11, 13, 15, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36}) {
+    EXPECT_EQ(KtGetAnsTypeFnI(no), no + 1) << no;
+  }
+  for (int no : {-1, 1, 9, 10, 12, 17, 19, 37, 38, 80}) EXPECT_EQ(KtGetAnsTypeFnI(no), -1) << no;
+
+  EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200BZR0"), 1);
+  EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200LER0"), 0);
+  EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200BZS0"), 0);  // an echo is not an answer
+  EXPECT_EQ(KtIsRightAnsFnBL("2S200XYZ", "2S200XYR0"), 0);  // unknown request
+}
+
+TEST(Recognition, ShortAnswersAreWrongAnswers) {
+  const std::string request = payloadOf("BZS");
+  const std::string whole = framed(
+      "0009"
+      "2S200BZR0");
+  EXPECT_TRUE(KtAnswerMatches(request.data(), 8, whole.data(), static_cast<int>(whole.size())));
+  // The answer payload without its flag byte: the code matches but the field is missing.
+  EXPECT_FALSE(KtAnswerMatches(request.data(), 8, whole.data(), 13));
+  EXPECT_FALSE(KtAnswerMatches(request.data(), 8, whole.data(), 12));
+  EXPECT_FALSE(KtAnswerMatches(request.data(), 7, whole.data(), static_cast<int>(whole.size())));
+
+  // STS answers carry 53 payload bytes; 52 is short.
+  std::string sts =
+      "\x02"
+      "0053"
+      "2S200STR" +
+      std::string(45, '0') + "\x03";
+  const std::string stsRequest = payloadOf("STS");
+  EXPECT_TRUE(KtAnswerMatches(stsRequest.data(), 8, sts.data(), 58));
+  EXPECT_FALSE(KtAnswerMatches(stsRequest.data(), 8, sts.data(), 57));
+}
+
+TEST(Recognition, ReadNumberStopsAtTheFieldOrANonDigit) {
+  EXPECT_EQ(KtReadNumber("005", 3), 5);
+  EXPECT_EQ(KtReadNumber("0057", 3), 5);
+  EXPECT_EQ(KtReadNumber("12a", 3), 12);
+  EXPECT_EQ(KtReadNumber("x12", 3), 0);
+  EXPECT_EQ(KtReadNumber("999999999999", 12), 999999999);  // bounded, no overflow
+}
+
+TEST(DistanceRequest, ClampsAndReadModes) {
+  struct Case {
+    const char* in;  // payload offsets 8..21
+    const char* out;
+  };
+  const Case cases[] = {
+      {"1300"
+       "1123456789",
+       "1250"
+       "1123456789"},  // set mode, above the range
+      {"1000"
+       "1123456789",
+       "1001"
+       "1123456789"},  // set mode, below the range
+      {"1120"
+       "1123456789",
+       "1120"
+       "1123456789"},  // set mode, in range
+      {"0300"
+       "1123456789",
+       "0001"
+       "1123456789"},  // read mode: always 001
+      {"1120"
+       "0123456789",
+       "1120"
+       "0000000000"},  // no distances to set: zeros
+  };
+  for (const Case& c : cases) {
+    std::string payload = "2S200LRS" + std::string(c.in);
+    ASSERT_EQ(payload.size(), 22u);
+    KtAdjustDistanceRequest(payload.data());
+    EXPECT_EQ(payload.substr(8), c.out) << c.in;
+  }
+}
+
+// A peer that hands out scripted chunks, as TCP segments arrive.
+struct Script {
+  std::vector<std::string> chunks;
+  size_t next = 0;
+  size_t offset = 0;  // into chunks[next]
+  int reads = 0;
+  std::vector<int> asked;
+
+  static int read(void* ctx, char* buf, int len) {
+    auto* self = static_cast<Script*>(ctx);
+    ++self->reads;
+    self->asked.push_back(len);
+    if (self->next >= self->chunks.size()) return 0;
+    const std::string& chunk = self->chunks[self->next];
+    const size_t n = std::min(chunk.size() - self->offset, static_cast<size_t>(len));
+    std::memcpy(buf, chunk.data() + self->offset, n);
+    self->offset += n;
+    if (self->offset == chunk.size()) {
+      ++self->next;
+      self->offset = 0;
+    }
+    return static_cast<int>(n);
+  }
+};
+
+int receiveScript(Script& script, std::string& out, int cap = 100) {
+  std::vector<char> buf(static_cast<size_t>(cap), '\0');
+  int got = receiveAnswer(&Script::read, &script, buf.data(), cap);
+  out.assign(buf.data(), got > 0 ? static_cast<size_t>(got) : 0);
+  return got;
+}
+
+TEST(ReceiveAnswer, GathersAFrameSplitIntoSegments) {
+  const std::string answer = framed(
+      "0009"
+      "2S200BZR0");
+  Script script{{answer.substr(0, 3), answer.substr(3, 7), answer.substr(10)}};
+  std::string got;
+  EXPECT_EQ(receiveScript(script, got), 15);
+  EXPECT_EQ(got, answer);
+  // The rest of the frame is asked for, never more (the next answer stays on the wire).
+  EXPECT_EQ(script.asked, (std::vector<int>{100, 2, 10, 5}));
+}
+
+TEST(ReceiveAnswer, StopsAtTheAnnouncedEndAndLeavesTheNextFrame) {
+  const std::string first = framed(
+      "0009"
+      "2S200BZR0");
+  const std::string second = framed(
+      "0009"
+      "2S200LER0");
+  Script script{{first.substr(0, 4), first.substr(4) + second}};
+  std::string got;
+  EXPECT_EQ(receiveScript(script, got), 15);
+  EXPECT_EQ(got, first);
+  EXPECT_EQ(receiveScript(script, got), 15);
+  EXPECT_EQ(got, second);
+}
+
+TEST(ReceiveAnswer, AcceptsOtherBytesAsBefore) {
+  std::string got;
+  Script noStx{{"2S200BZR0", "more"}};
+  EXPECT_EQ(receiveScript(noStx, got), 9);
+  EXPECT_EQ(noStx.reads, 1);
+
+  Script badDigits{
+      {"\x02"
+       "00x9"
+       "2S2"}};
+  EXPECT_EQ(receiveScript(badDigits, got), 8);
+  EXPECT_EQ(badDigits.reads, 1);
+
+  Script complete{
+      {framed("0009"
+              "2S200BZR0")}};
+  EXPECT_EQ(receiveScript(complete, got), 15);
+  EXPECT_EQ(complete.reads, 1);
+}
+
+TEST(ReceiveAnswer, KeepsWhatCameWhenTheStreamEndsOrTheBufferIsFull) {
+  std::string got;
+  Script ended{
+      {"\x02"
+       "0053"
+       "2S200STR"}};
+  EXPECT_EQ(receiveScript(ended, got), 13);  // partial: judged (and refused) by the caller
+
+  Script nothing{{}};
+  EXPECT_EQ(receiveScript(nothing, got), 0);
+
+  const std::string big =
+      "\x02"
+      "0200" +
+      std::string(60, 'a');
+  Script full{{big.substr(0, 10), big.substr(10), std::string(200, 'b')}};
+  EXPECT_EQ(receiveScript(full, got, 40), 40);  // the buffer limits, never overruns
+  EXPECT_EQ(got, big.substr(0, 40));
+}
+
+TEST(ReceiveAnswer, FrameBytesMissing) {
+  EXPECT_EQ(frameBytesMissing("\x02", 1), 4);
+  EXPECT_EQ(frameBytesMissing("\x02"
+                              "00",
+                              3),
+            2);
+  EXPECT_EQ(frameBytesMissing("\x02"
+                              "0009",
+                              5),
+            10);
+  EXPECT_EQ(frameBytesMissing("\x02"
+                              "0009"
+                              "2S200BZR0\x03",
+                              15),
+            0);
+  EXPECT_EQ(frameBytesMissing("\x02"
+                              "0-09",
+                              5),
+            0);
+  EXPECT_EQ(frameBytesMissing("X0009", 5), 0);
+  EXPECT_EQ(frameBytesMissing("", 0), 0);
+  EXPECT_EQ(frameBytesMissing("\x02"
+                              "9999",
+                              5),
+            9999 + 6 - 5);
+}
+
+TEST(AuxTable, HeadersByKindAndCodes) {
+  char payload[16] = "........";
+  SE_SetCmdHeaderFnV(payload, kSeCmdCTS, kKindKt3600r);
+  EXPECT_EQ(std::string(payload, 8), "2S200CTS");
+  SE_SetCmdHeaderFnV(payload, kSeCmdACS, kKind277);
+  EXPECT_EQ(std::string(payload, 8), "6S200ACS");
+  SE_SetCmdHeaderFnV(payload, kSeCmdCPS, kKind283);
+  EXPECT_EQ(std::string(payload, 8), "2A200CPS");
+  SE_SetCmdHeaderFnV(payload, kSeCmdHCS, kKind284);
+  EXPECT_EQ(std::string(payload, 8), "6A200HCS");
+  char untouched[16] = "........";
+  SE_SetCmdHeaderFnV(untouched, 1, 999);  // unknown kind, number without code
+  EXPECT_EQ(std::string(untouched, 8), "........");
+
+  const std::pair<int, const char*> codes[] = {{38, "PTS"}, {42, "RBS"}, {44, "HLS"}, {48, "CMS"},
+                                               {50, "RTS"}, {52, "DSS"}, {54, "DBI"}, {56, "SFS"},
+                                               {58, "RPS"}, {60, "SFS"}, {62, "RPS"}, {36, "CPS"}};
+  for (const auto& [no, code] : codes) {
+    SE_SetCmdHeaderFnV(payload, no, kKindKt3600r);
+    EXPECT_EQ(std::string(payload + 5, 3), code) << no;
+  }
+}
+
+TEST(AuxTable, Lengths) {
+  const std::pair<int, int> rows[] = {
+      {0, 8},   {46, 8},  {56, 8},  {3, 9},   {47, 9},  {14, 10},  {36, 10}, {9, 15},
+      {38, 15}, {53, 15}, {20, 18}, {40, 20}, {21, 21}, {43, 21},  {28, 22}, {52, 26},
+      {29, 32}, {37, 35}, {27, 41}, {6, 59},  {7, 62},  {41, 217}, {2, 524}, {1, 0},
+      {8, 0},   {10, 0},  {11, 0},  {17, 0},  {19, 0},  {57, 0},   {80, 0}};
+  for (const auto& [no, len] : rows) EXPECT_EQ(SE_GetCmdLenFnI(no, 0), len) << no;
+  EXPECT_EQ(SE_GetCmdLenFnI(13, 100), 112);
+  EXPECT_EQ(SE_GetCmdLenFnI(54, 100), 112);
+}
+
+TEST(AuxTable, Recognition) {
+  const std::pair<const char*, int> rows[] = {
+      {"ACS", 46}, {"ACR", 47}, {"ADS", 6},  {"ADR", 7},  {"CPS", 36}, {"CPR", 37}, {"CMS", 48},
+      {"CMR", 49}, {"CTS", 80}, {"CTR", 81}, {"CDS", 26}, {"CDR", 27}, {"DTI", 13}, {"DBI", 54},
+      {"DSS", 52}, {"DTR", 14}, {"DSR", 53}, {"DBR", 55}, {"HCS", 40}, {"HCR", 41}, {"HLS", 44},
+      {"HLR", 45}, {"PTS", 38}, {"PTR", 39}, {"PRS", 11}, {"PSP", 15}, {"RTS", 50}, {"RPS", 62},
+      {"RBS", 42}, {"RTR", 51}, {"RPR", 63}, {"RBR", 43}, {"STS", 18}, {"SFS", 60}, {"STR", 19},
+      {"SFR", 61}, {"BZS", 22}, {"INS", 0},  {"LRS", 28}, {"MTS", 32}, {"GMS", 20}, {"FES", 8},
+      {"ZZS", -1}, {"PXS", -1}};
+  for (const auto& [code, no] : rows) {
+    EXPECT_EQ(SE_GetCmdTypeFnI(payloadOf(code).c_str()), no) << code;
+  }
+  for (int no : {0, 2, 4, 6, 8, 11, 13, 15, 18, 20, 40, 54, 60, 62, 80}) {
+    EXPECT_EQ(SE_GetAnsTypeFnI(no), no + 1) << no;
+  }
+  for (int no : {1, 10, 17, 56, 58, 64, 81}) EXPECT_EQ(SE_GetAnsTypeFnI(no), -1) << no;
+
+  EXPECT_EQ(SE_IsRightAns("2S200CTS", "2S200CTR0"), 1);
+  EXPECT_EQ(SE_IsRightAns("2S200CTS", "2S200CTS0"), 0);
+  EXPECT_EQ(SE_IsRightAns("2S200ZZS", "2S200ZZR0"), 0);
+
+  const std::string request = payloadOf("HCS");
+  std::string answer =
+      "\x02"
+      "0217"
+      "2S200HCR" +
+      std::string(209, '0') + "\x03";
+  EXPECT_TRUE(SE_AnswerMatches(request.data(), 20, answer.data(), static_cast<int>(answer.size())));
+  EXPECT_FALSE(SE_AnswerMatches(request.data(), 20, answer.data(), 100));
+}
+
+}  // namespace
+}  // namespace nypr

@@ -1,0 +1,67 @@
+// Eight printers on eight slots, driven from eight threads at once.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/exchange.h"
+#include "link_fixture.h"
+
+namespace nypr::test {
+namespace {
+
+constexpr int kRounds = 15;
+
+using LinkConcurrencyTest = HostTest;
+
+TEST_F(LinkConcurrencyTest, EightSlotsExchangeAtOnceWithoutMixingFrames) {
+  std::vector<std::unique_ptr<ktsim::Simulator>> sims;
+  for (int i = 0; i < kSlotCount; ++i) {
+    sims.push_back(std::make_unique<ktsim::Simulator>());
+    sims.back()->start();
+    // Each printer tells itself apart by its status block.
+    sims.back()->setSensors(200 + i, 20, 10, 50, 0);
+    attachSlot(static_cast<uint8_t>(i), *sims.back());
+  }
+  FakeClock clock;  // the pauses between a close and the next connect pass at once
+
+  std::atomic<int> failures{0};
+  std::vector<std::thread> threads;
+  for (int i = 0; i < kSlotCount; ++i) {
+    threads.emplace_back([i, &failures] {
+      const auto n = static_cast<uint8_t>(i);
+      for (int round = 0; round < kRounds; ++round) {
+        ExchangeResult r = exchangeOnSlot(n, "2S200STS");
+        // Gap sensor reading at payload offset 20: this slot's own printer answered.
+        if (r.result != 59 || r.answer.substr(5, 8) != "2S200STR" ||
+            r.answer.substr(5 + 20, 3) != std::to_string(200 + i)) {
+          ++failures;
+        }
+        if (KtBuzzerTestFnBL(n) != 1) ++failures;  // closes, so the next round reconnects
+        char request[23] = "2S200LRS0001000000000";
+        char answer[32];
+        if (KtGetHeadDistanceFnBL(n, request, answer) != 1) ++failures;
+      }
+    });
+  }
+  for (auto& t : threads) t.join();
+  EXPECT_EQ(failures.load(), 0);
+
+  for (int i = 0; i < kSlotCount; ++i) {
+    const auto& sim = *sims[static_cast<size_t>(i)];
+    EXPECT_EQ(sim.receivedFrames("STS").size(), static_cast<size_t>(kRounds)) << i;
+    EXPECT_EQ(sim.receivedFrames("BZS").size(), static_cast<size_t>(kRounds)) << i;
+    EXPECT_EQ(sim.receivedFrames("LRS").size(), static_cast<size_t>(kRounds)) << i;
+    for (const auto& f : sim.frames()) EXPECT_TRUE(f.valid) << i << ": " << f.bytes;
+    detachSlot(static_cast<uint8_t>(i));
+  }
+  for (auto& sim : sims) sim->stop();
+}
+
+}  // namespace
+}  // namespace nypr::test

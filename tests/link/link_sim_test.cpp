@@ -1,0 +1,640 @@
+// The printer link against the simulated printer: the exact bytes on the wire, the
+// answers' effects, the fault matrix, the pauses after a close and the error boxes.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "link/aux_channel.h"
+#include "link/commands.h"
+#include "link/connection.h"
+#include "link/exchange.h"
+#include "link_fixture.h"
+#include "platform/net.h"
+#include "status/error_text.h"
+
+namespace nypr::test {
+namespace {
+
+using namespace std::chrono_literals;
+using ktsim::Fault;
+using ktsim::FaultAction;
+using platform::isOpenSocket;
+using platform::kInvalidSocket;
+
+Fault fault(const char* code, FaultAction action) {
+  Fault f;
+  f.code = code;
+  f.action = action;
+  return f;
+}
+
+// The printer answers each request of the connection only after this pause, so that
+// answers to pipelined requests arrive one by one.
+Fault spacedAnswers(const char* code) {
+  Fault f = fault(code, FaultAction::Delay);
+  f.times = -1;
+  f.delay = 200ms;
+  return f;
+}
+
+// The printer records an answer once it has gone out, which may be just after the driver
+// has read it.
+std::vector<ktsim::FrameRecord> sentAnswers(const ktsim::Simulator& sim, const char* code) {
+  sim.waitFor([&] { return !sim.sentFrames(code).empty(); }, 2s);
+  return sim.sentFrames(code);
+}
+
+std::vector<std::string> codesOnWire(const ktsim::Simulator& sim) {
+  std::vector<std::string> codes;
+  for (const auto& f : sim.receivedFrames()) codes.push_back(f.code());
+  return codes;
+}
+
+// ---- Requests on the wire ---------------------------------------------------------------
+
+using LinkWireTest = LinkSimTest;
+
+TEST_F(LinkWireTest, BuzzerTestFrameAndClose) {
+  EXPECT_EQ(KtBuzzerTestFnBL(0), 1);
+  auto frames = sim_.receivedFrames("BZS");
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].bytes, std::string("\x02"
+                                         "0008"
+                                         "2S200BZS"
+                                         "\x03"));
+  EXPECT_EQ(frames[0].port, ktsim::Port::Command);
+  EXPECT_EQ(sim_.state().buzzerTests, 1);
+  EXPECT_EQ(slot().skKT, kInvalidSocket);  // the test closes its connection
+  EXPECT_EQ(slot().dwLastError, kNoError);
+}
+
+TEST_F(LinkWireTest, CardTestForCardThree) {
+  ktsim::MemoryCard card;
+  card.present = true;
+  card.files = 12;
+  sim_.setCard(3, card);
+  char answer[41] = {};
+  EXPECT_EQ(KtCardTestFnBL(0, 3, answer), 1);
+  auto frames = sim_.receivedFrames("CDS");
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].bytes, std::string("\x02"
+                                         "0009"
+                                         "2S200CDS3"
+                                         "\x03"));
+  // The caller gets the answer payload from its header on.
+  auto sent = sentAnswers(sim_, "CDR");
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(std::string(answer, 41), sent.back().payload().substr(0, 41));
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+
+  EXPECT_EQ(KtCardTestFnBL(0, 10, answer), 0);  // one digit on the wire: no card 10
+  EXPECT_EQ(slot().dwLastError, kErrCardTest);
+  EXPECT_EQ(sim_.receivedFrames("CDS").size(), 1u);
+}
+
+TEST_F(LinkWireTest, DistanceRequestClampedOnTheWire) {
+  struct Case {
+    const char* data;  // payload offsets 8..21 as the caller fills them
+    const char* wire;
+  };
+  const Case cases[] = {
+      {"1300"
+       "0123456789",
+       "1250"
+       "0000000000"},
+      {"1000"
+       "1000000042",
+       "1001"
+       "1000000042"},
+      {"0123"
+       "0000000000",
+       "0001"
+       "0000000000"},
+  };
+  for (const Case& c : cases) {
+    sim_.clearRecords();
+    char request[23] = {};
+    std::memcpy(request + 8, c.data, 14);
+    char answer[32] = {};
+    EXPECT_EQ(KtGetHeadDistanceFnBL(0, request, answer), 1) << c.data;
+    auto frames = sim_.receivedFrames("LRS");
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].bytes, wireFrame(std::string("2S200LRS") + c.wire)) << c.data;
+    EXPECT_EQ(std::string(answer, 5), "2S200");
+  }
+  // The distance query leaves the command connection for the next one.
+  EXPECT_TRUE(isOpenSocket(slot().skKT));
+}
+
+TEST_F(LinkWireTest, AddressCommandCarriesTheCallersFields) {
+  char request[60] = {};
+  std::memcpy(request + 8,
+              "1"
+              "0080921A2B3C"
+              "192168001050"
+              "255255255000"
+              "192168001001"
+              "02",
+              51);
+  char answer[62] = {};
+  EXPECT_EQ(KtSetAddressFnBL(0, request, answer), 1);
+  auto frames = sim_.receivedFrames("ADS");
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].payload(), std::string(request, 59));
+  EXPECT_EQ(std::string(request, 8), "2S200ADS");
+  EXPECT_EQ(std::string(answer, 5), "2S200");
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+}
+
+TEST_F(LinkWireTest, GapMarkReadGoesOutAsZerosOnTheFinishConnection) {
+  char request[19] = {};
+  std::memcpy(request + 8, "0123456789", 10);
+  char answer[21] = {};
+  EXPECT_EQ(KtGetGapMarkFnBL(0, request, answer), 1);
+  auto frames = sim_.receivedFrames("GMS");
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].bytes, wireFrame("2S200GMS0000000000"));
+  EXPECT_EQ(frames[0].port, ktsim::Port::Finish);
+  EXPECT_EQ(slot().skFin, kInvalidSocket);
+}
+
+TEST_F(LinkWireTest, MotorTestChoices) {
+  EXPECT_EQ(KtMotorTestStartFnBL(0), 1);
+  EXPECT_EQ(KtMotorTestFnBL(0, 1, 1), 1);
+  EXPECT_EQ(KtMotorTestFnBL(0, 2, 2), 1);
+  EXPECT_EQ(KtMotorTestEndFnBL(0), 1);
+  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"MIS", "MTS", "MTS", "MES"}));
+  auto mts = sim_.receivedFrames("MTS");
+  EXPECT_EQ(mts[0].payload(), "2S200MTS01");
+  EXPECT_EQ(mts[1].payload(), "2S200MTS10");
+  // The motor test keeps one connection for all its steps.
+  EXPECT_EQ(sim_.connections().size(), 1u);
+  EXPECT_TRUE(isOpenSocket(slot().skKT));
+}
+
+TEST_F(LinkWireTest, ProgramOf1024BytesIsTwoBlocksThenEnd) {
+  const std::string path = (dir_ / "program.bin").string();
+  std::string program(1024, '\0');
+  for (size_t i = 0; i < program.size(); ++i) program[i] = static_cast<char>(i * 7 + 1);
+  std::ofstream(path, std::ios::binary).write(program.data(), 1024);
+
+  EXPECT_EQ(KtSendProgramFnBL(0, path.c_str()), 1);
+  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS", "IDS", "IDS", "INE"}));
+  auto ids = sim_.receivedFrames("IDS");
+  ASSERT_EQ(ids.size(), 2u);
+  EXPECT_EQ(ids[0].bytes.size(), 530u);
+  EXPECT_EQ(ids[0].payload().substr(0, 12), "2S200IDS0000");
+  EXPECT_EQ(ids[1].payload().substr(0, 12), "2S200IDS0001");
+  EXPECT_EQ(ids[0].payload().substr(12), program.substr(0, 512));
+  EXPECT_EQ(ids[1].payload().substr(12), program.substr(512, 512));
+  EXPECT_EQ(sim_.receivedFrames("INE")[0].bytes, wireFrame("2S200INE"));
+  EXPECT_TRUE(sim_.program().complete);
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+}
+
+TEST_F(LinkWireTest, ProgramOf1000BytesSendsAWholeShortLastBlock) {
+  const std::string path = (dir_ / "program.bin").string();
+  std::string program(1000, '\0');
+  for (size_t i = 0; i < program.size(); ++i) program[i] = static_cast<char>(i % 251);
+  std::ofstream(path, std::ios::binary).write(program.data(), 1000);
+
+  EXPECT_EQ(KtSendProgramFnBL(0, path.c_str()), 1);
+  auto ids = sim_.receivedFrames("IDS");
+  ASSERT_EQ(ids.size(), 2u);
+  EXPECT_EQ(ids[1].payload().substr(8, 4), "0001");
+  // 488 new bytes; the rest of the 512 is what the block before left in the buffer.
+  const std::string second = ids[1].payload().substr(12);
+  ASSERT_EQ(second.size(), 512u);
+  EXPECT_EQ(second.substr(0, 488), program.substr(512));
+  EXPECT_EQ(second.substr(488), program.substr(488, 24));
+  EXPECT_EQ(sim_.receivedFrames("INE").size(), 1u);
+}
+
+TEST_F(LinkWireTest, ProgramTransferStopsWhenTheFileIsMissing) {
+  EXPECT_EQ(KtSendProgramFnBL(0, (dir_ / "none.bin").string().c_str()), 0);
+  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS"}));  // no INE
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+}
+
+TEST_F(LinkWireTest, AutoCutCommandByKind) {
+  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
+  auto cts = sim_.receivedFrames("CTS");
+  ASSERT_EQ(cts.size(), 1u);
+  EXPECT_EQ(cts[0].bytes, std::string("\x02"
+                                      "0008"
+                                      "2S200CTS"
+                                      "\x03"));
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+
+  // The simulated KT3600R does not answer another kind's ACS: a short receive time-out on
+  // the channel's connection keeps the test quick.
+  ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
+  platform::netSetReceiveTimeout(slot().skKT, 100);
+  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKind277), 0);
+  auto acs = sim_.receivedFrames("ACS");
+  ASSERT_EQ(acs.size(), 1u);
+  EXPECT_EQ(acs[0].bytes, std::string("\x02"
+                                      "0008"
+                                      "6S200ACS"
+                                      "\x03"));
+}
+
+TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
+  char request[11] = {};
+  request[8] = '0';
+  request[9] = '0';
+  char answer[35] = {};
+  EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), request, answer, kKindKt3600r), 1);
+  EXPECT_EQ(sim_.receivedFrames("CPS")[0].bytes, wireFrame("2S200CPS00"));
+  EXPECT_EQ(std::string(answer, 8), "2S200CPR");
+  EXPECT_TRUE(isOpenSocket(slot().skKT));
+  EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, kRseConnCommand);
+
+  sim_.setBrokenDots({5, 17});
+  char check[21] = {};
+  std::memcpy(check + 8, "000109600020", 12);
+  char result[217] = {};
+  EXPECT_EQ(SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r), 1);
+  EXPECT_EQ(sim_.receivedFrames("HCS")[0].bytes, wireFrame("2S200HCS000109600020"));
+  EXPECT_EQ(std::string(result, 8), "2S200HCR");
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+  EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, 0u);
+}
+
+TEST_F(LinkWireTest, TestPrintStampsTheActivityTick) {
+  FakeClock clock;
+  clock.advance(5000);
+  char request[16] = {};
+  std::memcpy(request + 8, "0010001", 7);
+  EXPECT_EQ(KtTestPrintFnBL(0, request), 1);
+  EXPECT_EQ(sim_.receivedFrames("PTS")[0].payload(), "2S200PTS0010001");
+  EXPECT_EQ(slot().dwActTick, clock.now());
+}
+
+// ---- Answers that fail -------------------------------------------------------------------
+
+using LinkAnswerTest = LinkSimTest;
+
+TEST_F(LinkAnswerTest, FailureFlagsBecomeTheCommandsCodes) {
+  sim_.addFault(fault("LES", FaultAction::FailureFlag));
+  EXPECT_EQ(KtLedTestFnBL(0), 0);
+  EXPECT_EQ(slot().dwLastError, kErrLedTest);
+
+  sim_.addFault(fault("BZS", FaultAction::FailureFlag));
+  EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
+  EXPECT_EQ(slot().dwLastError, kErrBuzzerTest);
+
+  sim_.addFault(fault("PTS", FaultAction::FailureFlag));
+  char request[16] = {};
+  std::memcpy(request + 8, "0010001", 7);
+  EXPECT_EQ(KtTestPrintFnBL(0, request), 0);
+  EXPECT_EQ(slot().dwLastError, kErrTestPrint);
+
+  sim_.addFault(fault("CPS", FaultAction::FailureFlag));
+  char cps[11] = "........00";
+  char answer[35];
+  EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), cps, answer, kKindKt3600r), 0);
+  EXPECT_EQ(slot().dwLastError, kErrCutPosition);
+}
+
+TEST_F(LinkAnswerTest, AddressStatusFiveIsThePrintersError) {
+  Fault f = fault("ADS", FaultAction::Status);
+  f.number = 5;
+  sim_.addFault(f);
+  char request[60] = {};
+  std::memset(request + 8, '0', 51);
+  char answer[62] = {};
+  EXPECT_EQ(KtSetAddressFnBL(0, request, answer), 0);
+  EXPECT_EQ(slot().dwLastError, 5u);
+  EXPECT_EQ(std::string(answer + 8, 3), "005");
+}
+
+TEST_F(LinkAnswerTest, AutoCutNumberBecomesTheError) {
+  sim_.setCutError(7);
+  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 0);
+  EXPECT_EQ(slot().dwLastError, 7u);
+  auto sent = sentAnswers(sim_, "CTR");
+  ASSERT_FALSE(sent.empty());
+  EXPECT_EQ(sent.back().payload(), "2S200CTR7");
+
+  sim_.setCutError(0);
+  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
+}
+
+TEST_F(LinkAnswerTest, WrongCodeThenTheRightOneIsAcceptedOnTheSecondReceive) {
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  Fault wrong = fault("BZS", FaultAction::WrongCode);
+  wrong.answerCode = "LER";
+  sim_.addFault(wrong);
+  sim_.addFault(spacedAnswers("BZS"));
+  sendEarlierRequest("2S200BZS");
+
+  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
+  ASSERT_EQ(r.result, 15);
+  EXPECT_EQ(r.answer.substr(5, 8), "2S200BZR");
+  EXPECT_EQ(slot().dwLastError, kNoError);
+  const std::string log = logText();
+  EXPECT_NE(log.find(cp932("(詳細ログ@110@)KT3600Rから-->PCの受信2回目です。")), std::string::npos);
+  EXPECT_EQ(log.find(cp932("(詳細ログ@110@)KT3600Rから-->PCの受信3回目です。")), std::string::npos);
+}
+
+TEST_F(LinkAnswerTest, ThreeWrongAnswersGiveMinusSeven) {
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  Fault wrong = fault("BZS", FaultAction::WrongCode);
+  wrong.answerCode = "LER";
+  wrong.times = 3;
+  sim_.addFault(wrong);
+  sim_.addFault(spacedAnswers("BZS"));
+  sendEarlierRequest("2S200BZS");
+  sendEarlierRequest("2S200BZS");
+
+  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
+  EXPECT_EQ(r.result, kExNoRightAnswer);
+  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
+  EXPECT_EQ(slot().dwError, static_cast<int32_t>(kNoError));  // no empty receive
+}
+
+TEST_F(LinkAnswerTest, ThreeWrongAnswersOnTheAuxiliaryChannelGive60302) {
+  ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
+  Fault wrong = fault("CTS", FaultAction::WrongCode);
+  wrong.answerCode = "CTS";  // "2S200CTS0" echoes the request: not an answer
+  wrong.times = 3;
+  sim_.addFault(wrong);
+  sim_.addFault(spacedAnswers("CTS"));
+  sendEarlierRequest("2S200CTS");
+  sendEarlierRequest("2S200CTS");
+
+  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 0);
+  EXPECT_EQ(slot().dwLastError, kErrWrongAnswer);
+}
+
+TEST_F(LinkAnswerTest, ClosedWithoutAnswerGivesThreeEmptyReceives) {
+  sim_.addFault(fault("BZS", FaultAction::NoAnswerClose));
+  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
+  EXPECT_EQ(r.result, kExNoRightAnswer);
+  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
+  EXPECT_EQ(slot().dwError, 0);
+  const std::string log = logText();
+  const std::string empty =
+      cp932("(詳細ログ@110)KT3600Rから-->PCの受信が失敗しました。(ret == 0);");
+  size_t count = 0;
+  for (size_t at = log.find(empty); at != std::string::npos; at = log.find(empty, at + 1)) ++count;
+  EXPECT_EQ(count, 3u);
+  EXPECT_NE(log.find(cp932("(詳細ログ@101)TCPモード：PCから-->KT3600Rの送信バッファ(\x02"
+                           "0008"
+                           "2S200BZS\x03)。")),
+            std::string::npos);
+}
+
+TEST_F(LinkAnswerTest, NoAnswerTimesOutAsAReceiveFailure) {
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  ASSERT_EQ(SetTimeOut(0, 100, 100, 0), 0);
+  sim_.addFault(fault("BZS", FaultAction::NoAnswer));
+  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
+  EXPECT_EQ(r.result, kExRecvFailed);
+  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
+  EXPECT_EQ(slot().dwError, platform::kNetTimedOut);
+}
+
+TEST_F(LinkAnswerTest, ResetBeforeTheSendWithFlagFourFailsAtOnce) {
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  sim_.addFault(fault("LES", FaultAction::Reset));
+  EXPECT_EQ(exchangeOnSlot(0, "2S200LES", kExSendOnly).result, 0);
+  ASSERT_TRUE(waitAllClosed());
+  ASSERT_EQ(platform::netWaitReadable(slot().skKT, 2000), 1);  // the reset has arrived
+
+  ExchangeResult r = exchangeOnSlot(0, "2S200BZS", kExNoResetRetry);
+  EXPECT_EQ(r.result, kExSendFailed);
+  EXPECT_EQ(slot().dwLastError, kErrSocketSend);
+  EXPECT_EQ(slot().dwError, platform::kNetConnReset);
+  const std::string log = logText();
+  EXPECT_NE(log.find(cp932("(詳細ログ@104)")), std::string::npos);
+  EXPECT_EQ(log.find(cp932("(詳細ログ@105)")), std::string::npos);  // no retry
+  EXPECT_NE(log.find(cp932("(詳細ログ@109)")), std::string::npos);
+}
+
+TEST_F(LinkAnswerTest, ResetBeforeTheSendRetriesOnceWithoutFlagFour) {
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  sim_.addFault(fault("LES", FaultAction::Reset));
+  EXPECT_EQ(exchangeOnSlot(0, "2S200LES", kExSendOnly).result, 0);
+  ASSERT_TRUE(waitAllClosed());
+  ASSERT_EQ(platform::netWaitReadable(slot().skKT, 2000), 1);  // the reset has arrived
+
+  // The retry asks for the connection again, which hands back the one in the slot.
+  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
+  EXPECT_EQ(r.result, kExSendFailed);
+  EXPECT_EQ(slot().dwLastError, kErrSocketSend);
+  EXPECT_EQ(slot().dwError, platform::kNetConnReset);
+  const std::string log = logText();
+  EXPECT_NE(log.find(cp932("(詳細ログ@105)")), std::string::npos);
+  EXPECT_NE(log.find(cp932("(詳細ログ@106)")), std::string::npos);
+}
+
+TEST_F(LinkAnswerTest, ResetInsteadOfAnAnswer) {
+  sim_.addFault(fault("BZS", FaultAction::Reset));
+  ExchangeResult r = exchangeOnSlot(0, "2S200BZS", kExNoResetRetry);
+  EXPECT_EQ(r.result, kExRecvFailed);
+  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
+  EXPECT_EQ(slot().dwError, platform::kNetConnReset);
+}
+
+TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
+  for (int segments : {2, 3, 59}) {
+    sim_.clearFaults();
+    Fault split = fault("STS", FaultAction::Split);
+    split.segments = segments;
+    split.delay = 5ms;
+    sim_.addFault(split);
+    ExchangeResult r = exchangeOnSlot(0, "2S200STS");
+    ASSERT_EQ(r.result, 59) << segments;
+    EXPECT_EQ(slot().RecvLen, 59u);
+    EXPECT_EQ(r.answer.substr(0, 13), std::string("\x02"
+                                                  "0053"
+                                                  "2S200STR"))
+        << segments;
+    EXPECT_EQ(r.answer.back(), '\x03') << segments;
+  }
+  // The auxiliary channel gathers them too.
+  sim_.clearFaults();
+  Fault split = fault("HCS", FaultAction::Split);
+  split.segments = 4;
+  split.delay = 5ms;
+  sim_.addFault(split);
+  char check[21] = {};
+  std::memcpy(check + 8, "000109600020", 12);
+  char result[217] = {};
+  EXPECT_EQ(SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r), 1);
+}
+
+TEST_F(LinkAnswerTest, ReceiveOnlyAcceptsWhateverCameAndSendOnlyReturnsZero) {
+  EXPECT_EQ(exchangeOnSlot(0, "2S200BZS", kExSendOnly).result, 0);
+  ASSERT_TRUE(sim_.waitForFrames("BZS", 1, 2s));
+  ExchangeResult r = exchangeOnSlot(0, "2S200LES", kExReceiveOnly);
+  ASSERT_EQ(r.result, 15);
+  EXPECT_EQ(r.answer.substr(5, 8), "2S200BZR");  // not the LES answer: nothing was sent
+  EXPECT_TRUE(sim_.receivedFrames("LES").empty());
+}
+
+// ---- Connections -------------------------------------------------------------------------
+
+using LinkConnectionTest = LinkSimTest;
+
+TEST_F(LinkConnectionTest, OpenSocketIsReusedUnlessForced) {
+  const auto first = KT36R_CreateSocket(0, 0, 0);
+  ASSERT_NE(first, kInvalidSocket);
+  EXPECT_EQ(KT36R_CreateSocket(0, 0, 0), first);
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 2s));
+  EXPECT_EQ(sim_.connections().size(), 1u);
+
+  const auto forced = KT36R_CreateSocket(0, 1, 0);
+  ASSERT_NE(forced, kInvalidSocket);
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 2, 2s));
+  EXPECT_FALSE(sim_.connections().front().open);
+}
+
+TEST_F(LinkConnectionTest, MissingAddressOrPort) {
+  slot().CurKTRInfoST.IpAddrUL = 0;
+  EXPECT_EQ(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_EQ(slot().dwLastError, kErrNoAddress);
+  slot().CurKTRInfoST.IpAddrUL = sim_.addressValue();
+  slot().CurKTRInfoST.PortFinUW = 0;
+  EXPECT_EQ(KT36R_CreateSocket(0, 0, 1), kInvalidSocket);
+  EXPECT_EQ(slot().dwLastError, kErrNoAddress);
+  EXPECT_EQ(SE_CreateSocket(0, 1, &slot()), kInvalidSocket);
+  EXPECT_EQ(slot().dwLastError, kErrNoAddress);
+  ExchangeResult r = exchangeOnSlot(0, "2S200GMS0000000000", 0, 1);
+  EXPECT_EQ(r.result, kExNoSocket);
+  EXPECT_EQ(slot().dwLastError, kErrNoAddress);
+  EXPECT_TRUE(messages_.empty());  // an unset address is not a socket error box
+}
+
+TEST_F(LinkConnectionTest, RefusedConnectShowsTheSocketError) {
+  sim_.stop();
+  EXPECT_EQ(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_EQ(slot().dwLastError, kErrSocket);
+  EXPECT_EQ(slot().dwError, platform::kNetConnRefused);
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].text.find("No.10061"), std::string::npos);
+
+  EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
+  EXPECT_EQ(slot().dwLastError, kErrSocket);
+  EXPECT_EQ(messages_.size(), 2u);
+}
+
+TEST_F(LinkConnectionTest, SetTimeOutOnNoSocketFailsBoth) {
+  EXPECT_EQ(SetTimeOut(0, 500, 500, 0), -3);
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 1), kInvalidSocket);
+  EXPECT_EQ(SetTimeOut(0, 500, 500, 1), 0);
+  EXPECT_EQ(SetTimeOut(0, -1, 500, 1), -1);
+  EXPECT_EQ(SetTimeOut(0, 500, -1, 1), -2);
+}
+
+TEST_F(LinkConnectionTest, GracefulCloseLetsThePrinterSeeTheEnd) {
+  const auto s = KT36R_CreateSocket(0, 0, 0);
+  ASSERT_NE(s, kInvalidSocket);
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 2s));
+  EXPECT_EQ(s_closesocket(s, 2000), 0);
+  EXPECT_TRUE(waitAllClosed());
+  EXPECT_FALSE(sim_.connections().front().closedByPrinter);
+  EXPECT_EQ(s_closesocket(kInvalidSocket, 2000), 0);
+  slot().skKT = kInvalidSocket;
+}
+
+TEST_F(LinkConnectionTest, CloseWhenThePrinterIsGone) {
+  const auto s = KT36R_CreateSocket(0, 0, 0);
+  ASSERT_NE(s, kInvalidSocket);
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 2s));
+  sim_.closeConnections();
+  ASSERT_TRUE(waitAllClosed());
+  EXPECT_EQ(s_closesocket(s, 2000), 0);
+  slot().skKT = kInvalidSocket;
+}
+
+// ---- Pauses after a close, through the injected clock -------------------------------------
+
+using LinkPauseTest = LinkSimTest;
+
+TEST_F(LinkPauseTest, CommandSocketWaitsFiftyMillisecondsAfterAClose) {
+  FakeClock clock;
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  KT36R_CloseSocket(0, 0);
+  EXPECT_EQ(slot().dwCloseTick, clock.now());
+  clock.takeSleeps();
+
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_EQ(clock.takeSleeps(), std::vector<uint32_t>{50});
+
+  KT36R_CloseSocket(0, 0);
+  clock.advance(20);
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_EQ(clock.takeSleeps(), std::vector<uint32_t>{30});
+
+  KT36R_CloseSocket(0, 0);
+  clock.advance(50);
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_TRUE(clock.takeSleeps().empty());
+
+  // The finish connection has no pause, and closing it stamps nothing.
+  const uint32_t stamp = slot().dwCloseTick;
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 1), kInvalidSocket);
+  KT36R_CloseSocket(0, 1);
+  EXPECT_EQ(slot().dwCloseTick, stamp);
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 1), kInvalidSocket);
+  EXPECT_TRUE(clock.takeSleeps().empty());
+}
+
+TEST_F(LinkPauseTest, AuxiliaryChannelWaitsAHundredMillisecondsForEitherSocket) {
+  FakeClock clock;
+  ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
+  SE_CloseSocketFnV(0, &slot());
+  clock.takeSleeps();
+
+  ASSERT_NE(SE_CreateSocket(0, 1, &slot()), kInvalidSocket);  // the finish socket too
+  EXPECT_EQ(clock.takeSleeps(), std::vector<uint32_t>{100});
+  EXPECT_EQ(slot().dwRseConnFlags & kRseConnFinish, kRseConnFinish);
+
+  // Closing a socket that is not open still stamps the tick.
+  clock.advance(500);
+  SE_CloseSocketFnV(0, &slot());
+  clock.advance(30);
+  ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
+  EXPECT_EQ(clock.takeSleeps(), std::vector<uint32_t>{70});
+}
+
+TEST_F(LinkPauseTest, AuxiliaryChannelRetriesFiveTimesThenShowsTheError) {
+  FakeClock clock;
+  sim_.stop();
+  EXPECT_EQ(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
+  EXPECT_EQ(clock.takeSleeps(), (std::vector<uint32_t>{500, 500, 500, 500}));
+  EXPECT_EQ(slot().dwLastError, kErrSocket);
+  EXPECT_EQ(slot().dwError, platform::kNetConnRefused);
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
+  EXPECT_EQ(slot().skFin, kInvalidSocket);
+  ASSERT_EQ(messages_.size(), 1u);
+  const std::string log = logText();
+  EXPECT_NE(log.find(cp932("(詳細ログ)SE_CreateSocket connect aborted.")), std::string::npos);
+  size_t tries = 0;
+  const std::string again = "failed, LE=10061, try again...";
+  for (size_t at = log.find(again); at != std::string::npos; at = log.find(again, at + 1)) ++tries;
+  EXPECT_EQ(tries, 5u);
+}
+
+TEST_F(LinkPauseTest, ConnectTimeoutSettingHasAFloor) {
+  EXPECT_EQ(SE_ConnectTimeoutMs(), 2000);
+  writeIni("System Data", "Socket_ConnectTimeout", "500");
+  EXPECT_EQ(SE_ConnectTimeoutMs(), 1500);
+  writeIni("System Data", "Socket_ConnectTimeout", "3000");
+  EXPECT_EQ(SE_ConnectTimeoutMs(), 3000);
+  writeIni("System Data", "Socket_ConnectTimeout", "999999999");
+  EXPECT_EQ(SE_ConnectTimeoutMs(), kSeConnectTimeoutMax);
+  writeIni("System Data", "Socket_ConnectTimeout", "-5");
+  EXPECT_EQ(SE_ConnectTimeoutMs(), 1500);
+}
+
+}  // namespace
+}  // namespace nypr::test

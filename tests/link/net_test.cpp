@@ -1,0 +1,266 @@
+// The POSIX socket backend: Windows error numbers, time-outs, the peer-close watch and the
+// UDP functions of the printer search, on loopback sockets.
+#include "platform/net.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+namespace nypr::platform {
+namespace {
+
+constexpr uint32_t kLoopback = 0x7F000001;
+
+// A plain listening socket on 127.0.0.1 and a free port, written with the OS API so the
+// backend is not tested against itself.
+class Listener {
+ public:
+  Listener() {
+    fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in sa{};
+    sa.sin_family = AF_INET;
+    sa.sin_addr.s_addr = htonl(kLoopback);
+    EXPECT_EQ(::bind(fd_, reinterpret_cast<sockaddr*>(&sa), sizeof sa), 0);
+    EXPECT_EQ(::listen(fd_, 4), 0);
+    socklen_t len = sizeof sa;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&sa), &len);
+    port_ = ntohs(sa.sin_port);
+  }
+  ~Listener() {
+    if (peer_ >= 0) ::close(peer_);
+    ::close(fd_);
+  }
+  uint16_t port() const { return port_; }
+  int peer() const { return peer_; }
+  int accept() {
+    peer_ = ::accept(fd_, nullptr, nullptr);
+    return peer_;
+  }
+  void closePeer() {
+    ::close(peer_);
+    peer_ = -1;
+  }
+  void resetPeer() {
+    linger lg{1, 0};
+    ::setsockopt(peer_, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
+    closePeer();
+  }
+
+ private:
+  int fd_ = -1;
+  int peer_ = -1;
+  uint16_t port_ = 0;
+};
+
+NetSockAddrIn addressOf(uint32_t ip, uint16_t port) {
+  return NetSockAddrIn{kNetAfInet, netHtons(port), netHtonl(ip), {}};
+}
+
+// A port that nobody listens on (bound once, then released).
+uint16_t closedPort() {
+  Listener l;
+  return l.port();
+}
+
+SocketHandle connectedTo(Listener& l) {
+  SocketHandle s = netTcpSocket();
+  NetSockAddrIn addr = addressOf(kLoopback, l.port());
+  EXPECT_EQ(netConnect(s, &addr, sizeof addr), 0);
+  EXPECT_GE(l.accept(), 0);
+  return s;
+}
+
+TEST(Net, SocketNeverGetsDescriptorZero) {
+  const int savedStdin = ::dup(0);
+  ::close(0);
+  SocketHandle s = netTcpSocket();
+  SocketHandle u = netUdpSocket();
+  EXPECT_TRUE(isOpenSocket(s));
+  EXPECT_TRUE(isOpenSocket(u));
+  EXPECT_NE(s, 0u);
+  EXPECT_NE(u, 0u);
+  netClose(s);
+  netClose(u);
+  ::dup2(savedStdin, 0);
+  ::close(savedStdin);
+}
+
+TEST(Net, RefusedConnectInWindowsNumbers) {
+  const uint16_t port = closedPort();
+  NetSockAddrIn addr = addressOf(kLoopback, port);
+
+  SocketHandle blocking = netTcpSocket();
+  EXPECT_EQ(netConnect(blocking, &addr, sizeof addr), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetConnRefused);
+  netClose(blocking);
+
+  SocketHandle s = netTcpSocket();
+  ASSERT_EQ(netSetNonBlocking(s, true), 0);
+  int r = netConnect(s, &addr, sizeof addr);
+  if (r != 0 && netLastError() == kNetWouldBlock) {
+    EXPECT_EQ(netWaitConnect(s, 2000), NetConnectWait::Refused);
+    int pending = 0;
+    ASSERT_EQ(netPendingError(s, &pending), 0);
+    EXPECT_EQ(pending, kNetConnRefused);
+  } else {
+    EXPECT_EQ(netLastError(), kNetConnRefused);  // loopback may refuse at once
+  }
+  netClose(s);
+}
+
+TEST(Net, NonBlockingConnectCompletes) {
+  Listener l;
+  SocketHandle s = netTcpSocket();
+  ASSERT_EQ(netSetNonBlocking(s, true), 0);
+  NetSockAddrIn addr = addressOf(kLoopback, l.port());
+  if (netConnect(s, &addr, sizeof addr) != 0) {
+    ASSERT_EQ(netLastError(), kNetWouldBlock);
+    EXPECT_EQ(netWaitConnect(s, 2000), NetConnectWait::Connected);
+  }
+  int pending = -1;
+  EXPECT_EQ(netPendingError(s, &pending), 0);
+  EXPECT_EQ(pending, 0);
+  netClose(s);
+}
+
+TEST(Net, ReceiveTimeOutAndWouldBlock) {
+  Listener l;
+  SocketHandle s = connectedTo(l);
+  ASSERT_EQ(netSetReceiveTimeout(s, 30), 0);
+  ASSERT_EQ(netSetSendTimeout(s, 30), 0);
+  char buf[8];
+  EXPECT_EQ(netRecv(s, buf, sizeof buf), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetTimedOut);  // as a blocking Winsock receive reports it
+
+  ASSERT_EQ(netSetNonBlocking(s, true), 0);
+  EXPECT_EQ(netRecv(s, buf, sizeof buf), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetWouldBlock);
+  netClose(s);
+}
+
+TEST(Net, EndOfStreamAndPeerCloseWatch) {
+  Listener l;
+  SocketHandle s = connectedTo(l);
+  ASSERT_EQ(netWatchPeerClose(s), 0);
+  EXPECT_EQ(netWaitPeerClose(s, 10), 0);  // the peer is still there
+  l.closePeer();
+  EXPECT_EQ(netWaitPeerClose(s, 2000), 1);
+  char buf[8];
+  netSetLastError(kNetInvalid);
+  EXPECT_EQ(netRecv(s, buf, sizeof buf), 0);
+  EXPECT_EQ(netLastError(), 0);
+  netClose(s);
+}
+
+TEST(Net, DataDoesNotLookLikeAPeerClose) {
+  Listener l;
+  SocketHandle s = connectedTo(l);
+  ASSERT_EQ(netWatchPeerClose(s), 0);
+  ASSERT_EQ(::send(l.peer(), "late", 4, 0), 4);
+  ASSERT_EQ(netWaitReadable(s, 2000), 1);
+  EXPECT_EQ(netWaitPeerClose(s, 10), 0);
+  l.closePeer();
+  EXPECT_EQ(netWaitPeerClose(s, 2000), 1);
+  char buf[8];
+  EXPECT_EQ(netRecv(s, buf, sizeof buf), 4);  // the data is still there to drain
+  EXPECT_EQ(netRecv(s, buf, sizeof buf), 0);
+  netClose(s);
+}
+
+TEST(Net, SendOnAResetConnectionFailsWithoutASignal) {
+  Listener l;
+  SocketHandle s = connectedTo(l);
+  l.resetPeer();
+  ASSERT_EQ(netWaitPeerClose(s, 2000), 1);
+  const char data[] =
+      "\x02"
+      "0008"
+      "2S200BZS\x03";
+  int r = netSend(s, data, 14);
+  EXPECT_EQ(r, kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetConnReset);
+  // Once the reset has been reported, further sends still name the reset.
+  EXPECT_EQ(netSend(s, data, 14), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetConnReset);
+  netClose(s);
+}
+
+TEST(Net, BadHandlesAndArguments) {
+  EXPECT_EQ(netClose(0), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetNotSocket);
+  EXPECT_EQ(netClose(kInvalidSocket), kNetSocketError);
+  SocketHandle s = netTcpSocket();
+  EXPECT_EQ(netShutdown(s, 7), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetInvalid);
+  NetSockAddrIn addr = addressOf(kLoopback, 1);
+  EXPECT_EQ(netConnect(s, &addr, 8), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetFault);
+  EXPECT_EQ(netShutdown(s, kNetShutdownSend), kNetSocketError);  // not connected
+  EXPECT_EQ(netLastError(), kNetNotConnected);
+  netClose(s);
+}
+
+TEST(Net, ByteOrder) {
+  NetSockAddrIn addr = addressOf(0xC0A80105, 10000);
+  const auto* bytes = reinterpret_cast<const uint8_t*>(&addr);
+  EXPECT_EQ(bytes[2], 0x27);  // 10000 = 0x2710, network order
+  EXPECT_EQ(bytes[3], 0x10);
+  EXPECT_EQ(bytes[4], 192);
+  EXPECT_EQ(bytes[7], 5);
+  EXPECT_EQ(netNtohl(netHtonl(0x01020304)), 0x01020304u);
+  EXPECT_EQ(netNtohs(netHtons(0x1234)), 0x1234);
+}
+
+TEST(NetUdp, TwoSocketsShareAPortAndSeeTheSender) {
+  SocketHandle a = netUdpSocket();
+  SocketHandle b = netUdpSocket();
+  ASSERT_EQ(netSetReuseAddress(a, true), 0);
+  ASSERT_EQ(netSetReuseAddress(b, true), 0);
+  ASSERT_EQ(netBind(a, kLoopback, 0), 0);
+  uint32_t ip = 0;
+  uint16_t port = 0;
+  ASSERT_EQ(netLocalAddress(a, &ip, &port), 0);
+  EXPECT_EQ(ip, kLoopback);
+  ASSERT_NE(port, 0);
+  EXPECT_EQ(netBind(b, kLoopback, port), 0);  // SO_REUSEADDR as on Windows
+
+  SocketHandle sender = netUdpSocket();
+  ASSERT_EQ(netSetBroadcast(sender, true), 0);
+  ASSERT_EQ(netBind(sender, kLoopback, 0), 0);
+  uint16_t senderPort = 0;
+  netLocalAddress(sender, nullptr, &senderPort);
+  ASSERT_EQ(netSendTo(sender, "RequestMiraMachine?", 19, kLoopback, port), 19);
+
+  // Unicast goes to one of the sharing sockets.
+  char buf[64] = {};
+  uint32_t fromIp = 0;
+  uint16_t fromPort = 0;
+  int got = netRecvFrom(b, buf, sizeof buf, 1000, &fromIp, &fromPort);  // Linux: the last bound
+  if (got < 0) got = netRecvFrom(a, buf, sizeof buf, 1000, &fromIp, &fromPort);
+  ASSERT_EQ(got, 19);
+  EXPECT_EQ(std::string(buf, 19), "RequestMiraMachine?");
+  EXPECT_EQ(fromIp, kLoopback);
+  EXPECT_EQ(fromPort, senderPort);
+
+  EXPECT_EQ(netRecvFrom(a, buf, sizeof buf, 0, nullptr, nullptr), kNetSocketError);
+  EXPECT_EQ(netLastError(), kNetTimedOut);
+  netClose(a);
+  netClose(b);
+  netClose(sender);
+}
+
+TEST(NetUdp, InterfacesHaveConsistentBroadcastAddresses) {
+  for (const NetInterface& nif : netInterfaces()) {
+    EXPECT_NE(nif.ipHost >> 24, 127u) << nif.name;
+    EXPECT_EQ(nif.broadcastHost, (nif.ipHost & nif.maskHost) | ~nif.maskHost) << nif.name;
+  }
+}
+
+}  // namespace
+}  // namespace nypr::platform
