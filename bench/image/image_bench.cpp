@@ -35,7 +35,7 @@ class Label {
       for (int g = 0; g < 28; ++g) {
         const int left = 40 + g * 32;
         if (rng() % 7 == 0) continue;  // a space
-        const int strokes = 2 + static_cast<int>(rng() % 3);
+        const int strokes = 2 + static_cast<int>(rng() % 2);
         for (int s = 0; s < strokes; ++s) {
           if (rng() % 2 == 0) {
             fill(left + static_cast<int>(rng() % 24), top, 4, 48);  // vertical
@@ -45,11 +45,11 @@ class Label {
         }
       }
     }
-    // Barcode: bars 3 to 12 dots wide, 700 rows high.
+    // Barcode: bars 3 to 12 dots wide, 500 rows high.
     for (int x = 80; x < 880;) {
       const int bar = 3 + static_cast<int>(rng() % 10);
       const int space = 3 + static_cast<int>(rng() % 10);
-      fill(x, 4300, std::min(bar, 880 - x), 700);
+      fill(x, 4300, std::min(bar, 880 - x), 500);
       x += bar + space;
     }
     bitmap_ = {kWidth, kHeight, 1, kStride, bits_.data(), nullptr, 0};

@@ -169,7 +169,9 @@ DiffRectST blockRectToPixels(const BlockRect& r, int32_t blocksX, int32_t blocks
       p.x = std::max(0, p.x - 8);
       p.cx = width - p.x;
     } else {
-      p.cx = 8 * cx + 8;
+      // One block column wider than the rectangle keeps it on 16-pixel spans, but next
+      // to the last block column that would reach past the picture: stop at its edge.
+      p.cx = std::min(8 * cx + 8, width - p.x);
     }
   } else {
     p.cx = reachesRight ? width - p.x : 8 * cx;

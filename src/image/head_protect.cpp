@@ -111,10 +111,13 @@ void protectPrintHead(uint8_t* bits, int32_t rows, int32_t bytesPerRow,
   PhaseCursor phases{table};
 
   const int32_t width = std::min(kHeadProtectMaxRowBytes, bytesPerRow);
-  // Per dot column: the run length since the run's start or its last dropped dot; only
-  // meaningful where the column's bit in `inRun` is set (a run is in progress).
-  int64_t counter[kHeadProtectMaxRowBytes * 8];
+  // Per dot column, how many more printed dots the run may have before one is dropped:
+  // threshold - (dots since the run's start or its last dropped dot). Kept as the
+  // distance so that it stays within 32 bits for any threshold. Only meaningful where the
+  // column's bit in `inRun` is set (a run is in progress).
+  int32_t left[kHeadProtectMaxRowBytes * 8];
   uint8_t inRun[kHeadProtectMaxRowBytes] = {};
+  const auto full = static_cast<int32_t>(tuning.threshold);
 
   for (int32_t r = 0; r < rows; ++r) {
     uint8_t* row = bits + static_cast<size_t>(r) * static_cast<size_t>(bytesPerRow);
@@ -135,30 +138,31 @@ void protectPrintHead(uint8_t* bits, int32_t rows, int32_t bytesPerRow,
       const int32_t end = std::min(width, j + 8);
       for (; j < end; ++j) {
         const auto printed = static_cast<unsigned>(~row[j] & 0xFFu);
-        if (printed == 0) {
-          inRun[j] = 0;
-          continue;
-        }
-        int64_t* col = counter + static_cast<size_t>(j) * 8;
+        const unsigned running = inRun[j];
+        inRun[j] = static_cast<uint8_t>(printed);
+        if (printed == 0) continue;
+        int32_t* col = left + static_cast<size_t>(j) * 8;
         // Runs that start here take the next phases, left to right.
-        for (unsigned starts = printed & ~unsigned{inRun[j]}; starts != 0;) {
+        for (unsigned starts = printed & ~running; starts != 0;) {
           const int k = leftmost(starts);
           starts &= ~(0x80u >> k);
-          col[k] = phases.next();
+          col[k] = static_cast<int32_t>(threshold - phases.next());
         }
-        for (unsigned going = printed & inRun[j]; going != 0;) {
-          const int k = leftmost(going);
-          const unsigned mask = 0x80u >> k;
-          going &= ~mask;
-          if (++col[k] > threshold) {
-            const bool belowPrinted = below != nullptr && (below[j] & mask) == 0;
-            if (belowPrinted) {
-              row[j] = static_cast<uint8_t>(row[j] | mask);
-              col[k] = 0;
-            }
-          }
+        const unsigned going = printed & running;
+        if (going == 0) continue;
+        // All eight columns at once, without branches: a dot goes when its run is past
+        // the threshold and the run goes on below.
+        const unsigned printedBelow = below != nullptr ? (~below[j] & 0xFFu) : 0u;
+        unsigned dropped = 0;
+        for (int k = 0; k < 8; ++k) {
+          const unsigned bit = 0x80u >> k;
+          const int32_t step = (going & bit) != 0 ? 1 : 0;
+          const int32_t v = col[k] - step;
+          const bool drop = (step != 0) & (v < 0) & ((printedBelow & bit) != 0);
+          col[k] = drop ? full : v;
+          dropped |= drop ? bit : 0u;
         }
-        inRun[j] = static_cast<uint8_t>(printed);
+        row[j] = static_cast<uint8_t>(row[j] | dropped);
       }
     }
   }

@@ -76,8 +76,8 @@ TEST(CompareBitmap, RectanglesAtTheEdgesEndAtTheImage) {
   b.flip(44, 10);
   Result r = compare(a, b);
   ASSERT_EQ(r.count, 1);
-  EXPECT_EQ(r.rects[0].x + r.rects[0].cx, 45);
-  EXPECT_EQ(r.rects[0].cy, 16);
+  // A lone block column grows down to the bottom (a quarter marked is dense enough).
+  EXPECT_EQ(r.rects[0], (DiffRectST{32, 8, 13, 29}));
 
   TestBitmap c(a);
   c.flip(10, 36);
@@ -271,6 +271,9 @@ TEST(BlockRects, PixelsStartOnSixteenPixelBoundaries) {
   EXPECT_EQ(blockRectToPixels({4, 2, 3, 1}, 25, 13, 200, 100), (DiffRectST{32, 16, 32, 8}));
   EXPECT_EQ(blockRectToPixels({22, 12, 3, 1}, 25, 13, 200, 100), (DiffRectST{168, 96, 32, 4}));
   EXPECT_EQ(blockRectToPixels({23, 0, 2, 13}, 25, 13, 200, 100), (DiffRectST{168, 0, 32, 100}));
+  // 125 pixels: the 16-pixel span next to the last block column stops at the edge.
+  EXPECT_EQ(blockRectToPixels({14, 0, 1, 1}, 16, 13, 125, 100), (DiffRectST{112, 0, 13, 8}));
+  EXPECT_EQ(blockRectToPixels({13, 0, 2, 1}, 16, 13, 125, 100), (DiffRectST{96, 0, 29, 8}));
 }
 
 }  // namespace
