@@ -1,0 +1,126 @@
+// What the print tests share: a host job record, a label bitmap the host would render, a
+// clock the tests move by hand, and a fixture with printer 1 opened on the simulator.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <random>
+#include <vector>
+
+#include "driver/slots.h"
+#include "host_fixture.h"
+#include "nyprkt3600r/nyprkt3600r.h"
+#include "platform/clock.h"
+#include "platform/ui_operator.h"
+
+namespace nypr::test {
+
+// A print job as the host hands it over, sizes in 0.1 mm.
+struct Job {
+  LabelFormatST label{};
+  PrintCondST cond{};
+  uint32_t flagWord = 0;
+  int32_t allow100 = 0;
+  int32_t allow80a = 0;
+  int32_t allow80b = 0;
+  PrintJobST job{};
+
+  Job(uint16_t width, uint16_t length, uint16_t gap = 30) {
+    label.WidthUW = width;
+    label.LengthUW = length;
+    label.GapUW = gap;
+    cond.Cond2UW = 100;
+    cond.Cond4UW = 10;
+    cond.CountUW = 1;
+    job.lpLabelFormat = &label;
+    job.lpPrintCond = &cond;
+    job.lpAllowFlag100 = &allow100;
+    job.lpAllowFlag80A = &allow80a;
+    job.lpAllowFlag80B = &allow80b;
+    job.lpFlagWord = &flagWord;
+  }
+  Job(const Job&) = delete;
+  Job& operator=(const Job&) = delete;
+};
+
+// A 1-bit label bitmap (0 = black), rows padded to an even byte count as GDI keeps them.
+struct LabelBitmap {
+  NyBitmap bitmap{};
+  std::vector<uint8_t> bits;
+
+  LabelBitmap(int width, int height) {
+    bitmap.width = width;
+    bitmap.height = height;
+    bitmap.bitsPerPixel = 1;
+    bitmap.stride = (width + 15) / 16 * 2;
+    bits.assign(static_cast<size_t>(bitmap.stride) * static_cast<size_t>(height), 0xFF);
+    bitmap.bits = bits.data();
+  }
+  LabelBitmap(const LabelBitmap&) = delete;
+  LabelBitmap& operator=(const LabelBitmap&) = delete;
+
+  void setBlack(int x, int y) {
+    bits[static_cast<size_t>(y * bitmap.stride + x / 8)] &=
+        static_cast<uint8_t>(~(0x80 >> (x % 8)));
+  }
+  bool black(int x, int y) const {
+    return ((bits[static_cast<size_t>(y * bitmap.stride + x / 8)] >> (7 - x % 8)) & 1) == 0;
+  }
+  // Random dots, about half of them black.
+  void fillRandom(uint32_t seed) {
+    std::mt19937 rng(seed);
+    for (int y = 0; y < bitmap.height; ++y) {
+      for (int x = 0; x < bitmap.width; ++x) {
+        if (rng() & 1) setBlack(x, y);
+      }
+    }
+  }
+  NyHbitmap handle() { return &bitmap; }
+};
+
+// Time that passes only when the test (or a sleep of the driver) moves it. `step` is
+// added at every reading, for loops that must see time pass without anyone sleeping.
+class FakeClock {
+ public:
+  void install() {
+    hooks_ = {&FakeClock::tick, &FakeClock::sleep, this};
+    platform::setClockForTesting(&hooks_);
+  }
+  static void uninstall() { platform::setClockForTesting(nullptr); }
+  void advance(uint32_t ms) { now_ += ms; }
+  uint32_t now() const { return now_; }
+  std::atomic<uint32_t> step{0};
+
+ private:
+  static uint32_t tick(void* user) {
+    auto* self = static_cast<FakeClock*>(user);
+    return self->now_.fetch_add(self->step) + self->step;
+  }
+  static void sleep(void* user, uint32_t ms) { static_cast<FakeClock*>(user)->now_ += ms; }
+
+  std::atomic<uint32_t> now_{1000000};
+  platform::ClockHooks hooks_{};
+};
+
+// Printer 1 on the simulator, opened by each test through init().
+class PrintTest : public SimulatorTest {
+ protected:
+  void TearDown() override {
+    NyPrClosePrinter(0);
+    FakeClock::uninstall();
+    platform::clearDialogOperators();
+    g_TestPrintFlag = 0;
+    SimulatorTest::TearDown();
+  }
+
+  void init(Job& job) {
+    ASSERT_EQ(NyPrInitPrinter(1, &job.job), 0);
+    sim_.clearRecords();
+  }
+  int16_t print(Job& job, LabelBitmap& bitmap, int32_t copies = 1, uint32_t* confirm = nullptr) {
+    return NyPrPrintOneLabel(1, copies, bitmap.handle(), &job.job, confirm);
+  }
+  uint32_t lastError() const { return stKtRSE[0].dwLastError; }
+};
+
+}  // namespace nypr::test
