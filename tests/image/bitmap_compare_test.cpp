@@ -210,6 +210,13 @@ TEST(BlockRects, GrowthKeepsAFifthMarked) {
   EXPECT_GE(3.0 / (r.cx * r.cy), 0.2);
 }
 
+TEST(BlockRects, ExactlyAFifthIsDenseEnough) {
+  // One marked block in a row of six: 1/5 is kept, 1/6 is not.
+  const auto rects = growBlockRects(gridOf(6, 1, {{0, 0}}), 6, 1);
+  ASSERT_EQ(rects.size(), 1u);
+  EXPECT_EQ(rects[0], (BlockRect{0, 0, 5, 1}));
+}
+
 TEST(BlockRects, NeverSlidesOntoTheFirstColumn) {
   const auto rects = growBlockRects(gridOf(10, 10, {{1, 5}}), 10, 10);
   ASSERT_EQ(rects.size(), 1u);

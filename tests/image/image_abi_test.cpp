@@ -73,6 +73,18 @@ TEST_F(ImageExports, HeadProtectionTunedByTheIniValue) {
   PrintHeadProtectFnV(nullptr, 0, 0, 90, 1);  // refused, no crash
 }
 
+TEST_F(ImageExports, HeadProtectionLeavesTheHostsRandomSequence) {
+  std::srand(42);
+  const int first = std::rand();
+  const int second = std::rand();
+  std::srand(42);
+  EXPECT_EQ(std::rand(), first);
+  std::vector<uint8_t> bits = solidColumn(90);
+  PrintHeadProtectFnV(bits.data(), 0, 0, 90, 1);
+  EXPECT_GT(droppedDots(bits), 0);
+  EXPECT_EQ(std::rand(), second);
+}
+
 TEST_F(ImageExports, CompareHandsOverAnArrayTheHostFrees) {
   TestBitmap a(100, 100, 1);
   TestBitmap b(a);
