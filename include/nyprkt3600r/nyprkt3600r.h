@@ -69,10 +69,26 @@ NYPR_API int32_t NYPR_STDCALL NyPrPrintNotify(uint8_t slotIndex, int32_t which);
 
 /* ---- Printing ------------------------------------------------------------------- */
 
-/* Printer number 1..8 (others use the first printer). 0 when the whole label was sent,
- * -1 on failure (reason in NyPrGetPrintError). `confirm` may be null. */
+/* Prints one label design in `copies` copies (sent as at most 9999; below 0 as 0) and
+ * returns once its raster has been sent; NyPrIsPrintFinished and the waits follow it to its
+ * end. Printer number 1..8 (others use the first printer). 0 when the whole label was
+ * sent, -1 on failure (reason in NyPrGetPrintError).
+ * - A null bitmap, a null job or a job without label format or print conditions returns
+ *   -1 without an error code, as does a bitmap that cannot be read.
+ * - Labels wider than 80 mm give 40019; so does a bitmap whose rows are wider than the
+ *   printer's head line (more bytes per row than the head width in dots / 8, or more
+ *   than 512): nothing is sent.
+ * - A head width in the printer's settings that gives no head line, or one too wide for
+ *   a raster frame (274 bytes or more), gives 60301 with the settings field number 50 as
+ *   detail (dwError): nothing is sent.
+ * - The dots right of the label width are cleared up to the end of their 16-dot group;
+ *   when the bitmap is narrower than the label, its row padding is cleared the same way
+ *   and never prints.
+ * `confirm` may be null (the backfeed question is then not asked); when it points to 1
+ * the question may be asked, and a yes sets it to 0. */
 NYPR_API int16_t NYPR_STDCALL NyPrPrintOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label,
                                                 PrintJobST* job, uint32_t* confirm);
+/* NyPrStartPrint and NyPrRePrintOneLabel are NyPrPrintOneLabel under other names. */
 NYPR_API int16_t NYPR_STDCALL NyPrStartPrint(uint8_t printerNo, int32_t copies, NyHbitmap label,
                                              PrintJobST* job, uint32_t* confirm);
 NYPR_API int16_t NYPR_STDCALL NyPrRePrintOneLabel(uint8_t printerNo, int32_t copies,
@@ -81,20 +97,36 @@ NYPR_API int16_t NYPR_STDCALL NyPrRePrintOneLabel(uint8_t printerNo, int32_t cop
 
 /* ---- Completion, stop, feed and cut --------------------------------------------- */
 
-/* 1 finished, 0 still issuing (remaining stored when `remaining` is not null), 2 busy,
- * -1 failure, -2 label waiting at the peeler, -3 stopped by the printer, -4 error 998. */
+/* Reads the printer's finish reports once. Printer number 1..8 (others use the first
+ * printer). mode 0: this call opens the finish connection as needed; other: the caller
+ * keeps it. 1 finished (both connections closed), 0 still issuing, 2 busy (nothing yet,
+ * but the job showed life within 10 s), -1 failure, -2 label waiting at the peeler
+ * (60315), -3 stopped by the printer (60999), -4 printer error 998. The copies still to
+ * issue are stored through `remaining` whenever they are known; a null `remaining` is
+ * accepted and the count is then only kept by the driver. `logValue` is only logged. */
 NYPR_API int32_t NYPR_STDCALL NyPrIsPrintFinished(uint8_t printerNo, uint16_t* remaining,
                                                   int32_t mode, uint32_t logValue);
-/* Printer number 1..8. 1 finished, 0 not (the job is stopped after 10 s without end). */
+/* Printer number 1..8; other numbers return 0 and do nothing. 1 finished, 0 not: a job
+ * that fails or has not ended within 10 s is stopped, and the error that explained it is
+ * kept for NyPrGetPrintError. */
 NYPR_API int32_t NYPR_STDCALL NyPrWaitPrintFinished(uint8_t printerNo, int32_t mode);
-/* `slot` is the slot record the driver handed out (see NyPrIoControl); 1 finished,
- * 0 not finished or stopped, -1 when the dialog cannot be shown. */
+/* Shows the wait dialog ("DIALOG_WAIT_FINISH") until the job on `slot` ends or the user
+ * stops it. `slot` is the slot record the driver handed out (see NyPrIoControl); null
+ * shows a dialog that can only be closed. 1 finished, 0 not finished or stopped, -1 when
+ * the dialog cannot be shown or `slot` is not one of the driver's slot records. */
 NYPR_API int32_t NYPR_STDCALL NyPrWaitJobEnd(void* slot, uint32_t unused, NyHwnd owner);
+/* Printer number 1..8 (others use the first printer). 1 stopped, 0 not (60304 when the
+ * printer refuses). */
 NYPR_API int32_t NYPR_STDCALL NyPrStopPrint(uint8_t printerNo);
-/* Slot index 0..7; operation 1 before a print, 2 before a feed. 1 ready, 0 not. */
+/* Slot index 0..7 (others return 0); operation 1 before a print, 2 before a feed.
+ * 1 ready, 0 not (40070 no status, 40079 head open, 40365 a label still waits at the
+ * peeler, printer errors of the status query). */
 NYPR_API int32_t NYPR_STDCALL NyPrIsPrintReady(uint8_t slotIndex, uint16_t operation);
+/* Feeds one blank label with the job's conditions and waits for it. Printer number 1..8
+ * (others use the first printer). 1 fed, 0 not (60301 with the parameter's number in the
+ * detail when the printer refuses a value; a null job returns 0). */
 NYPR_API int32_t NYPR_STDCALL NyPrFeedLabel(uint8_t printerNo, PrintJobST* job);
-/* Slot index 0..7. 1 done, 0 failed. */
+/* Slot index 0..7 (others return 0). 1 done, 0 failed (the error is shown). */
 NYPR_API int32_t NYPR_STDCALL NyPrSendPrintAutoCut(uint8_t slotIndex);
 
 /* ---- Dialogs -------------------------------------------------------------------- */
