@@ -1,0 +1,136 @@
+// The printer's fields and answers, and the raster decoder, without sockets.
+#include "protocol.h"
+
+#include <gtest/gtest.h>
+
+#include "raster.h"
+
+namespace {
+
+using namespace ktsim::detail;
+
+TEST(Protocol, AnswerCodesAreRecognisedAsTheAnswersOfTheirRequests) {
+  // The answer keeps the request's first two letters and ends in another letter; INE's
+  // answer carries 'E' second and DTI's a third letter other than 'I'.
+  const std::pair<const char*, const char*> pairs[] = {
+      {"INS", "INR"}, {"IDS", "IDR"}, {"INE", "IER"}, {"ADS", "ADR"}, {"FES", "FER"},
+      {"PRS", "PRR"}, {"DTI", "DTR"}, {"PSP", "PSR"}, {"STS", "STR"}, {"GMS", "GMR"},
+      {"BZS", "BZR"}, {"LES", "LER"}, {"CDS", "CDR"}, {"LRS", "LRR"}, {"MIS", "MIR"},
+      {"MTS", "MTR"}, {"MES", "MER"}, {"PTS", "PTR"}, {"CTS", "CTR"}, {"CPS", "CPR"},
+      {"HCS", "HCR"}};
+  for (const auto& [request, answer] : pairs) {
+    EXPECT_EQ(answerCode(request), answer);
+    EXPECT_NE(std::string(request).back(), std::string(answer).back());
+  }
+  EXPECT_EQ(answerCode("PRE"), "");
+  EXPECT_EQ(answerCode("XYZ"), "");
+}
+
+TEST(Protocol, FixedWidthFields) {
+  EXPECT_EQ(digits(7, 4), "0007");
+  EXPECT_EQ(digits(12345, 4), "9999");
+  EXPECT_EQ(digits(-3, 3), "000");
+  EXPECT_EQ(readDigits("ab0123", 2, 4), 123);
+  EXPECT_FALSE(readDigits("ab01 3", 2, 4));
+  EXPECT_FALSE(readDigits("ab012", 2, 4));  // past the end
+  EXPECT_EQ(readSigned("-05", 0, 3), -5);
+  EXPECT_EQ(readSigned("012", 0, 3), 12);
+  EXPECT_FALSE(readSigned("--5", 0, 3));
+  EXPECT_EQ(ipText(0xC0A8000Au), "192168000010");
+  EXPECT_EQ(parseIpText("192168000010"), 0xC0A8000Au);
+  EXPECT_FALSE(parseIpText("192168000256"));
+  EXPECT_FALSE(parseIpText("19216800001"));
+}
+
+TEST(Protocol, StatusTemperaturesCarryTheirSign) {
+  ktsim::PrinterState s;
+  s.headTemperature = 253;
+  s.ambientTemperature = -7;
+  const std::string a = statusAnswer(s);
+  EXPECT_EQ(a.substr(34, 4), "0253");
+  EXPECT_EQ(a.substr(38, 4), "-007");
+}
+
+TEST(Protocol, PrintConditionsAreDecoded) {
+  std::string p =
+      "2S200PRS"
+      "0960"
+      "1200"
+      "024"
+      "150"
+      "012"
+      "1"
+      "0"
+      "1"
+      "0"
+      "1"
+      "-12"
+      "024"
+      "0003" +
+      std::string(168, '5');
+  int bad = -1;
+  const auto c = parseConditions(p, &bad);
+  ASSERT_TRUE(c);
+  EXPECT_EQ(c->widthDots, 960);
+  EXPECT_EQ(c->lengthDots, 1200);
+  EXPECT_EQ(c->gapDots, 24);
+  EXPECT_EQ(c->condition1, 150);
+  EXPECT_EQ(c->condition2, 12);
+  EXPECT_TRUE(c->thermalTransfer);
+  EXPECT_FALSE(c->flag8);
+  EXPECT_TRUE(c->autoPeel);
+  EXPECT_FALSE(c->flag4);
+  EXPECT_TRUE(c->flag2);
+  EXPECT_EQ(c->posAdjX, -12);
+  EXPECT_EQ(c->posAdjY, 24);
+  EXPECT_EQ(c->copies, 3);
+  EXPECT_EQ(c->settings, std::string(168, '5'));
+  p[8 + 19] = '2';
+  EXPECT_FALSE(parseConditions(p, &bad));
+  EXPECT_EQ(bad, 8);
+  EXPECT_FALSE(parseConditions(p.substr(0, 207), &bad));
+}
+
+TEST(Protocol, DiscoveryReplyLayout) {
+  ktsim::PrinterState s;
+  s.machineNumber = 3;
+  s.mac = "0080921A2B3C";
+  s.modelText = "KT-3600R Ver2.50 with more text";
+  const std::string r = discoveryReply(s);
+  EXPECT_EQ(r.size(), 43u);
+  EXPECT_EQ(r.substr(0, 13), "MiraMachine03");
+  EXPECT_EQ(r.substr(13, 12), "0080921A2B3C");
+  EXPECT_EQ(r.substr(25), "KT-3600R Ver2.50 w");
+}
+
+TEST(Raster, LinesBeyondTheLabelAndDotsBeyondTheLineAreBlank) {
+  // 2-byte lines hold one 16-dot group; a 20-dot label has 4 dots no line can carry.
+  std::vector<std::vector<uint8_t>> lines = {{0xFF, 0xFF}, {0x00, 0x00}, {0x01, 0x80}};
+  const auto l = renderLabel(lines, 2, 16, 2);
+  ASSERT_EQ(l.width, 16);
+  ASSERT_EQ(l.height, 2);
+  for (int x = 0; x < 16; ++x) {
+    EXPECT_TRUE(l.dot(x, 1));  // first line is the bottom row
+    EXPECT_FALSE(l.dot(x, 0));
+  }
+  const auto narrow = renderLabel({{0x01, 0x80}}, 4, 20, 1);
+  EXPECT_EQ(narrow.width, 20);
+  // Group 0 sits in the last pair of the 4-byte line, which this line lacks; group 1 is
+  // bytes 0 and 1, cut at the label width.
+  for (int x = 0; x < 20; ++x) EXPECT_EQ(narrow.dot(x, 0), x == 16) << x;
+  // A short line (a truncated raster) leaves its missing bytes blank.
+  const auto shortLine = renderLabel({{0x01}}, 4, 32, 1);
+  for (int x = 0; x < 32; ++x) EXPECT_EQ(shortLine.dot(x, 0), x == 16) << x;
+}
+
+TEST(Raster, TestPatternsFillTheChosenThird) {
+  const auto right = testPattern(3, 3, 960, 16);
+  EXPECT_FALSE(right.dot(100, 0));
+  EXPECT_TRUE(right.dot(900, 0));
+  EXPECT_FALSE(right.dot(900, 4));
+  const auto centre = testPattern(4, 0, 960, 4);
+  EXPECT_TRUE(centre.dot(480, 2));
+  EXPECT_FALSE(centre.dot(470, 2));
+}
+
+}  // namespace

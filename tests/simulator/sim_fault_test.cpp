@@ -1,0 +1,232 @@
+// Faults switched on per command, port and connection, as the driver's tests use them.
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <string>
+
+#include "ktsim/simulator.h"
+#include "sim_client.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using ktsim::Fault;
+using ktsim::FaultAction;
+using simtest::Client;
+
+class SimFaults : public ::testing::Test {
+ protected:
+  void SetUp() override { sim_.start(); }
+
+  Client connect(ktsim::Port port = ktsim::Port::Command) {
+    Client c;
+    EXPECT_TRUE(c.connect(sim_.addressValue(),
+                          port == ktsim::Port::Command ? sim_.commandPort() : sim_.finishPort()));
+    return c;
+  }
+
+  static Fault fault(const std::string& code, FaultAction action) {
+    Fault f;
+    f.code = code;
+    f.action = action;
+    return f;
+  }
+
+  ktsim::Simulator sim_;
+};
+
+TEST_F(SimFaults, WrongCodeIsAnsweredTheGivenNumberOfTimes) {
+  Fault f = fault("BZS", FaultAction::WrongCode);
+  f.answerCode = "LER";
+  f.times = 2;
+  const int id = sim_.addFault(f);
+  Client c = connect();
+  EXPECT_EQ(c.exchange("2S200BZS"), "2S200LER0");
+  EXPECT_EQ(c.exchange("2S200BZS"), "2S200LER0");
+  EXPECT_EQ(c.exchange("2S200BZS"), "2S200BZR0");
+  EXPECT_EQ(sim_.faultHits(id), 2);
+  // Other codes were never touched.
+  EXPECT_EQ(c.exchange("2S200LES"), "2S200LER0");
+}
+
+TEST_F(SimFaults, NoAnswerThenCloseEndsTheConnectionInOrder) {
+  sim_.addFault(fault("STS", FaultAction::NoAnswerClose));
+  Client c = connect();
+  ASSERT_TRUE(c.sendPayload("2S200STS"));
+  EXPECT_EQ(c.readEnd(), 0);
+  ASSERT_TRUE(sim_.waitForNoOpenConnections(5s));
+  EXPECT_TRUE(sim_.connections()[0].closedByPrinter);
+  EXPECT_EQ(sim_.receivedFrames("STS").size(), 1u);
+  EXPECT_TRUE(sim_.sentFrames().empty());
+  // The fault fired once; the next connection is served.
+  Client d = connect();
+  EXPECT_EQ(d.exchange("2S200STS").substr(5, 3), "STR");
+}
+
+TEST_F(SimFaults, NoAnswerKeepsTheConnectionAndSwallowsTheRequest) {
+  sim_.addFault(fault("BZS", FaultAction::NoAnswer));
+  Client c = connect();
+  ASSERT_TRUE(c.sendPayload("2S200BZS"));
+  // The next answer on the connection is the LED test's: the buzzer test got none.
+  EXPECT_EQ(c.exchange("2S200LES"), "2S200LER0");
+  EXPECT_EQ(sim_.state().buzzerTests, 0);
+}
+
+TEST_F(SimFaults, ResetAbortsTheConnection) {
+  sim_.addFault(fault("LRS", FaultAction::Reset));
+  Client c = connect();
+  ASSERT_TRUE(c.sendPayload("2S200LRS0001000000000"));
+  EXPECT_EQ(c.readEnd(), ECONNRESET);
+}
+
+TEST_F(SimFaults, DelayHoldsTheAnswerBack) {
+  Fault f = fault("STS", FaultAction::Delay);
+  f.delay = 300ms;
+  sim_.addFault(f);
+  Client c = connect();
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(c.exchange("2S200STS").size(), 53u);
+  EXPECT_GE(std::chrono::steady_clock::now() - start, 300ms);
+}
+
+TEST_F(SimFaults, SplitAnswerArrivesInSeveralSegments) {
+  Fault f = fault("STS", FaultAction::Split);
+  f.segments = 3;
+  f.delay = 150ms;
+  sim_.addFault(f);
+  Client c = connect();
+  ASSERT_TRUE(c.sendPayload("2S200STS"));
+  int reads = 0;
+  const auto frame = c.readFrame(3000, &reads);
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame->size(), 59u);
+  EXPECT_GE(reads, 2);
+  // The record holds the answer whole.
+  EXPECT_EQ(sim_.sentFrames("STR").at(0).bytes, *frame);
+}
+
+TEST_F(SimFaults, CloseAfterSomeRasterFrames) {
+  Fault f = fault("DTI", FaultAction::NoAnswerClose);
+  f.skip = 2;
+  sim_.addFault(f);
+  Client c = connect();
+  std::string prs =
+      "2S200PRS"
+      "0016"
+      "0020"
+      "000"
+      "100"
+      "010"
+      "00000"
+      "000"
+      "000"
+      "0001" +
+      std::string(168, '0');
+  ASSERT_EQ(c.exchange(prs).substr(5, 3), "PRR");
+  const std::string lines(5 * 122, '0');
+  EXPECT_EQ(c.exchange("2S200DTI0000" + lines), "2S200DTR00");
+  EXPECT_EQ(c.exchange("2S200DTI0001" + lines), "2S200DTR00");
+  ASSERT_TRUE(c.sendPayload("2S200DTI0002" + lines));
+  EXPECT_EQ(c.readEnd(), 0);
+  EXPECT_EQ(sim_.lastJob()->framesReceived, 2);
+}
+
+TEST_F(SimFaults, FailureFlagsAndStatusNumbersInAnswers) {
+  sim_.addFault(fault("STS", FaultAction::FailureFlag));
+  sim_.addFault(fault("PSP", FaultAction::FailureFlag));
+  Fault prs = fault("PRS", FaultAction::Status);
+  prs.number = 32;
+  sim_.addFault(prs);
+  Fault fes = fault("FES", FaultAction::WrongParameter);
+  fes.number = 21;
+  sim_.addFault(fes);
+  Fault dti = fault("DTI", FaultAction::FailureFlag);
+  sim_.addFault(dti);
+  Fault cut = fault("CTS", FaultAction::Status);
+  cut.number = 7;
+  sim_.addFault(cut);
+
+  Client c = connect();
+  EXPECT_EQ(c.exchange("2S200STS")[42], '1');
+  EXPECT_EQ(c.exchange("2S200PSP"), "2S200PSR1");
+  const std::string conditions =
+      "0016"
+      "0005"
+      "000"
+      "100"
+      "010"
+      "00000"
+      "000"
+      "000"
+      "0001" +
+      std::string(168, '0');
+  EXPECT_EQ(c.exchange("2S200PRS" + conditions).substr(8, 3), "032");
+  EXPECT_EQ(c.exchange("2S200FES" + conditions).substr(11), "1021");
+  EXPECT_EQ(c.exchange("2S200DTI0000" + std::string(5 * 122, '0')), "2S200DTR01");
+  EXPECT_EQ(c.exchange("2S200CTS"), "2S200CTR7");
+}
+
+TEST_F(SimFaults, AnotherModelsHeader) {
+  Fault f = fault("STS", FaultAction::OtherHeader);
+  f.header = "1F200";
+  sim_.addFault(f);
+  EXPECT_EQ(connect().exchange("2S200STS").substr(0, 8), "1F200STR");
+}
+
+TEST_F(SimFaults, FaultsMatchPortAndConnection) {
+  Fault onFinish = fault("GMS", FaultAction::FailureFlag);
+  onFinish.port = ktsim::Port::Finish;
+  onFinish.times = -1;
+  sim_.addFault(onFinish);
+  Client cmd = connect(ktsim::Port::Command);
+  Client fin = connect(ktsim::Port::Finish);
+  EXPECT_EQ(cmd.exchange("2S200GMS0000000000")[20], '0');
+  EXPECT_EQ(fin.exchange("2S200GMS0000000000")[20], '1');
+  EXPECT_EQ(fin.exchange("2S200GMS0000000000")[20], '1');
+
+  sim_.clearFaults();
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 5s));
+  Client other = connect();
+  ASSERT_EQ(other.exchange("2S200BZS"), "2S200BZR0");
+  const uint64_t otherId = sim_.receivedFrames("BZS").back().connection;
+  Fault only = fault("BZS", FaultAction::FailureFlag);
+  only.connection = otherId;
+  only.times = -1;
+  sim_.addFault(only);
+  EXPECT_EQ(cmd.exchange("2S200BZS"), "2S200BZR0");
+  EXPECT_EQ(other.exchange("2S200BZS"), "2S200BZR1");
+}
+
+TEST_F(SimFaults, FullAcceptQueueMakesConnectsTimeOut) {
+  Client open = connect();
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 5s));
+  sim_.setAccepting(ktsim::Port::Command, false);
+  Client late;
+  EXPECT_FALSE(late.connect(sim_.addressValue(), sim_.commandPort(), 500));
+  // The finish port and the connection already open still work.
+  EXPECT_EQ(open.exchange("2S200BZS"), "2S200BZR0");
+  Client fin;
+  EXPECT_TRUE(fin.connect(sim_.addressValue(), sim_.finishPort()));
+  sim_.setAccepting(ktsim::Port::Command, true);
+  Client again;
+  ASSERT_TRUE(again.connect(sim_.addressValue(), sim_.commandPort()));
+  EXPECT_EQ(again.exchange("2S200LES"), "2S200LER0");
+  // The simulator's own queue fillers never show up as connections.
+  for (const auto& c : sim_.connections()) EXPECT_NE(c.peer, "");
+  EXPECT_EQ(sim_.receivedFrames().size(), 2u);
+}
+
+TEST_F(SimFaults, PrinterSideCloseOfEveryConnection) {
+  Client c = connect();
+  Client f = connect(ktsim::Port::Finish);
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Finish, 1, 5s));
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 5s));
+  sim_.closeConnections();
+  EXPECT_EQ(c.readEnd(), 0);
+  EXPECT_EQ(f.readEnd(), 0);
+  ASSERT_TRUE(sim_.waitForNoOpenConnections(5s));
+  for (const auto& r : sim_.connections()) EXPECT_TRUE(r.closedByPrinter);
+}
+
+}  // namespace

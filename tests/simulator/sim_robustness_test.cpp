@@ -1,0 +1,245 @@
+// Bad bytes from the host, two printers side by side, discovery and the command line.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+
+#include "ktsim/simulator.h"
+#include "sim_client.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using simtest::Client;
+
+bool logged(const ktsim::Simulator& sim, const std::string& text) {
+  const auto lines = sim.logLines();
+  return std::any_of(lines.begin(), lines.end(),
+                     [&](const std::string& l) { return l.find(text) != std::string::npos; });
+}
+
+class SimBadFrames : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    sim_.start();
+    ASSERT_TRUE(c_.connect(sim_.addressValue(), sim_.commandPort()));
+  }
+  // The connection still works after the bad bytes.
+  void expectStillServing() { EXPECT_EQ(c_.exchange("2S200BZS"), "2S200BZR0"); }
+
+  ktsim::Simulator sim_;
+  Client c_;
+};
+
+TEST_F(SimBadFrames, GarbageBeforeAFrameIsDroppedAndLogged) {
+  ASSERT_TRUE(c_.sendRaw("hello\r\n"));
+  expectStillServing();
+  EXPECT_TRUE(logged(sim_, "no STX"));
+  const auto frames = sim_.frames();
+  ASSERT_FALSE(frames.empty());
+  EXPECT_FALSE(frames[0].valid);
+  EXPECT_EQ(frames[0].bytes, "hello\r\n");
+}
+
+TEST_F(SimBadFrames, WrongLengthDigitsAreDropped) {
+  ASSERT_TRUE(
+      c_.sendRaw("\x02"
+                 "00x82S200STS\x03"));
+  expectStillServing();
+  EXPECT_TRUE(logged(sim_, "bad length digits"));
+}
+
+TEST_F(SimBadFrames, MissingEtxIsDropped) {
+  ASSERT_TRUE(
+      c_.sendRaw("\x02"
+                 "00082S200STSX"));
+  expectStillServing();
+  EXPECT_TRUE(logged(sim_, "no ETX"));
+  EXPECT_TRUE(sim_.receivedFrames("STS").empty());
+}
+
+TEST_F(SimBadFrames, OversizeAndZeroLengthsAreDropped) {
+  ASSERT_TRUE(
+      c_.sendRaw("\x02"
+                 "1391" +
+                 std::string(1391, 'A') + "\x03"));
+  ASSERT_TRUE(
+      c_.sendRaw("\x02"
+                 "0000\x03"));
+  expectStillServing();
+  EXPECT_TRUE(logged(sim_, "length 1391 out of range"));
+  EXPECT_TRUE(logged(sim_, "length 0 out of range"));
+}
+
+TEST_F(SimBadFrames, UnknownCodesAndShortPayloadsGetNoAnswer) {
+  ASSERT_TRUE(c_.sendPayload("2S200QQS"));
+  ASSERT_TRUE(c_.sendPayload("2S2"));
+  expectStillServing();
+  EXPECT_TRUE(logged(sim_, "no answer to QQS"));
+  EXPECT_EQ(sim_.sentFrames().size(), 1u);
+}
+
+TEST_F(SimBadFrames, WrongRequestLengthsAreRefusedWithTheFailureFlag) {
+  EXPECT_EQ(c_.exchange("2S200BZSX"), "2S200BZR1");
+  EXPECT_EQ(c_.exchange("2S200STSXX")[42], '1');
+  EXPECT_EQ(c_.exchange("2S200LRS0")[31], '1');
+  EXPECT_EQ(c_.exchange("2S200DTI00").substr(8), "01");
+}
+
+TEST_F(SimBadFrames, AFrameThatNeverCompletesIsDroppedAfterAWhile) {
+  ASSERT_TRUE(
+      c_.sendRaw("\x02"
+                 "01002S200STS"));  // promises 100 bytes, sends 8
+  ASSERT_TRUE(sim_.waitFor([&] { return logged(sim_, "incomplete frame dropped"); }, 10s));
+  expectStillServing();
+}
+
+TEST_F(SimBadFrames, FramesSplitAnywhereAreReassembled) {
+  const std::string f = simtest::frame("2S200LES");
+  for (char ch : f) ASSERT_TRUE(c_.sendRaw(std::string(1, ch)));
+  EXPECT_EQ(c_.readPayload(), "2S200LER0");
+  // Two frames in one write get two answers.
+  ASSERT_TRUE(c_.sendRaw(simtest::frame("2S200BZS") + simtest::frame("2S200LES")));
+  EXPECT_EQ(c_.readPayload(), "2S200BZR0");
+  EXPECT_EQ(c_.readPayload(), "2S200LER0");
+}
+
+TEST(SimSideBySide, TwoPrintersOnTheirOwnLoopbackAddresses) {
+  ktsim::Simulator a, b;
+  a.start();
+  b.start();
+  EXPECT_NE(a.address(), b.address());
+  EXPECT_EQ(a.commandPort(), 10000);
+  EXPECT_EQ(b.commandPort(), 10000);
+  EXPECT_EQ(a.finishPort(), 10001);
+  EXPECT_EQ((a.addressValue() >> 24), 127u);
+  EXPECT_NE(a.addressValue() & 0xFF, 0u);
+  EXPECT_NE(a.addressValue() & 0xFF, 255u);
+  a.setHeadRank(1);
+  b.setHeadRank(6);
+  EXPECT_EQ(simtest::exchangeOnce(a.addressValue(), a.commandPort(), "2S200STS")[32], '1');
+  EXPECT_EQ(simtest::exchangeOnce(b.addressValue(), b.commandPort(), "2S200STS")[32], '6');
+  EXPECT_EQ(a.receivedFrames().size(), 1u);
+  EXPECT_EQ(b.receivedFrames().size(), 1u);
+}
+
+TEST(SimSideBySide, AnAddressAlreadyTakenIsRefusedAndStopRestarts) {
+  ktsim::Simulator a;
+  a.start();
+  ktsim::Options o;
+  o.address = a.address();
+  ktsim::Simulator b(o);
+  EXPECT_THROW(b.start(), std::runtime_error);
+  const std::string address = a.address();
+  a.stop();
+  EXPECT_FALSE(a.running());
+  b.start();  // the address is free again
+  EXPECT_EQ(b.address(), address);
+  EXPECT_EQ(simtest::exchangeOnce(b.addressValue(), b.commandPort(), "2S200LES"), "2S200LER0");
+}
+
+TEST(SimDiscovery, AnswersTheSearchWithMachineNumberAndModel) {
+  ktsim::Options o;
+  o.discovery = true;
+  o.discoveryPort = 0;  // any free port on the simulator's own address
+  ktsim::Simulator sim(o);
+  sim.setDiscoveryIdentity(7, "KT-3600R");
+  sim.start();
+  ASSERT_NE(sim.discoveryPort(), 0);
+
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(sim.discoveryPort());
+  to.sin_addr.s_addr = htonl(sim.addressValue());
+  const std::string request = "RequestMiraMachine?";
+  ASSERT_EQ(
+      ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
+      19);
+  pollfd p{fd, POLLIN, 0};
+  ASSERT_EQ(::poll(&p, 1, 3000), 1);
+  char buf[256] = {};
+  sockaddr_in from{};
+  socklen_t len = sizeof from;
+  const ssize_t n =
+      ::recvfrom(fd, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&from), &len);
+  ::close(fd);
+  ASSERT_GE(n, 41);
+  const std::string reply(buf, static_cast<size_t>(n));
+  EXPECT_EQ(reply.substr(0, 11), "MiraMachine");
+  EXPECT_EQ(reply.substr(11, 2), "07");
+  EXPECT_EQ(reply.substr(25, 18), "KT-3600R          ");
+  EXPECT_EQ(ntohl(from.sin_addr.s_addr), sim.addressValue());
+}
+
+// Runs the executable; returns its exit status, with its standard error in `err`.
+int runSim(const std::vector<std::string>& args, std::string* err, bool terminate) {
+  int pipeFd[2];
+  if (::pipe(pipeFd) != 0) return -1;
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(pipeFd[1], 2);
+    ::close(pipeFd[0]);
+    std::vector<char*> argv;
+    std::string exe = KTSIM_EXE;
+    argv.push_back(exe.data());
+    std::vector<std::string> copy = args;
+    for (auto& a : copy) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    ::execv(exe.c_str(), argv.data());
+    ::_exit(127);
+  }
+  ::close(pipeFd[1]);
+  std::string text;
+  char buf[512];
+  for (;;) {
+    pollfd p{pipeFd[0], POLLIN, 0};
+    if (::poll(&p, 1, 5000) != 1) break;
+    const ssize_t n = ::read(pipeFd[0], buf, sizeof buf);
+    if (n <= 0) break;
+    text.append(buf, static_cast<size_t>(n));
+    if (terminate && text.find("listening on") != std::string::npos) {
+      // Talk to it once, then ask it to stop.
+      const auto at = text.find("listening on ") + 13;
+      const std::string address = text.substr(at, text.find(' ', at) - at);
+      in_addr a{};
+      ::inet_pton(AF_INET, address.c_str(), &a);
+      if (simtest::exchangeOnce(ntohl(a.s_addr), 10000, "2S200BZS") != "2S200BZR0")
+        text += "[no answer]";
+      ::kill(pid, SIGTERM);
+      terminate = false;
+    }
+  }
+  ::close(pipeFd[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  *err = text;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(SimCommandLine, StartsAnswersAndStopsCleanlyOnSigterm) {
+  std::string err;
+  EXPECT_EQ(runSim({"--address", "random", "--time-scale", "0"}, &err, true), 0) << err;
+  EXPECT_EQ(err.find("[no answer]"), std::string::npos) << err;
+  EXPECT_NE(err.find("stopping"), std::string::npos) << err;
+}
+
+TEST(SimCommandLine, BadOptionsFailWithAMessage) {
+  std::string err;
+  EXPECT_NE(runSim({"--no-such-option"}, &err, false), 0);
+  EXPECT_NE(runSim({"--time-scale", "-1"}, &err, false), 0);
+  EXPECT_NE(err.find("time-scale"), std::string::npos) << err;
+  EXPECT_EQ(runSim({"--address", "not-an-address"}, &err, false), 1);
+  EXPECT_NE(err.find("bad address"), std::string::npos) << err;
+}
+
+}  // namespace
