@@ -9,6 +9,9 @@
 
 namespace nypr {
 
+// The exported functions of the public header carry the same names; code that sees both
+// calls these as nypr::BitmapToDIB and so on (a NyBitmap argument finds the export too).
+
 // Clears the 40-byte info header and fills size, width, height, planes 1, the bit count
 // (1, 4, 8 or 24 from `bitsPerPixel`) and the image size of rows padded to 4 bytes.
 void InitBitmapInfoHeader(void* infoHeader, uint32_t width, uint32_t height, int32_t bitsPerPixel);
