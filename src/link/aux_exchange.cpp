@@ -8,6 +8,7 @@
 #include "link/connection.h"
 #include "link/exchange.h"
 #include "link/frame.h"
+#include "link/socket_receive.h"
 #include "status/error_text.h"
 
 namespace nypr {
@@ -17,14 +18,6 @@ using namespace platform;
 
 constexpr int kReceiveAttempts = 3;
 constexpr int kLogFrameChars = 50;
-
-int recvFromSocket(void* ctx, char* buf, int len) {
-  return netRecv(*static_cast<SocketHandle*>(ctx), buf, len);
-}
-
-int receive(SocketHandle s, char* buf, int cap) {
-  return receiveAnswer(&recvFromSocket, &s, buf, cap);
-}
 
 // Image data frames are too many and too long to log.
 bool isImageFrame(const PrinterSlot* slot) {
@@ -89,14 +82,14 @@ int SE_SendRecvFnI(int flags, int isFin, PrinterSlot* slot) {
 
   uint32_t firstProblem = 0;
   for (int attempt = 1; attempt <= kReceiveAttempts; ++attempt) {
-    int got = receive(s, slot->lpRecvBuf, slot->RecvSize);
+    int got = receiveFromPrinter(s, slot->lpRecvBuf, slot->RecvSize);
     int err = netLastError();
     if (got < 0) {
       if (err == kNetConnReset && !(flags & kExNoResetRetry)) {
         const SocketHandle again = SE_CreateSocket(0, isFin, slot);
         if (again != kInvalidSocket) {
           s = again;
-          got = receive(s, slot->lpRecvBuf, slot->RecvSize);
+          got = receiveFromPrinter(s, slot->lpRecvBuf, slot->RecvSize);
           err = netLastError();
           if (got < 0) printd("[%d]recv(%d) failed-5, err=%d\r\n", printerNo, slot->RecvSize, err);
         }

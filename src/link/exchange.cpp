@@ -7,6 +7,7 @@
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/log_text.h"
+#include "link/socket_receive.h"
 #include "status/error_text.h"
 
 namespace nypr {
@@ -53,14 +54,6 @@ const Cp932Text kLog116{
     "た。\r\n"};
 const Cp932Text kLog117{
     "(詳細ログ@117)KT3600Rから-->PCの再受信が失敗しました。 (ret == SOCKET_ERROR)。\r\n"};
-
-int recvFromSocket(void* ctx, char* buf, int len) {
-  return netRecv(*static_cast<SocketHandle*>(ctx), buf, len);
-}
-
-int receive(SocketHandle s, char* buf, int cap) {
-  return receiveAnswer(&recvFromSocket, &s, buf, cap);
-}
 
 }  // namespace
 
@@ -117,7 +110,7 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
 
   for (int attempt = 1; attempt <= kReceiveAttempts; ++attempt) {
     printlog_detail("INF", kLog110Attempt.get(), attempt);
-    int got = receive(s, slot.lpRecvBuf, slot.RecvSize);
+    int got = receiveFromPrinter(s, slot.lpRecvBuf, slot.RecvSize);
     int err = netLastError();
     slot.RecvLen = static_cast<uint32_t>(got);
     if (got < 0) {
@@ -128,7 +121,7 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
         if (again != kInvalidSocket) {
           printlog_detail("INF", kLog113.get());
           s = again;
-          got = receive(s, slot.lpRecvBuf, slot.RecvSize);
+          got = receiveFromPrinter(s, slot.lpRecvBuf, slot.RecvSize);
           err = netLastError();
           slot.RecvLen = static_cast<uint32_t>(got);
           if (got > 0) {

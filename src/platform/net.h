@@ -107,6 +107,8 @@ int netSetNonBlocking(SocketHandle s, bool nonBlocking);
 // A blocking receive or send that runs out of time fails with kNetTimedOut. 0 or -1.
 int netSetReceiveTimeout(SocketHandle s, uint32_t ms);
 int netSetSendTimeout(SocketHandle s, uint32_t ms);
+// The receive time-out in force (0 = no limit) into *ms. 0 or -1.
+int netGetReceiveTimeout(SocketHandle s, uint32_t* ms);
 
 // The socket's pending error (getsockopt SO_ERROR), in Windows numbering, into *error
 // (0 when none); reading it clears it. 0, or -1 when the socket cannot be asked.

@@ -470,6 +470,18 @@ TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
   EXPECT_EQ(SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r), 1);
 }
 
+TEST_F(LinkAnswerTest, ATricklingAnswerIsCutOffAfterOneReceiveTimeOut) {
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  ASSERT_EQ(SetTimeOut(0, 300, 300, 0), 0);
+  Fault trickle = fault("STS", FaultAction::Split);
+  trickle.segments = 59;  // one byte at a time, 3 s for the whole answer
+  trickle.delay = 50ms;
+  sim_.addFault(trickle);
+  ExchangeResult r = exchangeOnSlot(0, "2S200STS");
+  EXPECT_EQ(r.result, kExNoRightAnswer);
+  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
+}
+
 TEST_F(LinkAnswerTest, ReceiveOnlyAcceptsWhateverCameAndSendOnlyReturnsZero) {
   EXPECT_EQ(exchangeOnSlot(0, "2S200BZS", kExSendOnly).result, 0);
   ASSERT_TRUE(sim_.waitForFrames("BZS", 1, 2s));

@@ -258,6 +258,18 @@ int netSetSendTimeout(SocketHandle s, uint32_t ms) {
   return setTimeoutOption(s, SO_SNDTIMEO, ms);
 }
 
+int netGetReceiveTimeout(SocketHandle s, uint32_t* ms) {
+  int fd = fdOf(s);
+  if (fd < 0) return fail(EBADF);
+  timeval tv{};
+  socklen_t len = sizeof tv;
+  if (getsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, &len) != 0) return fail(errno);
+  if (ms) {
+    *ms = static_cast<uint32_t>(tv.tv_sec) * 1000u + static_cast<uint32_t>(tv.tv_usec / 1000);
+  }
+  return ok();
+}
+
 int netPendingError(SocketHandle s, int* error) {
   int fd = fdOf(s);
   if (fd < 0) return fail(EBADF);
