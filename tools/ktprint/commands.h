@@ -8,7 +8,24 @@
 
 namespace ktprint {
 
+struct PrintOptions {
+  std::string imagePath;
+  int copies = 1;
+  double widthMm = 0;   // 0: from the image
+  double lengthMm = 0;  // 0: from the image
+  double gapMm = 3;
+  int speed = 100;  // mm/s
+  bool cut = false;
+  bool peel = false;
+  bool thermalTransfer = false;
+  bool mirror = false;
+};
+
 int runConfig(const GlobalOptions& options, const std::string& address);
 int runStatus(const GlobalOptions& options, bool json);
+int runPrint(const GlobalOptions& options, const PrintOptions& print);
+int runFeed(const GlobalOptions& options);
+int runCut(const GlobalOptions& options);
+int runStop(const GlobalOptions& options);
 
 }  // namespace ktprint
