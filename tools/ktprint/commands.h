@@ -24,7 +24,7 @@ struct PrintOptions {
 int runConfig(const GlobalOptions& options, const std::string& address);
 int runStatus(const GlobalOptions& options, bool json);
 int runPrint(const GlobalOptions& options, const PrintOptions& print);
-int runFeed(const GlobalOptions& options);
+int runFeed(const GlobalOptions& options, const PrintOptions& label);
 int runCut(const GlobalOptions& options);
 int runStop(const GlobalOptions& options);
 

@@ -39,13 +39,22 @@ int main(int argc, char** argv) {
   printCmd->add_flag("--peel", print.peel, "peel each label off (auto-peel)");
   printCmd->add_flag("--thermal-transfer", print.thermalTransfer, "print with a ribbon");
   printCmd->add_flag("--mirror", print.mirror, "mirror the label left to right");
+  ktprint::PrintOptions feedOptions;
+  feedOptions.widthMm = 80;
+  feedOptions.lengthMm = 50;
   auto* feed = app.add_subcommand("feed", "feed one blank label");
+  feed->add_option("--width", feedOptions.widthMm, "label width, mm")->check(CLI::Range(1.0, 80.0));
+  feed->add_option("--length", feedOptions.lengthMm, "label length, mm")
+      ->check(CLI::Range(1.0, 2000.0));
+  feed->add_option("--gap", feedOptions.gapMm, "gap between labels, mm")
+      ->check(CLI::Range(0.0, 99.0));
+  feed->add_flag("--cut", feedOptions.cut, "cut after the label");
   auto* cut = app.add_subcommand("cut", "cut at the auto cutter");
   auto* stop = app.add_subcommand("stop", "stop the job being printed");
 
   CLI11_PARSE(app, argc, argv);
   if (printCmd->parsed()) return ktprint::runPrint(options, print);
-  if (feed->parsed()) return ktprint::runFeed(options);
+  if (feed->parsed()) return ktprint::runFeed(options, feedOptions);
   if (cut->parsed()) return ktprint::runCut(options);
   if (stop->parsed()) return ktprint::runStop(options);
   if (config->parsed()) return ktprint::runConfig(options, address);

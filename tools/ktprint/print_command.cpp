@@ -152,11 +152,12 @@ int runPrint(const GlobalOptions& options, const PrintOptions& p) {
   return rc;
 }
 
-int runFeed(const GlobalOptions& options) {
+int runFeed(const GlobalOptions& options, const PrintOptions& label) {
   setUpHost(options);
   HostJob job;
-  job.printCond.PrinterNoUB = static_cast<uint8_t>(options.printer);
-  job.printCond.CountUW = 1;
+  job.labelFormat.WidthUW = tenthsOfMm(label.widthMm);
+  job.labelFormat.LengthUW = tenthsOfMm(label.lengthMm);
+  fillConditions(job, label, options.printer);
   const auto printer = static_cast<uint8_t>(options.printer);
   if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, "cannot open the printer");
   int ok = NyPrFeedLabel(printer, &job.job);
