@@ -68,7 +68,9 @@ struct Options {
   // Log every frame received and sent in readable form.
   bool verbose = false;
   // Where log lines go (also kept in memory, see logLines()). Default: standard error,
-  // but only when verbose is set; warnings (bad frames) are always kept in memory.
+  // but only when verbose is set; warnings (bad frames) are always kept in memory. A sink
+  // gets every line when verbose, else the warnings only. It is called with the
+  // simulator's lock held: it must not call the simulator.
   std::function<void(std::string_view)> logSink;
 };
 
@@ -384,6 +386,7 @@ class Simulator {
   std::vector<ConnectionRecord> connections() const;
   std::vector<JobRecord> jobs() const;
   std::optional<JobRecord> lastJob() const;
+  // The most recent labels (at most 1000 are kept in memory; their PNGs all stay).
   std::vector<PrintedLabel> labels() const;
   std::vector<FinishReport> finishReports() const;
   ProgramRecord program() const;
