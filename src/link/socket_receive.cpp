@@ -10,7 +10,7 @@ namespace {
 using namespace platform;
 
 struct Reader {
-  SocketHandle socket;
+  SocketHandle socket = kInvalidSocket;
   bool first = true;
   uint32_t firstBytesTick = 0;
   uint32_t limitMs = 0;  // 0: the socket waits without limit, and so do we
@@ -42,7 +42,8 @@ struct Reader {
 }  // namespace
 
 int receiveFromPrinter(SocketHandle s, char* buf, int cap) {
-  Reader reader{s};
+  Reader reader;
+  reader.socket = s;
   return receiveAnswer(&Reader::read, &reader, buf, cap);
 }
 

@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/aux_channel.h"
@@ -193,6 +194,8 @@ TEST(DistanceRequest, ClampsAndReadModes) {
 
 // A peer that hands out scripted chunks, as TCP segments arrive.
 struct Script {
+  explicit Script(std::vector<std::string> c) : chunks(std::move(c)) {}
+
   std::vector<std::string> chunks;
   size_t next = 0;
   size_t offset = 0;  // into chunks[next]
