@@ -3,6 +3,7 @@
 // the auto cut.
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "driver/finish_report.h"
 #include "driver/host/host_api.h"
@@ -54,10 +55,6 @@ constexpr int kWaitTextId = 6926;
 constexpr int kStopButton = 1;
 constexpr int kCloseButton = 2;
 constexpr uint32_t kWaitTextStringId = 60901;
-
-void setPrintingStatus(const char* value) {
-  platform::profileWriteString(hostIniPath(), kBackPrintingSection, kPrintingStatusKey, value);
-}
 
 bool endsWait(int result) {
   return result == kFinishFailed || result == kStoppedByPrinter || result == kPrinterError998;
@@ -167,6 +164,13 @@ int exchangeCommand(uint8_t index, char* frame, int payloadLen, char* reply) {
 }
 
 }  // namespace
+
+void setPrintingStatus(const char* value) {
+  const std::string ini = hostIniPath();
+  if (platform::profileReadString(ini, kBackPrintingSection, kPrintingStatusKey, "") == value)
+    return;
+  platform::profileWriteString(ini, kBackPrintingSection, kPrintingStatusKey, value);
+}
 
 int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, uint32_t logValue) {
   const uint8_t index = slotFromPrinterNo(printerNo);

@@ -253,7 +253,7 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
     }
   }
 
-  platform::profileWriteString(hostIniPath(), kBackPrintingSection, kPrintingStatusKey, "1");
+  setPrintingStatus("1");
   slot.CopiesUL = static_cast<uint32_t>(copies);
   slot.dwActTick = platform::tickCount();
   slot.JobKindUW = kJobLabel;

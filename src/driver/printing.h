@@ -13,6 +13,10 @@ namespace nypr {
 // INI key that tells the host a job was sent and has not been seen to its end.
 inline constexpr char kBackPrintingSection[] = "BackPrinting";
 inline constexpr char kPrintingStatusKey[] = "Printting_Status";
+// Sets "Printting_Status" ("1" sent, "0" seen to its end). Every INI write replaces the
+// file and flushes it to disk, which costs milliseconds per label, so a value the file
+// already holds is not written again.
+void setPrintingStatus(const char* value);
 
 // Results of isPrintFinished.
 inline constexpr int kFinished = 1;
