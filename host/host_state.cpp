@@ -1,9 +1,9 @@
 #include "host_state.h"
 
-#include <iconv.h>
-
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/text.h"
 
 namespace nyhost {
 namespace {
@@ -32,35 +32,13 @@ void addDefaultHostStrings(State& s) {
   s.hostStrings[40365] = toCp932("剥離部にラベルが残っています。ラベルを取って下さい。");
 }
 
-std::string convert(const std::string& in, const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return in;
-  std::string out(in.size() * 2 + 8, '\0');
-  char* src = const_cast<char*>(in.data());
-  size_t srcLeft = in.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  while (srcLeft > 0) {
-    if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1)) break;
-    if (dstLeft < 4) break;
-    // Unconvertible byte: show "?" and go on.
-    ++src;
-    --srcLeft;
-    *dst++ = '?';
-    --dstLeft;
-  }
-  iconv_close(cd);
-  out.resize(out.size() - dstLeft);
-  return out;
-}
-
 }  // namespace
 
 std::string toCp932(const std::string& utf8) {
-  return convert(utf8, "CP932", "UTF-8");
+  return nypr::platform::cp932FromUtf8(utf8);
 }
 std::string toUtf8(const std::string& cp932) {
-  return convert(cp932, "UTF-8", "CP932");
+  return nypr::platform::utf8FromCp932(cp932);
 }
 
 State& state() {

@@ -1,7 +1,7 @@
 // The tick wraps like the Windows tick count and can be replaced for tests.
-#include <gtest/gtest.h>
-
 #include "platform/clock.h"
+
+#include <gtest/gtest.h>
 
 using namespace nypr::platform;
 
@@ -27,8 +27,8 @@ TEST(Clock, InjectedClockDrivesTicksAndSleeps) {
   uint32_t end = tickCount();
   setClockForTesting(nullptr);
   EXPECT_EQ(fake.slept, 50u);
-  EXPECT_LT(end, start);            // wrapped past zero...
-  EXPECT_EQ(end - start, 50u);      // ...yet the unsigned difference is right
+  EXPECT_LT(end, start);        // wrapped past zero...
+  EXPECT_EQ(end - start, 50u);  // ...yet the unsigned difference is right
 }
 
 TEST(Clock, RealClockAdvances) {

@@ -1,11 +1,11 @@
 // The INI profile functions behave like the Windows ones the host relies on.
+#include "platform/profile.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-
-#include "platform/profile.h"
 
 namespace fs = std::filesystem;
 using namespace nypr::platform;

@@ -1,7 +1,7 @@
 // CP932 conversion and cutting never split a double-byte character.
-#include <gtest/gtest.h>
-
 #include "platform/text.h"
+
+#include <gtest/gtest.h>
 
 using namespace nypr::platform;
 

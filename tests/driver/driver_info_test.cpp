@@ -1,4 +1,4 @@
-// The specification queries, through the exported interface.
+// The driver and printer info queries, through the exported interface.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,7 +8,7 @@
 
 namespace {
 
-TEST(SpecQueries, DriverSpec) {
+TEST(DriverInfo, DriverSpec) {
   EXPECT_EQ(NyPrGetDriverSpec(nullptr), 16u);
   DriverSpecST spec;
   std::memset(&spec, 0xAB, sizeof spec);
@@ -23,7 +23,7 @@ TEST(SpecQueries, DriverSpec) {
   EXPECT_EQ(spec.Value3UL, 1u);
 }
 
-TEST(SpecQueries, PrinterSpec) {
+TEST(DriverInfo, PrinterSpec) {
   EXPECT_EQ(NyPrGetPrinterSpec(nullptr, 0), 344u);
   PrinterSpecST spec;
   std::memset(&spec, 0xCD, sizeof spec);
@@ -44,14 +44,14 @@ TEST(SpecQueries, PrinterSpec) {
   EXPECT_EQ(spec.reserved276[0], 0xCD);  // the rest is not written
 }
 
-TEST(SpecQueries, PrintDataFillsAll24BytesWhateverThePrinterNumber) {
+TEST(DriverInfo, PrintDataFillsAll24BytesWhateverThePrinterNumber) {
   for (uint8_t printerNo : {0, 1, 8, 200}) {
     uint8_t raw[sizeof(PrintDataST)];
     std::memset(raw, 0xEE, sizeof raw);
     auto* data = reinterpret_cast<PrintDataST*>(raw);
     EXPECT_EQ(NyPrGetPrintData(printerNo, data, 0), 1);
-    const uint8_t expected[24] = {0x14, 0x01, 0, 0, 120, 0, 70, 0,  150,       0, 0x20, 0x03,
-                                  0x88, 0x13, 0, 0, 0,   printerNo, 0, 0, 0, 0, 0,    0};
+    const uint8_t expected[24] = {0x14, 0x01, 0, 0, 120, 0,         70, 0, 150, 0, 0x20, 0x03,
+                                  0x88, 0x13, 0, 0, 0,   printerNo, 0,  0, 0,   0, 0,    0};
     EXPECT_EQ(std::memcmp(raw, expected, sizeof raw), 0) << "printer " << int(printerNo);
   }
   EXPECT_EQ(NyPrGetPrintData(1, nullptr, 0), 1);

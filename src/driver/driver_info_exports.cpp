@@ -1,4 +1,4 @@
-// The three specification queries of the exported interface.
+// What the driver and its printer are, as the host asks at start: the three info queries.
 #include <cstring>
 
 #include "driver/slots.h"
