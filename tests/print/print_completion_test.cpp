@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <thread>
 
 #include "driver/bmp_backup.h"
 #include "print_fixture.h"
@@ -96,6 +97,33 @@ TEST_F(CompletionTest, WaitingStopsAJobThatDoesNotEnd) {
   EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
   ASSERT_TRUE(sim_.waitForJobEnd(2s));
   EXPECT_EQ(sim_.lastJob()->state, ktsim::JobState::Stopped);
+}
+
+TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
+  FakeClock clock;
+  clock.install();
+  Job job(500, 100);
+  job.cond.OptionFlagsUW = NYPR_COND_AUTO_PEEL;
+  init(job);
+  LabelBitmap bmp(600, 120);
+  ASSERT_EQ(print(job, bmp, 2), 0);
+  ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
+  clock.step = 2000;  // every look at the clock finds 2 s gone: two silent polls fit
+  EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);  // nobody takes the label within 10 s
+  EXPECT_EQ(lastError(), 60315u);
+  EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
+
+  // Taken while the wait goes on (after its first silent poll): the job ends in it.
+  sim_.takeLabel();  // the label the stopped job left
+  ASSERT_EQ(print(job, bmp, 2), 0);
+  ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
+  clock.step = 1000;
+  std::thread user([this] {
+    std::this_thread::sleep_for(700ms);
+    sim_.takeLabel();
+  });
+  EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 1);
+  user.join();
 }
 
 TEST_F(CompletionTest, WaitRefusesPrinterNumbersOutOfRange) {
