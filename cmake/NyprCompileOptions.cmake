@@ -8,3 +8,9 @@ if(NYPR_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)
 endif()
+if(NYPR_BUILD_FUZZ)
+  # Everything the fuzzers reach is instrumented, so the library code behind each entry
+  # point gets coverage guidance and address checks, not only the entry file.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

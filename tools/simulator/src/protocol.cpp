@@ -67,7 +67,9 @@ std::string header(const PrinterState& state) {
 
 std::string temperature(int tenths) {
   const int magnitude = std::min(tenths < 0 ? -tenths : tenths, 999);
-  return std::string(1, tenths < 0 ? '-' : '0') + digits(magnitude, 3);
+  std::string text = digits(magnitude, 3);
+  text.insert(text.begin(), tenths < 0 ? '-' : '0');
+  return text;
 }
 
 // km, m, mm of a distance in millimetres, three digits each.
