@@ -479,6 +479,9 @@ constexpr DialogTemplateAlias kAliases[] = {
     {"DIALOG_KT3600R", "DIALOG_KT36R"},
 };
 
+// Host dialogs registered by tests (never part of the module's resources).
+std::span<const DialogTemplate> g_hostTemplates;
+
 }  // namespace
 
 const platform::DialogTemplate* findDialogTemplate(std::string_view name) {
@@ -490,7 +493,14 @@ const platform::DialogTemplate* findDialogTemplate(std::string_view name) {
   }
   auto it = std::find_if(std::begin(kTemplates), std::end(kTemplates),
                          [name](const DialogTemplate& t) { return name == t.name; });
-  return it != std::end(kTemplates) ? &*it : nullptr;
+  if (it != std::end(kTemplates)) return &*it;
+  auto host = std::find_if(g_hostTemplates.begin(), g_hostTemplates.end(),
+                           [name](const DialogTemplate& t) { return name == t.name; });
+  return host != g_hostTemplates.end() ? &*host : nullptr;
+}
+
+void setHostDialogTemplatesForTesting(std::span<const platform::DialogTemplate> templates) {
+  g_hostTemplates = templates;
 }
 
 std::span<const platform::DialogTemplate> dialogTemplates() {

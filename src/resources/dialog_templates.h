@@ -25,6 +25,12 @@ struct DialogTemplateAlias {
 };
 std::span<const DialogTemplateAlias> dialogTemplateAliases();
 
+// Templates of the host's own dialogs that the driver works on through callbacks (the
+// print-condition page), for tests that build them in the headless runtime. They are
+// searched after the driver's own; an empty span removes them. Not for use while dialogs
+// are being opened on other threads.
+void setHostDialogTemplatesForTesting(std::span<const platform::DialogTemplate> templates);
+
 // A template text (title or control text) in CP932.
 std::string templateTextCp932(const char* utf8);
 
