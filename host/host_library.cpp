@@ -232,14 +232,31 @@ int32_t StrToIbyLen(const char* text, int32_t digits) {
   return static_cast<int32_t>(negative ? -value : value);
 }
 
+// A memory size as the printer's card test answers it: a byte count in decimal digits,
+// right-aligned (zeros or blanks before it, blanks after it are allowed), at most 15
+// digits so that the count stays exact in a double. The byte count goes to *value and
+// the result is the unit that suits it: 0 for no bytes, 1 below 1 KB (1024), 2 below
+// 1 MB, 3 below 1 GB, 4 from 1 GB on. Anything else is not a size: *value 0, result -1.
 int32_t ConvMemdSizeEXFnI(const char* text, double* value) {
-  if (text == nullptr || value == nullptr) return 0;
-  char* end = nullptr;
-  errno = 0;
-  double v = std::strtod(text, &end);
-  if (end == text || errno == ERANGE) return 0;
-  *value = v;
-  return 1;
+  constexpr int kMaxDigits = 15;
+  constexpr int kMaxText = 64;
+  if (value != nullptr) *value = 0;
+  if (text == nullptr || value == nullptr) return -1;
+  int i = 0;
+  while (i < kMaxText && text[i] == ' ') ++i;
+  int digits = 0;
+  double count = 0;
+  for (; i < kMaxText && text[i] >= '0' && text[i] <= '9'; ++i, ++digits) {
+    count = count * 10 + (text[i] - '0');
+  }
+  while (i < kMaxText && text[i] == ' ') ++i;
+  if (digits == 0 || digits > kMaxDigits || i >= kMaxText || text[i] != '\0') return -1;
+  *value = count;
+  if (count == 0) return 0;
+  if (count < 1024.0) return 1;
+  if (count < 1048576.0) return 2;
+  if (count < 1073741824.0) return 3;
+  return 4;
 }
 
 void MirrorImageFnV(int32_t width, int32_t height, int32_t mode, uint8_t* bits,

@@ -85,6 +85,10 @@ NYHOST_API int32_t NYPR_STDCALL CheckPasswordFnBL(NyHwnd owner, uint32_t accessC
 
 // ---- NyLib: numbers (cdecl) ---------------------------------------------------------------
 NYHOST_API int32_t NYPR_CDECL StrToIbyLen(const char* text, int32_t digits);
+// A memory size text (decimal byte count, right-aligned, blanks around it allowed, at
+// most 15 digits; the card test answers 12) into its byte count (*value) and a unit code:
+// 0 no bytes, 1 bytes (below 1024), 2 KB (below 1024^2), 3 MB (below 1024^3), 4 GB.
+// -1 (and *value 0) for a text that is no such number.
 NYHOST_API int32_t NYPR_CDECL ConvMemdSizeEXFnI(const char* text, double* value);
 
 // ---- NyDrw ------------------------------------------------------------------------------------
