@@ -1,0 +1,163 @@
+// The high-level parameter dialog against the simulated printer: its rows, radio groups,
+// the printer's body travel distance, and storing in memory only.
+#include <string>
+#include <vector>
+
+#include "maintenance_fixture.h"
+#include "platform/text.h"
+#include "settings/printer_settings.h"
+
+namespace nypr::test {
+namespace {
+
+using platform::OperatedDialog;
+
+class HighLevelDialog : public MaintenanceTest {};
+
+TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravel) {
+  sim_.setTravel(100, 0, 12345678);  // 12 km 345 m 678 mm
+  intptr_t result = openHighLevel([&](OperatedDialog& d) {
+    EXPECT_EQ(platform::utf8FromCp932(d.title()), "高度な設定");
+    const std::vector<std::pair<int, std::string>> shown = {
+        {6766, "10"},  {6759, "10"}, {6765, "0"},  {6757, "65"},  {6783, "70"}, {6784, "35"},
+        {6773, "120"}, {6782, "24"}, {6786, "5"},  {6787, "750"}, {6920, "40"}, {6788, "2200"},
+        {6789, "1"},   {6768, "90"}, {6767, "50"}, {6781, "200"}, {6785, "90"}, {6770, "70"},
+        {6913, "40"},  {6914, "60"}, {6799, "40"}, {6719, "60"},  {6800, "45"}, {6720, "45"},
+        {6911, "-4"},  {6912, "-2"}, {6915, "1"},  {6916, "20"},  {6917, "0"},  {6918, "0"},
+        {6919, "40"},  {6009, "1"},
+    };
+    for (const auto& [id, text] : shown) EXPECT_EQ(d.text(id), text) << "control " << id;
+    EXPECT_EQ(d.checked(6930), 1);
+    EXPECT_EQ(d.checked(6938), 1);
+    EXPECT_EQ(d.checked(6940), 1);
+    EXPECT_EQ(d.checked(6090), 0);
+    EXPECT_EQ(d.text(6607), "12.345678");
+    d.cancel();
+  });
+  EXPECT_EQ(result, 0);
+  const auto lrs = sim_.receivedFrames("LRS");
+  ASSERT_EQ(lrs.size(), 1u);
+  // Read mode: the distance fields go out as the command's zeros.
+  EXPECT_EQ(lrs[0].payload(), "2S200LRS00010000000000");
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(HighLevelDialog, ATravelThatCannotBeReadShowsTheError) {
+  ktsim::Fault fault;
+  fault.code = "LRS";
+  fault.action = ktsim::FaultAction::FailureFlag;
+  sim_.addFault(fault);
+  openHighLevel([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6607), "");
+    d.cancel();
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(
+      messages_[0].text.find(cp932("プリンターのヘッド走行距離取る時にエラーが発生しました！")),
+      std::string::npos);
+}
+
+TEST_F(HighLevelDialog, RadioGroupsAndTheWinderBoxAreStoredInMemoryOnly) {
+  const std::string before = settingsLine();
+  intptr_t result = openHighLevel([&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6932));
+    EXPECT_TRUE(d.click(6935));
+    EXPECT_TRUE(d.click(6941));
+    EXPECT_TRUE(d.click(6090));
+    EXPECT_TRUE(d.click(1));
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(memoryField(47), "2");
+  EXPECT_EQ(memoryField(48), "0");
+  EXPECT_EQ(memoryField(61), "1");
+  EXPECT_EQ(memoryField(49), "1");
+  EXPECT_EQ(memoryField(29), "0");
+  EXPECT_EQ(memoryField(30), "00");
+  EXPECT_EQ(settingsLine(), before);
+
+  // A wide group with nothing ticked is stored as 5, which ticks its first button later.
+  openHighLevel([&](OperatedDialog& d) {
+    EXPECT_EQ(d.checked(6932), 1);
+    EXPECT_EQ(d.checked(6941), 1);
+    EXPECT_EQ(d.checked(6090), 1);
+    platform::checkDlgButton(d.window(), 6932, 0);
+    EXPECT_TRUE(d.click(1));
+  });
+  EXPECT_EQ(memoryField(47), "5");
+  openHighLevel([&](OperatedDialog& d) {
+    EXPECT_EQ(d.checked(6930), 1);
+    d.cancel();
+  });
+}
+
+TEST_F(HighLevelDialog, ValuesOutOfRangeAreRefusedAndSignedOnesKeepTheirSign) {
+  intptr_t result = openHighLevel([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6766, "123"));
+    ASSERT_TRUE(d.setText(6770, "39"));
+    EXPECT_TRUE(d.click(1));
+    EXPECT_FALSE(d.ended());
+    EXPECT_EQ(lastMessage(), rangeMessage("ｷﾞｬｯﾌﾟ/ﾏｰｸ測定時の速度", 40, 90));
+    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 6770));
+    EXPECT_EQ(memoryField(32), "123");  // a row before the refused one
+    ASSERT_TRUE(d.setText(6770, "90"));
+    ASSERT_TRUE(d.setText(6757, "0"));
+    EXPECT_TRUE(d.click(1));
+    EXPECT_EQ(lastMessage(), rangeMessage("印字開始時の濃度係数", 1, 200));
+    ASSERT_TRUE(d.setText(6757, "65"));
+    ASSERT_TRUE(d.setText(6911, "-100"));
+    EXPECT_TRUE(d.click(1));
+    EXPECT_EQ(lastMessage(), rangeMessage("40mm幅・剥離印字位置補正", -99, 100));
+    ASSERT_TRUE(d.setText(6911, "-5"));
+    EXPECT_TRUE(d.click(1));
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(memoryField(37), "90");
+  EXPECT_EQ(memoryField(18), "-005");
+  openHighLevel([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6911), "-5");
+    d.cancel();
+  });
+}
+
+TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
+  sim_.setTravel(100, 0, 12345678);
+  openHighLevel([&](OperatedDialog& d) {
+    answer_ = 7;
+    EXPECT_TRUE(d.click(6015));
+    ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0].text, cp932("プリンターの本体走行距離をクリアしてもよろしいですか？"));
+    EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);  // the opening's read only
+    EXPECT_EQ(d.text(6607), "12.345678");
+    answer_ = 6;
+    EXPECT_TRUE(d.click(6015));
+    const auto lrs = sim_.receivedFrames("LRS");
+    ASSERT_EQ(lrs.size(), 2u);
+    EXPECT_EQ(lrs[1].payload(), "2S200LRS00011000000000");
+    EXPECT_EQ(d.text(6607), "0");
+    d.cancel();
+  });
+  EXPECT_EQ(sim_.state().bodyTravelMm, 0u);
+}
+
+TEST_F(HighLevelDialog, TestFeedAndPrintGoToThePrinter) {
+  ASSERT_EQ(NyPrInitPrinter(1, &job_.job), 0);
+  openHighLevel([&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6011));
+    EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
+    ASSERT_TRUE(d.setText(6009, "0"));
+    EXPECT_TRUE(d.click(6012));
+    EXPECT_EQ(lastMessage(), rangeMessage("発行枚数", 1, 9999));
+    for (int id : {6012, 6011, 1, 2, 6015}) EXPECT_TRUE(d.enabled(id)) << id;
+    EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
+    ASSERT_TRUE(d.setText(6009, "3"));
+    EXPECT_TRUE(d.click(6012));
+    d.cancel();
+  });
+  ASSERT_TRUE(sim_.lastJob().has_value());
+  EXPECT_EQ(sim_.lastJob()->conditions.copies, 3);
+  EXPECT_EQ(sim_.lastJob()->copiesIssued, 3);
+  EXPECT_EQ(messages_.size(), 1u);  // the refused count only
+}
+
+}  // namespace
+}  // namespace nypr::test

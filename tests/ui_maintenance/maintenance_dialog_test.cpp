@@ -1,0 +1,402 @@
+// The maintenance dialog, operated as a service technician would, against the simulated
+// printer and the stand-in host.
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "maintenance_fixture.h"
+#include "nyhost/nyhost_control.h"
+#include "platform/text.h"
+#include "settings/printer_settings.h"
+
+namespace nypr::test {
+namespace {
+
+using platform::OperatedDialog;
+
+class MaintenanceDialog : public MaintenanceTest {};
+
+TEST_F(MaintenanceDialog, OpeningShowsTheRecordInItsControls) {
+  const std::string before = settingsLine();
+  bool operated = false;
+  intptr_t result = openMaintenance([&](OperatedDialog& d) {
+    operated = true;
+    EXPECT_EQ(platform::utf8FromCp932(d.title()), "メンテナンス用パラメータの設定");
+    const std::vector<std::pair<int, std::string>> shown = {
+        {6776, "80"},  {6702, "75"},  {6701, "60"},  {6706, "75"}, {6703, "548"}, {6704, "548"},
+        {6705, "158"}, {6707, "260"}, {6712, "305"}, {6709, "14"}, {6710, "2"},   {6711, "14"},
+        {6713, "5"},   {6022, "1"},   {6923, "7"},   {6924, "7"},  {6777, "80"},  {6009, "1"},
+    };
+    for (const auto& [id, text] : shown) EXPECT_EQ(d.text(id), text) << "control " << id;
+    EXPECT_FALSE(d.enabled(6703));
+    EXPECT_FALSE(d.enabled(6704));
+    EXPECT_EQ(d.checked(6708), 1);
+    for (int id : {6709, 6710, 6711, 6713}) EXPECT_TRUE(d.enabled(id)) << id;
+    EXPECT_EQ(d.checked(6031), 1);  // head-break check on
+    EXPECT_EQ(d.checked(6030), 0);
+    EXPECT_EQ(d.checked(6025), 1);  // at the start of issue
+    for (int id : {6025, 6026, 6022}) EXPECT_TRUE(d.enabled(id)) << id;
+    EXPECT_EQ(d.checked(6001), 1);
+    ASSERT_EQ(d.comboCount(6801), 49);
+    EXPECT_EQ(d.comboText(6801, 0), "-24");
+    EXPECT_EQ(d.comboText(6801, 48), "24");
+    EXPECT_EQ(d.comboSelection(6801), 24);
+    EXPECT_EQ(d.comboSelection(6803), 24);
+    EXPECT_EQ(d.comboCount(6804), 2);
+    EXPECT_EQ(d.comboSelection(6804), 0);
+
+    // Choosing "none" for the head-break check takes its timing away, and back.
+    EXPECT_TRUE(d.click(6030));
+    for (int id : {6025, 6026, 6022}) EXPECT_FALSE(d.enabled(id)) << id;
+    EXPECT_TRUE(d.click(6031));
+    for (int id : {6025, 6026, 6022}) EXPECT_TRUE(d.enabled(id)) << id;
+    EXPECT_TRUE(d.click(2));
+  });
+  EXPECT_TRUE(operated);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(settingsLine(), before);
+}
+
+TEST_F(MaintenanceDialog, AStoredRecordShowsSignsHeadWidthAndHistoryOff) {
+  setSettingsFieldInt(0, kFieldDensityRateTransfer, -5);
+  setSettingsFieldInt(0, kFieldHistoryControl, 0);
+  setSettingsFieldInt(0, 57, 0);
+  stKtRSE[0].PosAdjXI = -3;
+  stKtRSE[0].PosAdjYI = 7;
+  stKtRSE[0].PosAdjModeI = 1;
+  openMaintenance([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6924), "-5");
+    EXPECT_EQ(d.text(6777), "80");  // "0960" dots
+    EXPECT_EQ(d.checked(6708), 0);
+    for (int id : {6709, 6710, 6711, 6713}) EXPECT_FALSE(d.enabled(id)) << id;
+    EXPECT_EQ(d.checked(6030), 1);
+    for (int id : {6025, 6026, 6022}) EXPECT_FALSE(d.enabled(id)) << id;
+    EXPECT_EQ(d.comboSelection(6801), 21);
+    EXPECT_EQ(d.comboSelection(6803), 31);
+    EXPECT_EQ(d.comboSelection(6804), 1);
+    EXPECT_TRUE(d.click(6708));
+    for (int id : {6709, 6710, 6711, 6713}) EXPECT_TRUE(d.enabled(id)) << id;
+    d.cancel();
+  });
+}
+
+TEST_F(MaintenanceDialog, ValuesOutOfRangeAreRefusedWithTheirNameAndRange) {
+  struct Case {
+    int control;
+    const char* bad;
+    const char* good;
+    const char* name;
+    int minimum;
+    int maximum;
+  };
+  const Case cases[] = {
+      {6776, "100", "80", "紙なし検出ｾﾝｻｰ", 0, 99},
+      {6702, "-1", "75", "剥離ｾﾝｻｰ", 0, 99},
+      {6706, "70000", "75", "オートカッターセンサー", 0, 99},  // saturates, never wraps
+      {6705, "321", "158", "台座先端から印字位置までの距離", 0, 320},
+      {6707, "401", "260", "ﾌﾛﾝﾄｶｯﾀｰ距離", 0, 400},
+      {6709, "100", "14", "履歴制御T1", 0, 99},
+      {6713, "100", "5", "履歴制御T0", 0, 99},
+      {6022, "10000", "1", "ヘッダ切れチェック発行枚数", 0, 9999},
+      {6923, "41", "7", "濃度温度変化率(25℃以上)", 0, 40},
+      {6924, "-41", "7", "濃度温度変化率(25℃未満・熱転写)：", -40, 40},
+  };
+  const std::string before = settingsLine();
+  intptr_t result = openMaintenance([&](OperatedDialog& d) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.control);
+      const size_t shown = messages_.size();
+      ASSERT_TRUE(d.setText(c.control, c.bad));
+      EXPECT_TRUE(d.click(1));
+      EXPECT_FALSE(d.ended());
+      ASSERT_EQ(messages_.size(), shown + 1);
+      EXPECT_EQ(messages_.back().text, rangeMessage(c.name, c.minimum, c.maximum));
+      EXPECT_EQ(messages_.back().caption, cp932("エラー又は警告メッセージ"));
+      EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), c.control));
+      ASSERT_TRUE(d.setText(c.control, c.good));
+    }
+    // The rows before a refused one are already in the record, but nothing is saved.
+    ASSERT_TRUE(d.setText(6776, "50"));
+    ASSERT_TRUE(d.setText(6702, "100"));
+    EXPECT_TRUE(d.click(1));
+    EXPECT_FALSE(d.ended());
+    EXPECT_EQ(memoryField(23), "050");
+    EXPECT_EQ(settingsLine(), before);
+    ASSERT_TRUE(d.setText(6702, "75"));
+    EXPECT_TRUE(d.click(1));
+    EXPECT_TRUE(d.ended());
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(storedField(23), "050");
+}
+
+TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
+  intptr_t result = openMaintenance([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6776, "55"));
+    ASSERT_TRUE(d.setText(6924, "-5"));
+    ASSERT_TRUE(d.setText(6923, "40"));
+    ASSERT_TRUE(d.setText(6707, "400"));
+    ASSERT_TRUE(d.setText(6713, "9"));
+    ASSERT_TRUE(d.click(6030));  // no head-break check
+    ASSERT_TRUE(d.click(6001));  // print-detection errors off
+    ASSERT_TRUE(d.selectCombo(6801, 0));
+    ASSERT_TRUE(d.selectCombo(6803, 30));
+    ASSERT_TRUE(d.selectCombo(6804, 1));
+    EXPECT_TRUE(d.click(1));
+  });
+  EXPECT_EQ(result, 1);
+  const std::string line = settingsLine();
+  ASSERT_EQ(line.size(), 250u);
+  char address[16];
+  std::snprintf(address, sizeof address, "%08X#", sim_.addressValue());
+  EXPECT_EQ(line.substr(0, 9), address);
+  EXPECT_EQ(storedField(23), "055");
+  EXPECT_EQ(storedField(9), "-05");
+  EXPECT_EQ(storedField(8), "040");
+  EXPECT_EQ(storedField(7), "400");
+  EXPECT_EQ(storedField(55), "09");
+  EXPECT_EQ(storedField(57), "0");
+  EXPECT_EQ(storedField(58), "0");
+  EXPECT_EQ(storedField(27), "0");
+  EXPECT_EQ(storedField(50), "0960");
+  EXPECT_EQ(storedField(10), "0");
+  EXPECT_EQ(storedField(0), "1");
+  EXPECT_EQ(line.substr(241), "-24#006#1");
+  EXPECT_EQ(job_.label.PosAdjXUB, 104);
+  EXPECT_EQ(job_.label.PosAdjYUB, 134);
+}
+
+TEST_F(MaintenanceDialog, HistoryControlOffNeitherChecksNorStoresItsRows) {
+  intptr_t result = openMaintenance([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6709, "150"));
+    ASSERT_TRUE(d.click(6708));
+    for (int id : {6709, 6710, 6711, 6713}) EXPECT_FALSE(d.enabled(id)) << id;
+    EXPECT_TRUE(d.click(1));
+  });
+  EXPECT_EQ(result, 1);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(storedField(0), "0");
+  EXPECT_EQ(storedField(1), "014");
+}
+
+TEST_F(MaintenanceDialog, DefaultsComeBackOnlyAfterYesAndAreSavedOnlyBySet) {
+  setSettingsFieldInt(0, 23, 50);
+  setSettingsFieldInt(0, kFieldHistoryControl, 0);
+  const std::string before = settingsLine();
+  intptr_t result = openMaintenance([&](OperatedDialog& d) {
+    answer_ = 7;
+    EXPECT_TRUE(d.click(6794));
+    ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0].messageId, 50036u);
+    EXPECT_EQ(d.text(6776), "50");
+    EXPECT_TRUE(sim_.receivedFrames("LRS").empty());
+
+    answer_ = 6;
+    EXPECT_TRUE(d.click(6794));
+    EXPECT_EQ(d.text(6776), "80");
+    EXPECT_EQ(d.checked(6708), 1);
+    EXPECT_TRUE(d.enabled(6709));
+    // The printer's head-break warning goes back to 60 km, its travel stays.
+    const auto lrs = sim_.receivedFrames("LRS");
+    ASSERT_EQ(lrs.size(), 1u);
+    EXPECT_EQ(lrs[0].payload(), "2S200LRS10600000000000");
+    EXPECT_EQ(sim_.state().warningDistanceKm, 60);
+    EXPECT_EQ(settingsLine(), before);
+    d.cancel();
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(settingsLine(), before);
+  EXPECT_EQ(memoryField(23), "080");  // in memory until the setup dialog reloads
+}
+
+class ProgramUpdate : public MaintenanceTest {
+ protected:
+  void SetUp() override {
+    MaintenanceTest::SetUp();
+    file_ = (dir_ / "kt3600r.bin").string();
+    std::ofstream out(file_, std::ios::binary);
+    for (int i = 0; i < 1000; ++i) out.put(static_cast<char>(i * 7));
+    nyhostSetFileNameHandler(
+        [](void* user, char* path, int size, uint32_t filter) {
+          auto* self = static_cast<ProgramUpdate*>(user);
+          self->filter_ = filter;
+          if (!self->choose_) return 0;
+          std::snprintf(path, static_cast<size_t>(size), "%s", self->file_.c_str());
+          return 1;
+        },
+        this);
+  }
+  void clickUpdate() {
+    openMaintenance([&](OperatedDialog& d) {
+      EXPECT_TRUE(d.click(6220));
+      EXPECT_TRUE(d.enabled(1));
+      EXPECT_EQ(platform::activeNoticeText(), "");
+      d.cancel();
+    });
+  }
+  std::string file_;
+  bool choose_ = true;
+  uint32_t filter_ = 0;
+};
+
+TEST_F(ProgramUpdate, TheChosenFileGoesToThePrinterInBlocks) {
+  clickUpdate();
+  EXPECT_EQ(filter_, 38013u);
+  ASSERT_EQ(questions_.size(), 2u);
+  EXPECT_EQ(questions_[0].text, cp932("KT3600Rをこのファイルでバージョンアップして宜しいですか。"));
+  EXPECT_EQ(questions_[0].style, 0u);
+  EXPECT_EQ(questions_[1].style, 2u);
+  EXPECT_EQ(questions_[1].text, cp932("更新データの転送が終了しました。プリンターが自動インストール"
+                                      "を終了し、再起動した後[ＯＫ]を押して下さい。"));
+  EXPECT_EQ(sim_.receivedFrames("INS").size(), 1u);
+  const auto blocks = sim_.receivedFrames("IDS");
+  ASSERT_EQ(blocks.size(), 2u);
+  EXPECT_EQ(blocks[0].payload().substr(8, 4), "0000");
+  EXPECT_EQ(blocks[1].payload().substr(8, 4), "0001");
+  EXPECT_EQ(sim_.receivedFrames("INE").size(), 1u);
+  const ktsim::ProgramRecord program = sim_.program();
+  EXPECT_TRUE(program.complete);
+  ASSERT_GE(program.data.size(), 1000u);
+  for (int i = 0; i < 1000; ++i) {
+    ASSERT_EQ(program.data[static_cast<size_t>(i)], static_cast<uint8_t>(i * 7)) << i;
+  }
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(ProgramUpdate, NoFileOrNoYesSendsNothing) {
+  choose_ = false;
+  clickUpdate();
+  EXPECT_TRUE(questions_.empty());
+  answer_ = 7;
+  choose_ = true;
+  clickUpdate();
+  EXPECT_EQ(questions_.size(), 1u);
+  EXPECT_TRUE(sim_.receivedFrames().empty());
+}
+
+TEST_F(ProgramUpdate, APrinterRefusingTheEndShowsItsError) {
+  ktsim::Fault fault;
+  fault.code = "INE";
+  fault.action = ktsim::FaultAction::FailureFlag;
+  sim_.addFault(fault);
+  clickUpdate();
+  ASSERT_EQ(questions_.size(), 1u);  // no "finished" notice
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].text.find(cp932("転送したプログラムデータが異常！")), std::string::npos);
+  EXPECT_EQ(stKtRSE[0].dwLastError, 60308u);
+}
+
+TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
+  struct Check {
+    bool accept = false;
+    std::vector<uint32_t> codes;
+  } check;
+  nyhostSetPasswordHandler(
+      [](void* user, NyHwnd, uint32_t code) {
+        auto* c = static_cast<Check*>(user);
+        c->codes.push_back(code);
+        return c->accept ? 1 : 0;
+      },
+      &check);
+  int opened = 0;
+  platform::setDialogOperator("DIALOG_HIGHLEVEL", [&](OperatedDialog& d) {
+    ++opened;
+    EXPECT_EQ(d.text(6766), "10");
+    d.cancel();
+  });
+  platform::setDialogOperator("DIALOG_MAINTENANCE", [&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6774));
+    EXPECT_EQ(opened, 0);
+    check.accept = true;
+    EXPECT_TRUE(d.click(6774));
+    EXPECT_EQ(opened, 1);
+    d.cancel();
+  });
+  SetupCtxST ctx{0, nullptr, &job_.job};
+  platform::dialogBoxParam("DIALOG_MAINTENANCE", nullptr, MaintenanceDlgProc,
+                           reinterpret_cast<intptr_t>(&ctx));
+  EXPECT_EQ(check.codes, (std::vector<uint32_t>{482, 482}));
+}
+
+TEST_F(MaintenanceDialog, HighLevelChangesAreSavedOnlyByThisDialogsSet) {
+  nyhostSetPasswordHandler([](void*, NyHwnd, uint32_t) { return 1; }, nullptr);
+  const std::string before = settingsLine();
+  platform::setDialogOperator("DIALOG_HIGHLEVEL", [&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6770, "90"));
+    EXPECT_TRUE(d.click(1));
+    EXPECT_EQ(d.result(), 1);
+  });
+  EXPECT_EQ(openMaintenance([&](OperatedDialog& d) {
+              EXPECT_TRUE(d.click(6774));
+              EXPECT_EQ(settingsLine(), before);
+              d.cancel();
+            }),
+            0);
+  EXPECT_EQ(settingsLine(), before);
+  EXPECT_EQ(openMaintenance([&](OperatedDialog& d) {
+              EXPECT_TRUE(d.click(6774));
+              EXPECT_TRUE(d.click(1));
+            }),
+            1);
+  EXPECT_EQ(storedField(37), "90");
+}
+
+TEST_F(MaintenanceDialog, TestFeedFeedsOneLabelAndGivesTheButtonsBack) {
+  openMaintenance([&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6011));
+    EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
+    for (int id : {6012, 6011, 6794, 6774, 6720, 6200, 6219, 6220, 1, 2}) {
+      EXPECT_TRUE(d.enabled(id)) << id;
+    }
+    d.cancel();
+  });
+  EXPECT_TRUE(messages_.empty()) << platform::utf8FromCp932(lastMessage());
+  EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
+  // The parameters were stored before the feed.
+  EXPECT_EQ(storedField(23), "080");
+}
+
+TEST_F(MaintenanceDialog, TestPrintIssuesTheRenderedLabel) {
+  openMaintenance([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6009, "2"));
+    EXPECT_TRUE(d.click(6012));
+    EXPECT_TRUE(d.enabled(6012));
+    d.cancel();
+  });
+  EXPECT_TRUE(messages_.empty()) << platform::utf8FromCp932(lastMessage());
+  ASSERT_EQ(sim_.receivedFrames("PRS").size(), 1u);
+  ASSERT_TRUE(sim_.lastJob().has_value());
+  EXPECT_EQ(sim_.lastJob()->conditions.copies, 2);
+  EXPECT_EQ(sim_.lastJob()->copiesIssued, 2);
+  EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
+}
+
+TEST_F(MaintenanceDialog, TestPrintOfNoLabelsIsRefused) {
+  openMaintenance([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6009, "0"));
+    EXPECT_TRUE(d.click(6012));
+    EXPECT_EQ(lastMessage(), rangeMessage("発行枚数", 1, 9999));
+    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 6009));
+    for (int id : {6012, 6011, 6794, 6774, 6720, 6200, 6219, 6220, 1, 2}) {
+      EXPECT_TRUE(d.enabled(id)) << id;
+    }
+    d.cancel();
+  });
+  EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
+}
+
+TEST_F(MaintenanceDialog, TestFeedOnAPrinterThatIsGoneShowsTheError) {
+  sim_.stop();
+  openMaintenance([&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6011));
+    EXPECT_FALSE(d.ended());
+    EXPECT_TRUE(d.enabled(6011));
+    d.cancel();
+  });
+  EXPECT_FALSE(messages_.empty());
+  EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
+}
+
+}  // namespace
+}  // namespace nypr::test
