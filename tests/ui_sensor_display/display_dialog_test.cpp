@@ -1,0 +1,224 @@
+// The status display against the simulated printer: live status, run distances and
+// their reconciliation with the distance recorded in the INI file.
+#include <string>
+
+#include "dialog_fixture.h"
+#include "platform/text.h"
+#include "resources/strings.h"
+#include "status/error_text.h"
+#include "ui/dialog_procs.h"
+
+namespace nypr::test {
+namespace {
+
+using platform::OperatedDialog;
+
+constexpr char kDisplay[] = "DIALOG_DISPLAY";
+constexpr char kInfo[] = "KT3600R Info";
+
+// An LRS read request as it goes out: mode 0, distance field "001", no body distance.
+constexpr char kReadRequest[] = "2S200LRS00010000000000";
+
+class DisplayDialogTest : public PrinterDialogTest {
+ protected:
+  void SetUp() override {
+    PrinterDialogTest::SetUp();
+    sim_.setCutPosition(305, 7);
+  }
+  intptr_t openDisplay(platform::DialogOperator op) {
+    return open(kDisplay, DisplayDlgProc, std::move(op));
+  }
+  std::string utf8(const std::string& cp932Text) { return platform::utf8FromCp932(cp932Text); }
+};
+
+TEST_F(DisplayDialogTest, OpeningShowsDistancesAndRecordsTheBodyDistance) {
+  sim_.setTravel(100, 100000000, 12500000);  // label 100 km 0 m 0 mm: no warning yet
+  intptr_t result = openDisplay([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6601), "100");
+    EXPECT_EQ(d.text(6606), "100.000000");
+    EXPECT_EQ(d.text(6607), "12.500000");
+    EXPECT_EQ(d.text(6067), "7");
+    EXPECT_EQ(d.timerInterval(2), 1u);
+    EXPECT_EQ(d.text(6703), "");  // status comes with the first tick
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_TRUE(questions_.empty());
+  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "12500000");
+  EXPECT_EQ(payloads(sim_, "LRS"), std::vector<std::string>{kReadRequest});
+  EXPECT_EQ(payloads(sim_, "CPS"), std::vector<std::string>{"2S200CPS00"});
+}
+
+TEST_F(DisplayDialogTest, LabelDistancePastTheWarningDistanceWarns) {
+  sim_.setTravel(100, 100000001, 0);
+  openDisplay([](OperatedDialog&) {});
+  ASSERT_EQ(questions_.size(), 1u);
+  EXPECT_EQ(questions_[0].id, 60410u);
+  EXPECT_EQ(questions_[0].style, 2u);
+  EXPECT_EQ(questions_[0].text, cp932("ヘッド切れ警告距離に達しました！"));
+}
+
+TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControl) {
+  sim_.setSensors(31, 22, 13, 54, 5);
+  sim_.setVersions(120, 110, 250, 101);
+  sim_.setErrorCode(12);
+  sim_.setHeadRank(3);
+  sim_.setTemperatures(253, -41);
+  sim_.setPaperStopPosition(1);
+  openDisplay([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_EQ(d.text(6703), "31");
+    EXPECT_EQ(d.text(6704), "22");
+    EXPECT_EQ(d.text(6702), "13");
+    EXPECT_EQ(d.text(6701), "54");
+    EXPECT_EQ(d.text(6705), "5");
+    EXPECT_EQ(d.text(6602), "1.20");
+    EXPECT_EQ(d.text(6616), "1.10");
+    EXPECT_EQ(d.text(6617), "2.50");
+    EXPECT_EQ(d.text(6622), "1.01");
+    EXPECT_EQ(d.text(6615), "12");
+    EXPECT_EQ(utf8(d.text(6605)), "閉");
+    EXPECT_EQ(utf8(d.text(6604)), "1262～1300");
+    EXPECT_EQ(d.text(6603), " 25.3");
+    EXPECT_EQ(d.text(6614), "-04.1");
+    EXPECT_EQ(utf8(d.text(6618)), "ｻｰﾏﾙﾍｯﾄﾞの発熱部（印字ｽﾀｰﾄ位置）");
+    EXPECT_EQ(d.timerInterval(2), 1500u);
+
+    sim_.setHeadOpen(true);
+    sim_.setHeadRank(7);
+    sim_.setPaperStopPosition(9);  // not a stop position the printer defines
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_EQ(utf8(d.text(6605)), "開");
+    EXPECT_EQ(utf8(d.text(6604)), "1418～1456");
+    EXPECT_EQ(utf8(d.text(6618)), "不定位置");
+  });
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(DisplayDialogTest, FailedStatusShowsTheErrorAndKeepsPolling) {
+  openDisplay([&](OperatedDialog& d) {
+    sim_.setStatusFailure(true);
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_EQ(d.timerInterval(2), 1500u);
+    sim_.setStatusFailure(false);
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_EQ(d.text(6703), "30");
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrStatus));
+}
+
+TEST_F(DisplayDialogTest, ShorterBodyDistanceAcceptedIsSentBackFromTheRecord) {
+  writeIni(kInfo, "PRTDIST00", "12500000");
+  sim_.setTravel(100, 0, 10000000);
+  answers_ = {6};
+  openDisplay([&](OperatedDialog& d) { EXPECT_EQ(d.text(6607), "12.500000"); });
+  ASSERT_EQ(questions_.size(), 1u);
+  EXPECT_EQ(questions_[0].id, 60025u);
+  EXPECT_EQ(questions_[0].text,
+            cp932("前回記録した本体走行距離（12.500000km）より、プリンターの本体走行距離"
+                  "（10.000000km）が短くなっています。\n前回記録した距離をプリンターに設定し"
+                  "ますか？"));
+  const auto lrs = payloads(sim_, "LRS");
+  ASSERT_EQ(lrs.size(), 3u);
+  EXPECT_EQ(lrs[1], "2S200LRS00011012500000");
+  EXPECT_EQ(lrs[2], kReadRequest);
+  EXPECT_EQ(sim_.state().bodyTravelMm, 12500000u);
+  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "12500000");
+}
+
+TEST_F(DisplayDialogTest, ShorterBodyDistanceRecordedWhenOnlyTheSecondQuestionIsAccepted) {
+  writeIni(kInfo, "PRTDIST00", "12500000");
+  sim_.setTravel(100, 0, 10000123);
+  answers_ = {7, 6};
+  openDisplay([&](OperatedDialog& d) { EXPECT_EQ(d.text(6607), "10.000123"); });
+  ASSERT_EQ(questions_.size(), 2u);
+  EXPECT_EQ(questions_[1].id, 60026u);
+  EXPECT_EQ(questions_[1].text, cp932("プリンターの本体走行距離（10.000123km）を記録しますか？"));
+  EXPECT_EQ(payloads(sim_, "LRS").size(), 1u);
+  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "10000123");
+}
+
+TEST_F(DisplayDialogTest, DecliningBothQuestionsKeepsTheRecordedDistance) {
+  writeIni(kInfo, "PRTDIST00", "12500000");
+  sim_.setTravel(100, 0, 10000000);
+  answers_ = {7, 7};
+  openDisplay([&](OperatedDialog& d) { EXPECT_EQ(d.text(6607), "12.500000"); });
+  EXPECT_EQ(questions_.size(), 2u);
+  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "12500000");
+  EXPECT_EQ(sim_.state().bodyTravelMm, 10000000u);
+}
+
+TEST_F(DisplayDialogTest, RecordThatNoPrinterCouldHoldCountsAsNone) {
+  writeIni(kInfo, "PRTDIST00", "-5");
+  sim_.setTravel(100, 0, 7000000);
+  openDisplay([](OperatedDialog&) {});
+  EXPECT_TRUE(questions_.empty());
+  EXPECT_EQ(payloads(sim_, "LRS").size(), 1u);
+  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "7000000");
+}
+
+TEST_F(DisplayDialogTest, WarningDistanceIsClampedToWhatThePrinterTakes) {
+  openDisplay([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6601, "0"));
+    ASSERT_TRUE(d.click(6620));
+    EXPECT_EQ(sim_.state().warningDistanceKm, 1);
+    ASSERT_TRUE(d.setText(6601, "300"));
+    ASSERT_TRUE(d.click(6620));
+    EXPECT_EQ(sim_.state().warningDistanceKm, 250);
+  });
+  const auto lrs = payloads(sim_, "LRS");
+  ASSERT_EQ(lrs.size(), 3u);
+  EXPECT_EQ(lrs[1], "2S200LRS10010000000000");
+  EXPECT_EQ(lrs[2], "2S200LRS12500000000000");
+}
+
+TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirst) {
+  sim_.setTravel(80, 5432100, 0);
+  answers_ = {7, 6};
+  openDisplay([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6606), "5.432100");
+    ASSERT_TRUE(d.click(6619));  // declined
+    EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);
+    ASSERT_TRUE(d.setText(6601, "7"));
+    ASSERT_TRUE(d.click(6619));
+    EXPECT_EQ(d.text(6606), "0.000000");
+    EXPECT_EQ(d.text(6601), "80");
+  });
+  ASSERT_EQ(questions_.size(), 2u);
+  EXPECT_EQ(questions_[0].id, 60411u);
+  EXPECT_EQ(questions_[0].text, cp932("プリンターのラベル走行距離をクリアしてもよろしいですか？"));
+  EXPECT_EQ(payloads(sim_, "LRS").back(), "2S200LRS20010000000000");
+  EXPECT_EQ(sim_.state().labelTravelMm, 0u);
+}
+
+TEST_F(DisplayDialogTest, FailedClearShowsTheErrorAndLeavesTheDistance) {
+  sim_.setTravel(80, 5432100, 0);
+  openDisplay([&](OperatedDialog& d) {
+    ktsim::Fault fault;
+    fault.code = "LRS";
+    fault.action = ktsim::FaultAction::FailureFlag;
+    sim_.addFault(fault);
+    ASSERT_TRUE(d.click(6619));
+    EXPECT_EQ(d.text(6606), "5.432100");
+    EXPECT_FALSE(d.ended());
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrHeadDistance));
+}
+
+TEST_F(DisplayDialogTest, ResettingTheCutCountAsksTheHostsQuestion) {
+  answers_ = {7, 6};
+  openDisplay([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.click(6073));
+    EXPECT_EQ(d.text(6067), "7");
+    ASSERT_TRUE(d.click(6073));
+    EXPECT_EQ(d.text(6067), "0");
+  });
+  ASSERT_EQ(questions_.size(), 2u);
+  EXPECT_EQ(questions_[0].id, 50051u);
+  EXPECT_EQ(payloads(sim_, "CPS").back(), "2S200CPS30");
+  EXPECT_EQ(payloads(sim_, "CPS").size(), 2u);
+}
+
+}  // namespace
+}  // namespace nypr::test

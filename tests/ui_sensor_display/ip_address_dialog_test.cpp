@@ -1,0 +1,103 @@
+// The IP address dialog against the simulated printer.
+#include <string>
+
+#include "dialog_fixture.h"
+#include "driver/slots.h"
+#include "settings/printer_settings.h"
+#include "ui/dialog_procs.h"
+
+namespace nypr::test {
+namespace {
+
+using platform::OperatedDialog;
+
+constexpr char kIpDialog[] = "DIALOG_KT36R_IP";
+constexpr uint32_t kNewIp = 0xC0A8000Au;  // 192.168.0.10
+
+class IpAddressDialogTest : public PrinterDialogTest {
+ protected:
+  intptr_t openIp(platform::DialogOperator op) {
+    return open(kIpDialog, IpAddressDlgProc, std::move(op));
+  }
+  std::string settingsLine() { return readIni("KT3600R Info", "KT00"); }
+};
+
+TEST_F(IpAddressDialogTest, ShowsThePrintersAddressesAndStoresTheNewOne) {
+  sim_.setAddresses("0080921A2B3C", sim_.addressValue(), 0xFFFFFF00u, 0xC0A80001u);
+  setSettingsFieldInt(0, kFieldAutoCutterDist, 123);
+  stKtRSE[0].PosAdjModeI = 1;
+  stKtRSE[0].PosAdjXI = -3;
+  WritePrinterSettingsFnV(&stKtRSE[0].CurKTRInfoST);
+  // The label being set up carries the same adjustment (biased by 128).
+  label_.PosAdjXUB = 125;
+  label_.PosAdjYUB = 128;
+  const std::string before = settingsLine();
+  const int beeps = platform::beepCountForTesting();
+  intptr_t result = openIp([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6218), "0080921A2B3C");
+    EXPECT_EQ(d.ipAddress(6202), sim_.addressValue());
+    EXPECT_EQ(d.ipAddress(6203), 0xFFFFFF00u);
+    EXPECT_EQ(d.ipAddress(6204), 0xC0A80001u);
+    ASSERT_TRUE(d.setIpAddress(6202, kNewIp));
+    ASSERT_TRUE(d.click(1));
+    EXPECT_TRUE(d.ended());
+  });
+  EXPECT_EQ(result, 1);
+  const auto ads = payloads(sim_, "ADS");
+  ASSERT_EQ(ads.size(), 2u);
+  EXPECT_EQ(ads[0], "2S200ADS0" + std::string(50, '0'));
+  EXPECT_EQ(ads[1],
+            "2S200ADS1"
+            "0080921A2B3C"
+            "192168000010"
+            "255255255000"
+            "192168000001"
+            "01");
+  EXPECT_EQ(sim_.state().ip, kNewIp);
+  // The address changes; the parameter record and adjustments of the line stay.
+  const std::string after = settingsLine();
+  EXPECT_EQ(after.substr(0, 9), "C0A8000A#");
+  ASSERT_GT(before.size(), 241u);
+  EXPECT_EQ(after.substr(8), before.substr(8));
+  EXPECT_EQ(stKtRSE[0].CurKTRInfoST.IpAddrUL, kNewIp);
+  EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(IpAddressDialogTest, FailedReadShowsTheErrorAndCloses) {
+  ktsim::Fault fault;
+  fault.code = "ADS";
+  fault.action = ktsim::FaultAction::Status;
+  fault.number = 5;
+  sim_.addFault(fault);
+  const std::string before = settingsLine();
+  intptr_t result = openIp([](OperatedDialog& d) { EXPECT_TRUE(d.ended()); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(stKtRSE[0].dwLastError, 5u);
+  EXPECT_EQ(payloads(sim_, "ADS").size(), 1u);
+  EXPECT_EQ(settingsLine(), before);
+}
+
+TEST_F(IpAddressDialogTest, RefusedAddressShowsTheErrorAndKeepsTheStoredOne) {
+  const std::string before = settingsLine();
+  intptr_t result = openIp([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setIpAddress(6202, 0));  // the printer refuses an empty address
+    ASSERT_TRUE(d.click(1));
+    EXPECT_TRUE(d.ended());
+  });
+  EXPECT_EQ(result, 0);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(stKtRSE[0].dwLastError, 50u);
+  EXPECT_EQ(settingsLine(), before);
+  EXPECT_EQ(stKtRSE[0].CurKTRInfoST.IpAddrUL, sim_.addressValue());
+}
+
+TEST_F(IpAddressDialogTest, CancelSendsNothing) {
+  intptr_t result = openIp([](OperatedDialog& d) { ASSERT_TRUE(d.click(2)); });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(payloads(sim_, "ADS").size(), 1u);
+}
+
+}  // namespace
+}  // namespace nypr::test

@@ -1,0 +1,258 @@
+// The sensor dialog against the simulated printer, operated as a technician would.
+#include <string>
+
+#include "dialog_fixture.h"
+#include "driver/slots.h"
+#include "platform/file_system.h"
+#include "platform/help.h"
+#include "platform/text.h"
+#include "resources/strings.h"
+#include "status/error_text.h"
+#include "ui/dialog_procs.h"
+
+namespace nypr::test {
+namespace {
+
+using platform::OperatedDialog;
+
+constexpr char kSensor[] = "DIALOG_SENSOR";
+
+class SensorDialogTest : public PrinterDialogTest {
+ protected:
+  void SetUp() override {
+    PrinterDialogTest::SetUp();
+    // Printer detects marks; gap manual at 45 %, mark automatic at 60 %.
+    sim_.setGapMark(true, true, 45, 33, false, 60, 41);
+    sim_.setSensors(30, 20, 10, 50, 0);
+    sim_.setCutPosition(263, 7);
+  }
+
+  intptr_t openSensor(platform::DialogOperator op) {
+    return open(kSensor, SensorDlgProc, std::move(op));
+  }
+};
+
+TEST_F(SensorDialogTest, OpeningAlignsTheDetectionWithGapPrintConditions) {
+  bool operated = false;
+  intptr_t result = openSensor([&](OperatedDialog& d) {
+    operated = true;
+    // Readings of the status, the values of the write-back's reply.
+    EXPECT_EQ(d.text(6705), "30");
+    EXPECT_EQ(d.text(6706), "20");
+    EXPECT_EQ(d.text(6703), "45");
+    EXPECT_EQ(d.text(6601), "33");
+    EXPECT_EQ(d.text(6704), "60");
+    EXPECT_EQ(d.text(6506), "41");
+    EXPECT_EQ(d.checked(6504), 1);
+    EXPECT_EQ(d.checked(6505), 0);
+    EXPECT_EQ(d.checked(6509), 0);
+    EXPECT_EQ(d.checked(6510), 1);
+    // Gap detection is in use now: only the gap group can be adjusted.
+    for (int id : {6703, 6502, 6503, 6504, 6505}) EXPECT_TRUE(d.enabled(id)) << id;
+    for (int id : {6704, 6506, 6507, 6508, 6509, 6510}) EXPECT_FALSE(d.enabled(id)) << id;
+    EXPECT_EQ(d.timerInterval(2), 1u);
+  });
+  EXPECT_TRUE(operated);
+  EXPECT_EQ(result, 0);
+  const auto gms = sim_.receivedFrames("GMS");
+  ASSERT_EQ(gms.size(), 2u);
+  EXPECT_EQ(gms[0].bytes,
+            "\x02"
+            "0018"
+            "2S200GMS0000000000"
+            "\x03");
+  // Write-back: gap sensor, gap manual 45, no trim, mark automatic 60, no trim.
+  EXPECT_EQ(gms[1].bytes,
+            "\x02"
+            "0018"
+            "2S200GMS1014500600"
+            "\x03");
+  EXPECT_EQ(gms[1].port, ktsim::Port::Finish);
+  EXPECT_FALSE(sim_.state().markDetection);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(SensorDialogTest, MarkPrintConditionsSelectMarkDetectionAndDisableTheGapGroup) {
+  conditions_.OptionFlagsUW = NYPR_COND_FLAG_2;
+  sim_.setGapMark(false, false, 45, 33, true, 60, 41);
+  openSensor([&](OperatedDialog& d) {
+    EXPECT_EQ(d.checked(6509), 1);
+    for (int id : {6704, 6507, 6508, 6509, 6510}) EXPECT_TRUE(d.enabled(id)) << id;
+    for (int id : {6703, 6601, 6502, 6503, 6504, 6505}) EXPECT_FALSE(d.enabled(id)) << id;
+  });
+  const auto gms = payloads(sim_, "GMS");
+  ASSERT_EQ(gms.size(), 2u);
+  EXPECT_EQ(gms[1], "2S200GMS1104501600");
+  EXPECT_TRUE(sim_.state().markDetection);
+}
+
+TEST_F(SensorDialogTest, GapTrimSendsTheEditedReferencesAndRereadsEverything) {
+  openSensor([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6703, "12"));
+    ASSERT_TRUE(d.click(6502));
+    // Everything is read again after the change: the printer's stepped resistance.
+    EXPECT_EQ(d.text(6601), "34");
+    EXPECT_EQ(d.text(6703), "12");
+    EXPECT_EQ(d.timerInterval(2), 1u);
+    ASSERT_TRUE(d.click(6503));
+    EXPECT_EQ(d.text(6601), "33");
+  });
+  const auto gms = payloads(sim_, "GMS");
+  ASSERT_EQ(gms.size(), 8u);
+  EXPECT_EQ(gms[2], "2S200GMS10112+0600");
+  EXPECT_EQ(gms[3], "2S200GMS0000000000");
+  EXPECT_EQ(gms[5], "2S200GMS10112-0600");
+}
+
+TEST_F(SensorDialogTest, SwitchingGapDetectionToAutomaticDisablesItsTrims) {
+  openSensor([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.click(6505));
+    EXPECT_EQ(d.checked(6505), 1);
+    EXPECT_FALSE(d.enabled(6502));
+    EXPECT_FALSE(d.enabled(6503));
+  });
+  const auto gms = payloads(sim_, "GMS");
+  ASSERT_GE(gms.size(), 3u);
+  EXPECT_EQ(gms[2], "2S200GMS1004500600");
+  EXPECT_FALSE(sim_.state().gapManual);
+}
+
+TEST_F(SensorDialogTest, ReferenceOutOfRangeShowsTheRangeMessageAndSendsNothing) {
+  openSensor([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6703, "150"));
+    ASSERT_TRUE(d.click(6016));
+    EXPECT_FALSE(d.ended());
+    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 6703));
+    EXPECT_EQ(d.timerInterval(2), 1500u);
+    ASSERT_TRUE(d.setText(6703, "-1"));
+    ASSERT_TRUE(d.click(6502));
+  });
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_EQ(messages_[0].text,
+            cp932("パラメータ「ｷﾞｬｯﾌﾟ手動検出の基準値」は、0～99の数値を入力して下さい。"));
+  EXPECT_EQ(sim_.receivedFrames("GMS").size(), 2u);  // the opening's read and write only
+  EXPECT_EQ(sim_.state().gapReference, 45);
+}
+
+TEST_F(SensorDialogTest, RefreshTimerUpdatesTheReadingsAndSlowsDownAfterAFailure) {
+  openSensor([&](OperatedDialog& d) {
+    sim_.setSensors(77, 66, 10, 50, 0);
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_EQ(d.text(6705), "77");
+    EXPECT_EQ(d.text(6706), "66");
+    EXPECT_EQ(d.timerInterval(2), 1500u);
+
+    sim_.setStatusFailure(true);
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_EQ(d.text(6705), "77");
+    EXPECT_EQ(d.timerInterval(2), 15000u);
+    EXPECT_FALSE(d.ended());
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrStatus));
+}
+
+TEST_F(SensorDialogTest, RejectedReadAtOpeningShowsTheErrorAndKeepsPolling) {
+  ktsim::Fault fault;
+  fault.code = "GMS";
+  fault.action = ktsim::FaultAction::FailureFlag;
+  sim_.addFault(fault);
+  openSensor([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6703), "");
+    EXPECT_EQ(d.text(6705), "30");
+    EXPECT_EQ(d.timerInterval(2), 1500u);
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_EQ(d.timerInterval(2), 1500u);
+  });
+  EXPECT_EQ(sim_.receivedFrames("GMS").size(), 1u);
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrGapMark));
+}
+
+TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetres) {
+  openSensor([&](OperatedDialog& d) {
+    // 42 dots before the base position: 3.5 mm.
+    EXPECT_EQ(d.text(6065), "263");
+    EXPECT_EQ(platform::utf8FromCp932(d.text(6066)), "-3.5");
+    EXPECT_EQ(d.text(6067), "7");
+    ASSERT_TRUE(d.click(6069));
+    EXPECT_EQ(d.text(6065), "264");
+    EXPECT_EQ(conditions_.CutterDistUW, 265);
+    ASSERT_TRUE(d.click(6070));
+    ASSERT_TRUE(d.click(6070));
+    EXPECT_EQ(d.text(6065), "262");
+    EXPECT_EQ(conditions_.CutterDistUW, 263);
+  });
+  const auto cps = payloads(sim_, "CPS");
+  ASSERT_EQ(cps.size(), 4u);
+  EXPECT_EQ(cps[0], "2S200CPS00");
+  EXPECT_EQ(cps[1], "2S200CPS1+");
+  EXPECT_EQ(cps[2], "2S200CPS1-");
+}
+
+TEST_F(SensorDialogTest, ResettingTheCutPositionStoresItForTheNextPrint) {
+  sim_.updateState([](ktsim::PrinterState& s) {
+    s.cutBaseDots = 120;
+    s.cutPositionDots = 130;
+  });
+  openSensor([&](OperatedDialog& d) {
+    EXPECT_EQ(platform::utf8FromCp932(d.text(6066)), " 0.8");
+    ASSERT_TRUE(d.click(6068));
+    EXPECT_EQ(d.text(6065), "120");
+    EXPECT_EQ(platform::utf8FromCp932(d.text(6066)), " 0.0");
+  });
+  EXPECT_EQ(payloads(sim_, "CPS").back(), "2S200CPS20");
+  EXPECT_EQ(conditions_.CutterDistUW, 121);
+}
+
+TEST_F(SensorDialogTest, FailedCutMoveShowsItsErrorAndKeepsThePrintConditions) {
+  conditions_.CutterDistUW = 500;
+  openSensor([&](OperatedDialog& d) {
+    ktsim::Fault fault;
+    fault.code = "CPS";
+    fault.action = ktsim::FaultAction::FailureFlag;
+    sim_.addFault(fault);
+    ASSERT_TRUE(d.click(6069));
+    EXPECT_EQ(d.text(6065), "263");
+  });
+  EXPECT_EQ(conditions_.CutterDistUW, 500);
+  EXPECT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(stKtRSE[0].dwLastError, kErrCutPosition);
+}
+
+TEST_F(SensorDialogTest, HelpOpensTheProductsFileAtTheAdjustmentTopic) {
+  writeIni("Help Path", "FmtHelp", "fmt.hlp");
+  writeIni("Help Path", "PrtHelp", "C:\\help\\prt.hlp");
+  const int before = platform::helpRequestCountForTesting();
+  platform::setHostProgramNameForTesting("NYFMT");
+  openSensor([&](OperatedDialog& d) { ASSERT_TRUE(d.click(6012)); });
+  platform::HelpRequest fmt = platform::lastHelpRequestForTesting();
+  platform::setHostProgramNameForTesting("Designer");
+  openSensor([&](OperatedDialog& d) { ASSERT_TRUE(d.click(6012)); });
+  platform::HelpRequest prt = platform::lastHelpRequestForTesting();
+  platform::setHostProgramNameForTesting("");
+
+  EXPECT_EQ(platform::helpRequestCountForTesting(), before + 2);
+  EXPECT_FALSE(fmt.html);
+  EXPECT_EQ(fmt.context, 849u);
+  EXPECT_EQ(fmt.target, platform::joinPath(dir_.string(), "fmt.hlp"));
+  EXPECT_EQ(prt.target, "C:\\help\\prt.hlp");
+  EXPECT_EQ(prt.context, 849u);
+}
+
+TEST_F(SensorDialogTest, FeedSendsOneLabelAndCloseEndsWithZero) {
+  label_.WidthUW = 500;
+  label_.LengthUW = 300;
+  label_.GapUW = 30;
+  intptr_t result = openSensor([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.click(6011));
+    ASSERT_TRUE(d.click(2));
+    EXPECT_TRUE(d.ended());
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
+  EXPECT_TRUE(messages_.empty()) << platform::utf8FromCp932(messages_[0].text);
+}
+
+}  // namespace
+}  // namespace nypr::test
