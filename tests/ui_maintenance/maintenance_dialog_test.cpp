@@ -7,6 +7,7 @@
 
 #include "maintenance_fixture.h"
 #include "nyhost/nyhost_control.h"
+#include "platform/help.h"
 #include "platform/text.h"
 #include "settings/printer_settings.h"
 
@@ -317,6 +318,48 @@ TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
   platform::dialogBoxParam("DIALOG_MAINTENANCE", nullptr, MaintenanceDlgProc,
                            reinterpret_cast<intptr_t>(&ctx));
   EXPECT_EQ(check.codes, (std::vector<uint32_t>{482, 482}));
+}
+
+TEST_F(MaintenanceDialog, ButtonsOpenTheOtherDialogsOwnedByThisOne) {
+  std::vector<std::string> opened;
+  NyHwnd maintenance = nullptr;
+  for (const char* name : {"DIALOG_DISPLAY", "DIALOG_KT36R_IP", "DIALOG_KT36R_TEST"}) {
+    platform::setDialogOperator(name, [&, name](OperatedDialog& d) {
+      opened.push_back(name);
+      EXPECT_EQ(platform::getParent(d.window()), maintenance) << name;
+      d.cancel();
+    });
+  }
+  openMaintenance([&](OperatedDialog& d) {
+    maintenance = d.window();
+    EXPECT_TRUE(d.click(6720));
+    EXPECT_TRUE(d.click(6219));
+    sim_.clearRecords();
+    EXPECT_TRUE(d.click(6200));
+    // The test dialog starts from a freshly opened printer.
+    EXPECT_FALSE(sim_.receivedFrames("STS").empty());
+    d.cancel();
+  });
+  EXPECT_EQ(opened,
+            (std::vector<std::string>{"DIALOG_DISPLAY", "DIALOG_KT36R_IP", "DIALOG_KT36R_TEST"}));
+}
+
+TEST_F(MaintenanceDialog, HelpShowsTheHostProductsTopic) {
+  const int before = platform::helpRequestCountForTesting();
+  platform::setHostProgramNameForTesting("NyFmt");
+  openMaintenance([&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(9));
+    EXPECT_TRUE(
+        platform::lastHelpRequestForTesting().target.ends_with("NYFMT.chm::\\html/47-24dtf.htm"));
+    EXPECT_EQ(platform::lastHelpRequestForTesting().window, d.window());
+    platform::setHostProgramNameForTesting("host");
+    EXPECT_TRUE(d.click(9));
+    d.cancel();
+  });
+  platform::setHostProgramNameForTesting("");
+  EXPECT_EQ(platform::helpRequestCountForTesting(), before + 2);
+  const std::string target = platform::lastHelpRequestForTesting().target;
+  EXPECT_TRUE(target.ends_with("NYPRT.chm::\\html/prt44dtf.htm")) << target;
 }
 
 TEST_F(MaintenanceDialog, HighLevelChangesAreSavedOnlyByThisDialogsSet) {
