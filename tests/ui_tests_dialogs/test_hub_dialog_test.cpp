@@ -1,0 +1,199 @@
+// The hardware test hub operated as a technician would, against the simulated printer.
+#include <string>
+
+#include "platform/text.h"
+#include "platform/ui.h"
+#include "test_dialog_fixture.h"
+
+namespace nypr::test {
+namespace {
+
+using platform::OperatedDialog;
+
+constexpr char kHub[] = "DIALOG_KT36R_TEST";
+
+class TestHubTest : public TestDialogTest {
+ protected:
+  intptr_t openHub(platform::DialogOperator op) {
+    return open(kHub, TestHubDlgProc, std::move(op));
+  }
+};
+
+ktsim::MemoryCard card(const std::string& first, const std::string& second, int files = 1) {
+  ktsim::MemoryCard c;
+  c.present = true;
+  c.files = files;
+  c.firstSize = first;
+  c.secondSize = second;
+  return c;
+}
+
+TEST_F(TestHubTest, BuzzerAndLedTestsReachThePrinter) {
+  const intptr_t result = openHub([](OperatedDialog& d) {
+    EXPECT_EQ(platform::utf8FromCp932(d.title()), "KT-36R各種ﾃｽﾄ");
+    EXPECT_TRUE(d.click(6215));
+    EXPECT_TRUE(d.click(6215));
+    EXPECT_TRUE(d.click(6216));
+    EXPECT_TRUE(d.click(2));
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(sim_.state().buzzerTests, 2);
+  EXPECT_EQ(sim_.state().ledTests, 1);
+  const auto buzzer = sim_.receivedFrames("BZS");
+  ASSERT_EQ(buzzer.size(), 2u);
+  EXPECT_EQ(buzzer[0].bytes,
+            "\x02"
+            "0008"
+            "2S200BZS"
+            "\x03");
+  ASSERT_EQ(sim_.receivedFrames("LES").size(), 1u);
+  EXPECT_EQ(sim_.receivedFrames("LES")[0].payload(), "2S200LES");
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(TestHubTest, FailedBuzzerAndLedTestsShowTheirErrorsAndTheHubStays) {
+  sim_.addFault(fault("BZS", ktsim::FaultAction::FailureFlag));
+  sim_.addFault(fault("LES", ktsim::FaultAction::FailureFlag));
+  openHub([&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6215));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find(text(60306)), std::string::npos);
+    EXPECT_TRUE(d.click(6216));
+    ASSERT_EQ(messages_.size(), 2u);
+    EXPECT_NE(messages_[1].text.find(text(60305)), std::string::npos);
+    EXPECT_FALSE(d.ended());
+    EXPECT_TRUE(d.click(6215));  // the fault fired once: this one passes
+    EXPECT_EQ(messages_.size(), 2u);
+    d.click(2);
+  });
+}
+
+TEST_F(TestHubTest, CardTestShowsCountsAndSizesWithTheirUnits) {
+  sim_.setCard(1, card("000003145728", "000000000512", 12));
+  sim_.setCard(2, card("000000000000", "005368709120"));
+  openHub([&](OperatedDialog& d) {
+    ASSERT_EQ(d.comboCount(6206), 3);
+    EXPECT_EQ(d.comboText(6206, 2), "2");
+    EXPECT_EQ(d.comboSelection(6206), 0);
+
+    EXPECT_TRUE(d.click(6214));  // card 0: the printer's built-in memory
+    EXPECT_EQ(d.text(6207), "000");
+    EXPECT_EQ(d.text(6208), "0003");
+    EXPECT_EQ(d.text(6209), "8.000");
+    EXPECT_EQ(d.text(6212), "MB");
+    EXPECT_EQ(d.text(6210), "4.000");
+    EXPECT_EQ(d.text(6213), "MB");
+
+    EXPECT_TRUE(d.selectCombo(6206, 1));
+    EXPECT_EQ(d.text(6211), text(60002));
+    EXPECT_TRUE(d.click(6214));
+    EXPECT_EQ(d.text(6208), "0012");
+    EXPECT_EQ(d.text(6209), "3.000");
+    EXPECT_EQ(d.text(6212), "MB");
+    EXPECT_EQ(d.text(6210), "512");
+    EXPECT_EQ(d.text(6213), "B");
+
+    EXPECT_TRUE(d.selectCombo(6206, 2));
+    EXPECT_TRUE(d.click(6214));
+    EXPECT_EQ(d.text(6209), "0");
+    EXPECT_EQ(d.text(6212), "B");
+    EXPECT_EQ(d.text(6210), "5.000");
+    EXPECT_EQ(d.text(6213), "GB");
+
+    EXPECT_TRUE(d.selectCombo(6206, 0));
+    EXPECT_EQ(d.text(6211), text(60001));
+    d.click(2);
+  });
+  const auto frames = sim_.receivedFrames("CDS");
+  ASSERT_EQ(frames.size(), 3u);
+  EXPECT_EQ(frames[0].bytes,
+            "\x02"
+            "0009"
+            "2S200CDS0"
+            "\x03");
+  EXPECT_EQ(frames[1].payload(), "2S200CDS1");
+  EXPECT_EQ(frames[2].payload(), "2S200CDS2");
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(TestHubTest, KiloBytesAndUnreadableSizes) {
+  sim_.setCard(1, card("000000002048", "12AB"));
+  openHub([&](OperatedDialog& d) {
+    d.selectCombo(6206, 1);
+    d.click(6214);
+    EXPECT_EQ(d.text(6209), "2.000");
+    EXPECT_EQ(d.text(6212), "KB");
+    // Shown as the printer sent it, with no unit to suggest it was understood.
+    EXPECT_EQ(d.text(6210), "12AB00000000");
+    EXPECT_EQ(d.text(6213), "");
+    d.click(2);
+  });
+}
+
+TEST_F(TestHubTest, MissingCardShowsTheCardErrorAndLeavesTheFields) {
+  openHub([&](OperatedDialog& d) {
+    d.selectCombo(6206, 2);  // no card in slot 2
+    d.click(6214);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find(text(60307)), std::string::npos);
+    EXPECT_EQ(d.text(6209), "");
+    EXPECT_EQ(d.text(6212), "");
+    EXPECT_FALSE(d.ended());
+    d.click(2);
+  });
+}
+
+TEST_F(TestHubTest, AutoCutConfirmsWithABeep) {
+  openHub([&](OperatedDialog& d) {
+    const int beeps = platform::beepCountForTesting();
+    EXPECT_TRUE(d.click(6020));
+    EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
+    d.click(2);
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text, text(60679));
+  EXPECT_EQ(messages_[0].caption, text(60045));
+  EXPECT_EQ(messages_[0].style, 48u);
+  ASSERT_EQ(sim_.receivedFrames("CTS").size(), 1u);
+  EXPECT_EQ(sim_.receivedFrames("CTS")[0].bytes,
+            "\x02"
+            "0008"
+            "2S200CTS"
+            "\x03");
+  EXPECT_EQ(sim_.state().cutCount, 1u);
+}
+
+TEST_F(TestHubTest, RefusedAutoCutShowsThePrintersNumber) {
+  sim_.setCutError(7);
+  openHub([&](OperatedDialog& d) {
+    d.click(6020);
+    EXPECT_FALSE(d.ended());
+    d.click(2);
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].text, text(60679));
+  EXPECT_EQ(messages_[0].caption, text(60014));
+  EXPECT_EQ(stKtRSE[0].dwLastError, 7u);
+}
+
+TEST_F(TestHubTest, TestPrintAndHeadCheckOpenTheirDialogs) {
+  std::string opened;
+  platform::setDialogOperator("DIALOG_KT36R_TESTPRT", [&](OperatedDialog& d) {
+    opened += platform::utf8FromCp932(d.title()) + ";";
+    d.click(2);
+  });
+  platform::setDialogOperator("DIALOG_HEAD_EXPIRE", [&](OperatedDialog& d) {
+    opened += platform::utf8FromCp932(d.title()) + ";";
+    d.click(2);
+  });
+  openHub([](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6021));
+    EXPECT_TRUE(d.click(6015));
+    EXPECT_FALSE(d.ended());
+    d.click(2);
+  });
+  EXPECT_EQ(opened, "KT36R印字ﾃｽﾄ;ﾍｯﾄﾞ切れﾁｪｯｸ;");
+}
+
+}  // namespace
+}  // namespace nypr::test
