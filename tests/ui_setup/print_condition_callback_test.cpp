@@ -1,0 +1,409 @@
+// The host's print-condition page driven through the driver's callback: a stand-in page
+// with the host's control ids forwards every message to NyPrCondDlgCB.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/slots.h"
+#include "host_fixture.h"
+#include "nyprkt3600r/nyprkt3600r.h"
+#include "platform/text.h"
+#include "platform/ui_operator.h"
+#include "resources/dialog_templates.h"
+#include "settings/printer_settings.h"
+
+namespace nypr {
+namespace {
+
+using platform::OperatedDialog;
+using test::cp932;
+using enum platform::ControlKind;
+using enum platform::ControlFlag;
+
+constexpr char kCondPage[] = "HOST_PRINT_CONDITION";
+
+// The controls of the host's page that the driver addresses.
+constexpr platform::ControlTemplate kCondControls[] = {
+    {20701, Edit, "", 0, 0, 40, 12, 0},  // print speed
+    {20702, CheckBox, "", 0, 14, 40, 10, kDisabled},
+    {20703, CheckBox, "", 0, 28, 40, 10, 0},
+    {20704, CheckBox, "", 0, 42, 40, 10, kDisabled},
+    {20705, CheckBox, "", 0, 56, 40, 10, kDisabled},
+    {20706, CheckBox, "", 0, 70, 40, 10, kDisabled},
+    {20707, CheckBox, "", 0, 84, 40, 10, kDisabled},
+    {20708, CheckBox, "", 0, 98, 40, 10, 0},
+    {20709, CheckBox, "", 0, 112, 40, 10, kDisabled},
+    {20710, CheckBox, "", 0, 126, 40, 10, kDisabled},
+    {20711, CheckBox, "", 50, 0, 40, 10, 0},
+    {20712, CheckBox, "", 50, 14, 40, 10, 0},
+    {20713, CheckBox, "", 50, 28, 40, 10, 0},
+    {20714, ComboBox, "", 50, 42, 60, 40, 0},  // the host's printer choice
+    {20715, Button, "", 50, 56, 40, 14, kDisabled},
+    {20716, Radio, "", 50, 72, 40, 10, kGroup},
+    {20717, Radio, "", 50, 84, 40, 10, 0},
+    {20718, Radio, "", 50, 96, 40, 10, 0},
+    {20525, Radio, "", 50, 110, 40, 10, kGroup},
+    {20526, Radio, "", 50, 122, 40, 10, 0},
+    {20505, GroupBox, "", 100, 0, 80, 60, kDisabled},
+    {20107, Edit, "", 100, 70, 40, 12, 0},
+    {20117, Edit, "", 100, 84, 40, 12, 0},
+    {20118, Edit, "", 100, 98, 40, 12, 0},
+    {20731, Static, "", 150, 70, 30, 8, 0},
+    {20732, Static, "", 150, 84, 30, 8, 0},
+    {20741, Static, "", 150, 98, 30, 8, 0},
+    {1, Button, "OK", 150, 120, 40, 14, kDefault},
+    {2, Button, "Cancel", 150, 136, 40, 14, 0},
+};
+constexpr platform::DialogTemplate kHostTemplates[] = {
+    {kCondPage, "print conditions", 200, 160, 0, kCondControls},
+};
+
+struct CallbackResult {
+  uint32_t message;
+  int id;
+  int32_t result;
+};
+
+// The host's page: hands every message to the driver and leaves on an accepted OK.
+CondDlgCtxST* g_ctx = nullptr;
+std::vector<CallbackResult>* g_results = nullptr;
+
+intptr_t hostPageProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+  if (message == platform::kMsgInitDialog) {
+    platform::comboAddString(platform::getDlgItem(dialog, 20714), "KT3600R");
+  }
+  int32_t r = NyPrCondDlgCB(dialog, message, wParam, lParam, g_ctx);
+  g_results->push_back({message, platform::commandId(wParam), r});
+  if (message == platform::kMsgCommand) {
+    int id = platform::commandId(wParam);
+    if (id == platform::kIdOk && r == 0 && g_ctx->bHostInit == 0) platform::endDialog(dialog, 1);
+    if (id == platform::kIdCancel) platform::endDialog(dialog, 0);
+  }
+  return message == platform::kMsgInitDialog ? 1 : r;
+}
+
+class PrintConditionCallback : public test::SimulatorTest {
+ protected:
+  void SetUp() override {
+    SimulatorTest::SetUp();
+    setHostDialogTemplatesForTesting(kHostTemplates);
+    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = kNoError;
+    cond_ = PrintCondST{};
+    cond_.PrinterNoUB = 1;
+    cond_.GapDistUW = 549;
+    cond_.MarkDistUW = 549;
+    cond_.CutterDistUW = 306;
+    ctx_ = CondDlgCtxST{1, 0, &label_, &cond_};
+    g_ctx = &ctx_;
+    g_results = &results_;
+  }
+  void TearDown() override {
+    platform::clearDialogOperators();
+    setHostDialogTemplatesForTesting({});
+    g_ctx = nullptr;
+    g_results = nullptr;
+    SimulatorTest::TearDown();
+  }
+
+  // Opens the page as the host does (initialising for this printer), then hands it to
+  // `op` in normal operation.
+  intptr_t openPage(const platform::DialogOperator& op) {
+    ctx_.bHostInit = 1;
+    platform::setDialogOperator(kCondPage, [&](OperatedDialog& d) {
+      ctx_.bHostInit = 0;
+      op(d);
+      if (!d.ended()) d.click(2);
+    });
+    return platform::dialogBoxParam(kCondPage, nullptr, hostPageProc, 0);
+  }
+
+  // Ticks what opens the three distance fields for typing, as a user has to.
+  void openDistances(OperatedDialog& d) {
+    for (int id : {20704, 20711, 20712, 20707}) EXPECT_TRUE(d.click(id)) << id;
+  }
+  void type(OperatedDialog& d, int id, const char* text) { EXPECT_TRUE(d.setText(id, text)) << id; }
+
+  int32_t lastResult() const { return results_.empty() ? -1 : results_.back().result; }
+  int32_t clickResult(OperatedDialog& d, int id) {
+    ctx_.bHandled = 0;
+    EXPECT_TRUE(d.click(id)) << id;
+    return lastResult();
+  }
+  // Settings field `field` of printer 1 as stored in the INI file.
+  std::string storedField(int field) {
+    std::string line = readIni("KT3600R Info", "KT00", "");
+    size_t pos = 0;
+    for (int i = 0; i <= field; ++i) {
+      pos = line.find('#', pos);
+      if (pos == std::string::npos) return "<none>";
+      ++pos;
+    }
+    return line.substr(pos, line.find('#', pos) - pos);
+  }
+  void setForcedWinder(bool on) {
+    KtrInfo info{};
+    info.PrinterNoUB = 0;
+    ReadPrinterSettingsFnBL(&info);
+    PrinterSettings[0][kSettingsFields[kFieldForcedWinder].offset] = on ? '1' : '0';
+    WritePrinterSettingsFnV(&info);
+  }
+
+  LabelFormatST label_{};
+  PrintCondST cond_{};
+  CondDlgCtxST ctx_{};
+  std::vector<CallbackResult> results_;
+};
+
+TEST_F(PrintConditionCallback, InitShowsTheHostDistancesOrThePrinterDefaults) {
+  cond_.GapDistUW = 240;
+  cond_.MarkDistUW = 1601;
+  cond_.CutterDistUW = 0;
+  openPage([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(20118), "239");
+    EXPECT_EQ(d.text(20117), "548");
+    EXPECT_EQ(d.text(20107), "305");
+    EXPECT_EQ(d.text(20731), "305");
+    EXPECT_EQ(d.text(20732), "548");
+    EXPECT_EQ(d.text(20741), "548");
+    EXPECT_FALSE(d.visible(20708));
+    EXPECT_FALSE(d.enabled(20708));
+    for (int id : {20701, 20702, 20704, 20709, 20710, 20505, 20715})
+      EXPECT_TRUE(d.enabled(id)) << id;
+  });
+  ASSERT_FALSE(results_.empty());
+  EXPECT_EQ(results_.front().message, platform::kMsgInitDialog);
+  EXPECT_EQ(results_.front().result, 0);
+  EXPECT_EQ(ctx_.bHandled, 1);
+  EXPECT_EQ(cond_.GapDistUW, 240);
+  EXPECT_EQ(cond_.MarkDistUW, 549);
+  EXPECT_EQ(cond_.CutterDistUW, 306);
+
+  // Just below the sensor range, and the top of the cutter's.
+  cond_.GapDistUW = 239;
+  cond_.MarkDistUW = 1600;
+  cond_.CutterDistUW = 9999;
+  openPage([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(20118), "548");
+    EXPECT_EQ(d.text(20117), "1599");
+    EXPECT_EQ(d.text(20107), "9998");
+  });
+  EXPECT_EQ(cond_.GapDistUW, 549);
+  EXPECT_EQ(cond_.MarkDistUW, 1600);
+}
+
+TEST_F(PrintConditionCallback, InitOutsideTheHostsInitialisationIsLeftToTheHost) {
+  ctx_.bHostInit = 0;
+  cond_.GapDistUW = 7;
+  platform::setDialogOperator(kCondPage, [](OperatedDialog& d) { d.click(2); });
+  platform::dialogBoxParam(kCondPage, nullptr, hostPageProc, 0);
+  ASSERT_FALSE(results_.empty());
+  EXPECT_EQ(results_.front().result, 0);
+  EXPECT_EQ(ctx_.bHandled, 0);
+  EXPECT_EQ(cond_.GapDistUW, 7);
+}
+
+TEST_F(PrintConditionCallback, OptionClicksFollowTheEnablingRules) {
+  openPage([&](OperatedDialog& d) {
+    // Sensor distances: their boxes and fields follow 20704 and 20711/20712.
+    EXPECT_EQ(clickResult(d, 20704), 1);
+    EXPECT_EQ(ctx_.bHandled, 1);
+    EXPECT_TRUE(d.enabled(20711));
+    EXPECT_FALSE(d.enabled(20118));
+    EXPECT_EQ(clickResult(d, 20711), 0);
+    EXPECT_TRUE(d.enabled(20118));
+    EXPECT_FALSE(d.enabled(20117));
+
+    // Auto cutter: its distance opens, cut and peel close.
+    EXPECT_EQ(clickResult(d, 20707), 1);
+    EXPECT_TRUE(d.enabled(20107));
+    EXPECT_TRUE(d.enabled(20703));
+    EXPECT_FALSE(d.enabled(20705));
+    EXPECT_FALSE(d.enabled(20706));
+    EXPECT_EQ(clickResult(d, 20707), 1);
+    EXPECT_FALSE(d.enabled(20107));
+    EXPECT_TRUE(d.enabled(20705));
+    EXPECT_TRUE(d.enabled(20706));
+
+    // Peel: cut and auto cut close while it is ticked.
+    EXPECT_EQ(clickResult(d, 20706), 1);
+    EXPECT_FALSE(d.enabled(20705));
+    EXPECT_FALSE(d.enabled(20707));
+    EXPECT_EQ(clickResult(d, 20706), 1);
+    EXPECT_TRUE(d.enabled(20705));
+
+    // Sensor option off: peel is unticked and closed.
+    EXPECT_EQ(clickResult(d, 20706), 1);
+    EXPECT_EQ(clickResult(d, 20704), 1);
+    EXPECT_EQ(d.checked(20706), 0);
+    EXPECT_FALSE(d.enabled(20706));
+    EXPECT_FALSE(d.enabled(20118));
+  });
+}
+
+TEST_F(PrintConditionCallback, CutOptionOffersWindingOnlyWhereThePrinterHasIt) {
+  setForcedWinder(false);
+  openPage([&](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(20717));
+    EXPECT_EQ(clickResult(d, 20705), 1);
+    EXPECT_EQ(d.checked(20525), 1);
+    EXPECT_FALSE(d.enabled(20707));
+    EXPECT_FALSE(d.enabled(20717));
+    EXPECT_FALSE(d.enabled(20718));
+    EXPECT_EQ(d.checked(20716), 1);
+  });
+  setForcedWinder(true);
+  openPage([&](OperatedDialog& d) {
+    EXPECT_EQ(clickResult(d, 20705), 1);
+    EXPECT_TRUE(d.enabled(20717));
+    EXPECT_TRUE(d.enabled(20718));
+  });
+}
+
+TEST_F(PrintConditionCallback, HostSwitchingToThisPrinterResetsTheDistances) {
+  cond_.GapDistUW = 700;
+  openPage([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(20118), "699");
+    ctx_.bHostInit = 1;
+    ctx_.bHandled = 0;
+    EXPECT_TRUE(d.selectCombo(20714, 0));
+    EXPECT_EQ(lastResult(), 1);
+    EXPECT_EQ(ctx_.bHandled, 1);
+    EXPECT_EQ(d.text(20118), "548");
+    EXPECT_EQ(d.text(20117), "548");
+    EXPECT_EQ(d.text(20107), "305");
+    for (int id : {20703, 20713, 20525, 20526}) EXPECT_FALSE(d.enabled(id)) << id;
+    // The same selection in normal operation is not the driver's business.
+    ctx_.bHostInit = 0;
+    EXPECT_TRUE(d.selectCombo(20714, 0));
+    EXPECT_EQ(lastResult(), 0);
+  });
+  EXPECT_EQ(cond_.GapDistUW, 549);
+  EXPECT_EQ(cond_.MarkDistUW, 549);
+  EXPECT_EQ(cond_.CutterDistUW, 306);
+}
+
+TEST_F(PrintConditionCallback, ConfirmStoresTheDistancesAndAsksThePrinter) {
+  intptr_t closed = openPage([&](OperatedDialog& d) {
+    openDistances(d);
+    type(d, 20118, "240");
+    type(d, 20117, "1600");
+    type(d, 20107, "0");
+    EXPECT_EQ(clickResult(d, 1), 0);
+  });
+  EXPECT_EQ(closed, 1);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_EQ(storedField(4), "0240");
+  EXPECT_EQ(storedField(5), "1600");
+  EXPECT_EQ(storedField(56), "0000");
+  EXPECT_EQ(sim_.receivedFrames("STS").size(), 1u);
+}
+
+TEST_F(PrintConditionCallback, OutOfRangeDistanceNamesItAndKeepsTheFocusOnIt) {
+  const std::string before = readIni("KT3600R Info", "KT00");
+  openPage([&](OperatedDialog& d) {
+    openDistances(d);
+    type(d, 20118, "239");
+    EXPECT_EQ(clickResult(d, 1), 2);
+    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 20118));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(
+        messages_[0].text,
+        cp932(
+            "パラメータ「ｷﾞｬｯﾌﾟｾﾝｻｰから印字位置までの距離」は、240～1600の数値を入力して下さい。"));
+    EXPECT_EQ(messages_[0].caption, cp932("エラー又は警告メッセージ"));
+
+    type(d, 20118, "1600");
+    type(d, 20117, "1601");
+    EXPECT_EQ(clickResult(d, 1), 2);
+    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 20117));
+    EXPECT_NE(messages_.back().text.find(cp932("ﾏｰｸｾﾝｻｰから印字位置までの距離」は、240～1600")),
+              std::string::npos);
+
+    type(d, 20117, "800");
+    type(d, 20107, "1201");
+    EXPECT_EQ(clickResult(d, 1), 2);
+    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 20107));
+    EXPECT_NE(
+        messages_.back().text.find(cp932("オートカッターから印字位置までの距離」は、0～1200")),
+        std::string::npos);
+    EXPECT_FALSE(d.ended());
+    // The values before the bad one are taken in memory, nothing is saved yet.
+    EXPECT_EQ(settingsFieldText(0, kFieldGapSensorDist), "1600");
+    EXPECT_EQ(settingsFieldText(0, kFieldMarkSensorDist), "0800");
+    EXPECT_EQ(readIni("KT3600R Info", "KT00"), before);
+  });
+  EXPECT_TRUE(sim_.receivedFrames("STS").empty());
+}
+
+TEST_F(PrintConditionCallback, PeelingFasterThan100IsRefused) {
+  openPage([&](OperatedDialog& d) {
+    clickResult(d, 20704);
+    clickResult(d, 20706);
+    ASSERT_EQ(d.checked(20706), 1);
+    type(d, 20701, "101");
+    EXPECT_EQ(clickResult(d, 1), 1);
+    EXPECT_EQ(ctx_.bHandled, 1);
+    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 20701));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(
+        messages_[0].text.find(cp932("自動剥離の際は「印字速度」70～100mm/sに設定して下さい。")),
+        std::string::npos);
+    EXPECT_EQ(stKtRSE[0].dwLastError, kNoError);
+    type(d, 20701, "100");
+    EXPECT_EQ(clickResult(d, 1), 0);
+    EXPECT_TRUE(d.ended());
+  });
+}
+
+TEST_F(PrintConditionCallback, ConfirmWithoutAddressShowsTheMessage) {
+  writeIni("KT3600R Info", "KT00", "");
+  openPage([&](OperatedDialog& d) {
+    EXPECT_EQ(clickResult(d, 1), 1);
+    EXPECT_EQ(ctx_.bHandled, 1);
+    EXPECT_FALSE(d.ended());
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_NE(messages_[0].text.find(cp932("IPアドレスを設定して下さい！")), std::string::npos);
+  EXPECT_EQ(stKtRSE[0].dwLastError, kNoError);
+}
+
+TEST_F(PrintConditionCallback, PrinterOfAnotherModelKeepsThePageOpen) {
+  sim_.setModelHeader("21200");
+  openPage([&](OperatedDialog& d) {
+    EXPECT_EQ(clickResult(d, 1), 1);
+    EXPECT_EQ(ctx_.bHandled, 1);
+    EXPECT_FALSE(d.ended());
+  });
+  EXPECT_EQ(stKtRSE[0].dwLastError, 60678u);
+  // The distances were saved before the printer was asked.
+  EXPECT_EQ(storedField(4), "0548");
+}
+
+TEST_F(PrintConditionCallback, UnreachablePrinterStillAcceptsTheConditions) {
+  sim_.stop();
+  intptr_t closed = openPage([&](OperatedDialog& d) { EXPECT_EQ(clickResult(d, 1), 0); });
+  EXPECT_EQ(closed, 1);
+}
+
+TEST_F(PrintConditionCallback, MissingHostRecordsAreNotTouched) {
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgInitDialog, 0, 0, nullptr), 0);
+  CondDlgCtxST noCond{1, 0, &label_, nullptr};
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgCommand, 1, 0, &noCond), 0);
+  EXPECT_EQ(noCond.bHandled, 0);
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgDestroy, 0, 0, &ctx_), 0);
+}
+
+TEST_F(PrintConditionCallback, PrinterNumberOutsideTheRangeUsesTheFirstPrinter) {
+  cond_.PrinterNoUB = 0;
+  openPage([&](OperatedDialog& d) {
+    openDistances(d);
+    type(d, 20118, "300");
+    EXPECT_EQ(clickResult(d, 1), 0);
+  });
+  EXPECT_EQ(storedField(4), "0300");
+}
+
+}  // namespace
+}  // namespace nypr
