@@ -5,6 +5,7 @@
 #include <string>
 
 #include "driver/printing.h"
+#include "link/connection.h"
 #include "platform/net.h"
 #include "platform/text.h"
 #include "platform/ui.h"
@@ -199,6 +200,58 @@ TEST_F(TestPrintTest, ContinuousIssueEndsSoonAfterAStopThePrinterDoesNotReport) 
   EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
   EXPECT_GE(sim_.lastJob()->copiesIssued, 2);
   EXPECT_TRUE(messages_.empty());  // silence after a stop is no error
+}
+
+// With auto-peel the dialog leaves the finish connection's time-outs as they are (10 s);
+// the tests shorten them so that a silent poll does not take that long.
+void shortenFinishTimeouts() {
+  ASSERT_EQ(SetTimeOut(0, 100, 100, 1), 0);
+}
+
+TEST_F(TestPrintTest, WithAutoPeelALabelAtThePeelerKeepsThePollingGoing) {
+  stKtRSE[0].AutoPeelUB = 1;
+  sim_.setIssueHold(true);  // stands for the label nobody has taken yet
+  int peelerPolls = 0;
+  openTestPrint([&](OperatedDialog& d) {
+    d.onPump([&](OperatedDialog&) {
+      if (stKtRSE[0].dwLastError == 60315) ++peelerPolls;
+      if (peelerPolls == 0) shortenFinishTimeouts();
+      if (peelerPolls < 3) return true;
+      sim_.setIssueHold(false);  // taken: the printer goes on and finishes
+      return false;
+    });
+    d.click(1);
+    d.click(2);
+  });
+  EXPECT_EQ(peelerPolls, 3);
+  ASSERT_TRUE(sim_.lastJob().has_value());
+  EXPECT_EQ(sim_.lastJob()->state, ktsim::JobState::Finished);
+  EXPECT_TRUE(messages_.empty());
+}
+
+TEST_F(TestPrintTest, WithAutoPeelAStopEndsTheFollowingEvenWhileALabelWaits) {
+  StepClock clock;
+  stKtRSE[0].AutoPeelUB = 1;
+  sim_.setIssueHold(true);
+  sim_.setFinishReportHook([](ktsim::FinishReport&) { return false; });  // stop goes unreported
+  int pumps = 0;
+  openTestPrint([&](OperatedDialog& d) {
+    d.onPump([&](OperatedDialog& p) {
+      ++pumps;
+      if (pumps == 1) shortenFinishTimeouts();
+      if (pumps < 3) return true;
+      EXPECT_TRUE(p.click(6096));
+      clock.step = 1000;
+      return false;
+    });
+    d.click(1);
+    EXPECT_TRUE(d.enabled(1));
+    d.click(2);
+  });
+  EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
+  // What the last poll found is shown: the label still waits at the peeler.
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(stKtRSE[0].dwLastError, 60315u);
 }
 
 TEST_F(TestPrintTest, NormalIssueRadioEnablesTheCountAgain) {
