@@ -138,7 +138,7 @@ void showSettings(NyHwnd dialog, uint8_t index, bool withContext) {
   for (const ParamRow& row : kHistoryRows) showParamRow(dialog, index, row);
   showParamRow(dialog, index, kCheckCountRow);
   for (const ParamRow& row : kDensityRows) showParamRow(dialog, index, row);
-  setDlgItemInt(dialog, kHeadWidth, settingsFieldInt(index, kFieldHeadWidth) * 10 / 120, true);
+  setDlgItemInt(dialog, kHeadWidth, settingsFieldInt(index, kFieldHeadWidth) / kDotsPerMm, true);
 
   checkDlgButton(dialog, kShowDetectError, fieldIsOne(index, 27) ? 1 : 0);
   const int method = settingsFieldInt(index, 57);
@@ -200,8 +200,12 @@ bool storeSettings(NyHwnd dialog) {
   if (!storeParamRows(dialog, index, kDensityRows)) return false;
   // The hidden rate at or above 25 degrees is checked but never stored.
   if (!checkParamRange(dialog, kDensityAbove25, 60612, -40, 40)) return false;
-  setSettingsFieldInt(index, kFieldHeadWidth,
-                      GetDlgItemIntFnSW(dialog, kHeadWidth, 1) * kDotsPerMm);
+  // The head width is shown in whole millimetres; writing the shown value back would
+  // round a width that is not a whole number of millimetres, so only a changed value is.
+  const int headWidthMm = GetDlgItemIntFnSW(dialog, kHeadWidth, 1);
+  if (headWidthMm != settingsFieldInt(index, kFieldHeadWidth) / kDotsPerMm) {
+    setSettingsFieldInt(index, kFieldHeadWidth, headWidthMm * kDotsPerMm);
+  }
   setSettingsFieldInt(index, kFieldFlag100, 0);
 
   PrinterSlot& slot = stKtRSE[index];

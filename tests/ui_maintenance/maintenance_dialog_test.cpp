@@ -168,6 +168,15 @@ TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
   EXPECT_EQ(job_.label.PosAdjYUB, 134);
 }
 
+TEST_F(MaintenanceDialog, AHeadWidthOfPartMillimetresSurvivesTheStore) {
+  setSettingsFieldInt(0, kFieldHeadWidth, 965);
+  openMaintenance([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6777), "80");
+    EXPECT_TRUE(d.click(1));
+  });
+  EXPECT_EQ(storedField(50), "0965");
+}
+
 TEST_F(MaintenanceDialog, HistoryControlOffNeitherChecksNorStoresItsRows) {
   intptr_t result = openMaintenance([&](OperatedDialog& d) {
     ASSERT_TRUE(d.setText(6709, "150"));
