@@ -87,11 +87,6 @@ constexpr int kCutResetCount = 4;
 // The context of the open display dialog.
 SetupCtxST* g_displayContext = nullptr;
 
-uint8_t contextSlot() {
-  uint8_t index = g_displayContext != nullptr ? g_displayContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 struct RunDistances {
   int warningKm = 0;
   int labelKm = 0;
@@ -236,7 +231,7 @@ void showStatus(NyHwnd dialog, const char* block) {
 
 void refreshStatus(NyHwnd dialog) {
   killTimer(dialog, kStatusTimer);
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_displayContext);
   char block[kStatusBlockLen + 1] = {};
   if (GetPrinterStatusFnBL(index, block)) {
     showStatus(dialog, block);
@@ -247,7 +242,7 @@ void refreshStatus(NyHwnd dialog) {
 }
 
 void setWarningDistance(NyHwnd dialog) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_displayContext);
   const int km =
       std::clamp<int>(GetDlgItemIntFnSW(dialog, kWarningDistance, 1), kWarningMin, kWarningMax);
   char reply[kLrsReplyLen + 1] = {};
@@ -258,7 +253,7 @@ void setWarningDistance(NyHwnd dialog) {
 
 void clearLabelDistance(NyHwnd dialog) {
   if (!askYes(dialog, kClearQuestion, moduleStringCp932(kClearQuestion))) return;
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_displayContext);
   char reply[kLrsReplyLen + 1] = {};
   if (!exchangeDistances(index, kLrsClearLabel, 1, nullptr, reply)) {
     ShowPrinterErrorFnI(focusWindow(), index);
@@ -271,7 +266,7 @@ void clearLabelDistance(NyHwnd dialog) {
 
 void resetCutCount(NyHwnd dialog) {
   if (ConfirmMessageFnSW(dialog, kResetCountQuestion, nullptr, kQuestion) != NY_IDYES) return;
-  ShowCutPositionFnBL(dialog, kCutResetCount, contextSlot());
+  ShowCutPositionFnBL(dialog, kCutResetCount, contextSlotIndex(g_displayContext));
 }
 
 }  // namespace
@@ -326,8 +321,8 @@ intptr_t DisplayDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intpt
       LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);
       if (lParam != 0) g_displayContext = reinterpret_cast<SetupCtxST*>(lParam);
       CenterDialogFnV(dialog, g_displayContext != nullptr ? g_displayContext->hWndOwner : nullptr);
-      ShowRunDistancesFnV(dialog, contextSlot());
-      ShowCutPositionFnBL(dialog, kCutRead, contextSlot());
+      ShowRunDistancesFnV(dialog, contextSlotIndex(g_displayContext));
+      ShowCutPositionFnBL(dialog, kCutRead, contextSlotIndex(g_displayContext));
       setTimer(dialog, kStatusTimer, kStatusFirstMs);
       return 1;
     case kMsgTimer:

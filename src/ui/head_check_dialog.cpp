@@ -48,11 +48,6 @@ constexpr int kEntriesPerLine = 5;
 
 SetupCtxST* g_headCheckContext = nullptr;
 
-uint8_t contextSlot() {
-  uint8_t index = g_headCheckContext != nullptr ? g_headCheckContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 std::optional<int> readDigits(const char* field, size_t length) {
   int value = 0;
   for (size_t i = 0; i < length; ++i) {
@@ -113,7 +108,7 @@ bool runHeadCheck(NyHwnd dialog) {
   std::snprintf(request + 8, sizeof request - 8, "%04d%04d0020",
                 static_cast<int>(std::min(start, stop)), static_cast<int>(std::max(start, stop)));
   char answer[kAnswerSize] = {};
-  PrinterSlot* slot = &stKtRSE[contextSlot()];
+  PrinterSlot* slot = &stKtRSE[contextSlotIndex(g_headCheckContext)];
   if (!SE_HeadCheckFnBL(slot, request, answer, kKindKt3600r)) {
     SE_ShowErrorFnI(dialog, slot);
     return false;

@@ -73,11 +73,6 @@ constexpr int kActionButtons[] = {kPrint, kFeed, kIdOk, kIdCancel, kClearDistanc
 
 SetupCtxST* g_highLevelContext = nullptr;
 
-uint8_t contextSlot() {
-  uint8_t index = g_highLevelContext != nullptr ? g_highLevelContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 PrintJobST* contextJob() {
   return g_highLevelContext != nullptr ? g_highLevelContext->lpPrintJob : nullptr;
 }
@@ -130,7 +125,7 @@ void onInit(NyHwnd dialog, intptr_t lParam) {
   LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);
   if (lParam != 0) g_highLevelContext = reinterpret_cast<SetupCtxST*>(lParam);
   CenterDialogFnV(dialog, g_highLevelContext != nullptr ? g_highLevelContext->hWndOwner : nullptr);
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_highLevelContext);
   for (const ParamRow& row : kLeadRows) showParamRow(dialog, index, row);
   for (const ParamRow& row : kMiddleRows) showParamRow(dialog, index, row);
   for (const ParamRow& row : kTrailRows) showParamRow(dialog, index, row);
@@ -145,7 +140,7 @@ void onInit(NyHwnd dialog, intptr_t lParam) {
 // Validates and stores every row in memory; false at the first value out of range (the
 // rows before it stay stored).
 bool storeSettings(NyHwnd dialog) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_highLevelContext);
   if (!storeParamRows(dialog, index, kLeadRows)) return false;
   setSettingsFieldInt(index, kFieldReserved30, 0);
   if (!storeParamRows(dialog, index, kMiddleRows)) return false;
@@ -182,7 +177,7 @@ void testPrint(NyHwnd dialog, uint8_t index) {
 }
 
 void runTest(NyHwnd dialog, bool print) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_highLevelContext);
   enableControls(dialog, kActionButtons, false);
   if (print) {
     testPrint(dialog, index);
@@ -195,7 +190,7 @@ void runTest(NyHwnd dialog, bool print) {
 void clearBodyDistance(NyHwnd dialog) {
   const std::string question = moduleStringCp932(kClearQuestion);
   if (ConfirmMessageFnSW(dialog, kClearQuestion, question.c_str(), 0) != NY_IDYES) return;
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_highLevelContext);
   char request[22] = {};
   char answer[32] = {};
   request[8] = '0';

@@ -49,11 +49,6 @@ constexpr int kReplyGateway = 47;
 
 SetupCtxST* g_ipContext = nullptr;
 
-uint8_t contextSlot() {
-  uint8_t index = g_ipContext != nullptr ? g_ipContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 // The MAC address as the printer sent it; a byte that is not printable text shows as "0".
 void showMac(NyHwnd dialog, const char* reply) {
   char mac[kMacLen + 1] = {};
@@ -75,7 +70,7 @@ void putAddress(char* request, int pos, uint32_t address) {
 }
 
 bool initialise(NyHwnd dialog) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_ipContext);
   g_ipDialogInfo = KtrInfo{};
   g_ipDialogInfo.PrinterNoUB = index;
   ReadPrinterSettingsFnBL(&g_ipDialogInfo);
@@ -98,7 +93,7 @@ bool initialise(NyHwnd dialog) {
 }
 
 void setAddresses(NyHwnd dialog) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_ipContext);
   char request[kAdsRequestLen + 1] = {};
   char reply[kAdsReplyLen + 1] = {};
   std::memset(request, '0', kAdsRequestLen);

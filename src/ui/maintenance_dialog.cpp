@@ -91,11 +91,6 @@ constexpr int kActionButtons[] = {kPrint, kFeed,    kDefaults,      kHighLevel, 
 // The context of the open dialog; a re-opening after the defaults comes without one.
 SetupCtxST* g_maintenanceContext = nullptr;
 
-uint8_t contextSlot() {
-  uint8_t index = g_maintenanceContext != nullptr ? g_maintenanceContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 PrintJobST* contextJob() {
   return g_maintenanceContext != nullptr ? g_maintenanceContext->lpPrintJob : nullptr;
 }
@@ -171,13 +166,13 @@ void onInit(NyHwnd dialog, intptr_t lParam) {
     g_maintenanceContext = reinterpret_cast<SetupCtxST*>(lParam);
     CenterDialogFnV(dialog, g_maintenanceContext->hWndOwner);
   }
-  showSettings(dialog, contextSlot(), withContext);
+  showSettings(dialog, contextSlotIndex(g_maintenanceContext), withContext);
 }
 
 // Validates and stores every parameter; false (message shown, focus on the field) at
 // the first value out of range, with the fields before it stored in memory.
 bool storeSettings(NyHwnd dialog) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_maintenanceContext);
   if (!storeParamRows(dialog, index, kSensorRows)) return false;
   // Kept by the printer without a range of its own; the control is read-only.
   setSettingsFieldInt(index, kFieldAutoCutterDist, GetDlgItemIntFnSW(dialog, kAutoCutterDist, 1));
@@ -257,7 +252,7 @@ void testPrint(NyHwnd dialog, uint8_t index, int copies) {
 
 // "フィード" and "発行" after the parameters were stored.
 void runTest(NyHwnd dialog, bool print) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_maintenanceContext);
   enableControls(dialog, kActionButtons, false);
   int copies = 1;
   if (print && !checkParamRange(dialog, kCopies, kCopiesName, 1, 9999, &copies)) {
@@ -279,7 +274,7 @@ void runTest(NyHwnd dialog, bool print) {
 
 void restoreDefaults(NyHwnd dialog) {
   if (ConfirmMessageFnSW(dialog, kResetQuestion, nullptr, 0) != NY_IDYES) return;
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_maintenanceContext);
   SetDefaultSettingsFnV(index);
   MaintenanceDlgProc(dialog, kMsgInitDialog, 0, 0);
   // The printer's head-break warning distance back to its factory 60 km; the travel
@@ -298,7 +293,7 @@ void updateProgram(NyHwnd dialog) {
   path[sizeof path - 1] = '\0';
   const std::string question = moduleStringCp932(kUpdateQuestion);
   if (ConfirmMessageFnSW(dialog, kUpdateQuestion, question.c_str(), 0) != NY_IDYES) return;
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_maintenanceContext);
   const std::string wait = moduleStringCp932(kUpdateWait);
   ShowWaitMessageFnH(dialog, wait.c_str());
   const bool sent = KtSendProgramFnBL(index, path) != 0;
@@ -313,12 +308,12 @@ void updateProgram(NyHwnd dialog) {
 
 // Opens one of the dialogs reached from here, owned by this dialog.
 void openChild(NyHwnd dialog, const char* templateName, DialogProc proc) {
-  SetupCtxST child{contextSlot(), dialog, contextJob()};
+  SetupCtxST child{contextSlotIndex(g_maintenanceContext), dialog, contextJob()};
   dialogBoxParam(templateName, dialog, proc, reinterpret_cast<intptr_t>(&child));
 }
 
 void openTests(NyHwnd dialog) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_maintenanceContext);
   if (NyPrInitPrinter(printerNo(index), contextJob()) != 0) ShowPrinterErrorFnI(dialog, index);
   openChild(dialog, "DIALOG_KT36R_TEST", TestHubDlgProc);
 }

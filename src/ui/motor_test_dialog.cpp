@@ -44,16 +44,11 @@ SetupCtxST* g_motorContext = nullptr;
 // real motor state is not asked for: every opening starts from "start".
 int g_motorToggle[2] = {1, 1};
 
-uint8_t contextSlot() {
-  uint8_t index = g_motorContext != nullptr ? g_motorContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 void pressMotor(NyHwnd dialog, size_t which) {
   const MotorButton& button = kMotors[which];
   int& toggle = g_motorToggle[which];
   const bool starting = toggle == 1;
-  const uint8_t slot = contextSlot();
+  const uint8_t slot = contextSlotIndex(g_motorContext);
   if (!KtMotorTestFnBL(slot, button.motor, starting ? kActionStart : kActionStop)) {
     ShowPrinterErrorFnI(dialog, slot);
     return;

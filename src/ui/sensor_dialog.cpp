@@ -107,11 +107,6 @@ constexpr int kMarkControls[] = {kMarkReference, kMarkResistance, kMarkPlus,
 // The dialog is modal and there is one at a time.
 SetupCtxST* g_sensorContext = nullptr;
 
-uint8_t contextSlot() {
-  uint8_t index = g_sensorContext != nullptr ? g_sensorContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 PrintCondST* contextConditions() {
   if (g_sensorContext == nullptr || g_sensorContext->lpPrintJob == nullptr) return nullptr;
   return g_sensorContext->lpPrintJob->lpPrintCond;
@@ -160,7 +155,7 @@ void startRefresh(NyHwnd dialog, uint32_t ms) {
 // Opening, and again after every accepted change: everything is read anew from the
 // printer, and its detection mode is aligned with the label's print conditions.
 void initialise(NyHwnd dialog) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_sensorContext);
   LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);
   CenterDialogFnV(dialog, g_sensorContext != nullptr ? g_sensorContext->hWndOwner : nullptr);
   ShowCutPositionFnBL(dialog, kCutRead, index);
@@ -204,7 +199,7 @@ void initialise(NyHwnd dialog) {
 
 void refresh(NyHwnd dialog) {
   killTimer(dialog, kRefreshTimer);
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_sensorContext);
   char block[kStatusBlockLen + 1] = {};
   if (GetPrinterStatusFnBL(index, block)) {
     showReadings(dialog, block);
@@ -230,7 +225,7 @@ bool readReference(NyHwnd dialog, int id, uint32_t nameId, int* value) {
 
 void sendSettings(NyHwnd dialog, int control) {
   killTimer(dialog, kRefreshTimer);
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_sensorContext);
 
   char request[kGmsRequestLen + 1] = {};
   std::memset(request, '0', kGmsRequestLen);
@@ -287,7 +282,7 @@ void sendSettings(NyHwnd dialog, int control) {
 // Moves or resets the cut position; the position shown becomes the auto cutter distance
 // of the label's next print.
 void moveCutPosition(NyHwnd dialog, int operation) {
-  if (!ShowCutPositionFnBL(dialog, operation, contextSlot())) return;
+  if (!ShowCutPositionFnBL(dialog, operation, contextSlotIndex(g_sensorContext))) return;
   PrintCondST* conditions = contextConditions();
   if (conditions == nullptr) return;
   bool translated = false;
@@ -296,7 +291,7 @@ void moveCutPosition(NyHwnd dialog, int operation) {
 }
 
 void feed(NyHwnd /*dialog*/) {
-  const uint8_t index = contextSlot();
+  const uint8_t index = contextSlotIndex(g_sensorContext);
   PrintJobST* job = g_sensorContext != nullptr ? g_sensorContext->lpPrintJob : nullptr;
   if (feedLabel(static_cast<uint8_t>(index + 1), job) == 0) {
     ShowPrinterErrorFnI(focusWindow(), index);
@@ -310,7 +305,7 @@ void showHelp(NyHwnd dialog) {
 
 void close(NyHwnd dialog) {
   killTimer(dialog, kRefreshTimer);
-  KT36R_CloseSocket(contextSlot(), 0);
+  KT36R_CloseSocket(contextSlotIndex(g_sensorContext), 0);
   endDialog(dialog, 0);
 }
 

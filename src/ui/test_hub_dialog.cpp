@@ -60,11 +60,6 @@ constexpr size_t kSizeLen = 12;
 // The context of the open hub (one hub at a time).
 SetupCtxST* g_testHubContext = nullptr;
 
-uint8_t contextSlot() {
-  uint8_t index = g_testHubContext != nullptr ? g_testHubContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 NyHwnd contextOwner() {
   return g_testHubContext != nullptr ? g_testHubContext->hWndOwner : nullptr;
 }
@@ -127,7 +122,7 @@ void showCardAnswer(NyHwnd dialog, const char* answer) {
 void runCardTest(NyHwnd dialog) {
   const int card = comboGetCurSel(getDlgItem(dialog, kCardCombo));
   if (card < 0) return;
-  const uint8_t slot = contextSlot();
+  const uint8_t slot = contextSlotIndex(g_testHubContext);
   char answer[kCardAnswerSize] = {};
   if (!KtCardTestFnBL(slot, card, answer)) {
     ShowPrinterErrorFnI(dialog, slot);
@@ -137,7 +132,7 @@ void runCardTest(NyHwnd dialog) {
 }
 
 void runMotorTest(NyHwnd dialog) {
-  const uint8_t slot = contextSlot();
+  const uint8_t slot = contextSlotIndex(g_testHubContext);
   if (!KtMotorTestStartFnBL(slot)) {
     ShowPrinterErrorFnI(dialog, slot);
     return;
@@ -149,7 +144,7 @@ void runMotorTest(NyHwnd dialog) {
 }
 
 void runAutoCut(NyHwnd dialog) {
-  PrinterSlot* slot = &stKtRSE[contextSlot()];
+  PrinterSlot* slot = &stKtRSE[contextSlotIndex(g_testHubContext)];
   if (!SE_AutoCutFnBL(slot, kKindKt3600r)) {
     SE_ShowErrorFnI(dialog, slot);
     return;
@@ -163,7 +158,7 @@ void initHub(NyHwnd dialog, intptr_t lParam) {
   LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);
   g_testHubContext = reinterpret_cast<SetupCtxST*>(lParam);
   CenterDialogFnV(dialog, contextOwner());
-  const uint8_t slot = contextSlot();
+  const uint8_t slot = contextSlotIndex(g_testHubContext);
   // Loads the printer's record and position adjustment; the slot's own connection record
   // stays as the setup dialog left it.
   KtrInfo scratch{};
@@ -189,7 +184,7 @@ intptr_t TestHubDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intpt
       g_testHubContext = nullptr;
       return 0;
     case kMsgCommand: {
-      const uint8_t slot = contextSlot();
+      const uint8_t slot = contextSlotIndex(g_testHubContext);
       switch (commandId(wParam)) {
         case kBuzzerButton:
           if (!KtBuzzerTestFnBL(slot)) ShowPrinterErrorFnI(dialog, slot);

@@ -49,13 +49,8 @@ int g_testPrintForm = kNoTestPrint;
 bool g_testPrintStopRequested = false;
 uint32_t g_testPrintStopTick = 0;
 
-uint8_t contextSlot() {
-  uint8_t index = g_testPrintContext != nullptr ? g_testPrintContext->PrinterIdxUB : 0;
-  return isValidSlotIndex(index) ? index : 0;
-}
-
 uint8_t contextPrinterNo() {
-  return static_cast<uint8_t>(contextSlot() + 1);
+  return static_cast<uint8_t>(contextSlotIndex(g_testPrintContext) + 1);
 }
 
 // Index of the first checked button of first..last, 0 when none is.
@@ -103,7 +98,7 @@ void startTestPrint(NyHwnd dialog) {
   const int form = checkedIndex(dialog, kNormalIssue, kLastIssueForm);
   bool read = false;
   const int64_t labels = getDlgItemInt(dialog, kLabelCount, &read, false);
-  const uint8_t slotIndex = contextSlot();
+  const uint8_t slotIndex = contextSlotIndex(g_testPrintContext);
   PrinterSlot& slot = stKtRSE[slotIndex];
 
   if (!read || labels < kMinLabels || labels > kMaxLabels) {
@@ -174,7 +169,7 @@ intptr_t TestPrintDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, int
           return 1;
         case kIdCancel:
           if (g_testPrintForm != kNoTestPrint) return 1;  // never leave a job unfollowed
-          KT36R_CloseSocket(contextSlot(), 1);
+          KT36R_CloseSocket(contextSlotIndex(g_testPrintContext), 1);
           endDialog(dialog, 1);
           return 1;
         default:
