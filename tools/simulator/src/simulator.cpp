@@ -153,8 +153,20 @@ struct Connection {
   std::mutex writeMu;  // guards fd and writes (answers and finish reports interleave)
   int fd = -1;
   std::atomic<bool> done{false};
+  // The host has ended this connection (its end of stream arrived) although the reader
+  // thread has not closed it yet: no finish report may go out on it.
+  std::atomic<bool> peerGone{false};
   std::thread thread;
 };
+
+// True when the host's end of stream is waiting on `fd`, or the connection failed.
+bool peerEnded(int fd) {
+  char byte;
+  const ssize_t n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  if (n > 0) return false;
+  if (n == 0) return true;
+  return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+}
 
 struct Listener {
   Port port = Port::Command;
@@ -1021,7 +1033,7 @@ struct Simulator::Impl {
   std::shared_ptr<Connection> newestFinishConnection() {
     for (auto it = connections.rbegin(); it != connections.rend(); ++it) {
       const auto& c = *it;
-      if (c->port != Port::Finish || c->done) continue;
+      if (c->port != Port::Finish || c->done || c->peerGone) continue;
       if (auto* r = connectionRecord(c->id); r && r->open) return c;
     }
     return nullptr;
@@ -1119,14 +1131,27 @@ struct Simulator::Impl {
     if (h) send = h(report);
     std::string frame;
     bool ok = false;
+    bool connectionGone = false;
     if (send) {
       std::string p =
           hdr + "PRE0" + detail::digits(report.error, 3) + detail::digits(report.remaining, 4);
       frame = makeFrame(p);
       std::lock_guard<std::mutex> wl(c->writeMu);
-      if (c->fd >= 0) ok = detail::sendAll(c->fd, frame);
+      // A connection the host has just closed may still look open here; the report then
+      // waits for the host's next finish connection instead of being lost.
+      if (c->fd < 0 || peerEnded(c->fd)) {
+        connectionGone = true;
+      } else {
+        ok = detail::sendAll(c->fd, frame);
+      }
     }
     std::lock_guard<std::mutex> lk(mu);
+    if (connectionGone) {
+      c->peerGone = true;
+      outbox.push_front(item);
+      engineCv.notify_all();
+      return;
+    }
     report.delivered = ok;
     report.connection = ok ? c->id : 0;
     if (ok) recordFrame(*c, false, true, frame);
