@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "image/bmp_file.h"
@@ -28,7 +29,7 @@ DibInfoHeader initHeader(uint32_t width, uint32_t height, int32_t bpp) {
   return h;
 }
 
-TEST(InitBitmapInfoHeader, ClearsAndFillsTheHeader) {
+TEST(InitBitmapInfoHeader, ClearsAndFillsTheHeaderWithADibDepth) {
   const DibInfoHeader h = initHeader(1, 1, 1);
   EXPECT_EQ(h.size, 40u);
   EXPECT_EQ(h.width, 1);
@@ -36,68 +37,52 @@ TEST(InitBitmapInfoHeader, ClearsAndFillsTheHeader) {
   EXPECT_EQ(h.planes, 1);
   EXPECT_EQ(h.bitCount, 1);
   EXPECT_EQ(h.imageSize, 4u);  // one pixel still takes a 4-byte row
-  EXPECT_EQ(h.compression, 0u);
-  EXPECT_EQ(h.xPelsPerMeter, 0);
-  EXPECT_EQ(h.yPelsPerMeter, 0);
-  EXPECT_EQ(h.colorsUsed, 0u);
-  EXPECT_EQ(h.colorsImportant, 0u);
-}
-
-TEST(InitBitmapInfoHeader, RoundsTheDepthUpToADibDepth) {
-  const std::pair<int32_t, int> cases[] = {{-3, 1}, {0, 1}, {1, 1},  {2, 4},   {4, 4},
-                                           {5, 8},  {8, 8}, {9, 24}, {16, 24}, {32, 24}};
-  for (const auto& [requested, expected] : cases) {
+  EXPECT_EQ(h.compression | h.colorsUsed | h.colorsImportant, 0u);
+  EXPECT_EQ(h.xPelsPerMeter | h.yPelsPerMeter, 0);
+  const std::pair<int32_t, int> depths[] = {{-3, 1}, {0, 1}, {1, 1},  {2, 4},   {4, 4},
+                                            {5, 8},  {8, 8}, {9, 24}, {16, 24}, {32, 24}};
+  for (const auto& [requested, expected] : depths) {
     EXPECT_EQ(initHeader(10, 1, requested).bitCount, expected) << requested;
   }
   EXPECT_EQ(initHeader(100, 3, 24).imageSize, 900u);  // 300-byte rows
   EXPECT_EQ(initHeader(33, 2, 1).imageSize, 16u);     // 33 bits need 8 bytes
 }
 
-TEST(DibSizes, ColourCountsAndTableSizes) {
-  DibInfoHeader h = initHeader(8, 8, 8);
-  EXPECT_EQ(nypr::DIBNumColors(&h), 256);
-  EXPECT_EQ(nypr::PaletteSize(&h), 1024);
-  h = initHeader(8, 8, 24);
-  EXPECT_EQ(nypr::DIBNumColors(&h), 0);
-  EXPECT_EQ(nypr::PaletteSize(&h), 0);
-  h.compression = 3;  // bit-field masks in place of the colour table
-  EXPECT_EQ(nypr::DIBNumColors(&h), 3);
-  EXPECT_EQ(nypr::PaletteSize(&h), 12);
-  h.colorsUsed = 300;
-  EXPECT_EQ(nypr::DIBNumColors(&h), 300);
-  EXPECT_EQ(nypr::PaletteSize(&h), 1200);
-  h.colorsUsed = 0x10005;  // only the low 16 bits count
-  EXPECT_EQ(nypr::DIBNumColors(&h), 5);
-  h = initHeader(8, 8, 4);
-  EXPECT_EQ(nypr::DIBNumColors(&h), 16);
-  h = initHeader(8, 8, 1);
-  EXPECT_EQ(nypr::DIBNumColors(&h), 2);
-}
+TEST(DibSizes, ColourCountsTableSizesAndBits) {
+  struct Case {
+    int32_t bpp;
+    uint32_t compression, colorsUsed;
+    int colours, table;
+  };
+  const Case cases[] = {
+      {8, 0, 0, 256, 1024},    {4, 0, 0, 16, 64},       {1, 0, 0, 2, 8},
+      {24, 0, 0, 0, 0},        {24, 3, 0, 3, 12},        // bit-field masks in place of the table
+      {24, 3, 300, 300, 1200}, {24, 3, 0x10005, 5, 20},  // only the low 16 bits count
+  };
+  for (const Case& c : cases) {
+    DibInfoHeader h = initHeader(8, 8, c.bpp);
+    h.compression = c.compression;
+    h.colorsUsed = c.colorsUsed;
+    EXPECT_EQ(nypr::DIBNumColors(&h), c.colours) << c.bpp << " " << c.colorsUsed;
+    EXPECT_EQ(nypr::PaletteSize(&h), c.table) << c.bpp << " " << c.colorsUsed;
+  }
+  uint8_t dib[40 + 8 + 4] = {};
+  nypr::InitBitmapInfoHeader(dib, 1, 1, 1);
+  EXPECT_EQ(nypr::FindDIBBits(dib), dib + 48);
+  EXPECT_EQ(packedDibSize(dib), sizeof dib);
 
-TEST(DibSizes, CoreHeaderUsesThreeByteEntries) {
-  uint8_t core[12 + 768 + 16] = {};
-  core[0] = 12;   // header size
-  core[4] = 4;    // width
-  core[6] = 4;    // height
-  core[8] = 1;    // planes
-  core[10] = 8;   // bit count
-  core[32] = 99;  // would be "colours used" of an info header: ignored here
+  // A core header has three-byte entries and no "colours used"; any header size other
+  // than 40 is read as one.
+  uint8_t core[12 + 768 + 16] = {12, 0, 0, 0, 4, 0, 4, 0, 1, 0, 8};
+  core[32] = 99;  // would be "colours used" of an info header
   EXPECT_EQ(nypr::DIBNumColors(core), 256);
   EXPECT_EQ(nypr::PaletteSize(core), 768);
   EXPECT_EQ(nypr::FindDIBBits(core), core + 12 + 768);
   core[10] = 24;
   EXPECT_EQ(nypr::DIBNumColors(core), 0);
-  // Any header size other than 40 is read as a core header.
   core[0] = 108;
   core[10] = 4;
   EXPECT_EQ(nypr::DIBNumColors(core), 16);
-}
-
-TEST(DibSizes, FindDIBBitsSkipsHeaderAndTable) {
-  uint8_t dib[40 + 8 + 4] = {};
-  nypr::InitBitmapInfoHeader(dib, 1, 1, 1);
-  EXPECT_EQ(nypr::FindDIBBits(dib), dib + 48);
-  EXPECT_EQ(packedDibSize(dib), sizeof dib);
 }
 
 // ---- BitmapToDIB and the BMP file, read back with stb_image -----------------------------
@@ -113,9 +98,9 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c) {
 
 class TempDir {
  public:
-  TempDir() {
-    path_ = std::filesystem::temp_directory_path() /
-            ("nypr_image_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++));
+  TempDir()
+      : path_(std::filesystem::temp_directory_path() /
+              ("nypr_image_" + std::to_string(::getpid()) + "_" + std::to_string(counter_++))) {
     std::filesystem::create_directories(path_);
   }
   ~TempDir() { std::filesystem::remove_all(path_); }
@@ -126,177 +111,102 @@ class TempDir {
   std::filesystem::path path_;
 };
 
-struct Decoded {
-  int width = 0;
-  int height = 0;
-  std::vector<Rgb> pixels;
-  Rgb at(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-
-Decoded decodeBmp(const std::string& path) {
-  Decoded d;
-  int channels = 0;
-  unsigned char* data = stbi_load(path.c_str(), &d.width, &d.height, &channels, 3);
-  if (data == nullptr) {
-    ADD_FAILURE() << "stb_image cannot read " << path << ": " << stbi_failure_reason();
-    return d;
-  }
-  d.pixels.resize(static_cast<size_t>(d.width) * d.height);
-  std::memcpy(d.pixels.data(), data, d.pixels.size() * 3);
-  stbi_image_free(data);
-  return d;
+Rgb rgb(int r, int g, int b) {
+  return Rgb{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
 }
 
-// The DIB header of BitmapToDIB for the bitmap, and the file decoded.
-struct Converted {
-  DibInfoHeader header{};
-  Decoded image;
-};
-
-Converted convert(TestBitmap& bm, const TempDir& dir) {
-  Converted c;
-  NyHglobal block = nypr::BitmapToDIB(bm.handle(), nullptr);
-  if (block == nullptr) {
-    ADD_FAILURE() << "BitmapToDIB failed";
-    return c;
-  }
-  std::memcpy(&c.header, block, sizeof c.header);
-  std::free(block);
-  const std::string path = dir.file("label.bmp");
-  EXPECT_TRUE(saveBitmapAsBmp(bm.handle(), path));
-  c.image = decodeBmp(path);
-  return c;
-}
-
-// Width 13 and an odd extra stride make every row padding case show.
-constexpr int32_t kW = 13;
-constexpr int32_t kH = 7;
-
-template <typename Colour>
-void expectPixels(const Converted& c, Colour expected) {
-  ASSERT_EQ(c.image.width, kW);
-  ASSERT_EQ(c.image.height, kH);
-  for (int y = 0; y < kH; ++y) {
-    for (int x = 0; x < kW; ++x) {
-      ASSERT_EQ(c.image.at(x, y), expected(x, y)) << "pixel " << x << "," << y;
-    }
-  }
-}
-
-TEST(BitmapToDib, OneBitWithoutPaletteIsBlackAndWhite) {
-  TempDir dir;
-  TestBitmap bm(kW, kH, 1, 1);
-  auto black = [](int x, int y) { return (x + 2 * y) % 3 == 0; };
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) bm.set(x, y, black(x, y) ? 0 : 1);
-  const Converted c = convert(bm, dir);
-  EXPECT_EQ(c.header.bitCount, 1);
-  EXPECT_EQ(c.header.height, kH);  // positive: bottom-up rows
-  expectPixels(c, [&](int x, int y) { return black(x, y) ? Rgb{0, 0, 0} : Rgb{255, 255, 255}; });
-}
-
-TEST(BitmapToDib, OneBitKeepsItsPalette) {
-  TempDir dir;
-  TestBitmap bm(kW, kH, 1);
-  bm.setPalette({0x00FF0000, 0x000000FF});       // red, blue
-  for (int x = 0; x < kW; ++x) bm.set(x, 0, 0);  // top row index 0
-  const Converted c = convert(bm, dir);
-  expectPixels(c, [](int, int y) { return y == 0 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; });
-}
-
-TEST(BitmapToDib, FourBitIndexesItsPalette) {
-  TempDir dir;
-  TestBitmap bm(kW, kH, 4, 3);
-  std::vector<uint32_t> palette;
-  for (uint32_t i = 0; i < 16; ++i) palette.push_back((i * 16u) << 16 | (255u - i * 10u) << 8 | i);
-  bm.setPalette(palette);
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) bm.set(x, y, static_cast<uint32_t>(x + y) % 16);
-  const Converted c = convert(bm, dir);
-  EXPECT_EQ(c.header.bitCount, 4);
-  expectPixels(c, [](int x, int y) {
-    const auto i = static_cast<uint32_t>(x + y) % 16;
-    return Rgb{static_cast<uint8_t>(i * 16), static_cast<uint8_t>(255 - i * 10),
-               static_cast<uint8_t>(i)};
-  });
-}
-
-TEST(BitmapToDib, EightBitWithoutPaletteIsGrey) {
-  TempDir dir;
-  TestBitmap bm(kW, kH, 8, 1);
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) bm.set(x, y, static_cast<uint32_t>(x * 19 + y * 3));
-  const Converted c = convert(bm, dir);
-  EXPECT_EQ(c.header.bitCount, 8);
-  expectPixels(c, [](int x, int y) {
-    const auto v = static_cast<uint8_t>(x * 19 + y * 3);
-    return Rgb{v, v, v};
-  });
-}
-
-TEST(BitmapToDib, SixteenBitBecomesTwentyFour) {
-  TempDir dir;
-  TestBitmap bm(kW, kH, 16);
-  auto expand = [](uint32_t v) { return static_cast<uint8_t>((v << 3) | (v >> 2)); };
-  auto r5 = [](int x, int) { return static_cast<uint32_t>(x * 2 % 32); };
-  auto g5 = [](int, int y) { return static_cast<uint32_t>(31 - y * 4); };
-  auto b5 = [](int x, int y) { return static_cast<uint32_t>((x + y) % 32); };
-  for (int y = 0; y < kH; ++y)
-    for (int x = 0; x < kW; ++x) bm.set(x, y, r5(x, y) << 10 | g5(x, y) << 5 | b5(x, y));
-  const Converted c = convert(bm, dir);
-  EXPECT_EQ(c.header.bitCount, 24);
-  expectPixels(c, [&](int x, int y) {
-    return Rgb{expand(r5(x, y)), expand(g5(x, y)), expand(b5(x, y))};
-  });
-}
-
-TEST(BitmapToDib, TwentyFourAndThirtyTwoBitKeepTheirColours) {
-  for (int32_t bpp : {24, 32}) {
+TEST(BitmapToDib, EveryDepthDecodesToTheBitmapsColours) {
+  // Width 13 and odd extra strides make every row padding case show.
+  constexpr int32_t kW = 13;
+  constexpr int32_t kH = 7;
+  auto expand5 = [](uint32_t v) { return static_cast<int>((v << 3) | (v >> 2)); };
+  std::vector<uint32_t> palette16;
+  for (uint32_t i = 0; i < 16; ++i)
+    palette16.push_back((i * 16u) << 16 | (255u - i * 10u) << 8 | i);
+  auto true24 = [](int x, int y) { return rgb(x * 20, y * 30, 200 - x - y); };
+  auto pack = [](Rgb c) { return uint32_t{c.b} | uint32_t{c.g} << 8 | uint32_t{c.r} << 16; };
+  struct Case {
+    const char* name;
+    int32_t bpp, extraStride, dibBits;
+    std::vector<uint32_t> palette;
+    std::function<uint32_t(int, int)> value;
+    std::function<Rgb(int, int)> expected;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"1-bit without palette is black and white", 1, 1, 1, {},
+       [](int x, int y) { return (x + 2 * y) % 3 == 0 ? 0u : 1u; },
+       [](int x, int y) { return (x + 2 * y) % 3 == 0 ? rgb(0, 0, 0) : rgb(255, 255, 255); }},
+      {"1-bit keeps its palette", 1, 0, 1, {0x00FF0000, 0x000000FF},
+       [](int, int y) { return y == 0 ? 0u : 1u; },
+       [](int, int y) { return y == 0 ? rgb(255, 0, 0) : rgb(0, 0, 255); }},
+      {"4-bit indexes its palette", 4, 3, 4, palette16,
+       [](int x, int y) { return static_cast<uint32_t>(x + y) % 16; },
+       [](int x, int y) { return rgb((x + y) % 16 * 16, 255 - (x + y) % 16 * 10, (x + y) % 16); }},
+      {"8-bit without palette is grey", 8, 1, 8, {},
+       [](int x, int y) { return static_cast<uint32_t>(x * 19 + y * 3); },
+       [](int x, int y) { return rgb(x * 19 + y * 3, x * 19 + y * 3, x * 19 + y * 3); }},
+      {"16-bit becomes 24", 16, 0, 24, {},
+       [](int x, int y) { return uint32_t(x * 2 % 32) << 10 | uint32_t(31 - y * 4) << 5 | uint32_t((x + y) % 32); },
+       [&](int x, int y) { return rgb(expand5(x * 2 % 32), expand5(31 - y * 4), expand5((x + y) % 32)); }},
+      {"24-bit keeps its colours", 24, 2, 24, {}, [&](int x, int y) { return pack(true24(x, y)); }, true24},
+      {"32-bit keeps its colours", 32, 2, 24, {},
+       [&](int x, int y) { return pack(true24(x, y)) | 0xEEu << 24; }, true24},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
     TempDir dir;
-    TestBitmap bm(kW, kH, bpp, 2);
-    auto colour = [](int x, int y) {
-      return Rgb{static_cast<uint8_t>(x * 20), static_cast<uint8_t>(y * 30),
-                 static_cast<uint8_t>(200 - x - y)};
-    };
-    for (int y = 0; y < kH; ++y) {
-      for (int x = 0; x < kW; ++x) {
-        const Rgb c = colour(x, y);
-        bm.set(x, y, uint32_t{c.b} | uint32_t{c.g} << 8 | uint32_t{c.r} << 16 | 0xEEu << 24);
-      }
+    TestBitmap bm(kW, kH, c.bpp, c.extraStride);
+    if (!c.palette.empty()) bm.setPalette(c.palette);
+    for (int y = 0; y < kH; ++y)
+      for (int x = 0; x < kW; ++x) bm.set(x, y, c.value(x, y));
+    NyHglobal block = nypr::BitmapToDIB(bm.handle(), nullptr);
+    ASSERT_NE(block, nullptr);
+    DibInfoHeader header;
+    std::memcpy(&header, block, sizeof header);
+    std::free(block);
+    EXPECT_EQ(header.bitCount, c.dibBits);
+    EXPECT_EQ(header.height, kH);  // positive: bottom-up rows
+    const std::string path = dir.file("label.bmp");
+    ASSERT_TRUE(saveBitmapAsBmp(bm.handle(), path));
+    int w = 0, h = 0, channels = 0;
+    unsigned char* data = stbi_load(path.c_str(), &w, &h, &channels, 3);
+    ASSERT_NE(data, nullptr) << stbi_failure_reason();
+    EXPECT_EQ(w, kW);
+    EXPECT_EQ(h, kH);
+    for (int i = 0; w == kW && h == kH && i < kW * kH; ++i) {
+      const Rgb got = rgb(data[i * 3], data[i * 3 + 1], data[i * 3 + 2]);
+      EXPECT_EQ(got, c.expected(i % kW, i / kW)) << "pixel " << i % kW << "," << i / kW;
     }
-    const Converted c = convert(bm, dir);
-    EXPECT_EQ(c.header.bitCount, 24) << bpp;
-    expectPixels(c, colour);
+    stbi_image_free(data);
   }
 }
 
 TEST(BitmapToDib, RefusesWhatIsNotABitmap) {
   EXPECT_EQ(nypr::BitmapToDIB(nullptr, nullptr), nullptr);
-  TestBitmap zeroWidth(1, 1, 1);
-  zeroWidth.raw().width = 0;
-  EXPECT_EQ(nypr::BitmapToDIB(zeroWidth.handle(), nullptr), nullptr);
-  TestBitmap oddDepth(8, 1, 8);
-  oddDepth.raw().bitsPerPixel = 2;
-  EXPECT_EQ(nypr::BitmapToDIB(oddDepth.handle(), nullptr), nullptr);
-  TestBitmap shortRows(16, 2, 8);
-  shortRows.raw().stride = 15;
-  EXPECT_EQ(nypr::BitmapToDIB(shortRows.handle(), nullptr), nullptr);
-  TestBitmap noBits(8, 8, 1);
-  noBits.raw().bits = nullptr;
-  EXPECT_EQ(nypr::BitmapToDIB(noBits.handle(), nullptr), nullptr);
-  TestBitmap huge(1, 1, 32);
-  huge.raw().width = 0x7FFFFFFF;  // rows that no 32-bit image size can hold
-  huge.raw().stride = 0x7FFFFFFF;
-  EXPECT_EQ(nypr::BitmapToDIB(huge.handle(), nullptr), nullptr);
+  const std::pair<const char*, std::function<void(NyBitmap&)>> broken[] = {
+      {"zero width", [](NyBitmap& b) { b.width = 0; }},
+      {"2 bits a pixel", [](NyBitmap& b) { b.bitsPerPixel = 2; }},
+      {"short rows", [](NyBitmap& b) { b.stride = 15; }},
+      {"no bits", [](NyBitmap& b) { b.bits = nullptr; }},
+      // Rows that no 32-bit image size can hold.
+      {"huge", [](NyBitmap& b) { b.width = b.stride = 0x7FFFFFFF, b.bitsPerPixel = 32; }},
+  };
+  for (const auto& [name, breakIt] : broken) {
+    TestBitmap bm(16, 2, 8);
+    breakIt(bm.raw());
+    EXPECT_EQ(nypr::BitmapToDIB(bm.handle(), nullptr), nullptr) << name;
+  }
 }
 
-TEST(BmpFile, FileHeaderPointsAtThePixels) {
+TEST(BmpFile, FileHeaderPointsAtThePixelsAndFailureLeavesNoFile) {
   TempDir dir;
-  TestBitmap bm(kW, kH, 8);
+  TestBitmap bm(13, 7, 8);
   const std::string path = dir.file("grey.bmp");
   ASSERT_TRUE(saveBitmapAsBmp(bm.handle(), path));
   const auto size = std::filesystem::file_size(path);
-  EXPECT_EQ(size, 14u + 40u + 1024u + 16u * kH);
+  EXPECT_EQ(size, 14u + 40u + 1024u + 16u * 7u);
   FILE* f = std::fopen(path.c_str(), "rb");
   ASSERT_NE(f, nullptr);
   uint8_t head[14];
@@ -307,46 +217,49 @@ TEST(BmpFile, FileHeaderPointsAtThePixels) {
   EXPECT_EQ(head[2] | head[3] << 8 | head[4] << 16, static_cast<int>(size));
   EXPECT_EQ(head[6] | head[7] | head[8] | head[9], 0);
   EXPECT_EQ(head[10] | head[11] << 8, 14 + 40 + 1024);
-}
 
-TEST(BmpFile, FailureLeavesNoFile) {
-  TempDir dir;
-  TestBitmap bm(8, 8, 1);
-  const std::string missingDir = dir.file("no/such/dir/x.bmp");
-  EXPECT_FALSE(saveBitmapAsBmp(bm.handle(), missingDir));
-  const std::string path = dir.file("null.bmp");
-  EXPECT_FALSE(saveBitmapAsBmp(nullptr, path));
-  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_FALSE(saveBitmapAsBmp(bm.handle(), dir.file("no/such/dir/x.bmp")));
+  EXPECT_FALSE(saveBitmapAsBmp(nullptr, dir.file("null.bmp")));
+  EXPECT_FALSE(std::filesystem::exists(dir.file("null.bmp")));
 }
 
 // ---- Monochrome copy ----------------------------------------------------------------------
 
-bool copyIsWhite(NyHbitmap copy, int x, int y) {
-  return (copy->bits[static_cast<size_t>(y) * copy->stride + x / 8] >> (7 - x % 8)) & 1;
+// The copy's pixels as text, one row a line ('#' black), then the copy is deleted.
+std::string copied(TestBitmap& bm) {
+  NyHbitmap copy = makeMonochromeCopy(bm.handle());
+  if (copy == nullptr) return "<none>";
+  std::string text;
+  for (int y = 0; y < copy->height; ++y) {
+    for (int x = 0; x < copy->width; ++x) {
+      text += (copy->bits[static_cast<size_t>(y) * copy->stride + x / 8] >> (7 - x % 8)) & 1 ? '.'
+                                                                                             : '#';
+    }
+    text += '\n';
+  }
+  EXPECT_EQ(copy->bitsPerPixel, 1);
+  EXPECT_EQ(copy->stride, (copy->width + 15) / 16 * 2);
+  if (copy->width % 8 != 0) {
+    EXPECT_EQ(copy->bits[copy->width / 8] & (0xFF >> (copy->width % 8)), 0);  // nothing drawn
+  }
+  deleteMonochromeCopy(copy);
+  return text;
 }
 
 TEST(MonochromeCopy, ColoursBecomeTheNearerOfBlackAndWhite) {
-  TestBitmap bm(4, 2, 24);
+  TestBitmap colour(4, 2, 24);
   // Sums 382 and below are nearer black, 383 and above nearer white.
   const uint32_t colours[4] = {0x7F7F80, 0x7F8080, 0xFF0000, 0xFFFF00};
   for (int x = 0; x < 4; ++x) {
-    bm.set(x, 0, colours[x]);
-    bm.set(x, 1, 0xFFFFFF - colours[x]);
+    colour.set(x, 0, colours[x]);
+    colour.set(x, 1, 0xFFFFFF - colours[x]);
   }
-  NyHbitmap copy = makeMonochromeCopy(bm.handle());
-  ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(copy->width, 4);
-  EXPECT_EQ(copy->height, 2);
-  EXPECT_EQ(copy->bitsPerPixel, 1);
-  EXPECT_EQ(copy->stride, 2);
-  const bool top[4] = {false, true, false, true};
-  const bool bottom[4] = {true, false, true, false};
-  for (int x = 0; x < 4; ++x) {
-    EXPECT_EQ(copyIsWhite(copy, x, 0), top[x]) << x;
-    EXPECT_EQ(copyIsWhite(copy, x, 1), bottom[x]) << x;
-  }
-  EXPECT_EQ(copy->bits[0] & 0x0F, 0);  // past the label's width: nothing drawn
-  deleteMonochromeCopy(copy);
+  EXPECT_EQ(copied(colour), "#.#.\n.#.#\n");
+  TestBitmap grey(2, 1, 8);  // grey levels split at the middle
+  grey.set(0, 0, 127);
+  grey.set(1, 0, 128);
+  EXPECT_EQ(copied(grey), "#.\n");
+  EXPECT_EQ(makeMonochromeCopy(nullptr), nullptr);
 }
 
 TEST(MonochromeCopy, OneBitRowsFollowThePalette) {
@@ -354,50 +267,27 @@ TEST(MonochromeCopy, OneBitRowsFollowThePalette) {
   for (int x = 0; x < 21; x += 2) plain.set(x, 1, 0);
   TestBitmap inverted(plain);
   inverted.setPalette({0xFFFFFF, 0x000000});
-  NyHbitmap a = makeMonochromeCopy(plain.handle());
-  NyHbitmap b = makeMonochromeCopy(inverted.handle());
-  ASSERT_NE(a, nullptr);
-  ASSERT_NE(b, nullptr);
-  for (int y = 0; y < 3; ++y) {
-    for (int x = 0; x < 21; ++x) {
-      const bool white = !(y == 1 && x % 2 == 0);
-      EXPECT_EQ(copyIsWhite(a, x, y), white) << x << "," << y;
-      EXPECT_EQ(copyIsWhite(b, x, y), !white) << x << "," << y;
-    }
-  }
-  deleteMonochromeCopy(a);
-  deleteMonochromeCopy(b);
-}
-
-TEST(MonochromeCopy, GreyLevelsSplitAtTheMiddle) {
-  TestBitmap bm(2, 1, 8);
-  bm.set(0, 0, 127);
-  bm.set(1, 0, 128);
-  NyHbitmap copy = makeMonochromeCopy(bm.handle());
-  ASSERT_NE(copy, nullptr);
-  EXPECT_FALSE(copyIsWhite(copy, 0, 0));
-  EXPECT_TRUE(copyIsWhite(copy, 1, 0));
-  deleteMonochromeCopy(copy);
-  EXPECT_EQ(makeMonochromeCopy(nullptr), nullptr);
+  const std::string blank(21, '.');
+  std::string dotted;
+  for (int x = 0; x < 21; ++x) dotted += x % 2 == 0 ? '#' : '.';
+  EXPECT_EQ(copied(plain), blank + "\n" + dotted + "\n" + blank + "\n");
+  std::string reversed = copied(inverted);
+  for (char& ch : reversed) ch = ch == '#' ? '.' : (ch == '.' ? '#' : ch);
+  EXPECT_EQ(reversed, blank + "\n" + dotted + "\n" + blank + "\n");
 }
 
 // ---- Drawing a DIB: the parts of a DIB the driver does not make itself -------------------
 
-std::vector<uint8_t> coreDib24(int w, int h) {
-  std::vector<uint8_t> dib(12 + static_cast<size_t>((w * 24 + 31) / 32 * 4) * h, 0);
-  dib[0] = 12;
-  dib[4] = static_cast<uint8_t>(w);
-  dib[6] = static_cast<uint8_t>(h);
-  dib[8] = 1;
-  dib[10] = 24;
-  return dib;
-}
-
 TEST(DrawDib, ReadsCoreHeadersTopDownRowsAndBitFields) {
   NyHbitmap target = platform::gdiCreateMonochromeBitmap(2, 2);
   ASSERT_NE(target, nullptr);
-  // Core header, bottom-up: the white pixel stored first is the bottom-left one.
-  std::vector<uint8_t> core = coreDib24(2, 2);
+  // Core header, 24-bit, bottom-up: the white pixel stored first is the bottom-left one.
+  std::vector<uint8_t> core(12 + 8 * 2, 0);
+  core[0] = 12;
+  core[4] = 2;
+  core[6] = 2;
+  core[8] = 1;
+  core[10] = 24;
   std::memset(core.data() + 12, 0xFF, 3);
   ASSERT_TRUE(platform::gdiDrawDib(target, core.data(), core.size()));
   EXPECT_EQ(target->bits[0], 0x00);
@@ -427,15 +317,16 @@ TEST(DrawDib, RefusesMalformedDibsAndLeavesTheTarget) {
   std::vector<uint8_t> dib(40 + 8 + 8, 0xFF);
   nypr::InitBitmapInfoHeader(dib.data(), 8, 2, 1);
   EXPECT_FALSE(platform::gdiDrawDib(target, dib.data(), dib.size() - 1));  // rows cut short
-  std::vector<uint8_t> rle = dib;
-  rle[16] = 1;  // run-length encoded
-  EXPECT_FALSE(platform::gdiDrawDib(target, rle.data(), rle.size()));
-  std::vector<uint8_t> odd = dib;
-  odd[0] = 64;  // neither an info nor a core header
-  EXPECT_FALSE(platform::gdiDrawDib(target, odd.data(), odd.size()));
-  std::vector<uint8_t> manyColours = dib;
-  manyColours[32] = 200;  // a colour table longer than the block
-  EXPECT_FALSE(platform::gdiDrawDib(target, manyColours.data(), manyColours.size()));
+  const std::pair<size_t, uint8_t> faults[] = {
+      {16, 1},    // run-length encoded
+      {0, 64},    // neither an info nor a core header
+      {32, 200},  // a colour table longer than the block
+  };
+  for (const auto& [offset, value] : faults) {
+    std::vector<uint8_t> bad = dib;
+    bad[offset] = value;
+    EXPECT_FALSE(platform::gdiDrawDib(target, bad.data(), bad.size())) << offset;
+  }
   EXPECT_EQ(target->bits[0], 0);
   EXPECT_EQ(target->bits[2], 0);
   EXPECT_TRUE(platform::gdiDrawDib(target, dib.data(), dib.size()));

@@ -13,58 +13,46 @@ namespace {
 
 TEST(HistoryContrastLimit, FactoryDefaultsAtEverySpeedStep) {
   const ContrastSettings defaults;  // on, t1 14, t2 2, t3 14, rate 7
-  const std::pair<int, int> expected[] = {{150, 96}, {140, 95}, {130, 93}, {120, 91}, {110, 89},
-                                          {100, 86}, {90, 83},  {80, 79},  {70, 74}};
-  for (const auto& [speed, limit] : expected) {
-    EXPECT_EQ(maxContrastForSpeed(static_cast<uint8_t>(speed), defaults), limit) << speed;
-    // Anywhere inside the 10 mm/s step gives the same.
-    EXPECT_EQ(maxContrastForSpeed(static_cast<uint8_t>(speed + 9), defaults), limit) << speed + 9;
+  ContrastSettings off;
+  off.historyControl = false;
+  struct Case {
+    int speed, limit, withoutHistory;
+  };
+  // Anywhere inside a 10 mm/s step gives the same; speeds outside the table use its ends.
+  const Case cases[] = {{150, 96, 60}, {140, 95, -1}, {130, 93, -1}, {120, 91, -1}, {110, 89, -1},
+                        {100, 86, 55}, {90, 83, -1},  {80, 79, -1},  {70, 74, 47},  {0, 74, -1},
+                        {60, 74, -1},  {160, 96, -1}, {255, 96, -1}};
+  for (const Case& c : cases) {
+    for (int speed : {c.speed, std::min(c.speed + 9, 255)}) {
+      EXPECT_EQ(maxContrastForSpeed(static_cast<uint8_t>(speed), defaults), c.limit) << speed;
+      if (c.withoutHistory >= 0) {
+        EXPECT_EQ(maxContrastForSpeed(static_cast<uint8_t>(speed), off), c.withoutHistory) << speed;
+      }
+    }
   }
 }
 
-TEST(HistoryContrastLimit, WithoutHistoryControlTheTableAlone) {
-  ContrastSettings off;
-  off.historyControl = false;
-  EXPECT_EQ(maxContrastForSpeed(150, off), 60);
-  EXPECT_EQ(maxContrastForSpeed(100, off), 55);
-  EXPECT_EQ(maxContrastForSpeed(70, off), 47);
-}
-
-TEST(HistoryContrastLimit, CappedAt99) {
-  ContrastSettings s;
-  s.t1 = 20;
-  s.t2 = 20;
-  s.t3 = 19;  // D = 1: quotient far above 255
-  s.rate = 0;
-  EXPECT_EQ(maxContrastForSpeed(150, s), 99);
-  s.t3 = 0;  // D = 20: 60918 * 100 / 20 / 1000 = 304
-  EXPECT_EQ(maxContrastForSpeed(150, s), 99);
-  s.t1 = 0;
-  s.t2 = 0;
-  s.t3 = 37;  // D = 63: 96693 / 1000 = 96
-  EXPECT_EQ(maxContrastForSpeed(150, s), 96);
-}
-
-TEST(HistoryContrastLimit, NoEnergyShareFallsBackToThePlainLimit) {
-  ContrastSettings s;
-  s.t1 = 25;
-  s.t2 = 25;
-  s.t3 = 0;  // D = 0
-  EXPECT_EQ(maxContrastForSpeed(150, s), 60);
-  s.t1 = 99;
-  s.t2 = 99;
-  s.t3 = 99;  // D negative
-  EXPECT_EQ(maxContrastForSpeed(70, s), 47);
-  s.t1 = 255;  // "-01" held as an unsigned 8-bit value
-  EXPECT_EQ(maxContrastForSpeed(100, s), 55);
-}
-
-TEST(HistoryContrastLimit, SpeedsOutsideTheTableUseItsEnds) {
-  const ContrastSettings defaults;
-  EXPECT_EQ(maxContrastForSpeed(0, defaults), 74);
-  EXPECT_EQ(maxContrastForSpeed(69, defaults), 74);
-  EXPECT_EQ(maxContrastForSpeed(160, defaults), 96);
-  EXPECT_EQ(maxContrastForSpeed(255, defaults), 96);
+TEST(HistoryContrastLimit, EnergyShareLimitsAndFallbacks) {
+  struct Case {
+    int t1, t2, t3, rate, speed, limit;
+    const char* why;
+  };
+  const Case cases[] = {
+      {20, 20, 19, 0, 150, 99, "D = 1: quotient far above 255, capped at 99"},
+      {20, 20, 0, 0, 150, 99, "D = 20: 60918 * 100 / 20 / 1000 = 304, capped"},
+      {0, 0, 37, 0, 150, 96, "D = 63: 96693 / 1000 = 96"},
+      {25, 25, 0, 7, 150, 60, "D = 0: the plain limit"},
+      {99, 99, 99, 7, 70, 47, "D negative: the plain limit"},
+      {255, 99, 99, 7, 100, 55, "\"-01\" held as an unsigned 8-bit value"},
+  };
+  for (const Case& c : cases) {
+    ContrastSettings s;
+    s.t1 = static_cast<uint8_t>(c.t1);
+    s.t2 = static_cast<uint8_t>(c.t2);
+    s.t3 = static_cast<uint8_t>(c.t3);
+    s.rate = static_cast<uint8_t>(c.rate);
+    EXPECT_EQ(maxContrastForSpeed(static_cast<uint8_t>(c.speed), s), c.limit) << c.why;
+  }
 }
 
 class RecordContrastLimit : public ::testing::Test {
@@ -94,11 +82,9 @@ TEST_F(RecordContrastLimit, ReadsThePrintersRecord) {
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(0, 150, 0), 96);
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(8, 150, 0), 0);
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(255, 150, 0), 0);
-}
-
-TEST_F(RecordContrastLimit, RecordNeverLoadedGivesAFiniteLimit) {
+  // A record never loaded: NUL history flag counts as on, all values 0: D = 100, divisor
+  // 1000.
   std::memset(PrinterSettings[5], 0, kSettingsRecordSize);
-  // NUL history flag counts as on, all values 0: D = 100, divisor 1000.
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(5, 150, 0), 60);
 }
 
