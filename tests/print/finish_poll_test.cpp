@@ -19,43 +19,36 @@ namespace {
 // connects; nothing is answered unless the test sends it.
 class RawPrinter {
  public:
-  ~RawPrinter() {
-    for (int fd : {commandListen_, finishListen_, command_, finish_}) {
-      if (fd >= 0) ::close(fd);
-    }
-  }
+  enum Socket { kCommandListen, kFinishListen, kCommand, kFinish };
+  ~RawPrinter() { closeAll(); }
   bool start() {
     std::random_device rd;
     for (int attempt = 0; attempt < 20; ++attempt) {
-      address_ =
-          (127u << 24) | ((rd() % 254 + 1) << 16) | ((rd() % 254 + 1) << 8) | (rd() % 254 + 1);
-      commandListen_ = listenOn(kPortCommand);
-      finishListen_ = listenOn(kPortFinish);
-      if (commandListen_ >= 0 && finishListen_ >= 0) return true;
-      for (int* fd : {&commandListen_, &finishListen_}) {
-        if (*fd >= 0) ::close(*fd);
-        *fd = -1;
-      }
+      address_ = (127u << 24) | (rd() % 254 + 1) << 16 | (rd() % 254 + 1) << 8 | (rd() % 254 + 1);
+      fds_[kCommandListen] = listenOn(kPortCommand);
+      fds_[kFinishListen] = listenOn(kPortFinish);
+      if (fds_[kCommandListen] >= 0 && fds_[kFinishListen] >= 0) return true;
+      closeAll();
     }
     return false;
   }
   uint32_t address() const { return address_; }
   // Takes the connection the driver opened on that port.
-  bool acceptCommand() { return (command_ = acceptOn(commandListen_)) >= 0; }
-  bool acceptFinish() { return (finish_ = acceptOn(finishListen_)) >= 0; }
+  bool accept(Socket listening) {
+    pollfd p{fds_[listening], POLLIN, 0};
+    if (::poll(&p, 1, 2000) != 1) return false;
+    return (fds_[listening + 2] = ::accept(fds_[listening], nullptr, nullptr)) >= 0;
+  }
   void sendFinish(const std::string& bytes) {
-    ASSERT_EQ(::send(finish_, bytes.data(), bytes.size(), MSG_NOSIGNAL),
+    ASSERT_EQ(::send(fds_[kFinish], bytes.data(), bytes.size(), MSG_NOSIGNAL),
               static_cast<ssize_t>(bytes.size()));
   }
   // Whether the driver has closed that connection (end of stream within 2 s).
-  static bool closedByDriver(int fd) {
-    pollfd p{fd, POLLIN, 0};
-    if (::poll(&p, 1, 2000) != 1) return false;
+  bool closedByDriver(Socket connection) const {
+    pollfd p{fds_[connection], POLLIN, 0};
     char c;
-    return ::recv(fd, &c, 1, 0) == 0;
+    return ::poll(&p, 1, 2000) == 1 && ::recv(fds_[connection], &c, 1, 0) == 0;
   }
-  int command() const { return command_; }
-  int finish() const { return finish_; }
 
  private:
   int listenOn(uint16_t port) {
@@ -70,17 +63,15 @@ class RawPrinter {
     }
     return fd;
   }
-  static int acceptOn(int listenFd) {
-    pollfd p{listenFd, POLLIN, 0};
-    if (::poll(&p, 1, 2000) != 1) return -1;
-    return ::accept(listenFd, nullptr, nullptr);
+  void closeAll() {
+    for (int& fd : fds_) {
+      if (fd >= 0) ::close(fd);
+      fd = -1;
+    }
   }
 
   uint32_t address_ = 0;
-  int commandListen_ = -1;
-  int finishListen_ = -1;
-  int command_ = -1;
-  int finish_ = -1;
+  int fds_[4] = {-1, -1, -1, -1};
 };
 
 // STX "0016" header, code, a blank, error (3), remaining (4), ETX.
@@ -109,9 +100,9 @@ class FinishPollTest : public HostTest {
     slot.dwActTick = clock_.now();
     // Both connections open, as a print leaves them.
     ASSERT_NE(KT36R_CreateSocket(0, 0, 1), platform::kInvalidSocket);
-    ASSERT_TRUE(printer_.acceptFinish());
+    ASSERT_TRUE(printer_.accept(RawPrinter::kFinishListen));
     ASSERT_NE(KT36R_CreateSocket(0, 0, 0), platform::kInvalidSocket);
-    ASSERT_TRUE(printer_.acceptCommand());
+    ASSERT_TRUE(printer_.accept(RawPrinter::kCommandListen));
   }
   void TearDown() override {
     NyPrClosePrinter(0);
@@ -126,18 +117,23 @@ class FinishPollTest : public HostTest {
   uint16_t remaining_ = 0;
 };
 
-TEST_F(FinishPollTest, TwoReportsInOneReadCountAsTheSecond) {
-  printer_.sendFinish(report(0, 2) + report(0, 1));
-  EXPECT_EQ(poll(&remaining_), 0);
-  EXPECT_EQ(remaining_, 1);
-  EXPECT_EQ(stKtRSE[0].CopiesUL, 1u);
-}
-
-TEST_F(FinishPollTest, AReadEndingInsideAReportUsesTheCompleteOne) {
-  printer_.sendFinish(report(0, 3) + report(0, 0).substr(0, 10));
-  EXPECT_EQ(poll(&remaining_), 0);
-  EXPECT_EQ(remaining_, 3);
-  EXPECT_TRUE(platform::isOpenSocket(stKtRSE[0].skFin));
+TEST_F(FinishPollTest, CopiesStillToIssueKeepTheJobGoing) {
+  writeIni("BackPrinting", "Printting_Status", "1");
+  const std::pair<std::string, uint16_t> reads[] = {
+      {report(0, 2) + report(0, 1), 1},  // two reports in one read count as the second
+      {report(0, 3), 3},
+      {report(0, 3) + report(0, 0).substr(0, 10), 3},  // a partial report after a complete one
+  };
+  for (const auto& [bytes, remaining] : reads) {
+    stKtRSE[0].dwActTick = 0;
+    printer_.sendFinish(bytes);
+    EXPECT_EQ(poll(&remaining_), 0) << remaining;
+    EXPECT_EQ(remaining_, remaining);
+    EXPECT_EQ(stKtRSE[0].CopiesUL, remaining);
+    EXPECT_EQ(stKtRSE[0].dwActTick, clock_.now());  // data is a sign of life
+    EXPECT_TRUE(platform::isOpenSocket(stKtRSE[0].skFin));
+    EXPECT_EQ(readIni("BackPrinting", "Printting_Status"), "1");
+  }
 }
 
 TEST_F(FinishPollTest, OnlyAPartialReportIsAFailure) {
@@ -148,16 +144,6 @@ TEST_F(FinishPollTest, OnlyAPartialReportIsAFailure) {
   EXPECT_EQ(stKtRSE[0].CopiesUL, 5u);
 }
 
-TEST_F(FinishPollTest, CopiesStillToIssueKeepTheJobGoing) {
-  writeIni("BackPrinting", "Printting_Status", "1");
-  stKtRSE[0].dwActTick = 0;
-  printer_.sendFinish(report(0, 3));
-  EXPECT_EQ(poll(&remaining_), 0);
-  EXPECT_EQ(remaining_, 3);
-  EXPECT_EQ(stKtRSE[0].dwActTick, clock_.now());  // data is a sign of life
-  EXPECT_EQ(readIni("BackPrinting", "Printting_Status"), "1");
-}
-
 TEST_F(FinishPollTest, TheEndClosesBothConnections) {
   writeIni("BackPrinting", "Printting_Status", "1");
   printer_.sendFinish(report(0, 0));
@@ -166,8 +152,8 @@ TEST_F(FinishPollTest, TheEndClosesBothConnections) {
   EXPECT_EQ(readIni("BackPrinting", "Printting_Status"), "0");
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skFin));
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
-  EXPECT_TRUE(RawPrinter::closedByDriver(printer_.finish()));
-  EXPECT_TRUE(RawPrinter::closedByDriver(printer_.command()));
+  EXPECT_TRUE(printer_.closedByDriver(RawPrinter::kFinish));
+  EXPECT_TRUE(printer_.closedByDriver(RawPrinter::kCommand));
 }
 
 TEST_F(FinishPollTest, ATestPrintKeepsItsFinishConnection) {

@@ -17,7 +17,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-using CompletionTest = PrintTest;
+// A 500 x 100 label job with a 600 x 120 bitmap, started by start().
+class CompletionTest : public PrintTest {
+ protected:
+  int start(int32_t copies, uint16_t flags = 0) {
+    job_.cond.OptionFlagsUW = flags;
+    init(job_);
+    return print(job_, bmp_, copies);
+  }
+  Job job_{500, 100};
+  LabelBitmap bmp_{600, 120};
+};
 
 // Polls like a host does until the job has an outcome other than "still going".
 int pollToEnd(uint16_t* remaining) {
@@ -30,10 +40,7 @@ int pollToEnd(uint16_t* remaining) {
 }
 
 TEST_F(CompletionTest, APrintedJobEndsWithItsLastReport) {
-  Job job(500, 100);
-  init(job);
-  LabelBitmap bmp(600, 120);
-  ASSERT_EQ(print(job, bmp, 3), 0);
+  ASSERT_EQ(start(3), 0);
   ASSERT_TRUE(sim_.waitForJobEnd(5s));
   uint16_t remaining = 99;
   EXPECT_EQ(pollToEnd(&remaining), 1);
@@ -44,11 +51,7 @@ TEST_F(CompletionTest, APrintedJobEndsWithItsLastReport) {
 }
 
 TEST_F(CompletionTest, AutoPeelWaitsForTheLabelToBeTaken) {
-  Job job(500, 100);
-  job.cond.OptionFlagsUW = NYPR_COND_AUTO_PEEL;
-  init(job);
-  LabelBitmap bmp(600, 120);
-  ASSERT_EQ(print(job, bmp, 2), 0);
+  ASSERT_EQ(start(2, NYPR_COND_AUTO_PEEL), 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
   uint16_t remaining = 0;
   EXPECT_EQ(NyPrIsPrintFinished(1, &remaining, 0, 0), 0);  // first copy out, one to go
@@ -61,21 +64,15 @@ TEST_F(CompletionTest, AutoPeelWaitsForTheLabelToBeTaken) {
 }
 
 TEST_F(CompletionTest, WaitingEndsWithTheJob) {
-  Job job(500, 100);
-  init(job);
-  LabelBitmap bmp(600, 120);
-  ASSERT_EQ(print(job, bmp, 2), 0);
+  ASSERT_EQ(start(2), 0);
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 1);
   EXPECT_TRUE(sim_.receivedFrames("PSP").empty());
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
 }
 
 TEST_F(CompletionTest, WaitingStopsAFailedJobAndKeepsItsError) {
-  Job job(500, 100);
-  init(job);
-  LabelBitmap bmp(600, 120);
   sim_.raiseJobError(7, 1);
-  ASSERT_EQ(print(job, bmp, 3), 0);
+  ASSERT_EQ(start(3), 0);
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);
   EXPECT_EQ(lastError(), 7u);
   EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
@@ -84,11 +81,8 @@ TEST_F(CompletionTest, WaitingStopsAFailedJobAndKeepsItsError) {
 TEST_F(CompletionTest, WaitingStopsAJobThatDoesNotEnd) {
   FakeClock clock;
   clock.install();
-  Job job(500, 100);
-  init(job);
-  LabelBitmap bmp(600, 120);
   sim_.setIssueHold(true);
-  ASSERT_EQ(print(job, bmp, 2), 0);
+  ASSERT_EQ(start(2), 0);
   clock.step = 2500;  // every look at the clock finds 2.5 s gone
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);
   // The silence that ended the wait is what the host is told, not the stop's outcome.
@@ -102,11 +96,7 @@ TEST_F(CompletionTest, WaitingStopsAJobThatDoesNotEnd) {
 TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
   FakeClock clock;
   clock.install();
-  Job job(500, 100);
-  job.cond.OptionFlagsUW = NYPR_COND_AUTO_PEEL;
-  init(job);
-  LabelBitmap bmp(600, 120);
-  ASSERT_EQ(print(job, bmp, 2), 0);
+  ASSERT_EQ(start(2, NYPR_COND_AUTO_PEEL), 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
   clock.step = 2000;  // every look at the clock finds 2 s gone: two silent polls fit
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);  // nobody takes the label within 10 s
@@ -115,7 +105,7 @@ TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
 
   // Taken while the wait goes on (after its first silent poll): the job ends in it.
   sim_.takeLabel();  // the label the stopped job left
-  ASSERT_EQ(print(job, bmp, 2), 0);
+  ASSERT_EQ(print(job_, bmp_, 2), 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
   clock.step = 1000;
   std::thread user([this] {
@@ -132,18 +122,15 @@ TEST_F(CompletionTest, WaitRefusesPrinterNumbersOutOfRange) {
   EXPECT_TRUE(sim_.frames().empty());
 }
 
-class WaitDialogTest : public PrintTest {
+class WaitDialogTest : public CompletionTest {
  protected:
   void SetUp() override {
-    PrintTest::SetUp();
+    CompletionTest::SetUp();
     clock_.install();
   }
   // Prints two copies and opens the wait dialog over them; `op` acts on it first.
   int printAndWait(std::function<void(platform::OperatedDialog&)> op) {
-    Job job(500, 100);
-    init(job);
-    LabelBitmap bmp(600, 120);
-    EXPECT_EQ(print(job, bmp, 2), 0);
+    EXPECT_EQ(start(2), 0);
     platform::setDialogOperator("DIALOG_WAIT_FINISH", [&](platform::OperatedDialog& d) {
       EXPECT_TRUE(d.hidden());
       EXPECT_EQ(d.textUtf8(6926),
@@ -200,27 +187,20 @@ TEST_F(WaitDialogTest, WithoutASlotOnlyCloseIsLeft) {
 }
 
 TEST_F(CompletionTest, StopAnswersWhetherThePrinterStopped) {
-  Job job(500, 100);
-  init(job);
+  init(job_);
   EXPECT_EQ(NyPrStopPrint(1), 1);
-  ktsim::Fault fault;
-  fault.code = "PSP";
-  fault.action = ktsim::FaultAction::FailureFlag;
-  sim_.addFault(fault);
+  fault("PSP", ktsim::FaultAction::FailureFlag);
   EXPECT_EQ(NyPrStopPrint(1), 0);
   EXPECT_EQ(lastError(), 60304u);
   EXPECT_EQ(NyPrStopPrint(200), 1);  // numbers out of range use the first printer
 }
 
 TEST_F(CompletionTest, ReadyCheckComparesThePeelSensorWithItsLevel) {
-  Job job(500, 100);
-  job.cond.OptionFlagsUW = NYPR_COND_AUTO_PEEL;
-  init(job);
+  job_.cond.OptionFlagsUW = NYPR_COND_AUTO_PEEL;
+  init(job_);
   struct Case {
     const char* level;
-    int reading;
-    int print;
-    int feed;
+    int reading, print, feed;
   };
   const Case cases[] = {
       {"050", 50, 1, 1}, {"050", 51, 0, 1},  // equal passes, above fails for a print
@@ -237,11 +217,8 @@ TEST_F(CompletionTest, ReadyCheckComparesThePeelSensorWithItsLevel) {
   stKtRSE[0].AutoPeelUB = 0;  // without auto-peel the peeler does not matter
   EXPECT_EQ(NyPrIsPrintReady(0, 1), 1);
   EXPECT_EQ(stKtRSE[0].HeadRankUB, 3);
-}
 
-TEST_F(CompletionTest, ReadyCheckRefusesAnOpenHeadAndAMissingAddress) {
-  Job job(500, 100);
-  init(job);
+  // An open head and a printer without an address are refused.
   sim_.setHeadOpen(true);
   EXPECT_EQ(NyPrIsPrintReady(0, 1), 0);
   EXPECT_EQ(lastError(), 40079u);
@@ -253,10 +230,9 @@ TEST_F(CompletionTest, ReadyCheckRefusesAnOpenHeadAndAMissingAddress) {
 }
 
 TEST_F(CompletionTest, FeedWaitsForTheFedLabel) {
-  Job job(500, 100);
-  job.cond.OptionFlagsUW = NYPR_COND_AUTO_CUT | NYPR_COND_FLAG_200;
-  init(job);
-  EXPECT_EQ(NyPrFeedLabel(1, &job.job), 1);
+  job_.cond.OptionFlagsUW = NYPR_COND_AUTO_CUT | NYPR_COND_FLAG_200;
+  init(job_);
+  EXPECT_EQ(NyPrFeedLabel(1, &job_.job), 1);
   const auto fes = sim_.receivedFrames("FES");
   ASSERT_EQ(fes.size(), 1u);
   EXPECT_EQ(fes[0].payload().substr(8 + 28, 4), "0001");
@@ -266,14 +242,9 @@ TEST_F(CompletionTest, FeedWaitsForTheFedLabel) {
 }
 
 TEST_F(CompletionTest, AFeedWithAWrongParameterIsNotWaitedFor) {
-  Job job(500, 100);
-  init(job);
-  ktsim::Fault fault;
-  fault.code = "FES";
-  fault.action = ktsim::FaultAction::WrongParameter;
-  fault.number = 23;
-  sim_.addFault(fault);
-  EXPECT_EQ(NyPrFeedLabel(1, &job.job), 0);
+  init(job_);
+  fault("FES", ktsim::FaultAction::WrongParameter, 23);
+  EXPECT_EQ(NyPrFeedLabel(1, &job_.job), 0);
   EXPECT_EQ(lastError(), 60301u);
   EXPECT_EQ(stKtRSE[0].dwError, 23);
   EXPECT_EQ(stKtRSE[0].JobKindUW, kJobFeed);
@@ -282,8 +253,7 @@ TEST_F(CompletionTest, AFeedWithAWrongParameterIsNotWaitedFor) {
 }
 
 TEST_F(CompletionTest, AutoCutReportsThePrintersAnswer) {
-  Job job(500, 100);
-  init(job);
+  init(job_);
   EXPECT_EQ(NyPrSendPrintAutoCut(0), 1);
   EXPECT_EQ(sim_.state().cutCount, 1u);
   EXPECT_EQ(sim_.receivedFrames("CTS").size(), 1u);
@@ -299,12 +269,11 @@ TEST_F(CompletionTest, EachPrintedLabelIsBackedUpUnderTheNextNumber) {
   writeIni("Log", "BACKUPBMP", "1");
   writeIni("Log", "KTBakBmpNum", "1000");
   writeIni("Log", "MAXBmp", "1000");
-  Job job(500, 100);
-  init(job);
+  init(job_);
   LabelBitmap bmp(37, 21);
   bmp.fillRandom(11);
-  ASSERT_EQ(print(job, bmp), 0);
-  ASSERT_EQ(print(job, bmp), 0);
+  ASSERT_EQ(print(job_, bmp), 0);
+  ASSERT_EQ(print(job_, bmp), 0);
   EXPECT_EQ(readIni("Log", "KTBakBmpNum"), "3");
   EXPECT_EQ(backupBmpPath(1), (dir_ / "LOG" / "KT0001.BMP").string());
   for (const char* name : {"KT0001.BMP", "KT0002.BMP"}) {
@@ -322,7 +291,7 @@ TEST_F(CompletionTest, EachPrintedLabelIsBackedUpUnderTheNextNumber) {
     stbi_image_free(pixels);
   }
   writeIni("Log", "BACKUPBMP", "0");
-  ASSERT_EQ(print(job, bmp), 0);
+  ASSERT_EQ(print(job_, bmp), 0);
   EXPECT_EQ(readIni("Log", "KTBakBmpNum"), "3");
 }
 

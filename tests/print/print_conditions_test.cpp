@@ -67,13 +67,10 @@ class ConditionsTest : public ::testing::Test {
 };
 
 TEST(Dots, RoundToTheNearestDot) {
-  EXPECT_EQ(dotsFromTenthMm(100), 120);
-  EXPECT_EQ(dotsFromTenthMm(101), 121);  // 121.2
-  EXPECT_EQ(dotsFromTenthMm(104), 125);  // 124.8
-  EXPECT_EQ(dotsFromTenthMm(3), 4);      // 3.6
-  EXPECT_EQ(dotsFromTenthMm(1), 1);      // 1.2
-  EXPECT_EQ(dotsFromTenthMm(800), 960);
-  EXPECT_EQ(dotsFromTenthMm(-104), -125);  // halves and fractions away from zero alike
+  // Halves and fractions away from zero alike.
+  const std::pair<int, int> cases[] = {{100, 120}, {101, 121}, {104, 125},  {3, 4},
+                                       {1, 1},     {800, 960}, {-104, -125}};
+  for (const auto& [tenthMm, dots] : cases) EXPECT_EQ(dotsFromTenthMm(tenthMm), dots) << tenthMm;
 }
 
 TEST_F(ConditionsTest, PrintDataOfAKnownJob) {
@@ -94,33 +91,32 @@ TEST_F(ConditionsTest, PrintDataOfAKnownJob) {
   // although the record itself says "1".
   EXPECT_EQ(build(ConditionsCommand::Print), expected);
   EXPECT_EQ(record().substr(30, 1), "1");
-  EXPECT_EQ(record().substr(136, 9),
-            "0125"
-            "1"
-            "999"
-            "1");
+  EXPECT_EQ(record().substr(136, 9), "012519991");  // fields 51-54
 }
 
-TEST_F(ConditionsTest, Flag100ReachesThePrinterOnlyWhenTheHostAllowsIt) {
-  in_.allowFlag100 = true;
+TEST_F(ConditionsTest, FieldsFollowTheirFlagsAndLimits) {
+  in_.allowFlag100 = true;  // flag 0x100 reaches the printer only when the host allows it
   EXPECT_EQ(build(ConditionsCommand::Print)[kConditionsFlag100Pos], '1');
   cond_.OptionFlagsUW &= ~NYPR_COND_FLAG_100;
   EXPECT_EQ(build(ConditionsCommand::Print)[kConditionsFlag100Pos], '0');
   EXPECT_EQ(record()[30], '0');
-}
 
-TEST_F(ConditionsTest, PrintRecordFieldsFollowTheirFlags) {
   cond_.OptionFlagsUW |= NYPR_COND_FLAG_200;  // 0x200 overrides auto-cut
   in_.allowFlag80 = false;
   cond_.CountUW = 42;
   build(ConditionsCommand::Print);
-  EXPECT_EQ(record().substr(140, 5),
-            "0"
-            "042"
-            "0");
+  EXPECT_EQ(record().substr(140, 5), "00420");
   cond_.CountUW = 1000;
   build(ConditionsCommand::Print);
   EXPECT_EQ(record().substr(141, 3), "999");
+
+  in_.copies = -3;  // sent as none
+  EXPECT_EQ(build(ConditionsCommand::Print).substr(28, 4), "0000");
+  label_.LengthUW = 9000;  // 10800 dots and 1200 dots keep their first digits
+  label_.GapUW = 1000;
+  const std::string data = build(ConditionsCommand::Print);
+  EXPECT_EQ(data.substr(4, 4), "1080");
+  EXPECT_EQ(data.substr(8, 3), "120");
 }
 
 TEST_F(ConditionsTest, FeedCarriesOneCopyAndTheRecordAsItIs) {
@@ -132,42 +128,23 @@ TEST_F(ConditionsTest, FeedCarriesOneCopyAndTheRecordAsItIs) {
   EXPECT_EQ(data.substr(32), defaultRecord("0125", '1', '1', "999", '1'));
 }
 
-TEST_F(ConditionsTest, NegativeCopiesAreSentAsNone) {
-  in_.copies = -3;
-  EXPECT_EQ(build(ConditionsCommand::Print).substr(28, 4), "0000");
-}
-
 TEST_F(ConditionsTest, LaterUpdatesChangeOnlyTheRecordForTheNextJob) {
   cond_.GapDistUW = 0;         // not given: 548
   cond_.MarkDistUW = 100;      // 99, raised to 240
   cond_.CutterDistUW = 20000;  // 19999, limited to 9999
   const std::string data = build(ConditionsCommand::Print);
   applyLaterSettingsUpdates(0, cond_);
-  EXPECT_EQ(data.substr(32 + 10, 8),
-            "0548"
-            "0548");
+  EXPECT_EQ(data.substr(32 + 10, 8), "05480548");
   EXPECT_EQ(data.substr(32 + 147, 4), "0305");
-  EXPECT_EQ(record().substr(10, 8),
-            "0548"
-            "0240");
+  EXPECT_EQ(record().substr(10, 8), "05480240");
   EXPECT_EQ(record().substr(147, 4), "9999");
 
   cond_.GapDistUW = 1000;   // 999
   cond_.MarkDistUW = 5000;  // 4999, limited to 1600
   cond_.CutterDistUW = 0;   // not given: 305
   applyLaterSettingsUpdates(0, cond_);
-  EXPECT_EQ(record().substr(10, 8),
-            "0999"
-            "1600");
+  EXPECT_EQ(record().substr(10, 8), "09991600");
   EXPECT_EQ(record().substr(147, 4), "0305");
-}
-
-TEST_F(ConditionsTest, WideDotCountsKeepTheirFirstDigits) {
-  label_.LengthUW = 9000;  // 10800 dots
-  label_.GapUW = 1000;     // 1200 dots
-  const std::string data = build(ConditionsCommand::Print);
-  EXPECT_EQ(data.substr(4, 4), "1080");
-  EXPECT_EQ(data.substr(8, 3), "120");
 }
 
 }  // namespace

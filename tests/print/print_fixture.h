@@ -121,6 +121,17 @@ class PrintTest : public SimulatorTest {
     return NyPrPrintOneLabel(1, copies, bitmap.handle(), &job.job, confirm);
   }
   uint32_t lastError() const { return stKtRSE[0].dwLastError; }
+  // The simulated printer answers `code` with `action` after `skip` requests, `times` times.
+  void fault(const char* code, ktsim::FaultAction action, int number = 0, int skip = 0,
+             int times = 1) {
+    ktsim::Fault f;
+    f.code = code;
+    f.action = action;
+    f.number = number;
+    f.skip = skip;
+    f.times = times;
+    sim_.addFault(f);
+  }
 };
 
 }  // namespace nypr::test

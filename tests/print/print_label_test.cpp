@@ -44,113 +44,63 @@ ktsim::PrintedLabel printAndTake(ktsim::Simulator& sim) {
   return labels.empty() ? ktsim::PrintedLabel{} : labels.back();
 }
 
-TEST_F(PrintLabelTest, LabelWidthInsideAGroupIsCutAtTheEdge) {
-  Job job(83, 100);  // 99.6 -> 100 dots wide, 120 dots long
-  init(job);
-  LabelBitmap bmp(112, 120);  // wider than the label: dots 100..111 must stay blank
-  bmp.fillRandom(1);
-  ASSERT_EQ(print(job, bmp), 0);
-  const auto printed = printAndTake(sim_);
-  LabelBitmap visible(100, 120);
-  for (int y = 0; y < 120; ++y) {
-    for (int x = 0; x < 100; ++x) {
-      if (bmp.black(x, y)) visible.setBlack(x, y);
-    }
-  }
-  expectPrintedAs(printed, visible, 100, 120);
-  // The head lines themselves carry nothing right of the label edge.
-  const auto job1 = sim_.lastJob();
-  ASSERT_TRUE(job1.has_value());
-  ASSERT_EQ(job1->bytesPerLine, 120);
-  for (const auto& line : job1->lines) {
-    for (int x = 100; x < 960; ++x) {
-      const int index = 120 - 2 - 2 * (x / 16) + (x % 16) / 8;
-      ASSERT_EQ((line[static_cast<size_t>(index)] >> (x % 8)) & 1, 0) << "dot " << x;
-    }
-  }
-}
-
-TEST_F(PrintLabelTest, OddPixelWidthsPrintExactly) {
-  Job job(81, 100);  // 97.2 -> 97 dots
-  init(job);
-  LabelBitmap bmp(97, 120);
-  bmp.fillRandom(2);
-  ASSERT_EQ(print(job, bmp), 0);
-  expectPrintedAs(printAndTake(sim_), bmp, 97, 120);
-}
-
-TEST_F(PrintLabelTest, ABitmapNarrowerThanTheLabelLeavesTheRestBlank) {
-  Job job(200, 100);  // 240 dots
-  init(job);
-  LabelBitmap bmp(51, 120);  // its row padding must not print
-  bmp.fillRandom(3);
-  ASSERT_EQ(print(job, bmp), 0);
-  expectPrintedAs(printAndTake(sim_), bmp, 240, 120);
-}
-
-TEST_F(PrintLabelTest, LengthsGiveTheirFrameCounts) {
-  {
-    Job job(400, 100);  // 120 dots: 24 frames
+TEST_F(PrintLabelTest, ThePrintedLabelIsTheBitmap) {
+  struct Case {
+    const char* name;
+    uint16_t width, length;  // 0.1 mm
+    int bitmapWidth, bitmapHeight;
+    uint32_t mirror;
+  };
+  // clang-format off
+  const Case cases[] = {
+      {"99.6 -> 100 dots: the edge falls inside a group", 83, 100, 112, 120, 0},
+      {"odd pixel width", 81, 100, 97, 120, 0},
+      {"narrower bitmap: its row padding must not print", 200, 100, 51, 120, 0},
+      {"120 dots long: 24 frames", 400, 100, 480, 120, 0},
+      {"121 dots long: 25 frames, the last one row and four blank lines", 400, 101, 480, 121, 0},
+      {"taller bitmap loses its top", 300, 100, 360, 135, 0},
+      {"shorter bitmap is padded", 300, 100, 360, 50, 0},
+      {"mirror x", 250, 100, 300, 120, 0x1},
+      {"mirror y", 250, 100, 300, 120, 0x2},
+      {"mirror both", 250, 100, 300, 120, 0x3},
+  };
+  // clang-format on
+  uint32_t seed = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Job job(c.width, c.length);
+    job.label.MirrorFlagsUL = c.mirror;
     init(job);
-    LabelBitmap bmp(480, 120);
-    bmp.fillRandom(4);
+    LabelBitmap bmp(c.bitmapWidth, c.bitmapHeight);
+    bmp.fillRandom(++seed);
     ASSERT_EQ(print(job, bmp), 0);
-    expectPrintedAs(printAndTake(sim_), bmp, 480, 120);
+    const int labelDots = (c.width * 12 + 5) / 10;
+    const int lengthDots = (c.length * 12 + 5) / 10;
+    expectPrintedAs(printAndTake(sim_), bmp, labelDots, lengthDots, c.mirror & 1, c.mirror & 2);
+
+    // The frames: numbered, five head lines of "00" and 120 bytes each, nothing right of
+    // the label edge, blank lines after the label's last one.
     const auto frames = sim_.receivedFrames("DTI");
-    ASSERT_EQ(frames.size(), 24u);
-    EXPECT_EQ(frames.back().payload().substr(8, 4), "0023");
+    ASSERT_EQ(frames.size(), static_cast<size_t>((lengthDots + 4) / 5));
+    char number[8];
+    std::snprintf(number, sizeof number, "%04zu", frames.size() - 1);
+    EXPECT_EQ(frames.back().payload().substr(8, 4), number);
     EXPECT_EQ(frames.back().payload().size(), 12u + 5u * 122u);
-  }
-  {
-    Job job(400, 101);  // 121 dots: 25 frames, the last one row and four blank lines
-    init(job);
-    LabelBitmap bmp(480, 121);
-    bmp.fillRandom(5);
-    ASSERT_EQ(print(job, bmp), 0);
-    expectPrintedAs(printAndTake(sim_), bmp, 480, 121);
-    const auto frames = sim_.receivedFrames("DTI");
-    ASSERT_EQ(frames.size(), 25u);
     const std::string last = frames.back().payload();
-    EXPECT_EQ(last.substr(8, 4), "0024");
-    for (int line = 1; line < 5; ++line) {
+    for (int line = (lengthDots - 1) % 5 + 1; line < 5; ++line) {
       EXPECT_EQ(last.substr(12 + line * 122, 122), std::string("00") + std::string(120, '\0'));
     }
+    const auto printed = sim_.lastJob();
+    ASSERT_TRUE(printed.has_value());
+    ASSERT_EQ(printed->bytesPerLine, 120);
+    for (const auto& line : printed->lines) {
+      for (int x = labelDots; x < 960; ++x) {
+        const int index = 120 - 2 - 2 * (x / 16) + (x % 16) / 8;
+        ASSERT_EQ((line[static_cast<size_t>(index)] >> (x % 8)) & 1, 0) << "dot " << x;
+      }
+    }
+    sim_.clearRecords();
   }
-}
-
-TEST_F(PrintLabelTest, TallerBitmapsLoseTheirTopAndShorterOnesArePadded) {
-  Job job(300, 100);  // 360 x 120 dots
-  init(job);
-  LabelBitmap tall(360, 135);
-  tall.fillRandom(6);
-  ASSERT_EQ(print(job, tall), 0);
-  expectPrintedAs(printAndTake(sim_), tall, 360, 120);
-
-  sim_.clearRecords();
-  LabelBitmap low(360, 50);
-  low.fillRandom(7);
-  ASSERT_EQ(print(job, low), 0);
-  expectPrintedAs(printAndTake(sim_), low, 360, 120);
-}
-
-TEST_F(PrintLabelTest, MirrorModesTurnTheLabelOver) {
-  Job job(250, 100);  // 300 x 120 dots
-  init(job);
-  LabelBitmap bmp(300, 120);
-  bmp.fillRandom(8);
-  job.label.MirrorFlagsUL = 0x1;
-  ASSERT_EQ(print(job, bmp), 0);
-  expectPrintedAs(printAndTake(sim_), bmp, 300, 120, true, false);
-
-  sim_.clearRecords();
-  job.label.MirrorFlagsUL = 0x2;
-  ASSERT_EQ(print(job, bmp), 0);
-  expectPrintedAs(printAndTake(sim_), bmp, 300, 120, false, true);
-
-  sim_.clearRecords();
-  job.label.MirrorFlagsUL = 0x3;
-  ASSERT_EQ(print(job, bmp), 0);
-  expectPrintedAs(printAndTake(sim_), bmp, 300, 120, true, true);
 }
 
 TEST_F(PrintLabelTest, PrintConditionsOfAKnownJobOnTheWire) {
@@ -173,56 +123,24 @@ TEST_F(PrintLabelTest, PrintConditionsOfAKnownJobOnTheWire) {
   LabelBitmap bmp(121, 8);
   ASSERT_EQ(print(job, bmp, 12000), 0);
 
+  // clang-format off
   const std::string expected = std::string("2S200PRS") +  // header and code
-                               "0121" +                   // width 101 -> 121 dots
-                               "1201" +                   // length 1001 -> 1201 dots
-                               "004" +                    // gap 3 -> 4 dots
-                               "999" +                    // condition 1200, capped
-                               "007" +                    // condition 7
-                               "0"
-                               "0"
-                               "1"
-                               "0"
-                               "1" +  // flags 0x1 0x8 0x10 0x4 0x2
-                               "-07" +
-                               "024" +   // position adjustments
-                               "9999" +  // copies 12000, capped
-                               // The factory record, as updated for this job:
-                               "1014002014"
-                               "0548"
-                               "0548"
-                               "158260007007" +
-                               "1" +  // field 10: flag 0x100 (also data position 62)
-                               "604045456040"
-                               "-002"
-                               "-004"
-                               "2001"
-                               "00000000" +
-                               "080075060050"
-                               "1"
-                               "065"
-                               "0"
-                               "50" +
-                               "070010010090024035"
-                               "70"
-                               "000"
-                               "0200" +
-                               "050120090040005750"
-                               "40"
-                               "030"
-                               "0960" +
-                               "1201" +  // field 51: label length in dots
-                               "0" +     // field 52: no auto-cut
-                               "999" +   // field 53: count 0 -> 999
-                               "0" +     // field 54: flag 0x80 not allowed
-                               "05"
-                               "0305"
-                               "10"
-                               "0001"
-                               "075"
-                               "0"
-                               "2200"
-                               "001";
+      "0121" "1201" "004" +  // width 101, length 1001 and gap 3 in dots
+      "999" "007" +          // condition 1200, capped, and condition 7
+      "00101" +              // flags 0x1 0x8 0x10 0x4 0x2
+      "-07" "024" +          // position adjustments
+      "9999" +               // copies 12000, capped
+      // The factory record, as updated for this job:
+      "1014002014" "0548" "0548" "158260007007" +
+      "1" +                  // field 10: flag 0x100 (also data position 62)
+      "604045456040" "-002" "-004" "2001" "00000000" + "080075060050" "1" "065" "0" "50" +
+      "070010010090024035" "70" "000" "0200" + "050120090040005750" "40" "030" "0960" +
+      "1201" +               // field 51: label length in dots
+      "0" +                  // field 52: no auto-cut
+      "999" +                // field 53: count 0 -> 999
+      "0" +                  // field 54: flag 0x80 not allowed
+      "05" "0305" "10" "0001" "075" "0" "2200" "001";
+  // clang-format on
   const auto prs = sim_.receivedFrames("PRS");
   ASSERT_EQ(prs.size(), 1u);
   EXPECT_EQ(prs[0].payload(), expected);
@@ -386,48 +304,44 @@ TEST_F(PrintLabelTest, TheBackfeedQuestionIsAskedOncePerJob) {
   EXPECT_EQ(confirms_, 2);
 }
 
-TEST_F(PrintLabelTest, APrinterErrorInThePrintAnswerStopsTheJob) {
-  Job job(500, 100);
-  init(job);
-  LabelBitmap bmp(100, 100);
-  ktsim::Fault fault;
-  fault.code = "PRS";
-  fault.action = ktsim::FaultAction::Status;
-  fault.number = 5;
-  sim_.addFault(fault);
-  EXPECT_EQ(print(job, bmp), -1);
-  EXPECT_EQ(lastError(), 5u);
-  EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
-  EXPECT_TRUE(sim_.receivedFrames("DTI").empty());
-}
-
-TEST_F(PrintLabelTest, ARefusedRasterFrameEndsTheTransfer) {
-  Job job(500, 100);
-  init(job);
-  LabelBitmap bmp(100, 120);
-  ktsim::Fault fault;
-  fault.code = "DTI";
-  fault.skip = 3;
-  fault.action = ktsim::FaultAction::FailureFlag;
-  sim_.addFault(fault);
-  EXPECT_EQ(print(job, bmp), -1);
-  EXPECT_EQ(lastError(), 60303u);
-  EXPECT_EQ(sim_.receivedFrames("DTI").size(), 4u);
-  EXPECT_EQ(readIni("BackPrinting", "Printting_Status"), "<missing>");
-}
-
-TEST_F(PrintLabelTest, ALostConnectionDuringTheRasterFails) {
-  Job job(500, 100);
-  init(job);
-  LabelBitmap bmp(100, 120);
-  ktsim::Fault fault;
-  fault.code = "DTI";
-  fault.skip = 5;
-  fault.times = -1;
-  fault.action = ktsim::FaultAction::NoAnswerClose;
-  sim_.addFault(fault);
-  EXPECT_EQ(print(job, bmp), -1);
-  EXPECT_TRUE(lastError() == 60403u || lastError() == 60404u) << lastError();
+TEST_F(PrintLabelTest, PrinterFaultsDuringTheJob) {
+  struct Case {
+    const char* name;
+    const char* code;
+    ktsim::FaultAction action;
+    int skip, times, number;
+    uint32_t error;  // 0: lost connection, 60403 or 60404
+    int psp, dti;    // -1: not looked at
+  };
+  const Case cases[] = {
+      {"a refused raster frame ends the transfer", "DTI", ktsim::FaultAction::FailureFlag, 3, 1, 0,
+       60303, -1, 4},
+      {"a printer error in the print answer stops the job", "PRS", ktsim::FaultAction::Status, 0, 1,
+       5, 5, 1, 0},
+      {"a lost connection during the raster fails", "DTI", ktsim::FaultAction::NoAnswerClose, 5, -1,
+       0, 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Job job(500, 100);
+    init(job);
+    LabelBitmap bmp(100, 120);
+    fault(c.code, c.action, c.number, c.skip, c.times);
+    EXPECT_EQ(print(job, bmp), -1);
+    if (c.error != 0) {
+      EXPECT_EQ(lastError(), c.error);
+      if (c.psp >= 0) {
+        EXPECT_EQ(sim_.receivedFrames("PSP").size(), static_cast<size_t>(c.psp));
+      }
+      EXPECT_EQ(sim_.receivedFrames("DTI").size(), static_cast<size_t>(c.dti));
+      if (c.dti > 0) {
+        EXPECT_EQ(readIni("BackPrinting", "Printting_Status"), "<missing>");
+      }
+    } else {
+      EXPECT_TRUE(lastError() == 60403u || lastError() == 60404u) << lastError();
+    }
+    sim_.clearFaults();
+  }
 }
 
 }  // namespace
