@@ -4,9 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <future>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "discovery/printer_search.h"
@@ -28,6 +26,7 @@ using testing::TestNetwork;
 class SearchListDialog : public ::testing::Test {
  protected:
   void SetUp() override {
+    if (!net().available()) GTEST_SKIP() << net().unavailableReason();
     ini_ = std::filesystem::temp_directory_path() /
            ("nypr_search_list_" + std::to_string(::getpid()) + ".ini");
     nyhostReset();
@@ -39,21 +38,22 @@ class SearchListDialog : public ::testing::Test {
     nyhostReset();
     std::filesystem::remove(ini_);
   }
+  static TestNetwork& net() { return testing::sharedTestNetwork(); }
 
   // Printers answer with these models (one printer each); then the dialog is opened in
-  // the driver's namespace and handed to `op`. Returns the dialog's result.
-  intptr_t openWith(const TestNetwork& net, const std::vector<std::string>& models,
-                    platform::DialogOperator op, SetupCtxST* context) {
+  // the driver's namespace for slot `slot` and handed to `op`. Returns the dialog's result.
+  intptr_t openWith(const std::vector<std::string>& models, int slot, platform::DialogOperator op) {
     platform::setDialogOperator(kSearchListTemplate, std::move(op));
     std::vector<std::vector<std::string>> replies;
     for (size_t i = 0; i < models.size(); ++i) {
       replies.push_back({testing::printerReply(static_cast<int>(i + 1), models[i])});
     }
     intptr_t result = -99;
-    testing::OrderedPrinters printers(net, replies);
+    SetupCtxST ctx{static_cast<uint8_t>(slot), nullptr, nullptr};
+    testing::OrderedPrinters printers(net(), replies);
     bool allBound = printers.allBound();
     EXPECT_TRUE(allBound);
-    if (allBound) net.runAsDriver([&] { result = ShowSearchListDialogFnI(context); });
+    if (allBound) net().runAsDriver([&] { result = ShowSearchListDialogFnI(&ctx); });
     return result;
   }
 
@@ -62,103 +62,62 @@ class SearchListDialog : public ::testing::Test {
 };
 
 TEST_F(SearchListDialog, EmptyListOffersOnlyCancel) {
-  TestNetwork net(0);
-  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
-  SetupCtxST ctx{0, nullptr, nullptr};
   bool operated = false;
-  intptr_t result = openWith(
-      net, {},
-      [&](OperatedDialog& d) {
-        operated = true;
-        EXPECT_EQ(platform::utf8FromCp932(d.title()), "LANのKT一覧");
-        EXPECT_EQ(d.listRows(1038), 0);
-        ASSERT_EQ(d.listColumns(1038), 3);
-        EXPECT_EQ(platform::utf8FromCp932(d.listColumnText(1038, 0)), "機械番号");
-        EXPECT_EQ(d.listColumnText(1038, 1), "IP");
-        EXPECT_EQ(platform::utf8FromCp932(d.listColumnText(1038, 2)), "種類");
-        // Widths from the list's font: 4 wide characters, 15 and 35 narrow ones.
-        EXPECT_EQ(d.listColumnWidth(1038, 0), 4 * 12 + 26);
-        EXPECT_EQ(d.listColumnWidth(1038, 1), 15 * 6 + 12);
-        EXPECT_EQ(d.listColumnWidth(1038, 2), 35 * 6 + 12);
-        EXPECT_EQ(nSearchSel, -1);
-        EXPECT_TRUE(d.click(1));
-        EXPECT_FALSE(d.ended());
-        EXPECT_TRUE(d.click(2));
-      },
-      &ctx);
+  intptr_t result = openWith({}, 0, [&](OperatedDialog& d) {
+    operated = true;
+    EXPECT_EQ(platform::utf8FromCp932(d.title()), "LANのKT一覧");
+    EXPECT_EQ(d.listRows(1038), 0);
+    ASSERT_EQ(d.listColumns(1038), 3);
+    EXPECT_EQ(platform::utf8FromCp932(d.listColumnText(1038, 0)), "機械番号");
+    EXPECT_EQ(d.listColumnText(1038, 1), "IP");
+    EXPECT_EQ(platform::utf8FromCp932(d.listColumnText(1038, 2)), "種類");
+    // Widths from the list's font: 4 wide characters, 15 and 35 narrow ones.
+    EXPECT_EQ(d.listColumnWidth(1038, 0), 4 * 12 + 26);
+    EXPECT_EQ(d.listColumnWidth(1038, 1), 15 * 6 + 12);
+    EXPECT_EQ(d.listColumnWidth(1038, 2), 35 * 6 + 12);
+    EXPECT_EQ(nSearchSel, -1);
+    EXPECT_TRUE(d.click(1));
+    EXPECT_FALSE(d.ended());
+    EXPECT_TRUE(d.click(2));
+  });
   EXPECT_TRUE(operated);
   EXPECT_EQ(result, 0);
   EXPECT_EQ(nSearchSel, -1);
   EXPECT_EQ(nFoundPrinter, 0);
 }
 
-TEST_F(SearchListDialog, ClickBelowLastRowClearsSelection) {
-  TestNetwork net(2);
-  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
-  SetupCtxST ctx{0, nullptr, nullptr};
-  intptr_t result = openWith(
-      net, {"KT-3600R  Ver2.50", "KT-3600R  Ver2.51"},
-      [&](OperatedDialog& d) {
-        ASSERT_EQ(d.listRows(1038), 2);
-        EXPECT_EQ(d.listText(1038, 0, 0), "01");
-        EXPECT_EQ(d.listText(1038, 1, 1), stFoundPrinter[1].szIPAddr);
-        EXPECT_EQ(d.listText(1038, 1, 2), "KT-3600R  Ver2.51 ");
-        EXPECT_TRUE(d.clickListRow(1038, 1));
-        EXPECT_EQ(nSearchSel, 1);
-        EXPECT_EQ(d.listSelection(1038), 1);
-        // Well below the second row.
-        EXPECT_TRUE(d.clickListAt(1038, 200));
-        EXPECT_EQ(nSearchSel, -1);
-        EXPECT_TRUE(d.click(1));  // "選択" with nothing chosen does nothing
-        EXPECT_FALSE(d.ended());
-        d.cancel();
-      },
-      &ctx);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(nSearchSel, -1);
-}
-
-TEST_F(SearchListDialog, OwnModelRowClosesWithOneAndKeepsItsRow) {
-  TestNetwork net(2);
-  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
-  SetupCtxST ctx{3, nullptr, nullptr};
-  intptr_t result = openWith(
-      net, {"KT-8100S Ver2.22", "KT-3600R  Ver1.31"},
-      [&](OperatedDialog& d) {
-        ASSERT_EQ(d.listRows(1038), 2);
-        EXPECT_TRUE(d.clickListRow(1038, 1));
-        EXPECT_TRUE(d.click(1));
-        EXPECT_TRUE(d.ended());
-      },
-      &ctx);
+// A click below the last row clears the selection; a KT-3600 row then closes with 1.
+TEST_F(SearchListDialog, ClickBelowLastRowClearsSelectionAndOwnModelRowCloses) {
+  intptr_t result = openWith({"KT-3600R  Ver2.50", "KT-3600R  Ver2.51"}, 3, [&](OperatedDialog& d) {
+    ASSERT_EQ(d.listRows(1038), 2);
+    EXPECT_EQ(d.listText(1038, 0, 0), "01");
+    EXPECT_EQ(d.listText(1038, 1, 1), stFoundPrinter[1].szIPAddr);
+    EXPECT_EQ(d.listText(1038, 1, 2), "KT-3600R  Ver2.51 ");
+    EXPECT_TRUE(d.clickListRow(1038, 1));
+    EXPECT_EQ(nSearchSel, 1);
+    EXPECT_EQ(d.listSelection(1038), 1);
+    EXPECT_TRUE(d.clickListAt(1038, 200));  // well below the second row
+    EXPECT_EQ(nSearchSel, -1);
+    EXPECT_TRUE(d.click(1));  // "選択" with nothing chosen does nothing
+    EXPECT_FALSE(d.ended());
+    EXPECT_TRUE(d.clickListRow(1038, 1));
+    EXPECT_TRUE(d.click(1));
+    EXPECT_TRUE(d.ended());
+  });
   EXPECT_EQ(result, 1);
   ASSERT_EQ(nSearchSel, 1);
-  EXPECT_EQ(stFoundPrinter[1].dwIPAddr, net.printerAddress(1));
+  EXPECT_EQ(stFoundPrinter[1].dwIPAddr, net().printerAddress(1));
   EXPECT_EQ(nyhostMessageBoxCount(), 0);
 }
 
-TEST_F(SearchListDialog, DoubleClickOnOwnModelActsAsSelect) {
-  TestNetwork net(1);
-  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
-  SetupCtxST ctx{0, nullptr, nullptr};
-  intptr_t result = openWith(
-      net, {"KT-3600R  Ver2.50"},
-      [&](OperatedDialog& d) { EXPECT_TRUE(d.doubleClickListRow(1038, 0)); }, &ctx);
-  EXPECT_EQ(result, 1);
-  EXPECT_EQ(nSearchSel, 0);
-}
-
+// Another model shows 60425 and stays open; a double click on a KT-3600 row selects it.
 TEST_F(SearchListDialog, OtherModelShowsMessageAndStaysOpen) {
-  TestNetwork net(1);
-  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
-  SetupCtxST ctx{2, nullptr, nullptr};
   stKtRSE[2].dwLastError = 300;
   std::string message;
   bool stillOpen = false;
   uint32_t slotErrorAfter = 1;
-  intptr_t result = openWith(
-      net, {"KT-8100_12 Ver1.16"},
-      [&](OperatedDialog& d) {
+  intptr_t result =
+      openWith({"KT-8100_12 Ver1.16", "KT-3600R  Ver1.31"}, 2, [&](OperatedDialog& d) {
         EXPECT_TRUE(d.clickListRow(1038, 0));
         EXPECT_TRUE(d.click(1));
         stillOpen = !d.ended();
@@ -166,17 +125,16 @@ TEST_F(SearchListDialog, OtherModelShowsMessageAndStaysOpen) {
         slotErrorAfter = stKtRSE[2].dwLastError;
         EXPECT_TRUE(d.doubleClickListRow(1038, 0));  // refused again
         EXPECT_FALSE(d.ended());
-        EXPECT_TRUE(d.click(2));
-      },
-      &ctx);
+        EXPECT_TRUE(d.doubleClickListRow(1038, 1));
+      });
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ(nyhostMessageBoxCount(), 2);
   EXPECT_NE(platform::utf8FromCp932(message).find("選択したKTの種類が違います。"),
             std::string::npos)
       << platform::utf8FromCp932(message);
   EXPECT_EQ(slotErrorAfter, 0u);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(nSearchSel, -1);
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(nSearchSel, 1);
 }
 
 }  // namespace

@@ -27,31 +27,30 @@ TEST(SearchReply, PrinterReplyFillsEveryField) {
   EXPECT_EQ(r.dwIPAddr, kSender);
 }
 
-TEST(SearchReply, LengthLimitIs41Characters) {
+TEST(SearchReply, DatagramsThatAreNoPrinterReply) {
+  const std::string x40(40, 'x');
+  const struct {
+    const char* label;
+    std::string bytes;
+    SearchReply expected;
+  } cases[] = {
+      {"40 characters", "MiraMachine01" + std::string(27, 'x'), SearchReply::Ignored},
+      {"41 characters", "MiraMachine01" + std::string(28, 'x'), SearchReply::Printer},
+      {"own request", "RequestMiraMachine?", SearchReply::Ignored},
+      {"foreign tag", "MiraMachinX01" + x40, SearchReply::Ignored},
+      {"empty", "", SearchReply::Empty},
+      // A datagram that starts with a zero byte is an empty text: the listening ends.
+      {"zero first", std::string("\0MiraMachine01", 14) + x40, SearchReply::Empty},
+      // 30 characters before the zero: too short, whatever follows it.
+      {"zero at 30", "MiraMachine01" + std::string(17, 'x') + std::string(1, '\0') + x40,
+       SearchReply::Ignored},
+  };
+  for (const auto& c : cases) {
+    FoundPrinterST r;
+    EXPECT_EQ(judge(c.bytes, &r), c.expected) << c.label;
+  }
   FoundPrinterST r;
-  std::string text = "MiraMachine01" + std::string(27, 'x');
-  ASSERT_EQ(text.size(), 40u);
-  EXPECT_EQ(judge(text, &r), SearchReply::Ignored);
-  EXPECT_EQ(judge(text + "y", &r), SearchReply::Printer);
-}
-
-TEST(SearchReply, OwnRequestForeignTagAndEmptyTexts) {
-  FoundPrinterST r;
-  EXPECT_EQ(judge("RequestMiraMachine?", &r), SearchReply::Ignored);
-  EXPECT_EQ(judge("MiraMachinX01" + std::string(40, 'x'), &r), SearchReply::Ignored);
-  EXPECT_EQ(judge("", &r), SearchReply::Empty);
-  // A datagram that starts with a zero byte is an empty text: the listening ends.
-  EXPECT_EQ(judge(std::string("\0MiraMachine01", 14) + std::string(40, 'x'), &r),
-            SearchReply::Empty);
   EXPECT_EQ(readSearchReply(nullptr, 10, kSender, &r), SearchReply::Empty);
-}
-
-TEST(SearchReply, TextEndsAtFirstZeroByte) {
-  FoundPrinterST r;
-  // 30 characters before the zero: too short, whatever follows it.
-  std::string text =
-      "MiraMachine01" + std::string(17, 'x') + std::string(1, '\0') + std::string(40, 'y');
-  EXPECT_EQ(judge(text, &r), SearchReply::Ignored);
 }
 
 TEST(SearchReply, FullBufferWithoutTerminatorIsReadOnlyToItsEnd) {

@@ -126,6 +126,11 @@ TestNetwork::TestNetwork(int printers) {
   if (!ok) reason_ = "cannot set up the test network (ip failed)";
 }
 
+TestNetwork& sharedTestNetwork() {
+  static TestNetwork net(4);
+  return net;
+}
+
 TestNetwork::~TestNetwork() {
   for (const std::string& ns : printerNs_) run({"ip", "netns", "del", ns});
   if (!driverNs_.empty()) run({"ip", "netns", "del", driverNs_});

@@ -47,6 +47,9 @@ class TestNetwork {
   uint8_t subnet_ = 0;
 };
 
+// A network of four printers made once per test program and kept to its end.
+TestNetwork& sharedTestNetwork();
+
 // Why namespaces cannot be used here, or "" when they can.
 std::string networkNamespacesUnavailable();
 
