@@ -53,13 +53,6 @@ TEST_F(SetupHelp, TopicOfTheHostProduct) {
   EXPECT_EQ(pressHelp("ktprint").target, dir + "NYPRT.chm::\\html/prt48lv6.htm");
 }
 
-TEST_F(SetupHelp, EmptyTopicShowsNothing) {
-  const int before = platform::helpRequestCountForTesting();
-  OpenHelpTopicFnV(nullptr, "");
-  OpenHelpTopicFnV(nullptr, nullptr);
-  EXPECT_EQ(platform::helpRequestCountForTesting(), before);
-}
-
 TEST_F(SetupHelp, WinHelpFileFromTheHelpPathOfTheHostProduct) {
   writeIni("Help Path", "FmtHelp", "fmt.hlp");
   writeIni("Help Path", "BprHelp", "C:\\Help\\bpr.hlp");
@@ -78,11 +71,13 @@ TEST_F(SetupHelp, WinHelpFileFromTheHelpPathOfTheHostProduct) {
   EXPECT_EQ(request.context, 849u);
 }
 
-TEST_F(SetupHelp, NoHelpFileConfiguredOpensNothing) {
+TEST_F(SetupHelp, NoHelpFileOrEmptyTopicOpensNothing) {
   platform::setHostProgramNameForTesting("NyBpr");
   EXPECT_EQ(HelpPathFileFnS(), "");
   const int before = platform::helpRequestCountForTesting();
   EXPECT_FALSE(OpenContextHelpFnBL(nullptr, 849));
+  OpenHelpTopicFnV(nullptr, "");
+  OpenHelpTopicFnV(nullptr, nullptr);
   EXPECT_EQ(platform::helpRequestCountForTesting(), before);
 }
 

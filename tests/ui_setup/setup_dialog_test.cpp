@@ -84,13 +84,6 @@ TEST_F(SetupDialog, OpeningShowsAddressFactsAndUntickedAutoConnect) {
   EXPECT_EQ(storedLine(2).size(), 1u);
 }
 
-TEST_F(SetupDialog, UnsetAddressShowsBlankFields) {
-  setup(1, [&](OperatedDialog& d) {
-    EXPECT_EQ(d.ipAddressFields(6101), 0);
-    d.cancel();
-  });
-}
-
 TEST_F(SetupDialog, OkStoresTheAddressLineAndKeepsAutoConnectOff) {
   setup(2, [&](OperatedDialog& d) {
     g_AutoConnectFlag = 1;  // whatever it was, the unticked box decides
@@ -112,6 +105,7 @@ TEST_F(SetupDialog, OkWithoutAddressShowsMessageAndStaysOpen) {
   bool stayed = false;
   uint32_t errorAfter = 0;
   setup(1, [&](OperatedDialog& d) {
+    EXPECT_EQ(d.ipAddressFields(6101), 0);  // blank fields
     EXPECT_TRUE(d.click(1));
     stayed = !d.ended();
     errorAfter = stKtRSE[0].dwLastError;
@@ -172,49 +166,37 @@ int passwordHandler(void* user, NyHwnd, uint32_t accessCode) {
   return check->answer;
 }
 
-TEST_F(SetupDialog, RefusedPasswordOpensNothingButTheAddressIsSaved) {
-  PasswordCheck check;
-  nyhostSetPasswordHandler(passwordHandler, &check);
-  bool maintenanceOpened = false;
-  platform::setDialogOperator("DIALOG_MAINTENANCE", [&](OperatedDialog& d) {
-    maintenanceOpened = true;
-    d.cancel();
-  });
-  std::string savedBeforeClose;
-  setup(1, [&](OperatedDialog& d) {
-    d.setIpAddress(6101, kAddress);
-    EXPECT_TRUE(d.click(6306));
-    EXPECT_FALSE(d.ended());
-    savedBeforeClose = readIni("KT3600R Info", "KT00");
-    d.cancel();
-  });
-  EXPECT_EQ(check.calls, 1);
-  EXPECT_EQ(check.accessCode, 735u);
-  EXPECT_FALSE(maintenanceOpened);
-  EXPECT_EQ(savedBeforeClose.substr(0, 9), "C0A80A21#");
-}
-
+// A refused password opens nothing, but the typed address is saved first; behind the
+// password the maintenance dialog opens and the address is reloaded after it.
 TEST_F(SetupDialog, MaintenanceBehindPasswordAndTheAddressReloadedAfterIt) {
   PasswordCheck check;
-  check.answer = 1;
   nyhostSetPasswordHandler(passwordHandler, &check);
-  configurePrinter(1, kAddress);
-  bool maintenanceOpened = false;
+  int maintenanceOpened = 0;
   platform::setDialogOperator("DIALOG_MAINTENANCE", [&](OperatedDialog& d) {
-    maintenanceOpened = true;
+    ++maintenanceOpened;
     // As if the printer's address had been changed from inside the maintenance dialog.
     std::string line = readIni("KT3600R Info", "KT00");
     line.replace(0, 8, "0A000005");
     writeIni("KT3600R Info", "KT00", line);
     d.cancel();
   });
+  std::string savedAfterRefusal;
   uint32_t shownAfter = 0;
   setup(1, [&](OperatedDialog& d) {
+    d.setIpAddress(6101, kAddress);
+    EXPECT_TRUE(d.click(6306));
+    EXPECT_FALSE(d.ended());
+    EXPECT_EQ(maintenanceOpened, 0);
+    savedAfterRefusal = readIni("KT3600R Info", "KT00");
+    check.answer = 1;
     EXPECT_TRUE(d.click(6306));
     shownAfter = d.ipAddress(6101);
     d.cancel();
   });
-  EXPECT_TRUE(maintenanceOpened);
+  EXPECT_EQ(check.calls, 2);
+  EXPECT_EQ(check.accessCode, 735u);
+  EXPECT_EQ(savedAfterRefusal.substr(0, 9), "C0A80A21#");
+  EXPECT_EQ(maintenanceOpened, 1);
   EXPECT_EQ(shownAfter, 0x0A000005u);
 }
 
