@@ -64,17 +64,6 @@ TEST_F(DialogRuntime, ControlsAreBuiltFromTheTemplateInCp932) {
   EXPECT_EQ(rec.messages.back().message, kMsgDestroy);
 }
 
-TEST_F(DialogRuntime, OtherNameOfTheSetupTemplateOpensTheSameDialog) {
-  RecordingProc rec;
-  std::string seenTitle;
-  setDialogOperator("DIALOG_KT3600R", [&](OperatedDialog& d) {
-    seenTitle = d.title();
-    EXPECT_TRUE(d.exists(6101));
-  });
-  dialogBoxParam("DIALOG_KT3600R", nullptr, RecordingProc::proc, 0);
-  EXPECT_EQ(utf8FromCp932(seenTitle), "プリンターKT-3600Rの設定");
-}
-
 TEST_F(DialogRuntime, ClickRunsTheProcedureAndEndDialogStopsTheOperator) {
   RecordingProc rec([](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
     if (m.message == kMsgCommand && m.id == kIdOk) endDialog(dlg, 77);
@@ -93,31 +82,30 @@ TEST_F(DialogRuntime, ClickRunsTheProcedureAndEndDialogStopsTheOperator) {
   EXPECT_NE(rec.messages[1].param, 0);  // the button's window
 }
 
+// Nobody operates: the dialog gets a cancel, whatever it does with it, and a running
+// timer of a visible dialog does not keep it open.
 TEST_F(DialogRuntime, DialogNobodyOperatesEndsAsCancelled) {
-  RecordingProc rec([](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-    if (m.message == kMsgCommand && m.id == kIdCancel) endDialog(dlg, 5);
-    return 0;
-  });
-  EXPECT_EQ(dialogBoxParam("DIALOG_KT36R_IP", nullptr, RecordingProc::proc, 0), 5);
-  ASSERT_EQ(kinds(rec), (std::vector<uint32_t>{kMsgInitDialog, kMsgCommand, kMsgDestroy}));
-  EXPECT_EQ(rec.messages[1].id, kIdCancel);
-}
-
-TEST_F(DialogRuntime, DialogThatIgnoresCancelIsClosedWithZero) {
-  RecordingProc rec;
-  EXPECT_EQ(dialogBoxParam("DIALOG_HEAD_EXPIRE", nullptr, RecordingProc::proc, 0), 0);
-  EXPECT_EQ(kinds(rec), (std::vector<uint32_t>{kMsgInitDialog, kMsgCommand, kMsgDestroy}));
-}
-
-TEST_F(DialogRuntime, VisibleDialogWithRunningTimerButNoOperatorDoesNotHang) {
-  RecordingProc rec([](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-    if (m.message == kMsgInitDialog) setTimer(dlg, 2, 1500);  // a polling display
-    return 0;
-  });
-  uint32_t start = clock_.now();
-  EXPECT_EQ(dialogBoxParam("DIALOG_DISPLAY", nullptr, RecordingProc::proc, 0), 0);
-  EXPECT_EQ(clock_.now(), start);
-  EXPECT_EQ(kinds(rec), (std::vector<uint32_t>{kMsgInitDialog, kMsgCommand, kMsgDestroy}));
+  const struct {
+    const char* dialog;
+    bool endsOnCancel;
+    bool startsTimer;
+    intptr_t result;
+  } cases[] = {{"DIALOG_KT36R_IP", true, false, 5},
+               {"DIALOG_HEAD_EXPIRE", false, false, 0},
+               {"DIALOG_DISPLAY", false, true, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.dialog);
+    RecordingProc rec([&c](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
+      if (c.startsTimer && m.message == kMsgInitDialog) setTimer(dlg, 2, 1500);
+      if (c.endsOnCancel && m.message == kMsgCommand && m.id == kIdCancel) endDialog(dlg, 5);
+      return 0;
+    });
+    uint32_t start = clock_.now();
+    EXPECT_EQ(dialogBoxParam(c.dialog, nullptr, RecordingProc::proc, 0), c.result);
+    EXPECT_EQ(clock_.now(), start);
+    ASSERT_EQ(kinds(rec), (std::vector<uint32_t>{kMsgInitDialog, kMsgCommand, kMsgDestroy}));
+    EXPECT_EQ(rec.messages[1].id, kIdCancel);
+  }
 }
 
 TEST_F(DialogRuntime, DialogEndedDuringInitSkipsItsOperator) {
@@ -285,12 +273,9 @@ TEST_F(DialogRuntime, RadioGroupsCheckBoxesAndUnusableControls) {
     sawChange |= (m.message == kMsgCommand && m.id == 6776 && m.code == kEnChange);
   }
   EXPECT_TRUE(sawChange);
-}
 
-TEST_F(DialogRuntime, NumberFieldTakesDigitsOnly) {
-  RecordingProc rec;
   setDialogOperator("DIALOG_DISPLAY", [](OperatedDialog& d) {
-    EXPECT_FALSE(d.setText(6601, "12a"));
+    EXPECT_FALSE(d.setText(6601, "12a"));  // a number field takes digits only
     EXPECT_FALSE(d.setText(6601, "-1"));
     EXPECT_TRUE(d.setText(6601, "120"));
     EXPECT_EQ(d.text(6601), "120");
@@ -384,6 +369,11 @@ TEST_F(DialogRuntime, ListViewColumnsRowsHitTestAndSelection) {
     }
     EXPECT_FALSE(listViewSetItemText(list, 0, 3, "x"));
     EXPECT_FALSE(listViewSetItemText(list, 3, 0, "x"));
+    // Text widths from the list's font: narrow and wide characters.
+    EXPECT_EQ(listViewGetStringWidth(list, "***"), 18);
+    EXPECT_EQ(listViewGetStringWidth(list, cp932FromUtf8("機械番号").c_str()), 48);
+    EXPECT_EQ(listViewGetStringWidth(list, cp932FromUtf8("ｷｬﾝｾﾙ").c_str()), 30);
+    EXPECT_EQ(listViewGetStringWidth(getDlgItem(dlg, 1), "abc"), 0);  // not a list
     return 1;
   });
   setDialogOperator("DIALOG_SEARCHKT_LIST", [](OperatedDialog& d) {
@@ -420,20 +410,6 @@ TEST_F(DialogRuntime, ListViewColumnsRowsHitTestAndSelection) {
   }
   // A double click comes as a click and then the double click.
   EXPECT_EQ(notes, (std::vector<int>{kNmClick, kNmClick, kNmClick, kNmDblClk}));
-}
-
-TEST_F(DialogRuntime, ListStringWidthUsesNarrowAndWideCharacters) {
-  RecordingProc rec([](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-    if (m.message != kMsgInitDialog) return 0;
-    NyHwnd list = getDlgItem(dlg, 1038);
-    EXPECT_EQ(listViewGetStringWidth(list, "***"), 18);
-    EXPECT_EQ(listViewGetStringWidth(list, cp932FromUtf8("機械番号").c_str()), 48);
-    EXPECT_EQ(listViewGetStringWidth(list, cp932FromUtf8("ｷｬﾝｾﾙ").c_str()), 30);
-    EXPECT_EQ(listViewGetStringWidth(getDlgItem(dlg, 1), "abc"), 0);  // not a list
-    endDialog(dlg, 0);
-    return 1;
-  });
-  dialogBoxParam("DIALOG_SEARCHKT_LIST", nullptr, RecordingProc::proc, 0);
 }
 
 TEST_F(DialogRuntime, IpAddressControl) {

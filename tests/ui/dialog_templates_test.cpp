@@ -135,27 +135,5 @@ TEST(DialogTemplates, ControlsTheDialogsAddress) {
   }
 }
 
-TEST(DialogTemplates, EveryParameterControlOfTheParameterDialogsExists) {
-  const int maintenance[] = {6776, 6702, 6701, 6706, 6703, 6704, 6705, 6707, 6712, 6708,
-                             6709, 6710, 6711, 6713, 6030, 6031, 6032, 6025, 6026, 6022,
-                             6001, 6923, 6924, 6925, 6777, 6801, 6803, 6804, 6009, 1,
-                             2,    9,    6794, 6774, 6720, 6200, 6220, 6219, 6012, 6011};
-  const int highLevel[] = {6766, 6759, 6765, 6757, 6783, 6784, 6773, 6782, 6786, 6787, 6920,
-                           6930, 6931, 6932, 6933, 6934, 6935, 6936, 6937, 6938, 6939, 6940,
-                           6941, 6788, 6789, 6768, 6767, 6781, 6785, 6770, 6913, 6914, 6799,
-                           6719, 6800, 6720, 6911, 6912, 6915, 6916, 6917, 6918, 6919, 6090,
-                           6009, 6607, 1,    2,    6011, 6012, 6015};
-  const int display[] = {6703, 6704, 6702, 6701, 6705, 6606, 6601, 6607, 6620, 6619, 6614, 6615,
-                         6602, 6616, 6617, 6622, 6605, 6604, 6603, 6067, 6073, 6618, 2};
-  const std::pair<const char*, std::span<const int>> sets[] = {{"DIALOG_MAINTENANCE", maintenance},
-                                                               {"DIALOG_HIGHLEVEL", highLevel},
-                                                               {"DIALOG_DISPLAY", display}};
-  for (const auto& [name, ids] : sets) {
-    const DialogTemplate* t = findDialogTemplate(name);
-    ASSERT_NE(t, nullptr);
-    for (int id : ids) EXPECT_NE(control(*t, id), nullptr) << name << " " << id;
-  }
-}
-
 }  // namespace
 }  // namespace nypr
