@@ -14,7 +14,7 @@ using platform::OperatedDialog;
 
 class HighLevelDialog : public MaintenanceTest {};
 
-TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravel) {
+TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravelOrItsError) {
   sim_.setTravel(100, 0, 12345678);  // 12 km 345 m 678 mm
   intptr_t result = openHighLevel([&](OperatedDialog& d) {
     EXPECT_EQ(platform::utf8FromCp932(d.title()), "高度な設定");
@@ -40,10 +40,8 @@ TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravel) {
   // Read mode: the distance fields go out as the command's zeros.
   EXPECT_EQ(lrs[0].payload(), "2S200LRS00010000000000");
   EXPECT_TRUE(messages_.empty());
-}
 
-TEST_F(HighLevelDialog, ATravelThatCannotBeReadShowsTheError) {
-  ktsim::Fault fault;
+  ktsim::Fault fault;  // a travel that cannot be read shows the error
   fault.code = "LRS";
   fault.action = ktsim::FaultAction::FailureFlag;
   sim_.addFault(fault);

@@ -66,9 +66,10 @@ TEST_F(MaintenanceDialog, AStoredRecordShowsSignsHeadWidthAndHistoryOff) {
   stKtRSE[0].PosAdjXI = -3;
   stKtRSE[0].PosAdjYI = 7;
   stKtRSE[0].PosAdjModeI = 1;
+  setSettingsFieldInt(0, kFieldHeadWidth, 965);
   openMaintenance([&](OperatedDialog& d) {
     EXPECT_EQ(d.text(6924), "-5");
-    EXPECT_EQ(d.text(6777), "80");  // "0960" dots
+    EXPECT_EQ(d.text(6777), "80");  // 965 dots
     EXPECT_EQ(d.checked(6708), 0);
     for (int id : {6709, 6710, 6711, 6713}) EXPECT_FALSE(d.enabled(id)) << id;
     EXPECT_EQ(d.checked(6030), 1);
@@ -78,8 +79,10 @@ TEST_F(MaintenanceDialog, AStoredRecordShowsSignsHeadWidthAndHistoryOff) {
     EXPECT_EQ(d.comboSelection(6804), 1);
     EXPECT_TRUE(d.click(6708));
     for (int id : {6709, 6710, 6711, 6713}) EXPECT_TRUE(d.enabled(id)) << id;
-    d.cancel();
+    EXPECT_TRUE(d.click(1));
   });
+  // A head width of part millimetres is not rounded by storing.
+  EXPECT_EQ(storedField(50), "0965");
 }
 
 TEST_F(MaintenanceDialog, ValuesOutOfRangeAreRefusedWithTheirNameAndRange) {
@@ -166,15 +169,6 @@ TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
   EXPECT_EQ(line.substr(241), "-24#006#1");
   EXPECT_EQ(job_.label.PosAdjXUB, 104);
   EXPECT_EQ(job_.label.PosAdjYUB, 134);
-}
-
-TEST_F(MaintenanceDialog, AHeadWidthOfPartMillimetresSurvivesTheStore) {
-  setSettingsFieldInt(0, kFieldHeadWidth, 965);
-  openMaintenance([&](OperatedDialog& d) {
-    EXPECT_EQ(d.text(6777), "80");
-    EXPECT_TRUE(d.click(1));
-  });
-  EXPECT_EQ(storedField(50), "0965");
 }
 
 TEST_F(MaintenanceDialog, HistoryControlOffNeitherChecksNorStoresItsRows) {
@@ -394,48 +388,35 @@ TEST_F(MaintenanceDialog, HighLevelChangesAreSavedOnlyByThisDialogsSet) {
   EXPECT_EQ(storedField(37), "90");
 }
 
-TEST_F(MaintenanceDialog, TestFeedFeedsOneLabelAndGivesTheButtonsBack) {
+TEST_F(MaintenanceDialog, TestFeedAndTestPrintGiveTheButtonsBack) {
   openMaintenance([&](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6011));
     EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
+    // The parameters were stored before the feed.
+    EXPECT_EQ(storedField(23), "080");
+    EXPECT_TRUE(messages_.empty()) << platform::utf8FromCp932(lastMessage());
     for (int id : {6012, 6011, 6794, 6774, 6720, 6200, 6219, 6220, 1, 2}) {
       EXPECT_TRUE(d.enabled(id)) << id;
     }
-    d.cancel();
-  });
-  EXPECT_TRUE(messages_.empty()) << platform::utf8FromCp932(lastMessage());
-  EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
-  // The parameters were stored before the feed.
-  EXPECT_EQ(storedField(23), "080");
-}
-
-TEST_F(MaintenanceDialog, TestPrintIssuesTheRenderedLabel) {
-  openMaintenance([&](OperatedDialog& d) {
-    ASSERT_TRUE(d.setText(6009, "2"));
-    EXPECT_TRUE(d.click(6012));
-    EXPECT_TRUE(d.enabled(6012));
-    d.cancel();
-  });
-  EXPECT_TRUE(messages_.empty()) << platform::utf8FromCp932(lastMessage());
-  ASSERT_EQ(sim_.receivedFrames("PRS").size(), 1u);
-  ASSERT_TRUE(sim_.lastJob().has_value());
-  EXPECT_EQ(sim_.lastJob()->conditions.copies, 2);
-  EXPECT_EQ(sim_.lastJob()->copiesIssued, 2);
-  EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
-}
-
-TEST_F(MaintenanceDialog, TestPrintOfNoLabelsIsRefused) {
-  openMaintenance([&](OperatedDialog& d) {
-    ASSERT_TRUE(d.setText(6009, "0"));
+    ASSERT_TRUE(d.setText(6009, "0"));  // no labels: refused
     EXPECT_TRUE(d.click(6012));
     EXPECT_EQ(lastMessage(), rangeMessage("発行枚数", 1, 9999));
     EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 6009));
     for (int id : {6012, 6011, 6794, 6774, 6720, 6200, 6219, 6220, 1, 2}) {
       EXPECT_TRUE(d.enabled(id)) << id;
     }
+    EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
+    ASSERT_TRUE(d.setText(6009, "2"));
+    EXPECT_TRUE(d.click(6012));
+    EXPECT_TRUE(d.enabled(6012));
     d.cancel();
   });
-  EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
+  EXPECT_EQ(messages_.size(), 1u) << platform::utf8FromCp932(lastMessage());
+  ASSERT_EQ(sim_.receivedFrames("PRS").size(), 1u);
+  ASSERT_TRUE(sim_.lastJob().has_value());
+  EXPECT_EQ(sim_.lastJob()->conditions.copies, 2);
+  EXPECT_EQ(sim_.lastJob()->copiesIssued, 2);
+  EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
 }
 
 TEST_F(MaintenanceDialog, TestFeedOnAPrinterThatIsGoneShowsTheError) {
