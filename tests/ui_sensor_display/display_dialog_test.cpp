@@ -1,6 +1,8 @@
 // The status display against the simulated printer: live status, run distances and
 // their reconciliation with the distance recorded in the INI file.
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "dialog_fixture.h"
 #include "platform/text.h"
@@ -31,7 +33,7 @@ class DisplayDialogTest : public PrinterDialogTest {
   std::string utf8(const std::string& cp932Text) { return platform::utf8FromCp932(cp932Text); }
 };
 
-TEST_F(DisplayDialogTest, OpeningShowsDistancesAndRecordsTheBodyDistance) {
+TEST_F(DisplayDialogTest, OpeningShowsDistancesRecordsTheBodyDistanceAndWarns) {
   sim_.setTravel(100, 100000000, 12500000);  // label 100 km 0 m 0 mm: no warning yet
   intptr_t result = openDisplay([&](OperatedDialog& d) {
     EXPECT_EQ(d.text(6601), "100");
@@ -46,10 +48,8 @@ TEST_F(DisplayDialogTest, OpeningShowsDistancesAndRecordsTheBodyDistance) {
   EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "12500000");
   EXPECT_EQ(payloads(sim_, "LRS"), std::vector<std::string>{kReadRequest});
   EXPECT_EQ(payloads(sim_, "CPS"), std::vector<std::string>{"2S200CPS00"});
-}
 
-TEST_F(DisplayDialogTest, LabelDistancePastTheWarningDistanceWarns) {
-  sim_.setTravel(100, 100000001, 0);
+  sim_.setTravel(100, 100000001, 12500000);  // past the warning distance: warns
   openDisplay([](OperatedDialog&) {});
   ASSERT_EQ(questions_.size(), 1u);
   EXPECT_EQ(questions_[0].id, 60410u);
@@ -57,7 +57,7 @@ TEST_F(DisplayDialogTest, LabelDistancePastTheWarningDistanceWarns) {
   EXPECT_EQ(questions_[0].text, cp932("ヘッド切れ警告距離に達しました！"));
 }
 
-TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControl) {
+TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControlAndSurvivesAFailure) {
   sim_.setSensors(31, 22, 13, 54, 5);
   sim_.setVersions(120, 110, 250, 101);
   sim_.setErrorCode(12);
@@ -90,16 +90,14 @@ TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControl) {
     EXPECT_EQ(utf8(d.text(6605)), "開");
     EXPECT_EQ(utf8(d.text(6604)), "1418～1456");
     EXPECT_EQ(utf8(d.text(6618)), "不定位置");
-  });
-  EXPECT_TRUE(messages_.empty());
-}
+    EXPECT_TRUE(messages_.empty());
 
-TEST_F(DisplayDialogTest, FailedStatusShowsTheErrorAndKeepsPolling) {
-  openDisplay([&](OperatedDialog& d) {
+    // A failed status shows the error and the polling goes on.
     sim_.setStatusFailure(true);
     ASSERT_TRUE(d.fireTimer(2));
     EXPECT_EQ(d.timerInterval(2), 1500u);
     sim_.setStatusFailure(false);
+    sim_.setSensors(30, 22, 13, 54, 5);
     ASSERT_TRUE(d.fireTimer(2));
     EXPECT_EQ(d.text(6703), "30");
   });
@@ -107,54 +105,71 @@ TEST_F(DisplayDialogTest, FailedStatusShowsTheErrorAndKeepsPolling) {
   EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrStatus));
 }
 
-TEST_F(DisplayDialogTest, ShorterBodyDistanceAcceptedIsSentBackFromTheRecord) {
-  writeIni(kInfo, "PRTDIST00", "12500000");
-  sim_.setTravel(100, 0, 10000000);
-  answers_ = {6};
-  openDisplay([&](OperatedDialog& d) { EXPECT_EQ(d.text(6607), "12.500000"); });
-  ASSERT_EQ(questions_.size(), 1u);
-  EXPECT_EQ(questions_[0].id, 60025u);
-  EXPECT_EQ(questions_[0].text,
-            cp932("前回記録した本体走行距離（12.500000km）より、プリンターの本体走行距離"
-                  "（10.000000km）が短くなっています。\n前回記録した距離をプリンターに設定し"
-                  "ますか？"));
-  const auto lrs = payloads(sim_, "LRS");
-  ASSERT_EQ(lrs.size(), 3u);
-  EXPECT_EQ(lrs[1], "2S200LRS00011012500000");
-  EXPECT_EQ(lrs[2], kReadRequest);
-  EXPECT_EQ(sim_.state().bodyTravelMm, 12500000u);
-  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "12500000");
-}
-
-TEST_F(DisplayDialogTest, ShorterBodyDistanceRecordedWhenOnlyTheSecondQuestionIsAccepted) {
-  writeIni(kInfo, "PRTDIST00", "12500000");
-  sim_.setTravel(100, 0, 10000123);
-  answers_ = {7, 6};
-  openDisplay([&](OperatedDialog& d) { EXPECT_EQ(d.text(6607), "10.000123"); });
-  ASSERT_EQ(questions_.size(), 2u);
-  EXPECT_EQ(questions_[1].id, 60026u);
-  EXPECT_EQ(questions_[1].text, cp932("プリンターの本体走行距離（10.000123km）を記録しますか？"));
-  EXPECT_EQ(payloads(sim_, "LRS").size(), 1u);
-  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "10000123");
-}
-
-TEST_F(DisplayDialogTest, DecliningBothQuestionsKeepsTheRecordedDistance) {
-  writeIni(kInfo, "PRTDIST00", "12500000");
-  sim_.setTravel(100, 0, 10000000);
-  answers_ = {7, 7};
-  openDisplay([&](OperatedDialog& d) { EXPECT_EQ(d.text(6607), "12.500000"); });
-  EXPECT_EQ(questions_.size(), 2u);
-  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "12500000");
-  EXPECT_EQ(sim_.state().bodyTravelMm, 10000000u);
-}
-
-TEST_F(DisplayDialogTest, RecordThatNoPrinterCouldHoldCountsAsNone) {
-  writeIni(kInfo, "PRTDIST00", "-5");
-  sim_.setTravel(100, 0, 7000000);
-  openDisplay([](OperatedDialog&) {});
-  EXPECT_TRUE(questions_.empty());
-  EXPECT_EQ(payloads(sim_, "LRS").size(), 1u);
-  EXPECT_EQ(readIni(kInfo, "PRTDIST00"), "7000000");
+// The printer's body distance against the one recorded in the INI file.
+TEST_F(DisplayDialogTest, ShorterBodyDistanceIsSentBackOrRecordedAsTheQuestionsAreAnswered) {
+  const char* const sendBack =
+      "前回記録した本体走行距離（12.500000km）より、プリンターの本体走行距離（10.000000km）が短く"
+      "なっています。\n前回記録した距離をプリンターに設定しますか？";
+  const struct {
+    const char* recorded;
+    uint32_t printerMm;
+    std::deque<int> answers;
+    const char* shown;
+    std::vector<uint32_t> questionIds;
+    const char* lastQuestion;      // UTF-8, nullptr: no question
+    std::vector<std::string> lrs;  // every LRS request of the opening
+    const char* recordedAfter;
+    uint32_t printerAfter;
+  } cases[] = {
+      {"12500000",
+       10000000,
+       {6},
+       "12.500000",
+       {60025},
+       sendBack,
+       {kReadRequest, "2S200LRS00011012500000", kReadRequest},
+       "12500000",
+       12500000},
+      {"12500000",
+       10000123,
+       {7, 6},
+       "10.000123",
+       {60025, 60026},
+       "プリンターの本体走行距離（10.000123km）を記録しますか？",
+       {kReadRequest},
+       "10000123",
+       10000123},
+      {"12500000",
+       10000000,
+       {7, 7},
+       "12.500000",
+       {60025, 60026},
+       nullptr,
+       {kReadRequest},
+       "12500000",
+       10000000},
+      // A record that no printer could hold counts as none.
+      {"-5", 7000000, {}, "7.000000", {}, nullptr, {kReadRequest}, "7000000", 7000000},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.recorded) + " vs " + std::to_string(c.printerMm));
+    writeIni(kInfo, "PRTDIST00", c.recorded);
+    sim_.setTravel(100, 0, c.printerMm);
+    sim_.clearRecords();
+    questions_.clear();
+    answers_ = c.answers;
+    openDisplay([&](OperatedDialog& d) { EXPECT_EQ(d.text(6607), c.shown); });
+    std::vector<uint32_t> ids;
+    for (const AskedQuestion& q : questions_) ids.push_back(q.id);
+    EXPECT_EQ(ids, c.questionIds);
+    if (c.lastQuestion != nullptr) {
+      ASSERT_FALSE(questions_.empty());
+      EXPECT_EQ(questions_.back().text, cp932(c.lastQuestion));
+    }
+    EXPECT_EQ(payloads(sim_, "LRS"), c.lrs);
+    EXPECT_EQ(readIni(kInfo, "PRTDIST00"), c.recordedAfter);
+    EXPECT_EQ(sim_.state().bodyTravelMm, c.printerAfter);
+  }
 }
 
 TEST_F(DisplayDialogTest, WarningDistanceIsClampedToWhatThePrinterTakes) {
@@ -172,9 +187,9 @@ TEST_F(DisplayDialogTest, WarningDistanceIsClampedToWhatThePrinterTakes) {
   EXPECT_EQ(lrs[2], "2S200LRS12500000000000");
 }
 
-TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirst) {
+TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirstAndShowsAFailure) {
   sim_.setTravel(80, 5432100, 0);
-  answers_ = {7, 6};
+  answers_ = {7, 6, 6};
   openDisplay([&](OperatedDialog& d) {
     EXPECT_EQ(d.text(6606), "5.432100");
     ASSERT_TRUE(d.click(6619));  // declined
@@ -183,27 +198,24 @@ TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirst) {
     ASSERT_TRUE(d.click(6619));
     EXPECT_EQ(d.text(6606), "0.000000");
     EXPECT_EQ(d.text(6601), "80");
-  });
-  ASSERT_EQ(questions_.size(), 2u);
-  EXPECT_EQ(questions_[0].id, 60411u);
-  EXPECT_EQ(questions_[0].text, cp932("プリンターのラベル走行距離をクリアしてもよろしいですか？"));
-  EXPECT_EQ(payloads(sim_, "LRS").back(), "2S200LRS20010000000000");
-  EXPECT_EQ(sim_.state().labelTravelMm, 0u);
-}
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_EQ(sim_.state().labelTravelMm, 0u);
 
-TEST_F(DisplayDialogTest, FailedClearShowsTheErrorAndLeavesTheDistance) {
-  sim_.setTravel(80, 5432100, 0);
-  openDisplay([&](OperatedDialog& d) {
+    // A failed clear shows the error and leaves the distance shown.
     ktsim::Fault fault;
     fault.code = "LRS";
     fault.action = ktsim::FaultAction::FailureFlag;
     sim_.addFault(fault);
     ASSERT_TRUE(d.click(6619));
-    EXPECT_EQ(d.text(6606), "5.432100");
+    EXPECT_EQ(d.text(6606), "0.000000");
     EXPECT_FALSE(d.ended());
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrHeadDistance));
   });
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrHeadDistance));
+  ASSERT_EQ(questions_.size(), 3u);
+  EXPECT_EQ(questions_[0].id, 60411u);
+  EXPECT_EQ(questions_[0].text, cp932("プリンターのラベル走行距離をクリアしてもよろしいですか？"));
+  EXPECT_EQ(payloads(sim_, "LRS")[1], "2S200LRS20010000000000");
 }
 
 TEST_F(DisplayDialogTest, ResettingTheCutCountAsksTheHostsQuestion) {

@@ -169,7 +169,7 @@ TEST_F(SensorDialogTest, RejectedReadAtOpeningShowsTheErrorAndKeepsPolling) {
   EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrGapMark));
 }
 
-TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetres) {
+TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetresAndMoves) {
   openSensor([&](OperatedDialog& d) {
     // 42 dots before the base position: 3.5 mm.
     EXPECT_EQ(d.text(6065), "263");
@@ -182,9 +182,21 @@ TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetres) {
     ASSERT_TRUE(d.click(6070));
     EXPECT_EQ(d.text(6065), "262");
     EXPECT_EQ(conditions_.CutterDistUW, 263);
+    EXPECT_TRUE(messages_.empty());
+
+    // A failed move shows its error and keeps the print conditions.
+    ktsim::Fault fault;
+    fault.code = "CPS";
+    fault.action = ktsim::FaultAction::FailureFlag;
+    sim_.addFault(fault);
+    ASSERT_TRUE(d.click(6069));
+    EXPECT_EQ(d.text(6065), "262");
+    EXPECT_EQ(conditions_.CutterDistUW, 263);
+    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(stKtRSE[0].dwLastError, kErrCutPosition);
   });
   const auto cps = payloads(sim_, "CPS");
-  ASSERT_EQ(cps.size(), 4u);
+  ASSERT_EQ(cps.size(), 5u);
   EXPECT_EQ(cps[0], "2S200CPS00");
   EXPECT_EQ(cps[1], "2S200CPS1+");
   EXPECT_EQ(cps[2], "2S200CPS1-");
@@ -205,27 +217,23 @@ TEST_F(SensorDialogTest, ResettingTheCutPositionStoresItForTheNextPrint) {
   EXPECT_EQ(conditions_.CutterDistUW, 121);
 }
 
-TEST_F(SensorDialogTest, FailedCutMoveShowsItsErrorAndKeepsThePrintConditions) {
-  conditions_.CutterDistUW = 500;
-  openSensor([&](OperatedDialog& d) {
-    ktsim::Fault fault;
-    fault.code = "CPS";
-    fault.action = ktsim::FaultAction::FailureFlag;
-    sim_.addFault(fault);
-    ASSERT_TRUE(d.click(6069));
-    EXPECT_EQ(d.text(6065), "263");
-  });
-  EXPECT_EQ(conditions_.CutterDistUW, 500);
-  EXPECT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(stKtRSE[0].dwLastError, kErrCutPosition);
-}
-
-TEST_F(SensorDialogTest, HelpOpensTheProductsFileAtTheAdjustmentTopic) {
+TEST_F(SensorDialogTest, HelpOpensTheProductsFileAtTheAdjustmentTopicAndFeedFeeds) {
   writeIni("Help Path", "FmtHelp", "fmt.hlp");
   writeIni("Help Path", "PrtHelp", "C:\\help\\prt.hlp");
   const int before = platform::helpRequestCountForTesting();
   platform::setHostProgramNameForTesting("NYFMT");
-  openSensor([&](OperatedDialog& d) { ASSERT_TRUE(d.click(6012)); });
+  label_.WidthUW = 500;
+  label_.LengthUW = 300;
+  label_.GapUW = 30;
+  intptr_t result = openSensor([&](OperatedDialog& d) {
+    ASSERT_TRUE(d.click(6012));
+    ASSERT_TRUE(d.click(6011));  // feed one label
+    ASSERT_TRUE(d.click(2));
+    EXPECT_TRUE(d.ended());
+  });
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
+  EXPECT_TRUE(messages_.empty());
   platform::HelpRequest fmt = platform::lastHelpRequestForTesting();
   platform::setHostProgramNameForTesting("Designer");
   openSensor([&](OperatedDialog& d) { ASSERT_TRUE(d.click(6012)); });
@@ -238,20 +246,6 @@ TEST_F(SensorDialogTest, HelpOpensTheProductsFileAtTheAdjustmentTopic) {
   EXPECT_EQ(fmt.target, platform::joinPath(dir_.string(), "fmt.hlp"));
   EXPECT_EQ(prt.target, "C:\\help\\prt.hlp");
   EXPECT_EQ(prt.context, 849u);
-}
-
-TEST_F(SensorDialogTest, FeedSendsOneLabelAndCloseEndsWithZero) {
-  label_.WidthUW = 500;
-  label_.LengthUW = 300;
-  label_.GapUW = 30;
-  intptr_t result = openSensor([&](OperatedDialog& d) {
-    ASSERT_TRUE(d.click(6011));
-    ASSERT_TRUE(d.click(2));
-    EXPECT_TRUE(d.ended());
-  });
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
-  EXPECT_TRUE(messages_.empty()) << platform::utf8FromCp932(messages_[0].text);
 }
 
 }  // namespace
