@@ -73,30 +73,33 @@ TEST_F(HeadCheckTest, BrokenDotsAreListedFivePerLine) {
   EXPECT_EQ(messages_[0].caption, text(60014));
   EXPECT_EQ(messages_[0].style, 48u);
   EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
-}
 
-TEST_F(HeadCheckTest, FiveDotsEndWithoutASeparator) {
+  // Five dots end without a separator.
   sim_.setBrokenDots({1, 2, 3, 4, 5});
+  messages_.clear();
   check("1", "5");
   ASSERT_EQ(messages_.size(), 1u);
   const std::string& shown = messages_[0].text;
   EXPECT_EQ(shown.substr(shown.size() - cp932("切れ位置5:5dot").size()), cp932("切れ位置5:5dot"));
 }
 
-TEST_F(HeadCheckTest, AFailedCheckShowsTheError) {
-  sim_.addFault(fault("HCS", ktsim::FaultAction::FailureFlag));
-  check("1", "960");
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_NE(messages_[0].text.find(text(60418)), std::string::npos);
-  EXPECT_EQ(stKtRSE[0].dwLastError, 60418u);
-}
-
-TEST_F(HeadCheckTest, APrinterThatHangsUpShowsTheError) {
-  sim_.addFault(fault("HCS", ktsim::FaultAction::NoAnswerClose, -1));
-  check("1", "960");
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(stKtRSE[0].dwLastError, 60404u);
-  EXPECT_NE(messages_[0].text.find(text(60404)), std::string::npos);
+TEST_F(HeadCheckTest, AFailedOrHungUpCheckShowsTheError) {
+  const struct {
+    ktsim::FaultAction action;
+    int times;
+    uint32_t error;
+  } cases[] = {{ktsim::FaultAction::FailureFlag, 1, 60418u},
+               {ktsim::FaultAction::NoAnswerClose, -1, 60404u}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.error);
+    sim_.clearFaults();
+    sim_.addFault(fault("HCS", c.action, c.times));
+    messages_.clear();
+    check("1", "960");
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find(text(c.error)), std::string::npos);
+    EXPECT_EQ(stKtRSE[0].dwLastError, c.error);
+  }
 }
 
 }  // namespace

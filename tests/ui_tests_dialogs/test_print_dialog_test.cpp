@@ -29,20 +29,6 @@ class TestPrintTest : public TestDialogTest {
   }
 };
 
-TEST_F(TestPrintTest, OpensWithTheNormalIssueOfOneLabel) {
-  openTestPrint([](OperatedDialog& d) {
-    EXPECT_EQ(platform::utf8FromCp932(d.title()), "KT36R印字ﾃｽﾄ");
-    EXPECT_EQ(d.checked(6075), 1);
-    EXPECT_EQ(d.checked(6082), 1);
-    EXPECT_EQ(d.checked(6086), 1);
-    EXPECT_FALSE(d.enabled(6086));
-    EXPECT_FALSE(d.visible(6087));
-    EXPECT_FALSE(d.visible(6088));
-    EXPECT_EQ(d.text(6089), "1");
-    d.click(2);
-  });
-}
-
 TEST_F(TestPrintTest, ChosenPatternPositionAndCountGoOutAndTheJobIsFollowedToItsEnd) {
   int pollsWithFlag = 0;
   int polls = 0;
@@ -254,8 +240,16 @@ TEST_F(TestPrintTest, WithAutoPeelAStopEndsTheFollowingEvenWhileALabelWaits) {
   EXPECT_EQ(stKtRSE[0].dwLastError, 60315u);
 }
 
-TEST_F(TestPrintTest, NormalIssueRadioEnablesTheCountAgain) {
+TEST_F(TestPrintTest, OpensWithTheNormalIssueOfOneLabelWhoseRadioEnablesTheCount) {
   openTestPrint([&](OperatedDialog& d) {
+    EXPECT_EQ(platform::utf8FromCp932(d.title()), "KT36R印字ﾃｽﾄ");
+    EXPECT_EQ(d.checked(6075), 1);
+    EXPECT_EQ(d.checked(6082), 1);
+    EXPECT_EQ(d.checked(6086), 1);
+    EXPECT_FALSE(d.enabled(6086));
+    EXPECT_FALSE(d.visible(6087));
+    EXPECT_FALSE(d.visible(6088));
+    EXPECT_EQ(d.text(6089), "1");
     platform::showDlgItem(d.window(), 6088, true);
     platform::enableDlgItem(d.window(), 6088, true);
     platform::enableDlgItem(d.window(), 6086, true);
