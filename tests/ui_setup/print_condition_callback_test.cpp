@@ -357,7 +357,8 @@ TEST_F(PrintConditionCallback, PeelingFasterThan100IsRefused) {
   });
 }
 
-TEST_F(PrintConditionCallback, ConfirmWithoutAddressShowsTheMessage) {
+// Confirming asks the printer: what keeps the page open and what does not.
+TEST_F(PrintConditionCallback, ConfirmWithoutAddressOrOfAnotherModelKeepsThePageOpen) {
   writeIni("KT3600R Info", "KT00", "");
   openPage([&](OperatedDialog& d) {
     EXPECT_EQ(clickResult(d, 1), 1);
@@ -367,9 +368,8 @@ TEST_F(PrintConditionCallback, ConfirmWithoutAddressShowsTheMessage) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_NE(messages_[0].text.find(cp932("IPアドレスを設定して下さい！")), std::string::npos);
   EXPECT_EQ(stKtRSE[0].dwLastError, kNoError);
-}
 
-TEST_F(PrintConditionCallback, PrinterOfAnotherModelKeepsThePageOpen) {
+  configurePrinter(1, sim_.addressValue());
   sim_.setModelHeader("21200");
   openPage([&](OperatedDialog& d) {
     EXPECT_EQ(clickResult(d, 1), 1);
@@ -379,12 +379,9 @@ TEST_F(PrintConditionCallback, PrinterOfAnotherModelKeepsThePageOpen) {
   EXPECT_EQ(stKtRSE[0].dwLastError, 60678u);
   // The distances were saved before the printer was asked.
   EXPECT_EQ(storedField(4), "0548");
-}
 
-TEST_F(PrintConditionCallback, UnreachablePrinterStillAcceptsTheConditions) {
-  sim_.stop();
-  intptr_t closed = openPage([&](OperatedDialog& d) { EXPECT_EQ(clickResult(d, 1), 0); });
-  EXPECT_EQ(closed, 1);
+  sim_.stop();  // an unreachable printer still accepts the conditions
+  EXPECT_EQ(openPage([&](OperatedDialog& d) { EXPECT_EQ(clickResult(d, 1), 0); }), 1);
 }
 
 TEST_F(PrintConditionCallback, MissingHostRecordsAreNotTouched) {

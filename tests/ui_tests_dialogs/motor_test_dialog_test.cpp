@@ -79,8 +79,9 @@ TEST_F(MotorTestTest, EveryOpeningStartsFromStart) {
   EXPECT_EQ(sim_.receivedFrames("MES").size(), 2u);
 }
 
-TEST_F(MotorTestTest, ARefusedPressKeepsTextAndToggle) {
+TEST_F(MotorTestTest, ARefusedPressKeepsTextAndToggleAndARefusedEndIsShown) {
   sim_.addFault(fault("MTS", ktsim::FaultAction::FailureFlag));
+  sim_.addFault(fault("MES", ktsim::FaultAction::FailureFlag));
   runMotorTest([&](OperatedDialog& d) {
     d.click(6013);
     ASSERT_EQ(messages_.size(), 1u);
@@ -95,6 +96,8 @@ TEST_F(MotorTestTest, ARefusedPressKeepsTextAndToggle) {
   ASSERT_EQ(mts.size(), 2u);
   EXPECT_EQ(mts[0].payload(), "2S200MTS01");
   EXPECT_EQ(mts[1].payload(), "2S200MTS01");
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_NE(messages_[1].text.find(text(60409)), std::string::npos);
 }
 
 TEST_F(MotorTestTest, RefusedStartOpensNoMotorDialog) {
@@ -112,13 +115,6 @@ TEST_F(MotorTestTest, RefusedStartOpensNoMotorDialog) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_NE(messages_[0].text.find(text(60407)), std::string::npos);
   EXPECT_TRUE(sim_.receivedFrames("MES").empty());
-}
-
-TEST_F(MotorTestTest, RefusedEndIsShown) {
-  sim_.addFault(fault("MES", ktsim::FaultAction::FailureFlag));
-  runMotorTest([](OperatedDialog& d) { d.click(2); });
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_NE(messages_[0].text.find(text(60409)), std::string::npos);
 }
 
 }  // namespace
