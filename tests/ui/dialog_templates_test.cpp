@@ -45,6 +45,9 @@ TEST(DialogTemplates, EveryDialogIsThereWithItsTitle) {
   EXPECT_EQ(findDialogTemplate("DIALOG_KT3600R"), findDialogTemplate("DIALOG_KT36R"));
   EXPECT_EQ(findDialogTemplate("DIALOG_kt36r"), nullptr);
   EXPECT_EQ(dialogTemplates().size(), 12u);
+  // Every button of the high-level radio groups (the dialog tests tick only some of them).
+  const DialogTemplate* highLevel = findDialogTemplate("DIALOG_HIGHLEVEL");
+  for (int id = 6930; id <= 6941; ++id) EXPECT_NE(control(*highLevel, id), nullptr) << id;
 }
 
 TEST(DialogTemplates, IdsAreUniqueControlsFitAndTextsSurviveCp932) {
