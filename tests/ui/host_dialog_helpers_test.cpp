@@ -109,12 +109,12 @@ TEST_F(HostDialogHelpers, CentresOverTheOwnerDialog) {
         return 0;
       },
       0);
-  int32_t l, t, r, b;
-  // The maintenance template is 470 x 250 units, the IP dialog 220 x 104 (1.5 px a unit).
-  l = 100, t = 50, r = 100 + 705, b = 50 + 375;
-  EXPECT_EQ(box[0] - l, (r - l - (box[2] - box[0])) / 2);
-  EXPECT_EQ(box[1] - t, (b - t - (box[3] - box[1])) / 2);
+  // The maintenance template is 470 x 250 units at (100, 50), the IP dialog 220 x 104
+  // (1.5 px a unit).
+  EXPECT_EQ(box[0], 100 + (705 - 330) / 2);
+  EXPECT_EQ(box[1], 50 + (375 - 156) / 2);
   EXPECT_EQ(box[2] - box[0], 330);
+  EXPECT_EQ(box[3] - box[1], 156);
 }
 
 TEST_F(HostDialogHelpers, CentresOnTheScreenForAForeignOwner) {

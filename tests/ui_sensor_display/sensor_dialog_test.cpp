@@ -56,17 +56,9 @@ TEST_F(SensorDialogTest, OpeningAlignsTheDetectionWithGapPrintConditions) {
   EXPECT_EQ(result, 0);
   const auto gms = sim_.receivedFrames("GMS");
   ASSERT_EQ(gms.size(), 2u);
-  EXPECT_EQ(gms[0].bytes,
-            "\x02"
-            "0018"
-            "2S200GMS0000000000"
-            "\x03");
+  EXPECT_EQ(gms[0].bytes, std::string("\x02") + "00182S200GMS0000000000\x03");
   // Write-back: gap sensor, gap manual 45, no trim, mark automatic 60, no trim.
-  EXPECT_EQ(gms[1].bytes,
-            "\x02"
-            "0018"
-            "2S200GMS1014500600"
-            "\x03");
+  EXPECT_EQ(gms[1].bytes, std::string("\x02") + "00182S200GMS1014500600\x03");
   EXPECT_EQ(gms[1].port, ktsim::Port::Finish);
   EXPECT_FALSE(sim_.state().markDetection);
   EXPECT_TRUE(messages_.empty());

@@ -32,11 +32,7 @@ TEST_F(HeadCheckTest, SmallerPositionGoesFirstAndNoBrokenDotIsAPlainNote) {
   EXPECT_EQ(check("500", "100"), 1);
   const auto frames = sim_.receivedFrames("HCS");
   ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes,
-            "\x02"
-            "0020"
-            "2S200HCS010005000020"
-            "\x03");
+  EXPECT_EQ(frames[0].bytes, std::string("\x02") + "00202S200HCS010005000020\x03");
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text, cp932("ﾍｯﾄﾞ切れ数:0\r\n"));
   EXPECT_EQ(messages_[0].caption, "");

@@ -54,11 +54,7 @@ TEST_F(TestHubTest, BuzzerAndLedTestsReachThePrinterAndFailuresShowTheirErrors) 
   EXPECT_EQ(result, 0);
   const auto buzzer = sim_.receivedFrames("BZS");
   ASSERT_EQ(buzzer.size(), 4u);
-  EXPECT_EQ(buzzer[0].bytes,
-            "\x02"
-            "0008"
-            "2S200BZS"
-            "\x03");
+  EXPECT_EQ(buzzer[0].bytes, std::string("\x02") + "00082S200BZS\x03");
   ASSERT_EQ(sim_.receivedFrames("LES").size(), 2u);
   EXPECT_EQ(sim_.receivedFrames("LES")[0].payload(), "2S200LES");
 }
@@ -101,11 +97,7 @@ TEST_F(TestHubTest, CardTestShowsCountsAndSizesWithTheirUnits) {
   });
   const auto frames = sim_.receivedFrames("CDS");
   ASSERT_EQ(frames.size(), 3u);
-  EXPECT_EQ(frames[0].bytes,
-            "\x02"
-            "0009"
-            "2S200CDS0"
-            "\x03");
+  EXPECT_EQ(frames[0].bytes, std::string("\x02") + "00092S200CDS0\x03");
   EXPECT_EQ(frames[1].payload(), "2S200CDS1");
   EXPECT_EQ(frames[2].payload(), "2S200CDS2");
   EXPECT_TRUE(messages_.empty());
@@ -156,11 +148,7 @@ TEST_F(TestHubTest, AutoCutConfirmsWithABeepOrShowsThePrintersNumber) {
     d.click(2);
   });
   ASSERT_EQ(sim_.receivedFrames("CTS").size(), 2u);
-  EXPECT_EQ(sim_.receivedFrames("CTS")[0].bytes,
-            "\x02"
-            "0008"
-            "2S200CTS"
-            "\x03");
+  EXPECT_EQ(sim_.receivedFrames("CTS")[0].bytes, std::string("\x02") + "00082S200CTS\x03");
 }
 
 TEST_F(TestHubTest, TestPrintAndHeadCheckOpenTheirDialogs) {

@@ -54,11 +54,7 @@ TEST_F(TestPrintTest, ChosenPatternPositionAndCountGoOutAndTheJobIsFollowedToIts
   EXPECT_EQ(result, 1);
   const auto frames = sim_.receivedFrames("PTS");
   ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes,
-            "\x02"
-            "0015"
-            "2S200PTS4300012"
-            "\x03");
+  EXPECT_EQ(frames[0].bytes, std::string("\x02") + "00152S200PTS4300012\x03");
   ASSERT_TRUE(sim_.lastJob().has_value());
   EXPECT_EQ(sim_.lastJob()->kind, ktsim::JobKind::TestPrint);
   EXPECT_EQ(sim_.lastJob()->state, ktsim::JobState::Finished);
