@@ -9,54 +9,47 @@
 namespace nypr {
 namespace {
 
-class ContrastLimitTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+TEST(ContrastLimitTest, TableInterpolationHistoryT1AndClamping) {
+  struct Row {
+    const char* label;
+    char history;    // '0': history control off (a tenth)
+    const char* t1;  // history t1 ("014": divisor 72)
+    uint8_t rank;
+    uint16_t speed;
+    uint8_t printer;
+    uint8_t mode;
+    uint16_t expected;
+  };
+  const Row rows[] = {
+      {"full step 150", '1', "014", 0, 150, 0, 0, 75},        // 54 * 10 * 10 / 72
+      {"rank 7 at 70", '1', "014", 7, 70, 0, 0, 79},          // 570 * 10 / 72
+      {"table A 90", '1', "014", 0, 90, 0, 1, 62},            // 448
+      {"table A 150", '1', "014", 0, 150, 0, 1, 71},          // 518
+      {"table A 70", '1', "014", 0, 70, 0, 1, 54},            // 392, below 90: no step correction
+      {"between 140/150", '1', "014", 0, 145, 0, 0, 74},      // 530 + (540 - 530) * 5 / 10
+      {"between 90/100", '1', "014", 0, 95, 0, 1, 57},        // 439 + (385 - 439) * 5 / 10
+      {"step correction 100", '1', "014", 0, 100, 0, 1, 52},  // 385 - 9
+      {"between 80/90", '1', "014", 0, 85, 0, 1, 60},         // 420 + (448 - 420) * 5 / 10
+      {"history off", '0', "014", 0, 150, 0, 0, 7},
+      {"t1 000", '1', "000", 7, 150, 0, 1, 63},  // 637 * 10 / 100
+      {"t1 030 capped", '1', "030", 7, 150, 0, 1, 99},
+      {"t1 -05", '1', "-05", 7, 150, 0, 1, 57},  // 637 * 10 / 110
+      // t1 of a half or more gives the top instead of dividing by zero.
+      {"t1 050", '1', "050", 0, 150, 0, 0, 99},
+      {"t1 099", '1', "099", 0, 70, 0, 1, 99},
+      {"no such printer", '1', "014", 0, 150, 8, 0, 0},
+  };
+  for (const Row& r : rows) {
     std::memset(stKtRSE, 0, sizeof stKtRSE);
     std::memset(PrinterSettings, 0, sizeof PrinterSettings);
-    SetDefaultSettingsFnV(0);  // history control on, t1 "014": divisor 72
+    SetDefaultSettingsFnV(0);
+    PrinterSettings[0][0] = r.history;
+    std::memcpy(&PrinterSettings[0][1], r.t1, 3);
+    stKtRSE[0].HeadRankUB = r.rank;
+    EXPECT_EQ(GetMaxContrastFnUW(r.speed, r.printer, r.mode), r.expected) << r.label;
   }
-  void setT1(const char* t1) { std::memcpy(&PrinterSettings[0][1], t1, 3); }
-};
-
-TEST_F(ContrastLimitTest, TableValuesAtFullSteps) {
-  EXPECT_EQ(GetMaxContrastFnUW(150, 0, 0), 75);  // 54 * 10 * 10 / 72
-  stKtRSE[0].HeadRankUB = 7;
-  EXPECT_EQ(GetMaxContrastFnUW(70, 0, 0), 79);  // 570 * 10 / 72
+  // Speeds and ranks outside the tables are clamped to their ends.
   stKtRSE[0].HeadRankUB = 0;
-  EXPECT_EQ(GetMaxContrastFnUW(90, 0, 1), 62);   // table A 448
-  EXPECT_EQ(GetMaxContrastFnUW(150, 0, 1), 71);  // table A 518
-  EXPECT_EQ(GetMaxContrastFnUW(70, 0, 1), 54);   // 392, below 90: no step correction
-}
-
-TEST_F(ContrastLimitTest, SpeedsBetweenRowsAreInterpolated) {
-  EXPECT_EQ(GetMaxContrastFnUW(145, 0, 0), 74);  // 530 + (540 - 530) * 5 / 10 = 535
-  EXPECT_EQ(GetMaxContrastFnUW(95, 0, 1), 57);   // 439 + (385 - 439) * 5 / 10 = 412
-  EXPECT_EQ(GetMaxContrastFnUW(100, 0, 1), 52);  // 385 - 9 = 376
-  EXPECT_EQ(GetMaxContrastFnUW(85, 0, 1), 60);   // 420 + (448 - 420) * 5 / 10 = 434
-}
-
-TEST_F(ContrastLimitTest, HistoryControlAndT1ScaleTheLimit) {
-  PrinterSettings[0][0] = '0';  // history control off: a tenth
-  EXPECT_EQ(GetMaxContrastFnUW(150, 0, 0), 7);
-  PrinterSettings[0][0] = '1';
-  setT1("000");
-  stKtRSE[0].HeadRankUB = 7;
-  EXPECT_EQ(GetMaxContrastFnUW(150, 0, 1), 63);  // 637 * 10 / 100
-  setT1("030");
-  EXPECT_EQ(GetMaxContrastFnUW(150, 0, 1), 99);  // 159 is capped
-  setT1("-05");
-  EXPECT_EQ(GetMaxContrastFnUW(150, 0, 1), 57);  // 637 * 10 / 110
-}
-
-TEST_F(ContrastLimitTest, T1OfHalfOrMoreGivesTheTopInsteadOfDividingByZero) {
-  setT1("050");
-  EXPECT_EQ(GetMaxContrastFnUW(150, 0, 0), 99);
-  setT1("099");
-  EXPECT_EQ(GetMaxContrastFnUW(70, 0, 1), 99);
-}
-
-TEST_F(ContrastLimitTest, ValuesOutsideTheTablesAreClamped) {
   EXPECT_EQ(GetMaxContrastFnUW(250, 0, 0), GetMaxContrastFnUW(150, 0, 0));
   EXPECT_EQ(GetMaxContrastFnUW(0, 0, 0), GetMaxContrastFnUW(70, 0, 0));
   EXPECT_EQ(GetMaxContrastFnUW(65535, 0, 1), GetMaxContrastFnUW(150, 0, 1));
@@ -64,7 +57,6 @@ TEST_F(ContrastLimitTest, ValuesOutsideTheTablesAreClamped) {
   const uint16_t clampedRank = GetMaxContrastFnUW(120, 0, 1);
   stKtRSE[0].HeadRankUB = 7;
   EXPECT_EQ(clampedRank, GetMaxContrastFnUW(120, 0, 1));
-  EXPECT_EQ(GetMaxContrastFnUW(150, 8, 0), 0);  // no such printer
 }
 
 }  // namespace

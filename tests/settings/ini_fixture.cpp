@@ -2,9 +2,8 @@
 
 #include <nyhost/nyhost_control.h>
 #include <stdlib.h>
+#include <strings.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -17,18 +16,11 @@ namespace {
 
 std::string trim(const std::string& s) {
   const auto b = s.find_first_not_of(" \t\r");
-  if (b == std::string::npos) return {};
-  const auto e = s.find_last_not_of(" \t\r");
-  return s.substr(b, e - b + 1);
+  return b == std::string::npos ? std::string() : s.substr(b, s.find_last_not_of(" \t\r") - b + 1);
 }
 
-bool sameName(std::string a, std::string b) {
-  auto lower = [](std::string& s) {
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
-  };
-  lower(a);
-  lower(b);
-  return a == b;
+bool sameName(const std::string& a, const std::string& b) {
+  return strcasecmp(a.c_str(), b.c_str()) == 0;
 }
 
 }  // namespace
@@ -50,8 +42,7 @@ void IniFixture::TearDown() {
 }
 
 void IniFixture::writeIni(const std::string& content) {
-  std::ofstream out(ini_, std::ios::binary | std::ios::trunc);
-  out << content;
+  std::ofstream(ini_, std::ios::binary | std::ios::trunc) << content;
 }
 
 std::string IniFixture::iniText() const {
@@ -63,17 +54,14 @@ std::string IniFixture::iniText() const {
 
 std::string IniFixture::rawValue(const std::string& section, const std::string& key) const {
   std::istringstream in(iniText());
-  std::string line;
   bool inSection = false;
-  while (std::getline(in, line)) {
+  for (std::string line; std::getline(in, line);) {
     const std::string t = trim(line);
     if (t.empty() || t[0] == ';' || t[0] == '#') continue;
     if (t.front() == '[') {
       inSection = t.back() == ']' && sameName(trim(t.substr(1, t.size() - 2)), section);
-      continue;
-    }
-    const auto eq = t.find('=');
-    if (inSection && eq != std::string::npos && sameName(trim(t.substr(0, eq)), key)) {
+    } else if (const auto eq = t.find('=');
+               inSection && eq != std::string::npos && sameName(trim(t.substr(0, eq)), key)) {
       return trim(t.substr(eq + 1));
     }
   }

@@ -19,24 +19,6 @@ class SettingsRecordTest : public ::testing::Test {
   }
 };
 
-TEST_F(SettingsRecordTest, FieldTableTilesTheRecordWithTheProtocolWidths) {
-  const int widths[kSettingsFieldCount] = {1, 3, 3, 3, 4, 4, 3, 3, 3, 3, 1, 2, 2, 2, 2, 2,
-                                           2, 4, 4, 2, 2, 4, 4, 3, 3, 3, 3, 1, 3, 1, 2, 3,
-                                           3, 3, 3, 3, 3, 2, 3, 4, 3, 3, 3, 3, 3, 3, 2, 1,
-                                           1, 1, 4, 4, 1, 3, 1, 2, 4, 1, 1, 4, 3, 1, 4, 3};
-  int offset = 0;
-  for (int n = 0; n < kSettingsFieldCount; ++n) {
-    EXPECT_EQ(kSettingsFields[n].width, widths[n]) << "field " << n;
-    EXPECT_EQ(kSettingsFields[n].offset, offset) << "field " << n;
-    offset += widths[n];
-  }
-  EXPECT_EQ(offset, kSettingsRecordSize);
-  // Fields the print path and the contrast limit rely on, at their protocol offsets.
-  EXPECT_EQ(kSettingsFields[kFieldForcedWinder].offset, 131);
-  EXPECT_EQ(kSettingsFields[kFieldAutoCutterDist].offset, 147);
-  EXPECT_EQ(kSettingsFields[kFieldLabelLengthDots].defaultValue, nullptr);
-}
-
 TEST_F(SettingsRecordTest, DefaultsFillEveryFieldButTheLabelLength) {
   std::memcpy(&PrinterSettings[2][136], "1234", 4);
   stKtRSE[2].PosAdjXI = 9;
@@ -60,17 +42,21 @@ TEST_F(SettingsRecordTest, FieldNumbersReadAndWriteAtTheirWidth) {
   EXPECT_EQ(settingsFieldInt(0, kFieldHistoryT1), 14);
   EXPECT_EQ(settingsFieldInt(0, 17), -2);
   EXPECT_EQ(settingsFieldInt(0, kFieldHeadWidth), 960);
-
-  setSettingsFieldInt(0, kFieldHeadWidth, 7);
-  EXPECT_EQ(settingsFieldText(0, kFieldHeadWidth), "0007");
-  setSettingsFieldInt(0, 17, -45);
-  EXPECT_EQ(settingsFieldText(0, 17), "-045");
-  setSettingsFieldInt(0, kFieldCount53, 12345);  // too wide: the last digits stay
-  EXPECT_EQ(settingsFieldText(0, kFieldCount53), "345");
-  setSettingsFieldInt(0, 8, -1234);
-  EXPECT_EQ(settingsFieldText(0, 8), "-34");
-  setSettingsFieldInt(0, kFieldHistoryControl, -1);  // a flag has no room for a sign
-  EXPECT_EQ(settingsFieldText(0, kFieldHistoryControl), "0");
+  const struct {
+    int field;
+    int value;
+    const char* text;
+  } rows[] = {
+      {kFieldHeadWidth, 7, "0007"},
+      {17, -45, "-045"},
+      {kFieldCount53, 12345, "345"},  // too wide: the last digits stay
+      {8, -1234, "-34"},
+      {kFieldHistoryControl, -1, "0"},  // a flag has no room for a sign
+  };
+  for (const auto& r : rows) {
+    setSettingsFieldInt(0, r.field, r.value);
+    EXPECT_EQ(settingsFieldText(0, r.field), r.text) << "field " << r.field;
+  }
   // Neighbours keep their characters.
   EXPECT_EQ(settingsFieldText(0, kFieldCount53 - 1), "1");
   EXPECT_EQ(settingsFieldText(0, kFieldCount53 + 1), "0");
@@ -84,54 +70,43 @@ TEST_F(SettingsRecordTest, FieldNumbersReadAndWriteAtTheirWidth) {
 }
 
 TEST_F(SettingsRecordTest, HostAdjustmentTakesTheLabelBytesInHostMode) {
+  // X = 64 is the last unbiased value; 65 switches both to the biased form. In the
+  // driver's own mode (0) the values stay.
+  const struct {
+    int mode;
+    uint8_t x, y;
+    int expectX, expectY;
+  } rows[] = {
+      {1, 104, 130, -24, 2}, {1, 10, 20, 10, 20}, {1, 65, 140, -63, 12}, {0, 130, 0, -63, 12}};
   LabelFormatST label{};
-  label.PosAdjXUB = 104;
-  label.PosAdjYUB = 130;
-  stKtRSE[1].PosAdjModeI = 1;
-  ApplyHostPosAdjustFnV(1, &label);
-  EXPECT_EQ(stKtRSE[1].PosAdjXI, -24);
-  EXPECT_EQ(stKtRSE[1].PosAdjYI, 2);
-
-  label.PosAdjXUB = 10;
-  label.PosAdjYUB = 20;
-  ApplyHostPosAdjustFnV(1, &label);
-  EXPECT_EQ(stKtRSE[1].PosAdjXI, 10);
-  EXPECT_EQ(stKtRSE[1].PosAdjYI, 20);
-
-  // X = 64 is the last unbiased value; 65 switches both to the biased form.
-  label.PosAdjXUB = 65;
-  label.PosAdjYUB = 140;
-  ApplyHostPosAdjustFnV(1, &label);
-  EXPECT_EQ(stKtRSE[1].PosAdjXI, -63);
-  EXPECT_EQ(stKtRSE[1].PosAdjYI, 12);
-
-  stKtRSE[1].PosAdjModeI = 0;  // the driver's own values stay
-  label.PosAdjXUB = 130;
-  ApplyHostPosAdjustFnV(1, &label);
-  EXPECT_EQ(stKtRSE[1].PosAdjXI, -63);
+  for (const auto& r : rows) {
+    stKtRSE[1].PosAdjModeI = r.mode;
+    label.PosAdjXUB = r.x;
+    label.PosAdjYUB = r.y;
+    ApplyHostPosAdjustFnV(1, &label);
+    EXPECT_EQ(stKtRSE[1].PosAdjXI, r.expectX) << int(r.x) << "," << int(r.y);
+    EXPECT_EQ(stKtRSE[1].PosAdjYI, r.expectY) << int(r.x) << "," << int(r.y);
+  }
   ApplyHostPosAdjustFnV(1, nullptr);
   ApplyHostPosAdjustFnV(8, &label);
 }
 
-TEST(IpAddressTextTest, DottedAndTwelveDigitForms) {
+TEST(IpAddressTextTest, DottedAndTwelveDigitFormsAndDamagedTexts) {
   EXPECT_STREQ(IpAddrToText(0xC0A8000A, true), "192.168.0.10");
   EXPECT_STREQ(IpAddrToText(0xC0A8000A, false), "192168000010");
   EXPECT_STREQ(IpAddrToText(0, true), "000000000000");
   EXPECT_STREQ(IpAddrToText(0xFFFFFFFF, true), "255.255.255.255");
-  EXPECT_EQ(IpAddrFromText("192168000010"), 0xC0A8000Au);
   EXPECT_EQ(IpAddrFromText(IpAddrToText(0x7F000102, false)), 0x7F000102u);
-}
-
-TEST(IpAddressTextTest, DamagedTextsNeverSpillOrReadPastTheEnd) {
-  EXPECT_EQ(IpAddrFromText(nullptr), 0u);
-  EXPECT_EQ(IpAddrFromText(""), 0u);
   // A short text: the missing groups are 0, nothing after the terminator is looked at.
   const char shortText[] = {'1', '9', '2', '1', '6', '8', '\0', '9', '9', '9'};
-  EXPECT_EQ(IpAddrFromText(shortText), 0xC0A80000u);
-  // A group above 255 is kept from running into its neighbour.
-  EXPECT_EQ(IpAddrFromText("999000000001"), 0xFF000001u);
-  // A non-digit ends its group.
-  EXPECT_EQ(IpAddrFromText("1x2010000003"), 0x010A0003u);
+  const struct {
+    const char* text;
+    uint32_t addr;
+  } rows[] = {{"192168000010", 0xC0A8000Au}, {nullptr, 0}, {"", 0}, {shortText, 0xC0A80000u},
+              {"999000000001", 0xFF000001u},   // a group above 255 does not run into the next
+              {"1x2010000003", 0x010A0003u}};  // a non-digit ends its group
+  for (const auto& r : rows)
+    EXPECT_EQ(IpAddrFromText(r.text), r.addr) << (r.text ? r.text : "null");
 }
 
 }  // namespace
