@@ -31,11 +31,7 @@ struct Box {
 
 int recordBox(void* user, NyHwnd owner, const char* text, const char* caption, uint32_t style) {
   Box* box = static_cast<Box*>(user);
-  ++box->count;
-  box->owner = owner;
-  box->text = text;
-  box->caption = caption;
-  box->style = style;
+  *box = {box->count + 1, owner, text, caption, style, box->answer};
   return box->answer;
 }
 
@@ -144,21 +140,25 @@ TEST_F(ErrorBoxTest, AuxiliaryBoxUsesTheLanguageLoader) {
 }
 
 TEST_F(ErrorBoxTest, RangeMessageNamesTheParameterAndItsBounds) {
-  const int beeps = platform::beepCountForTesting();
-  ShowParamRangeErrorFnV(60602, 0, 99);
-  EXPECT_EQ(box_.text, cp932("パラメータ「紙なし検出ｾﾝｻｰ」は、0～99の数値を入力して下さい。"));
-  EXPECT_EQ(box_.caption, caption_);
-  EXPECT_EQ(box_.style, 48u);
-  EXPECT_EQ(box_.owner, platform::focusWindow());
-  EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
-
-  ShowParamRangeErrorFnV(60611, -40, 40);
-  EXPECT_EQ(
-      box_.text,
-      cp932("パラメータ「濃度温度変化率(25℃未満・熱転写)：」は、-40～40の数値を入力して下さい。"));
-
-  ShowParamRangeErrorFnV(12345, 1, 960);  // unknown name: the message still comes
-  EXPECT_EQ(box_.text, cp932("パラメータ「」は、1～960の数値を入力して下さい。"));
+  const struct {
+    uint32_t id;
+    int low, high;
+    const char* utf8;
+  } rows[] = {
+      {60602, 0, 99, "パラメータ「紙なし検出ｾﾝｻｰ」は、0～99の数値を入力して下さい。"},
+      {60611, -40, 40,
+       "パラメータ「濃度温度変化率(25℃未満・熱転写)：」は、-40～40の数値を入力して下さい。"},
+      {12345, 1, 960, "パラメータ「」は、1～960の数値を入力して下さい。"},  // unknown name
+  };
+  for (const auto& r : rows) {
+    const int beeps = platform::beepCountForTesting();
+    ShowParamRangeErrorFnV(r.id, r.low, r.high);
+    EXPECT_EQ(box_.text, cp932(r.utf8)) << r.id;
+    EXPECT_EQ(box_.caption, caption_);
+    EXPECT_EQ(box_.style, 48u);
+    EXPECT_EQ(box_.owner, platform::focusWindow());
+    EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
+  }
 }
 
 }  // namespace

@@ -35,10 +35,7 @@ class ErrorTextTest : public ::testing::Test {
     nyhostReset();
     moduleAttach();  // the host's language loader reaches the module's strings through it
     std::memset(stKtRSE, 0, sizeof stKtRSE);
-    for (PrinterSlot& slot : stKtRSE) {
-      slot.dwLastError = kNoError;
-      slot.dwError = kNoError;
-    }
+    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
   }
   void TearDown() override {
     for (uint32_t id : {97u, 100u, 108u}) nyhostSetHostString(id, nullptr);
@@ -68,14 +65,10 @@ TEST_F(ErrorTextTest, EveryMessageComesOutInCp932WithItsAppendix) {
   ASSERT_EQ(testing::printerErrorTexts().size(), 107u);
   ASSERT_EQ(testing::driverErrorTexts().size(), 43u);
   ASSERT_EQ(testing::conditionTexts().size(), 5u);
-  struct Group {
-    std::span<const testing::CodeText> texts;
-  };
-  for (const Group& group :
-       {Group{testing::printerErrorTexts()}, Group{testing::driverErrorTexts()},
-        Group{testing::conditionTexts()}}) {
-    for (const testing::CodeText& entry : group.texts) {
-      // 300 as a detail number must not appear anywhere but after the codes that take one.
+  for (auto texts :
+       {testing::printerErrorTexts(), testing::driverErrorTexts(), testing::conditionTexts()}) {
+    for (const testing::CodeText& entry : texts) {
+      // A detail number must not appear anywhere but after the codes that take one.
       int32_t detail = kNoError;
       std::string appendix;
       if (entry.code == 60301) {
@@ -93,71 +86,67 @@ TEST_F(ErrorTextTest, EveryMessageComesOutInCp932WithItsAppendix) {
   }
 }
 
-TEST_F(ErrorTextTest, PrinterNumbersUseTheirOwnStringRanges) {
-  setError(0, 5);
-  EXPECT_EQ(hostText(1), cp932(testing::printerErrorTexts()[4].utf8));
-  setError(0, 22);
-  const std::string printerTimeout = hostText(1);
-  setError(0, 60122);
-  EXPECT_EQ(hostText(1), printerTimeout);
-  // A printer condition without a text gives an empty text, not the fallback.
-  uint32_t code = 0;
-  setError(0, 950);
-  EXPECT_EQ(hostText(1, &code), "");
-  EXPECT_EQ(code, 950u);
-  setError(0, 903);
-  EXPECT_EQ(
-      hostText(1),
-      cp932(
-          "プログラムインストールできません。KTをプログラムインストールモードで起動して下さい。"));
-}
-
-TEST_F(ErrorTextTest, OtherCodesAreHostMessagesOrTheFallback) {
+TEST_F(ErrorTextTest, StringRangesHostMessagesAndTheFallback) {
   nyhostSetHostString(108, "host text 108");
-  setError(0, 108);
-  EXPECT_EQ(hostText(1), "host text 108");
+  nyhostSetHostString(12345, nullptr);  // a host message the host does not have
   char wide[512];
   ASSERT_GT(LoadStringFnI(40019, wide, sizeof wide), 0);  // the host's own text
-  setError(0, 40019);
-  EXPECT_EQ(hostText(1), wide);
-  nyhostSetHostString(12345, nullptr);  // a host message the host does not have
-  setError(0, 12345);
-  EXPECT_EQ(hostText(1), "ERROR:12345");
-  setError(0, 61234);  // a driver id without a string
-  EXPECT_EQ(hostText(1), "ERROR:61234");
-  setError(0, 60309);
-  EXPECT_EQ(hostText(1), "ERROR:60309");
+  setError(0, 22);
+  const std::string printerTimeout = hostText(1);
+  const struct {
+    uint32_t code;
+    std::string text;
+  } rows[] = {
+      {5, cp932(testing::printerErrorTexts()[4].utf8)},
+      {60122, printerTimeout},  // the driver's time-out is the printer's number 22
+      {950, ""},                // a printer condition without a text is empty, not the fallback
+      {903, cp932("プログラムインストールできません。KTをプログラムインストールモードで起動して"
+                  "下さい。")},
+      {108, "host text 108"},
+      {40019, wide},
+      {12345, "ERROR:12345"},
+      {61234, "ERROR:61234"},  // a driver id without a string
+      {60309, "ERROR:60309"},
+  };
+  for (const auto& r : rows) {
+    setError(0, r.code);
+    uint32_t code = 0;
+    EXPECT_EQ(hostText(1, &code), r.text) << "code " << r.code;
+    EXPECT_EQ(code, r.code);
+  }
 }
 
-TEST_F(ErrorTextTest, NoErrorReturnsZeroWithAnEmptyText) {
+TEST_F(ErrorTextTest, NoErrorNoSlotOrNoBufferGiveNoText) {
   uint32_t code = 1;
-  EXPECT_EQ(hostText(1, &code), "");
+  EXPECT_EQ(hostText(1, &code), "");  // dwLastError at its no-error value
   EXPECT_EQ(code, 0u);
   setError(0, 0);
   EXPECT_EQ(hostText(1, &code), "");
   EXPECT_EQ(code, 0u);
-}
 
-TEST_F(ErrorTextTest, PrinterNumbersOutsideOneToEightNameNoSlot) {
+  // Printer numbers outside 1..8 name no slot.
   for (PrinterSlot& slot : stKtRSE) slot.dwLastError = 60402;
   for (uint8_t number : {0, 9, 200, 255}) {
-    uint32_t code = 1;
+    code = 1;
     EXPECT_EQ(hostText(number, &code), "") << int(number);
     EXPECT_EQ(code, 0u);
   }
   EXPECT_EQ(NyPrGetPrintError(0, nullptr, 0), 0u);
-  uint32_t code = 0;
   hostText(8, &code);
   EXPECT_EQ(code, 60402u);
-}
 
-TEST_F(ErrorTextTest, WithoutABufferOnlyTheCodeIsReturned) {
+  // Without a buffer only the code is returned.
   setError(4, 60400);
   EXPECT_EQ(NyPrGetPrintError(5, nullptr, 100), 60400u);
-  char buf[4] = {'a', 'b', 'c', 'd'};
+  char buf[16] = {'a', 'b', 'c', 'd'};
   EXPECT_EQ(NyPrGetPrintError(5, buf, 0), 60400u);
   EXPECT_EQ(NyPrGetPrintError(5, buf, -5), 60400u);
   EXPECT_EQ(std::string(buf, 4), "abcd");
+
+  // The internal variant refuses slots out of range.
+  GetErrorTextFnV(8, buf, sizeof buf);
+  EXPECT_STREQ(buf, "");
+  GetErrorTextFnV(0, nullptr, 10);
 }
 
 TEST_F(ErrorTextTest, TextsAreCutAtCharacterBoundariesAndTerminated) {
@@ -189,32 +178,28 @@ TEST_F(ErrorTextTest, TextsAreCutAtCharacterBoundariesAndTerminated) {
 }
 
 TEST_F(ErrorTextTest, AuxiliaryVariantKnowsPrinterNumbersUpTo96) {
-  PrinterSlot& slot = stKtRSE[6];
-  slot.dwLastError = 96;
-  EXPECT_EQ(auxiliaryText(&slot), cp932(testing::printerErrorTexts()[95].utf8));
   nyhostSetHostString(97, "host 97");
-  slot.dwLastError = 97;
-  EXPECT_EQ(auxiliaryText(&slot), "host 97");
   nyhostSetHostString(100, "host 100");
-  slot.dwLastError = 100;
-  EXPECT_EQ(auxiliaryText(&slot), "host 100");
-  slot.dwLastError = 105;  // no host text either
-  EXPECT_EQ(auxiliaryText(&slot), "ERROR:105");
-  slot.dwLastError = 999;
-  EXPECT_EQ(auxiliaryText(&slot), cp932("プリンター側で発行を中止しました！"));
-  slot.dwLastError = 60404;
-  slot.dwError = 10054;
-  EXPECT_EQ(auxiliaryText(&slot), cp932(driverText(60404)) + "No.10054");
-  slot.dwLastError = kNoError;
-  EXPECT_EQ(auxiliaryText(&slot), "");
+  const struct {
+    uint32_t code;
+    int32_t detail;
+    std::string text;
+  } rows[] = {
+      {96, kNoError, cp932(testing::printerErrorTexts()[95].utf8)},
+      {97, kNoError, "host 97"},
+      {100, kNoError, "host 100"},
+      {105, kNoError, "ERROR:105"},  // no host text either
+      {999, kNoError, cp932("プリンター側で発行を中止しました！")},
+      {60404, 10054, cp932(driverText(60404)) + "No.10054"},
+      {kNoError, kNoError, ""},
+  };
+  PrinterSlot& slot = stKtRSE[6];
+  for (const auto& r : rows) {
+    slot.dwLastError = r.code;
+    slot.dwError = r.detail;
+    EXPECT_EQ(auxiliaryText(&slot), r.text) << "code " << r.code;
+  }
   EXPECT_EQ(auxiliaryText(nullptr), "");
-}
-
-TEST_F(ErrorTextTest, InternalVariantRefusesSlotsOutOfRange) {
-  char buf[16] = "unchanged";
-  GetErrorTextFnV(8, buf, sizeof buf);
-  EXPECT_STREQ(buf, "");
-  GetErrorTextFnV(0, nullptr, 10);
 }
 
 }  // namespace
