@@ -28,8 +28,7 @@ TEST(Frame, WrapsPayloadInStxLengthEtx) {
   char buf[32] = {};
   std::memcpy(buf + 5, "2S200BZS", 8);
   ASSERT_EQ(KtMakeFrameFnI(buf, 8), 14);
-  EXPECT_EQ(std::string(buf, 14), framed("0008"
-                                         "2S200BZS"));
+  EXPECT_EQ(std::string(buf, 14), framed("00082S200BZS"));
 }
 
 TEST(Frame, LongestPayloadAndTheLimits) {
@@ -85,15 +84,12 @@ TEST(CommandTable, HeadersCodesAndLengths) {
 }
 
 TEST(CommandTable, PutNum4KeepsTheLastFourDigits) {
-  char out[5] = "....";
-  KtPutNum4FnV(12345, out);
-  EXPECT_EQ(std::string(out, 4), "2345");
-  KtPutNum4FnV(7, out);
-  EXPECT_EQ(std::string(out, 4), "0007");
-  KtPutNum4FnV(0, out);
-  EXPECT_EQ(std::string(out, 4), "0000");
-  KtPutNum4FnV(9999, out);
-  EXPECT_EQ(std::string(out, 4), "9999");
+  for (const auto& [n, text] :
+       {std::pair{12345, "2345"}, {7, "0007"}, {0, "0000"}, {9999, "9999"}}) {
+    char out[5] = "....";
+    KtPutNum4FnV(n, out);
+    EXPECT_EQ(std::string(out, 4), text) << n;
+  }
 }
 
 TEST(Recognition, CodeLettersToCommandNumbers) {
@@ -129,21 +125,14 @@ TEST(Recognition, ExpectedAnswers) {
 
 TEST(Recognition, ShortAnswersAreWrongAnswers) {
   const std::string request = payloadOf("BZS");
-  const std::string whole = framed(
-      "0009"
-      "2S200BZR0");
+  const std::string whole = framed("00092S200BZR0");
   EXPECT_TRUE(KtAnswerMatches(request.data(), 8, whole.data(), static_cast<int>(whole.size())));
   // The answer payload without its flag byte: the code matches but the field is missing.
   EXPECT_FALSE(KtAnswerMatches(request.data(), 8, whole.data(), 13));
   EXPECT_FALSE(KtAnswerMatches(request.data(), 8, whole.data(), 12));
   EXPECT_FALSE(KtAnswerMatches(request.data(), 7, whole.data(), static_cast<int>(whole.size())));
-
   // STS answers carry 53 payload bytes; 52 is short.
-  std::string sts =
-      "\x02"
-      "0053"
-      "2S200STR" +
-      std::string(45, '0') + "\x03";
+  const std::string sts = framed("00532S200STR" + std::string(45, '0'));
   const std::string stsRequest = payloadOf("STS");
   EXPECT_TRUE(KtAnswerMatches(stsRequest.data(), 8, sts.data(), 58));
   EXPECT_FALSE(KtAnswerMatches(stsRequest.data(), 8, sts.data(), 57));
@@ -158,37 +147,17 @@ TEST(Recognition, ReadNumberStopsAtTheFieldOrANonDigit) {
 }
 
 TEST(DistanceRequest, ClampsAndReadModes) {
-  struct Case {
-    const char* in;  // payload offsets 8..21
-    const char* out;
+  const std::pair<const char*, const char*> cases[] = {
+      {"13001123456789", "12501123456789"},  // set mode, above the range
+      {"10001123456789", "10011123456789"},  // set mode, below the range
+      {"11201123456789", "11201123456789"},  // set mode, in range
+      {"03001123456789", "00011123456789"},  // read mode: always 001
+      {"11200123456789", "11200000000000"},  // no distances to set: zeros
   };
-  const Case cases[] = {
-      {"1300"
-       "1123456789",
-       "1250"
-       "1123456789"},  // set mode, above the range
-      {"1000"
-       "1123456789",
-       "1001"
-       "1123456789"},  // set mode, below the range
-      {"1120"
-       "1123456789",
-       "1120"
-       "1123456789"},  // set mode, in range
-      {"0300"
-       "1123456789",
-       "0001"
-       "1123456789"},  // read mode: always 001
-      {"1120"
-       "0123456789",
-       "1120"
-       "0000000000"},  // no distances to set: zeros
-  };
-  for (const Case& c : cases) {
-    std::string payload = "2S200LRS" + std::string(c.in);
-    ASSERT_EQ(payload.size(), 22u);
+  for (const auto& [in, out] : cases) {
+    std::string payload = "2S200LRS" + std::string(in);
     KtAdjustDistanceRequest(payload.data());
-    EXPECT_EQ(payload.substr(8), c.out) << c.in;
+    EXPECT_EQ(payload.substr(8), out) << in;
   }
 }
 
@@ -226,64 +195,43 @@ int receiveScript(Script& script, std::string& out, int cap = 100) {
   return got;
 }
 
-TEST(ReceiveAnswer, GathersAFrameSplitIntoSegments) {
-  const std::string answer = framed(
-      "0009"
-      "2S200BZR0");
+TEST(ReceiveAnswer, GathersASplitFrameAndLeavesTheNextOnTheWire) {
+  const std::string answer = framed("00092S200BZR0");
   Script script{{answer.substr(0, 3), answer.substr(3, 7), answer.substr(10)}};
   std::string got;
   EXPECT_EQ(receiveScript(script, got), 15);
   EXPECT_EQ(got, answer);
-  // The rest of the frame is asked for, never more (the next answer stays on the wire).
+  // The rest of the frame is asked for, never more.
   EXPECT_EQ(script.asked, (std::vector<int>{100, 2, 10, 5}));
-}
 
-TEST(ReceiveAnswer, StopsAtTheAnnouncedEndAndLeavesTheNextFrame) {
-  const std::string first = framed(
-      "0009"
-      "2S200BZR0");
-  const std::string second = framed(
-      "0009"
-      "2S200LER0");
-  Script script{{first.substr(0, 4), first.substr(4) + second}};
-  std::string got;
-  EXPECT_EQ(receiveScript(script, got), 15);
-  EXPECT_EQ(got, first);
-  EXPECT_EQ(receiveScript(script, got), 15);
+  const std::string second = framed("00092S200LER0");
+  Script two{{answer.substr(0, 4), answer.substr(4) + second}};
+  EXPECT_EQ(receiveScript(two, got), 15);
+  EXPECT_EQ(got, answer);
+  EXPECT_EQ(receiveScript(two, got), 15);
   EXPECT_EQ(got, second);
 }
 
-TEST(ReceiveAnswer, AcceptsOtherBytesAsBefore) {
+TEST(ReceiveAnswer, OtherBytesEndedStreamsAndFullBuffers) {
   std::string got;
   Script noStx{{"2S200BZR0", "more"}};
-  EXPECT_EQ(receiveScript(noStx, got), 9);
+  EXPECT_EQ(receiveScript(noStx, got), 9);  // taken as it came, as before
   EXPECT_EQ(noStx.reads, 1);
-
   Script badDigits{
       {"\x02"
-       "00x9"
-       "2S2"}};
+       "00x92S2"}};
   EXPECT_EQ(receiveScript(badDigits, got), 8);
   EXPECT_EQ(badDigits.reads, 1);
-
-  Script complete{
-      {framed("0009"
-              "2S200BZR0")}};
+  Script complete{{framed("00092S200BZR0")}};
   EXPECT_EQ(receiveScript(complete, got), 15);
   EXPECT_EQ(complete.reads, 1);
-}
 
-TEST(ReceiveAnswer, KeepsWhatCameWhenTheStreamEndsOrTheBufferIsFull) {
-  std::string got;
   Script ended{
       {"\x02"
-       "0053"
-       "2S200STR"}};
+       "00532S200STR"}};
   EXPECT_EQ(receiveScript(ended, got), 13);  // partial: judged (and refused) by the caller
-
   Script nothing{{}};
   EXPECT_EQ(receiveScript(nothing, got), 0);
-
   const std::string big =
       "\x02"
       "0200" +
@@ -294,30 +242,25 @@ TEST(ReceiveAnswer, KeepsWhatCameWhenTheStreamEndsOrTheBufferIsFull) {
 }
 
 TEST(ReceiveAnswer, FrameBytesMissing) {
-  EXPECT_EQ(frameBytesMissing("\x02", 1), 4);
-  EXPECT_EQ(frameBytesMissing("\x02"
-                              "00",
-                              3),
-            2);
-  EXPECT_EQ(frameBytesMissing("\x02"
-                              "0009",
-                              5),
-            10);
-  EXPECT_EQ(frameBytesMissing("\x02"
-                              "0009"
-                              "2S200BZR0\x03",
-                              15),
-            0);
-  EXPECT_EQ(frameBytesMissing("\x02"
-                              "0-09",
-                              5),
-            0);
-  EXPECT_EQ(frameBytesMissing("X0009", 5), 0);
-  EXPECT_EQ(frameBytesMissing("", 0), 0);
-  EXPECT_EQ(frameBytesMissing("\x02"
-                              "9999",
-                              5),
-            9999 + 6 - 5);
+  const std::pair<std::string, int> rows[] = {{"\x02", 4},
+                                              {"\x02"
+                                               "00",
+                                               2},
+                                              {"\x02"
+                                               "0009",
+                                               10},
+                                              {framed("00092S200BZR0"), 0},
+                                              {"\x02"
+                                               "0-09",
+                                               0},
+                                              {"X0009", 0},
+                                              {"", 0},
+                                              {"\x02"
+                                               "9999",
+                                               9999 + 6 - 5}};
+  for (const auto& [bytes, missing] : rows) {
+    EXPECT_EQ(frameBytesMissing(bytes.data(), static_cast<int>(bytes.size())), missing) << bytes;
+  }
 }
 
 TEST(AuxTable, HeadersByKindAndCodes) {
@@ -376,11 +319,7 @@ TEST(AuxTable, Recognition) {
   EXPECT_EQ(SE_IsRightAns("2S200ZZS", "2S200ZZR0"), 0);
 
   const std::string request = payloadOf("HCS");
-  std::string answer =
-      "\x02"
-      "0217"
-      "2S200HCR" +
-      std::string(209, '0') + "\x03";
+  const std::string answer = framed("02172S200HCR" + std::string(209, '0'));
   EXPECT_TRUE(SE_AnswerMatches(request.data(), 20, answer.data(), static_cast<int>(answer.size())));
   EXPECT_FALSE(SE_AnswerMatches(request.data(), 20, answer.data(), 100));
 }

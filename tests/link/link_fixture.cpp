@@ -1,5 +1,6 @@
 #include "link_fixture.h"
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <sstream>
@@ -11,40 +12,6 @@
 #include "platform/net.h"
 
 namespace nypr::test {
-
-FakeClock::FakeClock() : hooks_{&FakeClock::tick, &FakeClock::sleep, this} {
-  platform::setClockForTesting(&hooks_);
-}
-
-FakeClock::~FakeClock() {
-  platform::setClockForTesting(nullptr);
-}
-
-void FakeClock::advance(uint32_t ms) {
-  std::lock_guard lock(mutex_);
-  now_ += ms;
-}
-
-uint32_t FakeClock::now() const {
-  std::lock_guard lock(mutex_);
-  return now_;
-}
-
-std::vector<uint32_t> FakeClock::takeSleeps() {
-  std::lock_guard lock(mutex_);
-  return std::exchange(sleeps_, {});
-}
-
-uint32_t FakeClock::tick(void* user) {
-  return static_cast<FakeClock*>(user)->now();
-}
-
-void FakeClock::sleep(void* user, uint32_t ms) {
-  auto* self = static_cast<FakeClock*>(user);
-  std::lock_guard lock(self->mutex_);
-  self->sleeps_.push_back(ms);
-  self->now_ += ms;
-}
 
 void attachSlot(uint8_t n, const ktsim::Simulator& sim) {
   detachSlot(n);
@@ -120,11 +87,7 @@ bool LinkSimTest::waitAllClosed() {
   return sim_.waitFor(
       [this] {
         const auto all = sim_.connections();
-        if (all.empty()) return false;
-        for (const auto& c : all) {
-          if (c.open) return false;
-        }
-        return true;
+        return !all.empty() && std::none_of(all.begin(), all.end(), [](auto& c) { return c.open; });
       },
       std::chrono::seconds(5));
 }

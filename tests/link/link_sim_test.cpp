@@ -4,8 +4,11 @@
 
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/aux_channel.h"
@@ -25,20 +28,22 @@ using ktsim::FaultAction;
 using platform::isOpenSocket;
 using platform::kInvalidSocket;
 
-Fault fault(const char* code, FaultAction action) {
+// A fault on `code`, with `tweak` setting what differs from the defaults.
+Fault fault(std::string code, FaultAction action, const std::function<void(Fault&)>& tweak = {}) {
   Fault f;
-  f.code = code;
+  f.code = std::move(code);
   f.action = action;
+  if (tweak) tweak(f);
   return f;
 }
 
 // The printer answers each request of the connection only after this pause, so that
 // answers to pipelined requests arrive one by one.
 Fault spacedAnswers(const char* code) {
-  Fault f = fault(code, FaultAction::Delay);
-  f.times = -1;
-  f.delay = 200ms;
-  return f;
+  return fault(code, FaultAction::Delay, [](Fault& f) {
+    f.times = -1;
+    f.delay = 200ms;
+  });
 }
 
 // The printer records an answer once it has gone out, which may be just after the driver
@@ -46,6 +51,12 @@ Fault spacedAnswers(const char* code) {
 std::vector<ktsim::FrameRecord> sentAnswers(const ktsim::Simulator& sim, const char* code) {
   sim.waitFor([&] { return !sim.sentFrames(code).empty(); }, 2s);
   return sim.sentFrames(code);
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
 }
 
 std::vector<std::string> codesOnWire(const ktsim::Simulator& sim) {
@@ -56,16 +67,23 @@ std::vector<std::string> codesOnWire(const ktsim::Simulator& sim) {
 
 // ---- Requests on the wire ---------------------------------------------------------------
 
-using LinkWireTest = LinkSimTest;
+class LinkWireTest : public LinkSimTest {
+ protected:
+  std::string programPath() const { return (dir_ / "program.bin").string(); }
+  // A program file of `size` bytes that differ from block to block.
+  std::string writeProgram(size_t size) {
+    std::string program(size, '\0');
+    for (size_t i = 0; i < size; ++i) program[i] = static_cast<char>(i * 7 + 1);
+    std::ofstream(programPath(), std::ios::binary).write(program.data(), std::streamsize(size));
+    return program;
+  }
+};
 
 TEST_F(LinkWireTest, BuzzerTestFrameAndClose) {
   EXPECT_EQ(KtBuzzerTestFnBL(0), 1);
   auto frames = sim_.receivedFrames("BZS");
   ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes, std::string("\x02"
-                                         "0008"
-                                         "2S200BZS"
-                                         "\x03"));
+  EXPECT_EQ(frames[0].bytes, '\x02' + std::string("00082S200BZS") + '\x03');
   EXPECT_EQ(frames[0].port, ktsim::Port::Command);
   EXPECT_EQ(sim_.state().buzzerTests, 1);
   EXPECT_EQ(slot().skKT, kInvalidSocket);  // the test closes its connection
@@ -81,10 +99,7 @@ TEST_F(LinkWireTest, CardTestForCardThree) {
   EXPECT_EQ(KtCardTestFnBL(0, 3, answer), 1);
   auto frames = sim_.receivedFrames("CDS");
   ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes, std::string("\x02"
-                                         "0009"
-                                         "2S200CDS3"
-                                         "\x03"));
+  EXPECT_EQ(frames[0].bytes, '\x02' + std::string("00092S200CDS3") + '\x03');
   // The caller gets the answer payload from its header on.
   auto sent = sentAnswers(sim_, "CDR");
   ASSERT_FALSE(sent.empty());
@@ -101,20 +116,9 @@ TEST_F(LinkWireTest, DistanceRequestClampedOnTheWire) {
     const char* data;  // payload offsets 8..21 as the caller fills them
     const char* wire;
   };
-  const Case cases[] = {
-      {"1300"
-       "0123456789",
-       "1250"
-       "0000000000"},
-      {"1000"
-       "1000000042",
-       "1001"
-       "1000000042"},
-      {"0123"
-       "0000000000",
-       "0001"
-       "0000000000"},
-  };
+  const Case cases[] = {{"13000123456789", "12500000000000"},
+                        {"10001000000042", "10011000000042"},
+                        {"01230000000000", "00010000000000"}};
   for (const Case& c : cases) {
     sim_.clearRecords();
     char request[23] = {};
@@ -132,14 +136,7 @@ TEST_F(LinkWireTest, DistanceRequestClampedOnTheWire) {
 
 TEST_F(LinkWireTest, AddressCommandCarriesTheCallersFields) {
   char request[60] = {};
-  std::memcpy(request + 8,
-              "1"
-              "0080921A2B3C"
-              "192168001050"
-              "255255255000"
-              "192168001001"
-              "02",
-              51);
+  std::memcpy(request + 8, "10080921A2B3C19216800105025525525500019216800100102", 51);
   char answer[62] = {};
   EXPECT_EQ(KtSetAddressFnBL(0, request, answer), 1);
   auto frames = sim_.receivedFrames("ADS");
@@ -177,12 +174,8 @@ TEST_F(LinkWireTest, MotorTestChoices) {
 }
 
 TEST_F(LinkWireTest, ProgramOf1024BytesIsTwoBlocksThenEnd) {
-  const std::string path = (dir_ / "program.bin").string();
-  std::string program(1024, '\0');
-  for (size_t i = 0; i < program.size(); ++i) program[i] = static_cast<char>(i * 7 + 1);
-  std::ofstream(path, std::ios::binary).write(program.data(), 1024);
-
-  EXPECT_EQ(KtSendProgramFnBL(0, path.c_str()), 1);
+  const std::string program = writeProgram(1024);
+  EXPECT_EQ(KtSendProgramFnBL(0, programPath().c_str()), 1);
   EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS", "IDS", "IDS", "INE"}));
   auto ids = sim_.receivedFrames("IDS");
   ASSERT_EQ(ids.size(), 2u);
@@ -197,12 +190,8 @@ TEST_F(LinkWireTest, ProgramOf1024BytesIsTwoBlocksThenEnd) {
 }
 
 TEST_F(LinkWireTest, ProgramOf1000BytesSendsAWholeShortLastBlock) {
-  const std::string path = (dir_ / "program.bin").string();
-  std::string program(1000, '\0');
-  for (size_t i = 0; i < program.size(); ++i) program[i] = static_cast<char>(i % 251);
-  std::ofstream(path, std::ios::binary).write(program.data(), 1000);
-
-  EXPECT_EQ(KtSendProgramFnBL(0, path.c_str()), 1);
+  const std::string program = writeProgram(1000);
+  EXPECT_EQ(KtSendProgramFnBL(0, programPath().c_str()), 1);
   auto ids = sim_.receivedFrames("IDS");
   ASSERT_EQ(ids.size(), 2u);
   EXPECT_EQ(ids[1].payload().substr(8, 4), "0001");
@@ -212,11 +201,11 @@ TEST_F(LinkWireTest, ProgramOf1000BytesSendsAWholeShortLastBlock) {
   EXPECT_EQ(second.substr(0, 488), program.substr(512));
   EXPECT_EQ(second.substr(488), program.substr(488, 24));
   EXPECT_EQ(sim_.receivedFrames("INE").size(), 1u);
-}
 
-TEST_F(LinkWireTest, ProgramTransferStopsWhenTheFileIsMissing) {
+  // A missing file stops the transfer after INS, without INE.
+  sim_.clearRecords();
   EXPECT_EQ(KtSendProgramFnBL(0, (dir_ / "none.bin").string().c_str()), 0);
-  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS"}));  // no INE
+  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS"}));
   EXPECT_EQ(slot().skKT, kInvalidSocket);
 }
 
@@ -224,10 +213,7 @@ TEST_F(LinkWireTest, AutoCutCommandByKind) {
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
   auto cts = sim_.receivedFrames("CTS");
   ASSERT_EQ(cts.size(), 1u);
-  EXPECT_EQ(cts[0].bytes, std::string("\x02"
-                                      "0008"
-                                      "2S200CTS"
-                                      "\x03"));
+  EXPECT_EQ(cts[0].bytes, '\x02' + std::string("00082S200CTS") + '\x03');
   EXPECT_EQ(slot().skKT, kInvalidSocket);
 
   // The simulated KT3600R does not answer another kind's ACS: a short receive time-out on
@@ -237,10 +223,7 @@ TEST_F(LinkWireTest, AutoCutCommandByKind) {
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKind277), 0);
   auto acs = sim_.receivedFrames("ACS");
   ASSERT_EQ(acs.size(), 1u);
-  EXPECT_EQ(acs[0].bytes, std::string("\x02"
-                                      "0008"
-                                      "6S200ACS"
-                                      "\x03"));
+  EXPECT_EQ(acs[0].bytes, '\x02' + std::string("00086S200ACS") + '\x03');
 }
 
 TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
@@ -302,9 +285,7 @@ TEST_F(LinkAnswerTest, FailureFlagsBecomeTheCommandsCodes) {
 }
 
 TEST_F(LinkAnswerTest, AddressStatusFiveIsThePrintersError) {
-  Fault f = fault("ADS", FaultAction::Status);
-  f.number = 5;
-  sim_.addFault(f);
+  sim_.addFault(fault("ADS", FaultAction::Status, [](Fault& f) { f.number = 5; }));
   char request[60] = {};
   std::memset(request + 8, '0', 51);
   char answer[62] = {};
@@ -327,9 +308,7 @@ TEST_F(LinkAnswerTest, AutoCutNumberBecomesTheError) {
 
 TEST_F(LinkAnswerTest, WrongCodeThenTheRightOneIsAcceptedOnTheSecondReceive) {
   ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  Fault wrong = fault("BZS", FaultAction::WrongCode);
-  wrong.answerCode = "LER";
-  sim_.addFault(wrong);
+  sim_.addFault(fault("BZS", FaultAction::WrongCode, [](Fault& f) { f.answerCode = "LER"; }));
   sim_.addFault(spacedAnswers("BZS"));
   sendEarlierRequest("2S200BZS");
 
@@ -344,10 +323,10 @@ TEST_F(LinkAnswerTest, WrongCodeThenTheRightOneIsAcceptedOnTheSecondReceive) {
 
 TEST_F(LinkAnswerTest, ThreeWrongAnswersGiveMinusSeven) {
   ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  Fault wrong = fault("BZS", FaultAction::WrongCode);
-  wrong.answerCode = "LER";
-  wrong.times = 3;
-  sim_.addFault(wrong);
+  sim_.addFault(fault("BZS", FaultAction::WrongCode, [](Fault& f) {
+    f.times = 3;
+    f.answerCode = "LER";
+  }));
   sim_.addFault(spacedAnswers("BZS"));
   sendEarlierRequest("2S200BZS");
   sendEarlierRequest("2S200BZS");
@@ -360,10 +339,11 @@ TEST_F(LinkAnswerTest, ThreeWrongAnswersGiveMinusSeven) {
 
 TEST_F(LinkAnswerTest, ThreeWrongAnswersOnTheAuxiliaryChannelGive60302) {
   ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
-  Fault wrong = fault("CTS", FaultAction::WrongCode);
-  wrong.answerCode = "CTS";  // "2S200CTS0" echoes the request: not an answer
-  wrong.times = 3;
-  sim_.addFault(wrong);
+  // "2S200CTS0" echoes the request: not an answer.
+  sim_.addFault(fault("CTS", FaultAction::WrongCode, [](Fault& f) {
+    f.times = 3;
+    f.answerCode = "CTS";
+  }));
   sim_.addFault(spacedAnswers("CTS"));
   sendEarlierRequest("2S200CTS");
   sendEarlierRequest("2S200CTS");
@@ -381,13 +361,10 @@ TEST_F(LinkAnswerTest, ClosedWithoutAnswerGivesThreeEmptyReceives) {
   const std::string log = logText();
   const std::string empty =
       cp932("(詳細ログ@110)KT3600Rから-->PCの受信が失敗しました。(ret == 0);");
-  size_t count = 0;
-  for (size_t at = log.find(empty); at != std::string::npos; at = log.find(empty, at + 1)) ++count;
-  EXPECT_EQ(count, 3u);
-  EXPECT_NE(log.find(cp932("(詳細ログ@101)TCPモード：PCから-->KT3600Rの送信バッファ(\x02"
-                           "0008"
-                           "2S200BZS\x03)。")),
-            std::string::npos);
+  EXPECT_EQ(occurrences(log, empty), 3u);
+  EXPECT_EQ(occurrences(log, cp932("(詳細ログ@101)TCPモード：PCから-->KT3600Rの送信バッファ(") +
+                                 '\x02' + "00082S200BZS\x03)" + cp932("。")),
+            1u);
 }
 
 TEST_F(LinkAnswerTest, NoAnswerTimesOutAsAReceiveFailure) {
@@ -400,38 +377,30 @@ TEST_F(LinkAnswerTest, NoAnswerTimesOutAsAReceiveFailure) {
   EXPECT_EQ(slot().dwError, platform::kNetTimedOut);
 }
 
-TEST_F(LinkAnswerTest, ResetBeforeTheSendWithFlagFourFailsAtOnce) {
-  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  sim_.addFault(fault("LES", FaultAction::Reset));
-  EXPECT_EQ(exchangeOnSlot(0, "2S200LES", kExSendOnly).result, 0);
-  ASSERT_TRUE(waitAllClosed());
-  ASSERT_EQ(platform::netWaitReadable(slot().skKT, 2000), 1);  // the reset has arrived
+TEST_F(LinkAnswerTest, ResetBeforeTheSendFailsAtOnceWithFlagFourOrRetriesOnce) {
+  for (int flags : {kExNoResetRetry, 0}) {
+    SCOPED_TRACE(flags);
+    KT36R_CloseSocket(0, 0);
+    const size_t logStart = logText().size();
+    const size_t connections = sim_.connections().size();
+    ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+    ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, connections + 1, 2s));
+    sim_.addFault(fault("LES", FaultAction::Reset));
+    EXPECT_EQ(exchangeOnSlot(0, "2S200LES", kExSendOnly).result, 0);
+    ASSERT_TRUE(waitAllClosed());
+    ASSERT_EQ(platform::netWaitReadable(slot().skKT, 2000), 1);  // the reset has arrived
 
-  ExchangeResult r = exchangeOnSlot(0, "2S200BZS", kExNoResetRetry);
-  EXPECT_EQ(r.result, kExSendFailed);
-  EXPECT_EQ(slot().dwLastError, kErrSocketSend);
-  EXPECT_EQ(slot().dwError, platform::kNetConnReset);
-  const std::string log = logText();
-  EXPECT_NE(log.find(cp932("(詳細ログ@104)")), std::string::npos);
-  EXPECT_EQ(log.find(cp932("(詳細ログ@105)")), std::string::npos);  // no retry
-  EXPECT_NE(log.find(cp932("(詳細ログ@109)")), std::string::npos);
-}
-
-TEST_F(LinkAnswerTest, ResetBeforeTheSendRetriesOnceWithoutFlagFour) {
-  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  sim_.addFault(fault("LES", FaultAction::Reset));
-  EXPECT_EQ(exchangeOnSlot(0, "2S200LES", kExSendOnly).result, 0);
-  ASSERT_TRUE(waitAllClosed());
-  ASSERT_EQ(platform::netWaitReadable(slot().skKT, 2000), 1);  // the reset has arrived
-
-  // The retry asks for the connection again, which hands back the one in the slot.
-  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
-  EXPECT_EQ(r.result, kExSendFailed);
-  EXPECT_EQ(slot().dwLastError, kErrSocketSend);
-  EXPECT_EQ(slot().dwError, platform::kNetConnReset);
-  const std::string log = logText();
-  EXPECT_NE(log.find(cp932("(詳細ログ@105)")), std::string::npos);
-  EXPECT_NE(log.find(cp932("(詳細ログ@106)")), std::string::npos);
+    // Without flag 4 the retry asks for the connection again, which hands back the one in
+    // the slot.
+    ExchangeResult r = exchangeOnSlot(0, "2S200BZS", flags);
+    EXPECT_EQ(r.result, kExSendFailed);
+    EXPECT_EQ(slot().dwLastError, kErrSocketSend);
+    EXPECT_EQ(slot().dwError, platform::kNetConnReset);
+    const std::string log = logText().substr(logStart);
+    EXPECT_NE(log.find(cp932("(詳細ログ@104)")), std::string::npos);
+    EXPECT_EQ(log.find(cp932("(詳細ログ@105)")) != std::string::npos, flags == 0);  // the retry
+    EXPECT_NE(log.find(cp932(flags == 0 ? "(詳細ログ@106)" : "(詳細ログ@109)")), std::string::npos);
+  }
 }
 
 TEST_F(LinkAnswerTest, ResetInsteadOfAnAnswer) {
@@ -445,25 +414,22 @@ TEST_F(LinkAnswerTest, ResetInsteadOfAnAnswer) {
 TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
   for (int segments : {2, 3, 59}) {
     sim_.clearFaults();
-    Fault split = fault("STS", FaultAction::Split);
-    split.segments = segments;
-    split.delay = 5ms;
-    sim_.addFault(split);
+    sim_.addFault(fault("STS", FaultAction::Split, [&](Fault& f) {
+      f.delay = 5ms;
+      f.segments = segments;
+    }));
     ExchangeResult r = exchangeOnSlot(0, "2S200STS");
     ASSERT_EQ(r.result, 59) << segments;
     EXPECT_EQ(slot().RecvLen, 59u);
-    EXPECT_EQ(r.answer.substr(0, 13), std::string("\x02"
-                                                  "0053"
-                                                  "2S200STR"))
-        << segments;
+    EXPECT_EQ(r.answer.substr(0, 13), '\x02' + std::string("00532S200STR")) << segments;
     EXPECT_EQ(r.answer.back(), '\x03') << segments;
   }
   // The auxiliary channel gathers them too.
   sim_.clearFaults();
-  Fault split = fault("HCS", FaultAction::Split);
-  split.segments = 4;
-  split.delay = 5ms;
-  sim_.addFault(split);
+  sim_.addFault(fault("HCS", FaultAction::Split, [](Fault& f) {
+    f.delay = 5ms;
+    f.segments = 4;
+  }));
   char check[21] = {};
   std::memcpy(check + 8, "000109600020", 12);
   char result[217] = {};
@@ -473,10 +439,11 @@ TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
 TEST_F(LinkAnswerTest, ATricklingAnswerIsCutOffAfterOneReceiveTimeOut) {
   ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
   ASSERT_EQ(SetTimeOut(0, 300, 300, 0), 0);
-  Fault trickle = fault("STS", FaultAction::Split);
-  trickle.segments = 59;  // one byte at a time, 3 s for the whole answer
-  trickle.delay = 50ms;
-  sim_.addFault(trickle);
+  // One byte at a time, 3 s for the whole answer.
+  sim_.addFault(fault("STS", FaultAction::Split, [](Fault& f) {
+    f.delay = 50ms;
+    f.segments = 59;
+  }));
   ExchangeResult r = exchangeOnSlot(0, "2S200STS");
   EXPECT_EQ(r.result, kExNoRightAnswer);
   EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
@@ -546,21 +513,19 @@ TEST_F(LinkConnectionTest, SetTimeOutOnNoSocketFailsBoth) {
   EXPECT_EQ(SetTimeOut(0, 500, -1, 1), -2);
 }
 
-TEST_F(LinkConnectionTest, GracefulCloseLetsThePrinterSeeTheEnd) {
-  const auto s = KT36R_CreateSocket(0, 0, 0);
+TEST_F(LinkConnectionTest, CloseIsGracefulAndCopesWithAGonePrinter) {
+  auto s = KT36R_CreateSocket(0, 0, 0);
   ASSERT_NE(s, kInvalidSocket);
   ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 2s));
   EXPECT_EQ(s_closesocket(s, 2000), 0);
   EXPECT_TRUE(waitAllClosed());
-  EXPECT_FALSE(sim_.connections().front().closedByPrinter);
+  EXPECT_FALSE(sim_.connections().front().closedByPrinter);  // the printer saw the end
   EXPECT_EQ(s_closesocket(kInvalidSocket, 2000), 0);
-  slot().skKT = kInvalidSocket;
-}
 
-TEST_F(LinkConnectionTest, CloseWhenThePrinterIsGone) {
-  const auto s = KT36R_CreateSocket(0, 0, 0);
+  slot().skKT = kInvalidSocket;
+  s = KT36R_CreateSocket(0, 0, 0);
   ASSERT_NE(s, kInvalidSocket);
-  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 2s));
+  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 2, 2s));
   sim_.closeConnections();
   ASSERT_TRUE(waitAllClosed());
   EXPECT_EQ(s_closesocket(s, 2000), 0);
@@ -630,22 +595,17 @@ TEST_F(LinkPauseTest, AuxiliaryChannelRetriesFiveTimesThenShowsTheError) {
   ASSERT_EQ(messages_.size(), 1u);
   const std::string log = logText();
   EXPECT_NE(log.find(cp932("(詳細ログ)SE_CreateSocket connect aborted.")), std::string::npos);
-  size_t tries = 0;
-  const std::string again = "failed, LE=10061, try again...";
-  for (size_t at = log.find(again); at != std::string::npos; at = log.find(again, at + 1)) ++tries;
-  EXPECT_EQ(tries, 5u);
+  EXPECT_EQ(occurrences(log, "failed, LE=10061, try again..."), 5u);
 }
 
 TEST_F(LinkPauseTest, ConnectTimeoutSettingHasAFloor) {
   EXPECT_EQ(SE_ConnectTimeoutMs(), 2000);
-  writeIni("System Data", "Socket_ConnectTimeout", "500");
-  EXPECT_EQ(SE_ConnectTimeoutMs(), 1500);
-  writeIni("System Data", "Socket_ConnectTimeout", "3000");
-  EXPECT_EQ(SE_ConnectTimeoutMs(), 3000);
-  writeIni("System Data", "Socket_ConnectTimeout", "999999999");
-  EXPECT_EQ(SE_ConnectTimeoutMs(), kSeConnectTimeoutMax);
-  writeIni("System Data", "Socket_ConnectTimeout", "-5");
-  EXPECT_EQ(SE_ConnectTimeoutMs(), 1500);
+  const std::pair<const char*, int> rows[] = {
+      {"500", 1500}, {"3000", 3000}, {"999999999", kSeConnectTimeoutMax}, {"-5", 1500}};
+  for (const auto& [value, ms] : rows) {
+    writeIni("System Data", "Socket_ConnectTimeout", value);
+    EXPECT_EQ(SE_ConnectTimeoutMs(), ms) << value;
+  }
 }
 
 }  // namespace
