@@ -17,22 +17,14 @@ std::vector<FrameReader::Item> drain(FrameReader& r) {
 }
 
 TEST(FrameReader, MakesAndReadsFrames) {
-  EXPECT_EQ(ktsim::makeFrame("2S200BZS"),
-            "\x02"
-            "00082S200BZS\x03");
+  const std::string bzs = std::string(1, '\x02') + "00082S200BZS\x03";
+  EXPECT_EQ(ktsim::makeFrame("2S200BZS"), bzs);
   EXPECT_EQ(ktsim::makeFrame(std::string(1390, 'a')).size(), 1396u);
   EXPECT_EQ(ktsim::makeFrame(std::string(1391, 'a')), "");
   EXPECT_EQ(ktsim::makeFrame(""), "");
-  EXPECT_EQ(ktsim::framePayload("\x02"
-                                "00082S200BZS\x03")
-                .value(),
-            "2S200BZS");
-  EXPECT_FALSE(
-      ktsim::framePayload("\x02"
-                          "00092S200BZS\x03"));
-  EXPECT_FALSE(
-      ktsim::framePayload("\x02"
-                          "00082S200BZS"));
+  EXPECT_EQ(ktsim::framePayload(bzs).value(), "2S200BZS");
+  EXPECT_FALSE(ktsim::framePayload(std::string(1, '\x02') + "00092S200BZS\x03"));
+  EXPECT_FALSE(ktsim::framePayload(bzs.substr(0, 13)));
 }
 
 TEST(FrameReader, WaitsForTheWholeFrameByteByByte) {
@@ -68,38 +60,14 @@ TEST(FrameReader, DropsWhatCannotBeAFrameAndResynchronises) {
     std::string dropped;
   };
   const std::string good = ktsim::makeFrame("2S200BZS");
+  const std::string stx(1, '\x02');
   const Case cases[] = {
       {"junk" + good, "no STX", "junk"},
-      {"\x02"
-       "0a08" +
-           good,
-       "bad length digits",
-       "\x02"
-       "0a08"},
-      {"\x02"
-       "0"
-       "x",
-       "bad length digits",
-       "\x02"
-       "0x"},
-      {"\x02"
-       "00082S200BZSX" +
-           good,
-       "no ETX",
-       "\x02"
-       "00082S200BZSX"},
-      {"\x02"
-       "0000" +
-           good,
-       "out of range",
-       "\x02"
-       "0000"},
-      {"\x02"
-       "9999" +
-           good,
-       "out of range",
-       "\x02"
-       "9999"},
+      {stx + "0a08" + good, "bad length digits", stx + "0a08"},
+      {stx + "0x", "bad length digits", stx + "0x"},
+      {stx + "00082S200BZSX" + good, "no ETX", stx + "00082S200BZSX"},
+      {stx + "0000" + good, "out of range", stx + "0000"},
+      {stx + "9999" + good, "out of range", stx + "9999"},
   };
   for (const auto& c : cases) {
     FrameReader r;
@@ -124,9 +92,7 @@ TEST(FrameReader, NeverBuffersMoreThanOneFrame) {
   ASSERT_EQ(items.size(), 1u);
   EXPECT_FALSE(items[0].valid);
   EXPECT_TRUE(r.pending().empty());
-  r.feed(
-      "\x02"
-      "1390");
+  r.feed(std::string(1, '\x02') + "1390");
   r.feed(std::string(1000, 'y'));
   EXPECT_FALSE(r.next());
   EXPECT_LE(r.pending().size(), 1396u);

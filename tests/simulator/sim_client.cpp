@@ -19,6 +19,12 @@ std::string frame(std::string_view payload) {
   return std::string(1, '\x02') + digits + std::string(payload) + '\x03';
 }
 
+std::string fields(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (std::string_view part : parts) out += part;
+  return out;
+}
+
 Client::~Client() {
   close();
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,6 +12,8 @@ namespace simtest {
 
 // STX, four length digits, payload, ETX.
 std::string frame(std::string_view payload);
+// The fields of a payload put together, so tests can show each field apart.
+std::string fields(std::initializer_list<std::string_view> parts);
 
 class Client {
  public:
