@@ -6,7 +6,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,6 +18,9 @@
 #include "platform/net.h"
 #include "status/error_text.h"
 
+// Faults name only what differs from the defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace nypr::test {
 namespace {
 
@@ -28,22 +30,10 @@ using ktsim::FaultAction;
 using platform::isOpenSocket;
 using platform::kInvalidSocket;
 
-// A fault on `code`, with `tweak` setting what differs from the defaults.
-Fault fault(std::string code, FaultAction action, const std::function<void(Fault&)>& tweak = {}) {
-  Fault f;
-  f.code = std::move(code);
-  f.action = action;
-  if (tweak) tweak(f);
-  return f;
-}
-
 // The printer answers each request of the connection only after this pause, so that
 // answers to pipelined requests arrive one by one.
 Fault spacedAnswers(const char* code) {
-  return fault(code, FaultAction::Delay, [](Fault& f) {
-    f.times = -1;
-    f.delay = 200ms;
-  });
+  return Fault{.code = code, .times = -1, .action = FaultAction::Delay, .delay = 200ms};
 }
 
 // The printer records an answer once it has gone out, which may be just after the driver
@@ -260,24 +250,35 @@ TEST_F(LinkWireTest, TestPrintStampsTheActivityTick) {
 
 // ---- Answers that fail -------------------------------------------------------------------
 
-using LinkAnswerTest = LinkSimTest;
+class LinkAnswerTest : public LinkSimTest {
+ protected:
+  // The printer answers `code` `times` times with `answerCode`, each answer apart, and
+  // has that many requests to answer before the test's own (the earlier ones pipelined on
+  // the open connection).
+  void wrongAnswers(const char* code, const char* answerCode, int times, int earlier) {
+    sim_.addFault(
+        {.code = code, .times = times, .action = FaultAction::WrongCode, .answerCode = answerCode});
+    sim_.addFault(spacedAnswers(code));
+    for (int i = 0; i < earlier; ++i) sendEarlierRequest(std::string("2S200") + code);
+  }
+};
 
 TEST_F(LinkAnswerTest, FailureFlagsBecomeTheCommandsCodes) {
-  sim_.addFault(fault("LES", FaultAction::FailureFlag));
+  sim_.addFault({.code = "LES", .action = FaultAction::FailureFlag});
   EXPECT_EQ(KtLedTestFnBL(0), 0);
   EXPECT_EQ(slot().dwLastError, kErrLedTest);
 
-  sim_.addFault(fault("BZS", FaultAction::FailureFlag));
+  sim_.addFault({.code = "BZS", .action = FaultAction::FailureFlag});
   EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
   EXPECT_EQ(slot().dwLastError, kErrBuzzerTest);
 
-  sim_.addFault(fault("PTS", FaultAction::FailureFlag));
+  sim_.addFault({.code = "PTS", .action = FaultAction::FailureFlag});
   char request[16] = {};
   std::memcpy(request + 8, "0010001", 7);
   EXPECT_EQ(KtTestPrintFnBL(0, request), 0);
   EXPECT_EQ(slot().dwLastError, kErrTestPrint);
 
-  sim_.addFault(fault("CPS", FaultAction::FailureFlag));
+  sim_.addFault({.code = "CPS", .action = FaultAction::FailureFlag});
   char cps[11] = "........00";
   char answer[35];
   EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), cps, answer, kKindKt3600r), 0);
@@ -285,7 +286,7 @@ TEST_F(LinkAnswerTest, FailureFlagsBecomeTheCommandsCodes) {
 }
 
 TEST_F(LinkAnswerTest, AddressStatusFiveIsThePrintersError) {
-  sim_.addFault(fault("ADS", FaultAction::Status, [](Fault& f) { f.number = 5; }));
+  sim_.addFault({.code = "ADS", .action = FaultAction::Status, .number = 5});
   char request[60] = {};
   std::memset(request + 8, '0', 51);
   char answer[62] = {};
@@ -308,9 +309,7 @@ TEST_F(LinkAnswerTest, AutoCutNumberBecomesTheError) {
 
 TEST_F(LinkAnswerTest, WrongCodeThenTheRightOneIsAcceptedOnTheSecondReceive) {
   ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  sim_.addFault(fault("BZS", FaultAction::WrongCode, [](Fault& f) { f.answerCode = "LER"; }));
-  sim_.addFault(spacedAnswers("BZS"));
-  sendEarlierRequest("2S200BZS");
+  wrongAnswers("BZS", "LER", 1, 1);
 
   ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
   ASSERT_EQ(r.result, 15);
@@ -323,13 +322,7 @@ TEST_F(LinkAnswerTest, WrongCodeThenTheRightOneIsAcceptedOnTheSecondReceive) {
 
 TEST_F(LinkAnswerTest, ThreeWrongAnswersGiveMinusSeven) {
   ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  sim_.addFault(fault("BZS", FaultAction::WrongCode, [](Fault& f) {
-    f.times = 3;
-    f.answerCode = "LER";
-  }));
-  sim_.addFault(spacedAnswers("BZS"));
-  sendEarlierRequest("2S200BZS");
-  sendEarlierRequest("2S200BZS");
+  wrongAnswers("BZS", "LER", 3, 2);
 
   ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
   EXPECT_EQ(r.result, kExNoRightAnswer);
@@ -339,21 +332,14 @@ TEST_F(LinkAnswerTest, ThreeWrongAnswersGiveMinusSeven) {
 
 TEST_F(LinkAnswerTest, ThreeWrongAnswersOnTheAuxiliaryChannelGive60302) {
   ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
-  // "2S200CTS0" echoes the request: not an answer.
-  sim_.addFault(fault("CTS", FaultAction::WrongCode, [](Fault& f) {
-    f.times = 3;
-    f.answerCode = "CTS";
-  }));
-  sim_.addFault(spacedAnswers("CTS"));
-  sendEarlierRequest("2S200CTS");
-  sendEarlierRequest("2S200CTS");
+  wrongAnswers("CTS", "CTS", 3, 2);  // "2S200CTS0" echoes the request: not an answer
 
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 0);
   EXPECT_EQ(slot().dwLastError, kErrWrongAnswer);
 }
 
 TEST_F(LinkAnswerTest, ClosedWithoutAnswerGivesThreeEmptyReceives) {
-  sim_.addFault(fault("BZS", FaultAction::NoAnswerClose));
+  sim_.addFault({.code = "BZS", .action = FaultAction::NoAnswerClose});
   ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
   EXPECT_EQ(r.result, kExNoRightAnswer);
   EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
@@ -370,7 +356,7 @@ TEST_F(LinkAnswerTest, ClosedWithoutAnswerGivesThreeEmptyReceives) {
 TEST_F(LinkAnswerTest, NoAnswerTimesOutAsAReceiveFailure) {
   ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
   ASSERT_EQ(SetTimeOut(0, 100, 100, 0), 0);
-  sim_.addFault(fault("BZS", FaultAction::NoAnswer));
+  sim_.addFault({.code = "BZS", .action = FaultAction::NoAnswer});
   ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
   EXPECT_EQ(r.result, kExRecvFailed);
   EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
@@ -385,7 +371,7 @@ TEST_F(LinkAnswerTest, ResetBeforeTheSendFailsAtOnceWithFlagFourOrRetriesOnce) {
     const size_t connections = sim_.connections().size();
     ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
     ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, connections + 1, 2s));
-    sim_.addFault(fault("LES", FaultAction::Reset));
+    sim_.addFault({.code = "LES", .action = FaultAction::Reset});
     EXPECT_EQ(exchangeOnSlot(0, "2S200LES", kExSendOnly).result, 0);
     ASSERT_TRUE(waitAllClosed());
     ASSERT_EQ(platform::netWaitReadable(slot().skKT, 2000), 1);  // the reset has arrived
@@ -404,7 +390,7 @@ TEST_F(LinkAnswerTest, ResetBeforeTheSendFailsAtOnceWithFlagFourOrRetriesOnce) {
 }
 
 TEST_F(LinkAnswerTest, ResetInsteadOfAnAnswer) {
-  sim_.addFault(fault("BZS", FaultAction::Reset));
+  sim_.addFault({.code = "BZS", .action = FaultAction::Reset});
   ExchangeResult r = exchangeOnSlot(0, "2S200BZS", kExNoResetRetry);
   EXPECT_EQ(r.result, kExRecvFailed);
   EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
@@ -414,10 +400,8 @@ TEST_F(LinkAnswerTest, ResetInsteadOfAnAnswer) {
 TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
   for (int segments : {2, 3, 59}) {
     sim_.clearFaults();
-    sim_.addFault(fault("STS", FaultAction::Split, [&](Fault& f) {
-      f.delay = 5ms;
-      f.segments = segments;
-    }));
+    sim_.addFault(
+        {.code = "STS", .action = FaultAction::Split, .delay = 5ms, .segments = segments});
     ExchangeResult r = exchangeOnSlot(0, "2S200STS");
     ASSERT_EQ(r.result, 59) << segments;
     EXPECT_EQ(slot().RecvLen, 59u);
@@ -426,10 +410,7 @@ TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
   }
   // The auxiliary channel gathers them too.
   sim_.clearFaults();
-  sim_.addFault(fault("HCS", FaultAction::Split, [](Fault& f) {
-    f.delay = 5ms;
-    f.segments = 4;
-  }));
+  sim_.addFault({.code = "HCS", .action = FaultAction::Split, .delay = 5ms, .segments = 4});
   char check[21] = {};
   std::memcpy(check + 8, "000109600020", 12);
   char result[217] = {};
@@ -440,10 +421,7 @@ TEST_F(LinkAnswerTest, ATricklingAnswerIsCutOffAfterOneReceiveTimeOut) {
   ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
   ASSERT_EQ(SetTimeOut(0, 300, 300, 0), 0);
   // One byte at a time, 3 s for the whole answer.
-  sim_.addFault(fault("STS", FaultAction::Split, [](Fault& f) {
-    f.delay = 50ms;
-    f.segments = 59;
-  }));
+  sim_.addFault({.code = "STS", .action = FaultAction::Split, .delay = 50ms, .segments = 59});
   ExchangeResult r = exchangeOnSlot(0, "2S200STS");
   EXPECT_EQ(r.result, kExNoRightAnswer);
   EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
