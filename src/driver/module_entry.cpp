@@ -1,10 +1,11 @@
-// Module start-up and shut-down: what process attach and detach do on Windows, run here
-// by the loader as the shared library's constructor and destructor.
+// Module start-up and shut-down: what process attach and detach do. The platform layer
+// decides when they run (platform/module_load.h).
 #include "driver/module_entry.h"
 
 #include "driver/host/host_api.h"
 #include "driver/slots.h"
 #include "nyprkt3600r/module_resources.h"
+#include "platform/module_load.h"
 #include "resources/strings.h"
 
 namespace nypr {
@@ -20,6 +21,9 @@ const NyModuleResources g_moduleResources = {NY_MODULE_RESOURCES_MAGIC, &loadStr
 }  // namespace
 
 void* moduleHandle() {
+  // Refers to the loader's hooks so that every link of the driver keeps them, static
+  // ones included.
+  if (!platform::kModuleLoadHooksInstalled) return nullptr;
   return const_cast<NyModuleResources*>(&g_moduleResources);
 }
 
