@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "driver/host/host_api.h"
+#include "driver/host/wait_cursor.h"
 #include "link/aux_channel.h"
 #include "link/connection.h"
 #include "link/frame.h"
@@ -13,14 +14,6 @@ namespace {
 
 constexpr int kBufferSize = 100;
 constexpr int kHeadCheckBufferSize = 250;
-
-class WaitCursor {
- public:
-  WaitCursor() { SetWaitCursorFnV(1); }
-  ~WaitCursor() { SetWaitCursorFnV(0); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Frames the payload standing at send + 5 and exchanges it on the command connection.
 int exchangeFrame(PrinterSlot* slot, char* send, int payloadLen, char* recv, int recvSize) {

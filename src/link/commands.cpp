@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "driver/host/host_api.h"
+#include "driver/host/wait_cursor.h"
 #include "driver/slots.h"
 #include "link/command_table.h"
 #include "link/connection.h"
@@ -19,14 +20,6 @@ namespace {
 constexpr int kBufferSize = 100;
 constexpr int kProgramBufferSize = 612;
 constexpr int kProgramBlockSize = 512;
-
-class WaitCursor {
- public:
-  WaitCursor() { SetWaitCursorFnV(1); }
-  ~WaitCursor() { SetWaitCursorFnV(0); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Frames the payload standing at send + 5 and exchanges it on the slot. The slot's buffer
 // fields point at the caller's stack only for the length of the exchange.
