@@ -136,7 +136,7 @@ TEST_F(PrinterSearch, HundredRepliesUseAllReceivesAndKeepAtMost100Records) {
   EXPECT_EQ(out.count, 99);
   EXPECT_EQ(clock_.sleeps(), 100);
   for (int i = 0; i < out.count; ++i) {
-    char expected[4];
+    char expected[16];
     std::snprintf(expected, sizeof expected, "%02d", i);
     ASSERT_STREQ(out.records[static_cast<size_t>(i)].szMachineNo, expected) << i;
   }
