@@ -75,15 +75,6 @@ class PrintResources {
   PrinterSlot& slot_;
 };
 
-// Throws away whatever the printer left on the finish connection from an earlier job, so
-// the next report read belongs to this one.
-void drainFinishConnection(platform::SocketHandle s) {
-  char scrap[kDrainChunk];
-  while (platform::netWaitReadable(s, 0) == 1) {
-    if (platform::netRecv(s, scrap, sizeof scrap) <= 0) break;
-  }
-}
-
 int lateFailure(uint8_t index, const PrintJobST& job) {
   KT36R_CloseSocket(index, 0);
   if (job.bShowLateError != 0) ShowPrinterErrorFnI(platform::focusWindow(), index);
@@ -100,6 +91,17 @@ int exchange(uint8_t index, char* frame, int payloadLen, char* reply) {
 }
 
 }  // namespace
+
+int drainFinishConnection(platform::SocketHandle s) {
+  char scrap[kDrainChunk];
+  int dropped = 0;
+  while (dropped < kDrainLimit && platform::netWaitReadable(s, 0) == 1) {
+    const int n = platform::netRecv(s, scrap, sizeof scrap);
+    if (n <= 0) break;
+    dropped += n;
+  }
+  return dropped;
+}
 
 int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJobST* job,
                       uint32_t* confirm) {

@@ -7,6 +7,7 @@
 #include "driver/slots.h"
 #include "nyprkt3600r/host_records.h"
 #include "nyprkt3600r/platform_types.h"
+#include "platform/socket_handle.h"
 
 namespace nypr {
 
@@ -17,6 +18,12 @@ inline constexpr char kPrintingStatusKey[] = "Printting_Status";
 // file and flushes it to disk, which costs milliseconds per label, so a value the file
 // already holds is not written again.
 void setPrintingStatus(const char* value);
+
+// Throws away what an earlier job left waiting on the finish connection, so the next
+// report read belongs to the new job. A peer that keeps sending is not followed forever:
+// at most kDrainLimit bytes are dropped. Returns the bytes dropped.
+inline constexpr int kDrainLimit = 64 * 1024;
+int drainFinishConnection(platform::SocketHandle s);
 
 // Results of isPrintFinished.
 inline constexpr int kFinished = 1;
