@@ -112,8 +112,8 @@ NYPR_API int32_t NYPR_STDCALL NyPrIsPrintFinished(uint8_t printerNo, uint16_t* r
 NYPR_API int32_t NYPR_STDCALL NyPrWaitPrintFinished(uint8_t printerNo, int32_t mode);
 /* Shows the wait dialog ("DIALOG_WAIT_FINISH") until the job on `slot` ends or the user
  * stops it. `slot` must be one of the driver's own printer slot records (the driver's
- * dialogs pass theirs); null shows a dialog that can only be closed. 1 finished, 0 not finished or stopped, -1 when
- * the dialog cannot be shown or `slot` is not one of the driver's slot records. */
+ * dialogs pass theirs); null shows a dialog that can only be closed. 1 finished, 0 not finished or
+ * stopped, -1 when the dialog cannot be shown or `slot` is not one of the driver's slot records. */
 NYPR_API int32_t NYPR_STDCALL NyPrWaitJobEnd(void* slot, uint32_t unused, NyHwnd owner);
 /* Printer number 1..8 (others use the first printer). 1 stopped, 0 not (60304 when the
  * printer refuses). */
