@@ -147,20 +147,16 @@ std::string buildStatusLine(const char* b, const char* d) {
   }
   appendFlag(line, b[52]);
   line += '#';
-  appendField(line, d + 9, 3);
-  line += '#';
-  appendField(line, d + 12, 3);
-  line += "Km";
-  appendField(line, d + 15, 3);
-  line += "m";
-  appendField(line, d + 18, 3);
-  line += "mm#";
-  appendField(line, d + 22, 3);
-  line += "Km";
-  appendField(line, d + 25, 3);
-  line += "m";
-  appendField(line, d + 28, 3);
-  line += "mm";
+  // Head-break warning distance, then label and body travel in km, m and mm.
+  static constexpr struct {
+    int pos;
+    const char* suffix;
+  } kDistances[] = {{9, "#"},   {12, "Km"}, {15, "m"}, {18, "mm#"},
+                    {22, "Km"}, {25, "m"},  {28, "mm"}};
+  for (const auto& part : kDistances) {
+    appendField(line, d + part.pos, 3);
+    line += part.suffix;
+  }
   if (line.size() > kStatusBufSize - 1) line.resize(kStatusBufSize - 1);
   return line;
 }

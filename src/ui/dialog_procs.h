@@ -11,6 +11,9 @@
 
 namespace nypr {
 
+// Section of the host's language files that holds this driver's dialog texts.
+inline constexpr char kTextSection[] = "KT-PRINTER";
+
 // "DIALOG_KT36R" (texts loaded as "DIALOG_KT3600R"): printer setup. Result 1 after OK.
 intptr_t SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
 // "DIALOG_MAINTENANCE": maintenance parameters. 1 after "設定", 0 after "取消".

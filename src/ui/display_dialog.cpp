@@ -25,7 +25,6 @@ namespace {
 using namespace platform;
 
 constexpr char kTemplate[] = "DIALOG_DISPLAY";
-constexpr char kTextSection[] = "KT-PRINTER";
 constexpr char kInfoSection[] = "KT3600R Info";
 constexpr uintptr_t kStatusTimer = 2;
 constexpr uint32_t kStatusFirstMs = 1;

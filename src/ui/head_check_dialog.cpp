@@ -22,7 +22,6 @@ namespace {
 using namespace platform;
 
 constexpr char kTemplate[] = "DIALOG_HEAD_EXPIRE";
-constexpr char kTextSection[] = "KT-PRINTER";
 
 constexpr int kStartPosition = 6072;
 constexpr int kStopPosition = 6073;

@@ -24,7 +24,6 @@ namespace {
 using namespace platform;
 
 constexpr char kTemplate[] = "DIALOG_HIGHLEVEL";
-constexpr char kTextSection[] = "KT-PRINTER";
 
 constexpr int kFeed = 6011;
 constexpr int kPrint = 6012;

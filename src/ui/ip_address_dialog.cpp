@@ -21,7 +21,6 @@ using namespace platform;
 KtrInfo g_ipDialogInfo{};
 
 constexpr char kTemplate[] = "DIALOG_KT36R_IP";
-constexpr char kTextSection[] = "KT-PRINTER";
 
 enum : int {
   kMacAddress = 6218,

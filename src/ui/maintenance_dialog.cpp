@@ -24,7 +24,6 @@ namespace {
 using namespace platform;
 
 constexpr char kTemplate[] = "DIALOG_MAINTENANCE";
-constexpr char kTextSection[] = "KT-PRINTER";
 
 // Buttons.
 constexpr int kDefaults = 6794;

@@ -16,7 +16,6 @@ namespace {
 using namespace platform;
 
 constexpr char kTemplate[] = "DIALOG_MOTO_TEST";
-constexpr char kTextSection[] = "KT-PRINTER";
 
 constexpr int kInnerMotorButton = 6013;
 constexpr int kOuterMotorButton = 6014;

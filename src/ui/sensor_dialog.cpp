@@ -22,7 +22,6 @@ namespace {
 using namespace platform;
 
 constexpr char kTemplate[] = "DIALOG_SENSOR";
-constexpr char kTextSection[] = "KT-PRINTER";
 constexpr uintptr_t kRefreshTimer = 2;
 constexpr uint32_t kRefreshFirstMs = 1;
 constexpr uint32_t kRefreshMs = 1500;

@@ -22,7 +22,6 @@ using namespace platform;
 
 // The host loads this dialog's texts under the model's full name.
 constexpr char kSetupTextsName[] = "DIALOG_KT3600R";
-constexpr char kTextSection[] = "KT-PRINTER";
 constexpr char kSensorTemplate[] = "DIALOG_SENSOR";
 constexpr char kMaintenanceTemplate[] = "DIALOG_MAINTENANCE";
 

@@ -24,7 +24,6 @@ constexpr char kTemplate[] = "DIALOG_KT36R_TEST";
 constexpr char kMotorTemplate[] = "DIALOG_MOTO_TEST";
 constexpr char kTestPrintTemplate[] = "DIALOG_KT36R_TESTPRT";
 constexpr char kHeadCheckTemplate[] = "DIALOG_HEAD_EXPIRE";
-constexpr char kTextSection[] = "KT-PRINTER";
 
 constexpr int kBuzzerButton = 6215;
 constexpr int kLedButton = 6216;

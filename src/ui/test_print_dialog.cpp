@@ -20,7 +20,6 @@ namespace {
 using namespace platform;
 
 constexpr char kTemplate[] = "DIALOG_KT36R_TESTPRT";
-constexpr char kTextSection[] = "KT-PRINTER";
 
 constexpr int kFirstPattern = 6075;
 constexpr int kLastPattern = 6081;
