@@ -86,6 +86,14 @@ bool sendAll(int fd, std::string_view bytes) {
   return true;
 }
 
+bool peerEnded(int fd) {
+  char byte;
+  const ssize_t n = ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
+  if (n > 0) return false;
+  if (n == 0) return true;
+  return errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR;
+}
+
 void closeWithReset(int fd) {
   linger l{};
   l.l_onoff = 1;

@@ -17,6 +17,8 @@ uint16_t localPort(int fd);
 std::string peerName(int fd, uint16_t* port = nullptr);
 // Sends all bytes (no SIGPIPE); false when the connection failed.
 bool sendAll(int fd, std::string_view bytes);
+// True when the peer's end of stream is waiting on `fd`, or the connection failed.
+bool peerEnded(int fd);
 // Closes with an RST instead of an orderly shutdown.
 void closeWithReset(int fd);
 // A non-blocking connect that is still in progress or done; -1 on failure.
