@@ -1,6 +1,20 @@
 include(GoogleTest)
 
-# nypr_add_test(NAME LABELS <labels...> SOURCES <files...> LIBS <targets...>)
+# Every test carries labels from this list and a time-out; check_test_labels.cmake (run by
+# ctest as nypr_test_labels) holds the suite to it.
+set(NYPR_KNOWN_TEST_LABELS unit integration dialog slow soak fuzz)
+
+# Records the labels a test declares, so the label check knows which must have tests.
+function(_nypr_declare_labels name)
+  foreach(label ${ARGN})
+    if(NOT label IN_LIST NYPR_KNOWN_TEST_LABELS)
+      message(FATAL_ERROR "${name}: unknown test label '${label}' (known: ${NYPR_KNOWN_TEST_LABELS})")
+    endif()
+    set_property(GLOBAL APPEND PROPERTY NYPR_DECLARED_TEST_LABELS ${label})
+  endforeach()
+endfunction()
+
+# nypr_add_test(NAME LABELS <labels...> [TIMEOUT seconds] SOURCES <files...> LIBS <targets...>)
 # One GoogleTest executable; every test case becomes a CTest test carrying the labels.
 function(nypr_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS;SOURCES;LIBS" ${ARGN})
@@ -9,9 +23,46 @@ function(nypr_add_test name)
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 120)
   endif()
-  gtest_discover_tests(${name}
-    PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT}
-    DISCOVERY_TIMEOUT 60)
+  if(NOT ARG_LABELS)
+    message(FATAL_ERROR "${name}: no LABELS")
+  endif()
+  _nypr_declare_labels(${name} ${ARG_LABELS})
+  # The properties go on in a script of our own: gtest_discover_tests (CMake 3.25) splits a
+  # label list given in PROPERTIES into property names and values, so "integration;slow"
+  # would set LABELS to "integration" and drop the time-out after it.
+  gtest_discover_tests(${name} TEST_LIST ${name}_TESTS DISCOVERY_TIMEOUT 60)
+  set(script "${CMAKE_CURRENT_BINARY_DIR}/${name}_properties.cmake")
+  file(WRITE "${script}"
+    "if(${name}_TESTS)\n"
+    "  set_tests_properties(\${${name}_TESTS} PROPERTIES LABELS \"${ARG_LABELS}\" TIMEOUT ${ARG_TIMEOUT})\n"
+    "endif()\n")
+  set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES "${script}")
+endfunction()
+
+# nypr_set_test_labels(TEST LABELS <labels...> [TIMEOUT seconds]) for tests added with add_test.
+function(nypr_set_test_labels test)
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS" ${ARGN})
+  if(NOT ARG_TIMEOUT)
+    set(ARG_TIMEOUT 120)
+  endif()
+  _nypr_declare_labels(${test} ${ARG_LABELS})
+  set_tests_properties(${test} PROPERTIES LABELS "${ARG_LABELS}" TIMEOUT ${ARG_TIMEOUT})
+endfunction()
+
+# nypr_add_label_check(): a test that fails when a declared label (or one of the main
+# labels) has no test, or a test has no label or no time-out. Call it last.
+function(nypr_add_label_check)
+  get_property(declared GLOBAL PROPERTY NYPR_DECLARED_TEST_LABELS)
+  set(required ${declared})
+  if(NOT NYPR_ONLY_AREAS)
+    list(APPEND required unit integration dialog slow)
+  endif()
+  list(REMOVE_DUPLICATES required)
+  add_test(NAME nypr_test_labels
+    COMMAND ${CMAKE_COMMAND} -DCTEST=${CMAKE_CTEST_COMMAND} -DBUILD_DIR=${PROJECT_BINARY_DIR}
+            "-DREQUIRED=${required}" "-DKNOWN=${NYPR_KNOWN_TEST_LABELS}"
+            -P ${PROJECT_SOURCE_DIR}/cmake/check_test_labels.cmake)
+  set_tests_properties(nypr_test_labels PROPERTIES LABELS unit TIMEOUT 120)
 endfunction()
 
 # nypr_add_fuzzer(NAME SOURCES <files...> LIBS <targets...> CORPUS <dir>)
@@ -23,7 +74,7 @@ function(nypr_add_fuzzer name)
   add_executable(${name}_replay ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/fuzz/replay_main.cpp)
   target_link_libraries(${name}_replay PRIVATE ${ARG_LIBS} nypr_options)
   add_test(NAME ${name}_corpus COMMAND ${name}_replay ${ARG_CORPUS})
-  set_tests_properties(${name}_corpus PROPERTIES LABELS "unit;fuzz" TIMEOUT 120)
+  nypr_set_test_labels(${name}_corpus LABELS unit fuzz)
   if(NYPR_BUILD_FUZZ)
     add_executable(${name} ${ARG_SOURCES})
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
