@@ -1,6 +1,6 @@
-// The message texts as the user must see them, kept apart from the driver's own table so
-// that a wrong or missing text in either shows up; and a CP932 encoder that does not go
-// through the driver's conversion.
+// The message texts as the user must see them (tests/data/messages), kept apart from the
+// driver's own table so that a wrong or missing text in either shows up; and a CP932
+// encoder that does not go through the driver's conversion.
 #pragma once
 
 #include <cstdint>
@@ -11,7 +11,7 @@ namespace nypr::testing {
 
 struct CodeText {
   uint32_t code;
-  const char* utf8;
+  std::string utf8;
 };
 
 std::span<const CodeText> printerErrorTexts();  // codes 1..107

@@ -17,10 +17,10 @@ namespace {
 using testing::cp932;
 
 TEST(StringTableTest, EveryNamedTextIsInTheTable) {
-  auto check = [](uint32_t id, const char* utf8) {
+  auto check = [](uint32_t id, const std::string& utf8) {
     const char* stored = moduleStringUtf8(id);
     ASSERT_NE(stored, nullptr) << "string " << id;
-    EXPECT_STREQ(stored, utf8) << "string " << id;
+    EXPECT_STREQ(stored, utf8.c_str()) << "string " << id;
     EXPECT_EQ(moduleStringCp932(id), cp932(utf8)) << "string " << id;
   };
   for (const auto& e : testing::printerErrorTexts()) check(60100 + e.code, e.utf8);

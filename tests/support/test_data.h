@@ -1,0 +1,32 @@
+// Expected data kept in files under tests/data (message texts, recorded frames, pictures),
+// read by the tests so that test code holds the checks and not the data.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#ifndef NYPR_TEST_DATA_DIR
+#error "NYPR_TEST_DATA_DIR names tests/data (nypr_add_test defines it)"
+#endif
+
+namespace nypr::testing {
+
+// Path of a file under tests/data.
+inline std::string testDataPath(const std::string& relative) {
+  return std::string(NYPR_TEST_DATA_DIR) + "/" + relative;
+}
+
+// The exact bytes of a file under tests/data; fails the test when it cannot be read.
+inline std::string readTestData(const std::string& relative) {
+  std::ifstream in(testDataPath(relative), std::ios::binary);
+  if (!in) {
+    ADD_FAILURE() << "cannot read test data " << testDataPath(relative);
+    return {};
+  }
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace nypr::testing
