@@ -19,6 +19,7 @@ namespace nypr {
 namespace {
 
 using testing::cp932;
+using testing::expectedText;
 
 struct Box {
   int count = 0;
@@ -60,7 +61,7 @@ class ErrorBoxTest : public ::testing::Test {
 
   std::filesystem::path dir_;
   Box box_;
-  const std::string caption_ = cp932("エラー又は警告メッセージ");
+  const std::string caption_ = cp932(expectedText(60014));
 };
 
 TEST_F(ErrorBoxTest, NothingIsShownWithoutAnError) {
@@ -84,8 +85,7 @@ TEST_F(ErrorBoxTest, PlainWarningWithTheMessageAndCaption) {
   EXPECT_EQ(ShowPrinterErrorFnI(&owner, 2), NY_IDCANCEL);
   EXPECT_EQ(box_.count, 1);
   EXPECT_EQ(box_.owner, &owner);
-  EXPECT_EQ(box_.text,
-            cp932("[設定]-[発行条件設定]-[プリンター設定]に入って、IPアドレスを設定して下さい！"));
+  EXPECT_EQ(box_.text, cp932(expectedText(60400)));
   EXPECT_EQ(box_.caption, caption_);
   EXPECT_EQ(box_.style, 48u);
   EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
@@ -134,7 +134,7 @@ TEST_F(ErrorBoxTest, AuxiliaryBoxUsesTheLanguageLoader) {
   PrinterSlot& slot = stKtRSE[5];
   slot.dwLastError = 60302;
   EXPECT_EQ(SE_ShowErrorFnI(nullptr, &slot), NY_IDOK);
-  EXPECT_EQ(box_.text, cp932("プリンター側取ったコマンドが間違いました！"));
+  EXPECT_EQ(box_.text, cp932(expectedText(60302)));
   EXPECT_EQ(box_.caption, caption_);
   EXPECT_EQ(box_.style, 0x80000000u + 60302u);
 }

@@ -62,6 +62,17 @@ std::span<const CodeText> otherModuleTexts() {
   return texts;
 }
 
+std::string expectedText(uint32_t code) {
+  for (auto texts :
+       {printerErrorTexts(), driverErrorTexts(), conditionTexts(), otherModuleTexts()}) {
+    for (const CodeText& entry : texts) {
+      if (entry.code == code) return entry.utf8;
+    }
+  }
+  ADD_FAILURE() << "no expected text for " << code;
+  return {};
+}
+
 std::string cp932(const std::string& utf8) {
   iconv_t cd = iconv_open("CP932", "UTF-8");
   EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));

@@ -19,6 +19,10 @@ std::span<const CodeText> driverErrorTexts();   // 60122, 60208..60425
 std::span<const CodeText> conditionTexts();     // 900..999 that have a text
 std::span<const CodeText> otherModuleTexts();   // by string id
 
+// The expected UTF-8 text of a code or string id from any of the tables above; fails the
+// test when there is none.
+std::string expectedText(uint32_t code);
+
 // `utf8` in CP932 through iconv directly; fails the test when a character has no mapping.
 std::string cp932(const std::string& utf8);
 
