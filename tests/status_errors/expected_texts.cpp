@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
-#include <sstream>
 #include <vector>
 
 #include "test_data.h"
@@ -25,20 +24,13 @@ std::string unescape(const std::string& text) {
   return out;
 }
 
-// "code<TAB>text" lines of tests/data/messages/<name>.txt; '#' lines are comments.
+// "code<TAB>text" lines of tests/data/messages/<name>.txt.
 std::vector<CodeText> load(const std::string& name) {
   std::vector<CodeText> texts;
-  std::istringstream in(readTestData("messages/" + name + ".txt"));
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.empty() || line[0] == '#') continue;
-    const size_t tab = line.find('\t');
-    if (tab == std::string::npos) {
-      ADD_FAILURE() << name << ": line without a tab: " << line;
-      continue;
-    }
-    texts.push_back(
-        {static_cast<uint32_t>(std::stoul(line.substr(0, tab))), unescape(line.substr(tab + 1))});
+  for (const auto& row : readTestTable("messages/" + name + ".txt")) {
+    EXPECT_EQ(row.size(), 2u) << name << ": " << row[0];
+    if (row.size() == 2)
+      texts.push_back({static_cast<uint32_t>(std::stoul(row[0])), unescape(row[1])});
   }
   return texts;
 }

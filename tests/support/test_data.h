@@ -6,7 +6,9 @@
 
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #ifndef NYPR_TEST_DATA_DIR
 #error "NYPR_TEST_DATA_DIR names tests/data (nypr_add_test defines it)"
@@ -27,6 +29,25 @@ inline std::string readTestData(const std::string& relative) {
     return {};
   }
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The lines of a table file under tests/data, each split at its tabs; blank lines and
+// lines starting with '#' are left out.
+inline std::vector<std::vector<std::string>> readTestTable(const std::string& relative) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(readTestData(relative));
+  std::string line;
+  while (std::getline(in, line)) {
+    if (line.empty() || line[0] == '#') continue;
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+      fields.push_back(line.substr(start, tab - start));
+    }
+    fields.push_back(line.substr(start));
+    rows.push_back(std::move(fields));
+  }
+  return rows;
 }
 
 }  // namespace nypr::testing

@@ -3,10 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "platform/text.h"
+#include "test_data.h"
 
 namespace nypr {
 namespace {
@@ -23,23 +26,13 @@ const ControlTemplate* control(const DialogTemplate& t, int id) {
 }
 
 TEST(DialogTemplates, EveryDialogIsThereWithItsTitle) {
-  const std::pair<const char*, const char*> expected[] = {
-      {"DIALOG_SEARCHKT_LIST", "LANのKT一覧"},
-      {"DIALOG_KT36R", "プリンターKT-3600Rの設定"},
-      {"DIALOG_MAINTENANCE", "メンテナンス用パラメータの設定"},
-      {"DIALOG_HIGHLEVEL", "高度な設定"},
-      {"DIALOG_SENSOR", "KT3600Rｾﾝｻｰ感度・ｶｯﾄの調整"},
-      {"DIALOG_DISPLAY", "プリンターステータス表示・テスト"},
-      {"DIALOG_KT36R_IP", "KT36R IPｱﾄﾞﾚｽ設定"},
-      {"DIALOG_KT36R_TEST", "KT-36R各種ﾃｽﾄ"},
-      {"DIALOG_KT36R_TESTPRT", "KT36R印字ﾃｽﾄ"},
-      {"DIALOG_MOTO_TEST", "ﾊｰﾄﾞｳｪｱﾃｽﾄ"},
-      {"DIALOG_HEAD_EXPIRE", "ﾍｯﾄﾞ切れﾁｪｯｸ"},
-  };
-  for (const auto& [name, title] : expected) {
-    const DialogTemplate* t = findDialogTemplate(name);
-    ASSERT_NE(t, nullptr) << name;
-    EXPECT_STREQ(t->title, title);
+  const auto titles = testing::readTestTable("dialogs/titles.txt");
+  EXPECT_EQ(titles.size(), 11u);
+  for (const auto& row : titles) {
+    ASSERT_EQ(row.size(), 2u);
+    const DialogTemplate* t = findDialogTemplate(row[0].c_str());
+    ASSERT_NE(t, nullptr) << row[0];
+    EXPECT_EQ(t->title, row[1]);
   }
   ASSERT_NE(findDialogTemplate("DIALOG_WAIT_FINISH"), nullptr);
   EXPECT_EQ(findDialogTemplate("DIALOG_KT3600R"), findDialogTemplate("DIALOG_KT36R"));
@@ -71,70 +64,60 @@ TEST(DialogTemplates, IdsAreUniqueControlsFitAndTextsSurviveCp932) {
   }
 }
 
-struct Expected {
-  const char* dialog;
-  int id;
-  ControlKind kind;
-  const char* text;
-  uint32_t flags;
-};
+// Kind and flags of a control as the data file names them.
+ControlKind kindNamed(const std::string& name) {
+  using enum ControlKind;
+  const std::pair<const char*, ControlKind> kinds[] = {
+      {"Button", Button},     {"CheckBox", CheckBox}, {"Radio", Radio},
+      {"Edit", Edit},         {"Static", Static},     {"GroupBox", GroupBox},
+      {"ComboBox", ComboBox}, {"ListView", ListView}, {"IpAddress", IpAddress}};
+  for (const auto& [n, kind] : kinds) {
+    if (name == n) return kind;
+  }
+  ADD_FAILURE() << "unknown control kind " << name;
+  return Button;
+}
+
+uint32_t flagsNamed(const std::string& names) {
+  using namespace platform;
+  const std::pair<const char*, uint32_t> flags[] = {{"kDisabled", kDisabled},
+                                                    {"kHidden", kHidden},
+                                                    {"kReadOnly", kReadOnly},
+                                                    {"kNumber", kNumber},
+                                                    {"kDefault", kDefault},
+                                                    {"kGroup", kGroup},
+                                                    {"kSingleSel", kSingleSel},
+                                                    {"kShowSelAlways", kShowSelAlways},
+                                                    {"kNoSortHeader", kNoSortHeader},
+                                                    {"kMultiLine", kMultiLine},
+                                                    {"kRight", kRight}};
+  uint32_t value = 0;
+  std::istringstream in(names);
+  for (std::string name; std::getline(in, name, '|');) {
+    if (name == "0") continue;
+    const auto* f = std::find_if(std::begin(flags), std::end(flags),
+                                 [&](const auto& e) { return name == e.first; });
+    if (f == std::end(flags))
+      ADD_FAILURE() << "unknown flag " << name;
+    else
+      value |= f->second;
+  }
+  return value;
+}
 
 TEST(DialogTemplates, ControlsTheDialogsAddress) {
-  using enum ControlKind;
-  using namespace platform;
-  const Expected expected[] = {
-      {"DIALOG_WAIT_FINISH", 1, Button, "停止", kDefault},
-      {"DIALOG_WAIT_FINISH", 2, Button, "閉じる", kDisabled},
-      {"DIALOG_WAIT_FINISH", 6926, Static, "", kMultiLine},
-      {"DIALOG_WAIT_FINISH", 6927, Static, "", 0},
-      {"DIALOG_SEARCHKT_LIST", 1, Button, "選択", kDefault},
-      {"DIALOG_SEARCHKT_LIST", 2, Button, "ｷｬﾝｾﾙ", 0},
-      {"DIALOG_SEARCHKT_LIST", 1038, ListView, "", kSingleSel | kShowSelAlways | kNoSortHeader},
-      {"DIALOG_KT36R", 6101, IpAddress, "", 0},
-      {"DIALOG_KT36R", 6308, Static, "8", kRight},
-      {"DIALOG_KT36R", 6312, Static, "150", kRight},
-      {"DIALOG_KT36R", 6941, CheckBox, "自動接続", kHidden | kDisabled},
-      {"DIALOG_KT36R", 1038, Button, "KT検索", 0},
-      {"DIALOG_KT36R", 9, Button, "ﾍﾙﾌﾟ", 0},
-      {"DIALOG_MAINTENANCE", 6703, Edit, "", kDisabled},
-      {"DIALOG_MAINTENANCE", 6712, Edit, "", kDisabled},
-      {"DIALOG_MAINTENANCE", 6777, Edit, "", kReadOnly},
-      {"DIALOG_MAINTENANCE", 6925, Edit, "", kHidden},
-      {"DIALOG_MAINTENANCE", 6032, Radio, "ﾊﾞｰｺｰﾄﾞの部分のみ", kHidden},
-      {"DIALOG_MAINTENANCE", 6708, CheckBox, "履歴制御", 0},
-      {"DIALOG_MAINTENANCE", 6804, ComboBox, "", 0},
-      {"DIALOG_MAINTENANCE", 6220, Button, "KTﾊﾞｰｼﾞｮﾝｱｯﾌﾟ", 0},
-      {"DIALOG_HIGHLEVEL", 6607, Edit, "", kReadOnly},
-      {"DIALOG_HIGHLEVEL", 6090, CheckBox, "外部巻取りの強制発行", kGroup},
-      {"DIALOG_HIGHLEVEL", 6934, Radio, "180ms", 0},
-      {"DIALOG_HIGHLEVEL", 6941, Radio, "あり", 0},
-      {"DIALOG_HIGHLEVEL", 6015, Button, "走行距離をｸﾘｱ", 0},
-      {"DIALOG_SENSOR", 6505, Radio, "自動", 0},
-      {"DIALOG_SENSOR", 6601, Edit, "", kReadOnly},
-      {"DIALOG_SENSOR", 6703, Edit, "", 0},
-      {"DIALOG_SENSOR", 6068, Button, "位置初期化", 0},
-      {"DIALOG_DISPLAY", 6601, Edit, "", kNumber},
-      {"DIALOG_DISPLAY", 6620, Button, "警告距離をｾｯﾄ", 0},
-      {"DIALOG_DISPLAY", 6073, Button, "動作回数初期化", 0},
-      {"DIALOG_KT36R_IP", 6218, Edit, "", kReadOnly},
-      {"DIALOG_KT36R_IP", 6204, IpAddress, "", 0},
-      {"DIALOG_KT36R_TEST", 6206, ComboBox, "", 0},
-      {"DIALOG_KT36R_TEST", 6211, Static, "ﾒﾓﾘﾁｪｯｸ正常容量：", 0},
-      {"DIALOG_KT36R_TESTPRT", 6086, Radio, "通常発行", kGroup | kDisabled},
-      {"DIALOG_KT36R_TESTPRT", 6088, Radio, "2秒間隔で連続発行", kHidden | kDisabled},
-      {"DIALOG_KT36R_TESTPRT", 6096, Button, "中止", 0},
-      {"DIALOG_MOTO_TEST", 2, Button, "終了", 0},
-      {"DIALOG_HEAD_EXPIRE", 6928, Static, "ﾁｪｯｸ位置は1から960までに設定してください", 0},
-  };
-  for (const Expected& e : expected) {
-    SCOPED_TRACE(std::string(e.dialog) + " " + std::to_string(e.id));
-    const DialogTemplate* t = findDialogTemplate(e.dialog);
+  const auto rows = testing::readTestTable("dialogs/controls.txt");
+  EXPECT_EQ(rows.size(), 42u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 5u) << row[0];
+    SCOPED_TRACE(row[0] + " " + row[1]);
+    const DialogTemplate* t = findDialogTemplate(row[0].c_str());
     ASSERT_NE(t, nullptr);
-    const ControlTemplate* c = control(*t, e.id);
+    const ControlTemplate* c = control(*t, std::stoi(row[1]));
     ASSERT_NE(c, nullptr);
-    EXPECT_EQ(c->kind, e.kind);
-    EXPECT_STREQ(c->text, e.text);
-    EXPECT_EQ(c->flags, e.flags);
+    EXPECT_EQ(c->kind, kindNamed(row[2]));
+    EXPECT_EQ(c->flags, flagsNamed(row[3]));
+    EXPECT_EQ(c->text, row[4]);
   }
 }
 
