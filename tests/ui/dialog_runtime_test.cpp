@@ -108,6 +108,55 @@ TEST_F(DialogRuntime, DialogNobodyOperatesEndsAsCancelled) {
   }
 }
 
+// A hidden dialog (the print wait) needs nobody: its timers run until it ends itself, also
+// after its operator has left it; without a timer its usable close button is pressed.
+TEST_F(DialogRuntime, HiddenDialogRunsOnItsTimersUntilItEndsItself) {
+  const struct {
+    bool operated, timer;
+    std::vector<uint32_t> ticks;
+    intptr_t result;
+  } cases[] = {
+      {false, true, {400, 700, 1000}, 7}, {true, true, {400, 700, 1000}, 7}, {false, false, {}, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.operated) + std::to_string(c.timer));
+    RecordingProc rec([&c](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
+      static int polls = 0;
+      if (m.message == kMsgInitDialog) {
+        polls = 0;
+        showWindow(dlg, false);
+        if (c.timer)
+          setTimer(dlg, 1, 400);
+        else
+          enableDlgItem(dlg, kIdCancel, true);  // the close button is usable
+      } else if (m.message == kMsgTimer) {
+        killTimer(dlg, 1);
+        if (++polls == 3)
+          endDialog(dlg, 7);
+        else
+          setTimer(dlg, 1, 300);  // the next poll comes 300 ms after this one
+      } else if (m.message == kMsgCommand && m.id == kIdCancel) {
+        endDialog(dlg, 5);
+      }
+      return 0;
+    });
+    bool operated = false;
+    if (c.operated) {
+      setDialogOperator("DIALOG_WAIT_FINISH", [&](OperatedDialog& d) {
+        operated = true;
+        EXPECT_TRUE(d.hidden());
+        EXPECT_EQ(d.timerInterval(1), 400u);
+      });
+    }
+    const uint32_t start = clock_.now();
+    EXPECT_EQ(dialogBoxParam("DIALOG_WAIT_FINISH", nullptr, RecordingProc::proc, 0), c.result);
+    EXPECT_EQ(operated, c.operated);
+    std::vector<uint32_t> ticks;
+    for (uint32_t t : rec.timerTicks) ticks.push_back(t - start);
+    EXPECT_EQ(ticks, c.ticks);
+    clearDialogOperators();
+  }
+}
+
 TEST_F(DialogRuntime, DialogEndedDuringInitSkipsItsOperator) {
   RecordingProc rec([](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
     if (m.message == kMsgInitDialog) endDialog(dlg, 3);
