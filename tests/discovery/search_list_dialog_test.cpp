@@ -14,6 +14,7 @@
 #include "ordered_printers.h"
 #include "platform/text.h"
 #include "platform/ui_operator.h"
+#include "test_data.h"
 #include "test_network.h"
 #include "test_responder.h"
 
@@ -129,8 +130,7 @@ TEST_F(SearchListDialog, OtherModelShowsMessageAndStaysOpen) {
       });
   EXPECT_TRUE(stillOpen);
   EXPECT_EQ(nyhostMessageBoxCount(), 2);
-  EXPECT_NE(platform::utf8FromCp932(message).find("選択したKTの種類が違います。"),
-            std::string::npos)
+  EXPECT_NE(platform::utf8FromCp932(message).find(testing::messageText(60425)), std::string::npos)
       << platform::utf8FromCp932(message);
   EXPECT_EQ(slotErrorAfter, 0u);
   EXPECT_EQ(result, 1);

@@ -19,7 +19,7 @@ namespace nypr {
 namespace {
 
 using testing::cp932;
-using testing::expectedText;
+using testing::messageText;
 
 struct Box {
   int count = 0;
@@ -61,7 +61,7 @@ class ErrorBoxTest : public ::testing::Test {
 
   std::filesystem::path dir_;
   Box box_;
-  const std::string caption_ = cp932(expectedText(60014));
+  const std::string caption_ = cp932(messageText(60014));
 };
 
 TEST_F(ErrorBoxTest, NothingIsShownWithoutAnError) {
@@ -85,7 +85,7 @@ TEST_F(ErrorBoxTest, PlainWarningWithTheMessageAndCaption) {
   EXPECT_EQ(ShowPrinterErrorFnI(&owner, 2), NY_IDCANCEL);
   EXPECT_EQ(box_.count, 1);
   EXPECT_EQ(box_.owner, &owner);
-  EXPECT_EQ(box_.text, cp932(expectedText(60400)));
+  EXPECT_EQ(box_.text, cp932(messageText(60400)));
   EXPECT_EQ(box_.caption, caption_);
   EXPECT_EQ(box_.style, 48u);
   EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
@@ -134,7 +134,7 @@ TEST_F(ErrorBoxTest, AuxiliaryBoxUsesTheLanguageLoader) {
   PrinterSlot& slot = stKtRSE[5];
   slot.dwLastError = 60302;
   EXPECT_EQ(SE_ShowErrorFnI(nullptr, &slot), NY_IDOK);
-  EXPECT_EQ(box_.text, cp932(expectedText(60302)));
+  EXPECT_EQ(box_.text, cp932(messageText(60302)));
   EXPECT_EQ(box_.caption, caption_);
   EXPECT_EQ(box_.style, 0x80000000u + 60302u);
 }

@@ -20,7 +20,7 @@ namespace nypr {
 namespace {
 
 using testing::cp932;
-using testing::expectedText;
+using testing::messageText;
 
 class ErrorTextTest : public ::testing::Test {
  protected:
@@ -90,10 +90,10 @@ TEST_F(ErrorTextTest, StringRangesHostMessagesAndTheFallback) {
     uint32_t code;
     std::string text;
   } rows[] = {
-      {5, cp932(expectedText(5))},
+      {5, cp932(messageText(5))},
       {60122, printerTimeout},  // the driver's time-out is the printer's number 22
       {950, ""},                // a printer condition without a text is empty, not the fallback
-      {903, cp932(expectedText(903))},
+      {903, cp932(messageText(903))},
       {108, "host text 108"},
       {40019, wide},
       {12345, "ERROR:12345"},
@@ -177,12 +177,12 @@ TEST_F(ErrorTextTest, AuxiliaryVariantKnowsPrinterNumbersUpTo96) {
     int32_t detail;
     std::string text;
   } rows[] = {
-      {96, kNoError, cp932(expectedText(96))},
+      {96, kNoError, cp932(messageText(96))},
       {97, kNoError, "host 97"},
       {100, kNoError, "host 100"},
       {105, kNoError, "ERROR:105"},  // no host text either
-      {999, kNoError, cp932("プリンター側で発行を中止しました！")},
-      {60404, 10054, cp932(expectedText(60404)) + "No.10054"},
+      {999, kNoError, cp932(messageText(999))},
+      {60404, 10054, cp932(messageText(60404)) + "No.10054"},
       {kNoError, kNoError, ""},
   };
   PrinterSlot& slot = stKtRSE[6];

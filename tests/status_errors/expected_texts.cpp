@@ -8,61 +8,22 @@
 #include "test_data.h"
 
 namespace nypr::testing {
-namespace {
-
-// Undoes the file's escapes: \n, \r and \\ stand for LF, CR and a backslash.
-std::string unescape(const std::string& text) {
-  std::string out;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\\' || i + 1 == text.size()) {
-      out += text[i];
-      continue;
-    }
-    const char next = text[++i];
-    out += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-  }
-  return out;
-}
-
-// "code<TAB>text" lines of tests/data/messages/<name>.txt.
-std::vector<CodeText> load(const std::string& name) {
-  std::vector<CodeText> texts;
-  for (const auto& row : readTestTable("messages/" + name + ".txt")) {
-    EXPECT_EQ(row.size(), 2u) << name << ": " << row[0];
-    if (row.size() == 2)
-      texts.push_back({static_cast<uint32_t>(std::stoul(row[0])), unescape(row[1])});
-  }
-  return texts;
-}
-
-}  // namespace
 
 std::span<const CodeText> printerErrorTexts() {
-  static const std::vector<CodeText> texts = load("printer_errors");
+  static const std::vector<CodeText> texts = readMessageTable("printer_errors");
   return texts;
 }
 std::span<const CodeText> driverErrorTexts() {
-  static const std::vector<CodeText> texts = load("driver_errors");
+  static const std::vector<CodeText> texts = readMessageTable("driver_errors");
   return texts;
 }
 std::span<const CodeText> conditionTexts() {
-  static const std::vector<CodeText> texts = load("printer_conditions");
+  static const std::vector<CodeText> texts = readMessageTable("printer_conditions");
   return texts;
 }
 std::span<const CodeText> otherModuleTexts() {
-  static const std::vector<CodeText> texts = load("module_texts");
+  static const std::vector<CodeText> texts = readMessageTable("module_texts");
   return texts;
-}
-
-std::string expectedText(uint32_t code) {
-  for (auto texts :
-       {printerErrorTexts(), driverErrorTexts(), conditionTexts(), otherModuleTexts()}) {
-    for (const CodeText& entry : texts) {
-      if (entry.code == code) return entry.utf8;
-    }
-  }
-  ADD_FAILURE() << "no expected text for " << code;
-  return {};
 }
 
 std::string cp932(const std::string& utf8) {

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -48,6 +49,50 @@ inline std::vector<std::vector<std::string>> readTestTable(const std::string& re
     rows.push_back(std::move(fields));
   }
   return rows;
+}
+
+// One text the user must see, by message code or string id.
+struct MessageText {
+  uint32_t code;
+  std::string utf8;
+};
+
+// tests/data/messages/<table>.txt: a code, a tab and the UTF-8 text a line, where \n, \r
+// and \\ stand for LF, CR and a backslash.
+inline std::vector<MessageText> readMessageTable(const std::string& table) {
+  std::vector<MessageText> texts;
+  for (const auto& row : readTestTable("messages/" + table + ".txt")) {
+    EXPECT_EQ(row.size(), 2u) << table << ": " << row[0];
+    if (row.size() != 2) continue;
+    std::string text;
+    for (size_t i = 0; i < row[1].size(); ++i) {
+      const char c = row[1][i];
+      if (c != '\\' || i + 1 == row[1].size()) {
+        text += c;
+        continue;
+      }
+      const char next = row[1][++i];
+      text += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
+    }
+    texts.push_back({static_cast<uint32_t>(std::stoul(row[0])), text});
+  }
+  return texts;
+}
+
+// The message tables: printer errors 1..107, the driver's codes, printer conditions
+// 900..999 that have a text, and the other texts by string id.
+inline const char* const kMessageTables[] = {"printer_errors", "driver_errors",
+                                             "printer_conditions", "module_texts"};
+
+// The UTF-8 text of `code` from any message table; fails the test when there is none.
+inline std::string messageText(uint32_t code) {
+  for (const char* table : kMessageTables) {
+    for (const MessageText& entry : readMessageTable(table)) {
+      if (entry.code == code) return entry.utf8;
+    }
+  }
+  ADD_FAILURE() << "no message text for " << code;
+  return {};
 }
 
 }  // namespace nypr::testing

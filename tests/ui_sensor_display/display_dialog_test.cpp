@@ -8,12 +8,14 @@
 #include "platform/text.h"
 #include "resources/strings.h"
 #include "status/error_text.h"
+#include "test_data.h"
 #include "ui/dialog_procs.h"
 
 namespace nypr::test {
 namespace {
 
 using platform::OperatedDialog;
+using testing::messageText;
 
 constexpr char kDisplay[] = "DIALOG_DISPLAY";
 constexpr char kInfo[] = "KT3600R Info";
@@ -54,7 +56,7 @@ TEST_F(DisplayDialogTest, OpeningShowsDistancesRecordsTheBodyDistanceAndWarns) {
   ASSERT_EQ(questions_.size(), 1u);
   EXPECT_EQ(questions_[0].id, 60410u);
   EXPECT_EQ(questions_[0].style, 2u);
-  EXPECT_EQ(questions_[0].text, cp932("ヘッド切れ警告距離に達しました！"));
+  EXPECT_EQ(questions_[0].text, cp932(messageText(60410)));
 }
 
 TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControlAndSurvivesAFailure) {
@@ -76,20 +78,20 @@ TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControlAndSurvivesAFailure) 
     EXPECT_EQ(d.text(6617), "2.50");
     EXPECT_EQ(d.text(6622), "1.01");
     EXPECT_EQ(d.text(6615), "12");
-    EXPECT_EQ(utf8(d.text(6605)), "閉");
-    EXPECT_EQ(utf8(d.text(6604)), "1262～1300");
+    EXPECT_EQ(utf8(d.text(6605)), messageText(60004));
+    EXPECT_EQ(utf8(d.text(6604)), messageText(60008));
     EXPECT_EQ(d.text(6603), " 25.3");
     EXPECT_EQ(d.text(6614), "-04.1");
-    EXPECT_EQ(utf8(d.text(6618)), "ｻｰﾏﾙﾍｯﾄﾞの発熱部（印字ｽﾀｰﾄ位置）");
+    EXPECT_EQ(utf8(d.text(6618)), messageText(60018));
     EXPECT_EQ(d.timerInterval(2), 1500u);
 
     sim_.setHeadOpen(true);
     sim_.setHeadRank(7);
     sim_.setPaperStopPosition(9);  // not a stop position the printer defines
     ASSERT_TRUE(d.fireTimer(2));
-    EXPECT_EQ(utf8(d.text(6605)), "開");
-    EXPECT_EQ(utf8(d.text(6604)), "1418～1456");
-    EXPECT_EQ(utf8(d.text(6618)), "不定位置");
+    EXPECT_EQ(utf8(d.text(6605)), messageText(60003));
+    EXPECT_EQ(utf8(d.text(6604)), messageText(60012));
+    EXPECT_EQ(utf8(d.text(6618)), messageText(60017));
     EXPECT_TRUE(messages_.empty());
 
     // A failed status shows the error and the polling goes on.
@@ -214,7 +216,7 @@ TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirstAndShowsAFailure) {
   });
   ASSERT_EQ(questions_.size(), 3u);
   EXPECT_EQ(questions_[0].id, 60411u);
-  EXPECT_EQ(questions_[0].text, cp932("プリンターのラベル走行距離をクリアしてもよろしいですか？"));
+  EXPECT_EQ(questions_[0].text, cp932(messageText(60411)));
   EXPECT_EQ(payloads(sim_, "LRS")[1], "2S200LRS20010000000000");
 }
 
