@@ -12,7 +12,9 @@ struct CommandResult {
   std::string err;  // standard error
 };
 
-// ktprint with `args`, its INI file set with --ini, in the UTF-8 C locale.
-CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args);
+// ktprint with `args`, its INI file set with --ini, in the UTF-8 C locale; `env` entries
+// ("NAME=value", an empty value unsets) change the environment after that.
+CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env = {});
 
 }  // namespace nypr::test
