@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -22,7 +23,7 @@ std::string readAll(int fd) {
 }  // namespace
 
 CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args,
-                         const std::vector<std::string>& env) {
+                         const std::vector<std::string>& env, const std::string& interruptAt) {
   static std::atomic<int> runs{0};
   std::string errPath = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
                         "/ktprint_err_" + std::to_string(::getpid()) + "_" +
@@ -57,7 +58,21 @@ CommandResult runKtprint(const std::string& ini, const std::vector<std::string>&
     ::_exit(127);
   }
   ::close(outPipe[1]);
-  result.out = readAll(outPipe[0]);
+  if (interruptAt.empty()) {
+    result.out = readAll(outPipe[0]);
+  } else {
+    // Ctrl-C once the output shows `interruptAt`.
+    char buf[4096];
+    ssize_t n;
+    bool sent = false;
+    while ((n = ::read(outPipe[0], buf, sizeof buf)) > 0) {
+      result.out.append(buf, static_cast<size_t>(n));
+      if (!sent && result.out.find(interruptAt) != std::string::npos) {
+        ::kill(pid, SIGINT);
+        sent = true;
+      }
+    }
+  }
   ::close(outPipe[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
