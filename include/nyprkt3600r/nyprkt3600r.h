@@ -173,6 +173,32 @@ NYPR_API void NYPR_STDCALL PrintHeadProtectFnV(uint8_t* bits, int32_t spare1, in
 NYPR_API uint8_t NYPR_STDCALL NyPrGetMaxContrast2FnUB(uint8_t printerIndex, uint8_t speed,
                                                       int32_t mode);
 
+/* ==== Extensions ================================================================= *
+ * Exports beyond the host interface above, for hosts and tools of this module (the
+ * command-line and print-system hosts use them). A host that only knows the interface
+ * above never needs them. */
+
+/* ---- Printer search --------------------------------------------------------------- */
+
+/* One printer that answered the search, as the setup dialog's search list shows it. */
+typedef struct NyPrFoundPrinterST {
+  char szIPAddr[16];   /* "a.b.c.d", zero-terminated */
+  char szModel[32];    /* model and version text as the printer sends it, CP932, zero-terminated */
+  char szMachineNo[8]; /* machine number digits, zero-terminated */
+} NyPrFoundPrinterST;
+
+/* Broadcasts the printer search and fills up to maxCount records in arrival order.
+   quietMs: how long a receive waits for the next reply (0 = the setup dialog's 1000 ms;
+   values above 60000 wait 60000 ms).
+   Returns the number of printers found (0..maxCount), or a negative search result:
+   -1 no socket, -2 no broadcast, -3 search port busy, -4 send failed, -6 bad arguments
+   (a null `found` or a maxCount below 1).
+   It is the setup dialog's search: it binds UDP port 30000, so one search runs at a time
+   per machine (a second one gets -3), and it blocks the calling thread until the segment
+   has been silent for quietMs. The setup dialog's list is not changed. */
+NYPR_API int32_t NYPR_STDCALL NyPrSearchPrinters(uint32_t quietMs, NyPrFoundPrinterST* found,
+                                                 int32_t maxCount);
+
 #ifdef __cplusplus
 }
 #endif

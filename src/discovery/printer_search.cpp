@@ -16,14 +16,13 @@ int nFoundPrinter = 0;
 namespace {
 
 constexpr uint32_t kBroadcastAll = 0xFFFFFFFFu;
-constexpr uint32_t kReceiveTimeoutMs = 1000;
 constexpr int kMaxReceives = 100;
 // Gives the next printer's reply time to arrive before the next receive.
 constexpr uint32_t kReceivePauseMs = 50;
 
 }  // namespace
 
-int SearchPrinterListFnI(int* count, FoundPrinterST* records) {
+int SearchPrinterListFnI(int* count, FoundPrinterST* records, uint32_t quietMs) {
   using namespace platform;
   if (count != nullptr) *count = 0;
   if (records == nullptr) return kSearchBadArgs;
@@ -42,7 +41,7 @@ int SearchPrinterListFnI(int* count, FoundPrinterST* records) {
       result = kSearchNoBroadcast;
       break;
     }
-    netSetReceiveTimeout(s, kReceiveTimeoutMs);  // the receive below waits by itself too
+    netSetReceiveTimeout(s, quietMs);  // the receive below waits by itself too
     if (netBind(s, 0, kSearchPort) != 0) {
       std::printf("bind failed with: %d\n", netLastError());
       result = kSearchPortBusy;
@@ -59,7 +58,7 @@ int SearchPrinterListFnI(int* count, FoundPrinterST* records) {
       uint8_t buf[kSearchReplyBufferSize];
       std::memset(buf, 0, sizeof buf);
       uint32_t from = 0;
-      int n = netRecvFrom(s, buf, static_cast<int>(sizeof buf), kReceiveTimeoutMs, &from, nullptr);
+      int n = netRecvFrom(s, buf, static_cast<int>(sizeof buf), quietMs, &from, nullptr);
       SearchReply kind =
           readSearchReply(buf, n > 0 ? static_cast<size_t>(n) : 0, from, &records[found]);
       if (kind == SearchReply::Empty) {

@@ -9,6 +9,8 @@ namespace nypr {
 
 inline constexpr int kFoundPrinterMax = 100;
 inline constexpr uint16_t kSearchPort = 30000;
+// How long a receive waits for the next reply before the segment counts as silent.
+inline constexpr uint32_t kSearchQuietMs = 1000;
 
 // Results of SearchPrinterListFnI.
 inline constexpr int kSearchDone = 0;
@@ -25,8 +27,8 @@ extern int nFoundPrinter;
 
 // Broadcasts the search request from UDP port 30000 and collects the printers' replies in
 // arrival order into `records` (room for kFoundPrinterMax), until a receive brings nothing
-// within 1000 ms or 100 receives were made; the number of records goes to `count` (when
+// within `quietMs` or 100 receives were made; the number of records goes to `count` (when
 // not null) in every case. Blocks the calling thread meanwhile.
-int SearchPrinterListFnI(int* count, FoundPrinterST* records);
+int SearchPrinterListFnI(int* count, FoundPrinterST* records, uint32_t quietMs = kSearchQuietMs);
 
 }  // namespace nypr
