@@ -140,6 +140,10 @@ const char* toString(FaultAction action) {
       return "wrong-parameter";
     case FaultAction::OtherHeader:
       return "other-header";
+    case FaultAction::LengthDigits:
+      return "length-digits";
+    case FaultAction::Truncate:
+      return "truncate";
   }
   return "?";
 }
@@ -204,6 +208,8 @@ struct Plan {
   std::optional<int> status;
   std::optional<int> wrongParameter;
   std::optional<std::string> header;
+  int lengthSkew = 0;
+  std::optional<int> truncate;
 };
 
 }  // namespace
@@ -692,7 +698,11 @@ struct Simulator::Impl {
     if (plan.swallow) return plan.reset ? 2 : plan.close ? 1 : 0;
     if (answer.empty()) return 0;
     if (plan.delay.count() > 0) std::this_thread::sleep_for(plan.delay);
-    const std::string out = makeFrame(answer);
+    std::string out = makeFrame(answer);
+    if (plan.lengthSkew != 0) {
+      const int announced = std::clamp(static_cast<int>(answer.size()) + plan.lengthSkew, 0, 9999);
+      detail::put(out, 1, detail::digits(announced, 4));
+    }
     bool ok = true;
     {
       std::lock_guard<std::mutex> wl(c.writeMu);
@@ -762,6 +772,12 @@ struct Simulator::Impl {
         case FaultAction::OtherHeader:
           plan.header = f.header;
           break;
+        case FaultAction::LengthDigits:
+          plan.lengthSkew = f.number;
+          break;
+        case FaultAction::Truncate:
+          plan.truncate = std::max(f.number, 1);
+          break;
       }
     }
     return plan;
@@ -783,6 +799,9 @@ struct Simulator::Impl {
       std::string letters = *plan.code;
       letters.resize(3, 'X');
       detail::put(answer, 5, letters);
+    }
+    if (plan.truncate && answer.size() > static_cast<size_t>(*plan.truncate)) {
+      answer.resize(static_cast<size_t>(*plan.truncate));
     }
   }
 
