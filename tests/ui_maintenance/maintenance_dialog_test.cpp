@@ -171,6 +171,18 @@ TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
   EXPECT_EQ(job_.label.PosAdjYUB, 134);
 }
 
+// A stored adjustment the combos cannot show stays as stored; the label gets the nearest
+// value its byte form holds, as from the setup dialog.
+TEST_F(MaintenanceDialog, AdjustmentsBeyondTheCombosAreKeptAndReachTheLabelClamped) {
+  stKtRSE[0].PosAdjXI = 50;
+  stKtRSE[0].PosAdjYI = -30;
+  stKtRSE[0].PosAdjModeI = 1;
+  openMaintenance([](OperatedDialog& d) { d.click(1); });
+  EXPECT_EQ(settingsLine().substr(241), "050#-30#1");
+  EXPECT_EQ(job_.label.PosAdjXUB, 128 + 24);
+  EXPECT_EQ(job_.label.PosAdjYUB, 128 - 24);
+}
+
 TEST_F(MaintenanceDialog, HistoryControlOffNeitherChecksNorStoresItsRows) {
   intptr_t result = openMaintenance([&](OperatedDialog& d) {
     ASSERT_TRUE(d.setText(6709, "150"));
