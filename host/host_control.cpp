@@ -94,6 +94,12 @@ uint32_t nyhostLastMessageStyle(void) {
 int nyhostConfirmCount(void) {
   return state().confirmCount;
 }
+uint32_t nyhostLastConfirmMessageId(void) {
+  return state().lastConfirmId;
+}
+const char* nyhostLastConfirmText(void) {
+  return state().lastConfirmText.c_str();
+}
 
 void nyhostReset(void) {
   auto& s = state();
@@ -104,6 +110,8 @@ void nyhostReset(void) {
   s.fileName = nullptr;
   s.messageBoxCount = 0;
   s.confirmCount = 0;
+  s.lastConfirmId = 0;
+  s.lastConfirmText.clear();
   s.lastText.clear();
   s.lastCaption.clear();
   s.lastStyle = 0;

@@ -151,6 +151,8 @@ int16_t ConfirmMessageFnSW(NyHwnd owner, uint32_t messageId, const char* text, u
     std::lock_guard lock(state().mutex);
     auto& s = state();
     ++s.confirmCount;
+    s.lastConfirmId = messageId;
+    s.lastConfirmText = text ? text : "";
     handler = s.confirm;
     user = s.confirmUser;
     yes = s.answerYes;
@@ -174,7 +176,8 @@ void SetWaitCursorFnV(int32_t /*on*/) {
   // A headless host has no cursor to change.
 }
 
-int32_t CheckPasswordFnBL(NyHwnd owner, uint32_t accessCode, int32_t /*zero*/) {
+int32_t CheckPasswordFnBL(NyHwnd owner, const char* accessCode, int32_t /*zero*/) {
+  const std::string code = accessCode ? accessCode : "";
   NyhostPasswordHandler handler;
   void* user;
   bool accept;
@@ -184,7 +187,7 @@ int32_t CheckPasswordFnBL(NyHwnd owner, uint32_t accessCode, int32_t /*zero*/) {
     user = state().passwordUser;
     accept = state().passwordAccept;
   }
-  if (handler != nullptr) return handler(user, owner, accessCode) ? 1 : 0;
+  if (handler != nullptr) return handler(user, owner, code.c_str()) ? 1 : 0;
   return accept ? 1 : 0;
 }
 

@@ -25,8 +25,9 @@ std::string defaultIniPath() {
 
 // Host texts the driver may raise; a real host has its own.
 void addDefaultHostStrings(State& s) {
-  s.hostStrings[40019] =
-      toCp932("ラベル幅が80mmを超えています。ラベル幅を80mm以下に設定して下さい。");
+  s.hostStrings[40019] = toCp932(
+      "ラベルのサイズがプリンターの範囲を超えています。ラベル幅は80mm以下、ラベル長は"
+      "833mm以下に設定して下さい。");
   s.hostStrings[40070] = toCp932("プリンターの状態を取得できません。");
   s.hostStrings[40079] = toCp932("プリンターのヘッドが開いています。ヘッドを閉じて下さい。");
   s.hostStrings[40365] = toCp932("剥離部にラベルが残っています。ラベルを取って下さい。");

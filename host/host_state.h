@@ -32,6 +32,8 @@ struct State {
   int registerCount = 0;
   int messageBoxCount = 0;
   int confirmCount = 0;
+  uint32_t lastConfirmId = 0;
+  std::string lastConfirmText;
   std::string lastText;
   std::string lastCaption;
   uint32_t lastStyle = 0;

@@ -1,7 +1,12 @@
 /* NYPRKT3600R: printer driver module for the KT3600R network thermal label printer.
  *
  * A label-design host loads this library and calls the functions below from its own
- * threads. Text crossing this interface is CP932 (Shift-JIS). Every function that
+ * threads. Several printers may be driven from several threads at once; one printer is
+ * meant to be driven from one thread at a time. Calls on one printer from several
+ * threads at once take turns at each exchange with the printer: each call's result is
+ * valid on its own, but their exchanges may interleave (a stop between the frames of a
+ * print, say) and the error code read afterwards is that of whichever call failed last.
+ * Text crossing this interface is CP932 (Shift-JIS). Every function that
  * concerns a printer takes either the host's printer number (1..8) or a slot index
  * (0..7), as noted at each function. Failures are kept per printer as a driver error
  * code and read back with NyPrGetPrintError. No function throws or aborts.
@@ -75,9 +80,10 @@ NYPR_API int32_t NYPR_STDCALL NyPrPrintNotify(uint8_t slotIndex, int32_t which);
  * sent, -1 on failure (reason in NyPrGetPrintError).
  * - A null bitmap, a null job or a job without label format or print conditions returns
  *   -1 without an error code, as does a bitmap that cannot be read.
- * - Labels wider than 80 mm give 40019; so does a bitmap whose rows are wider than the
- *   printer's head line (more bytes per row than the head width in dots / 8, or more
- *   than 512): nothing is sent.
+ * - Labels wider than 80 mm give 40019; so do labels longer than the print command can
+ *   describe (above 9999 dots, 833.2 mm: length 8333 or more in 0.1 mm), and a bitmap
+ *   whose rows are wider than the printer's head line (more bytes per row than the head
+ *   width in dots / 8, or more than 512): nothing is sent.
  * - A head width in the printer's settings that gives no head line, or one too wide for
  *   a raster frame (274 bytes or more), gives 60301 with the settings field number 50 as
  *   detail (dwError): nothing is sent.

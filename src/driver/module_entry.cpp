@@ -1,5 +1,5 @@
-// Module start-up and shut-down: what process attach and detach do. The platform layer
-// decides when they run (platform/module_load.h).
+// Module start-up and shut-down: what process attach and detach do. The platform layer's
+// load hooks run them, once each per load (platform/module_load.h).
 #include "driver/module_entry.h"
 
 #include "driver/host/host_api.h"
@@ -29,8 +29,10 @@ void* moduleHandle() {
 
 bool moduleAttach() {
   printd("KT3600R loading...\r\n");
-  // POSIX sockets need no library start; a failing start would be logged here as
-  // "WSAStartup failed, WLE=%li.\r\n" and fail the load.
+  if (const long err = platform::startSocketLibrary(); err != 0) {
+    printd("WSAStartup failed, WLE=%li.\r\n", err);
+    return false;
+  }
   RegisterDLLPrinterFnV(kModelName, moduleHandle());
   // Both locks exist from now on: the slot lock first, then the exchange lock.
   slotLock();
@@ -39,16 +41,8 @@ bool moduleAttach() {
 }
 
 void moduleDetach() {
-  // Nothing to stop for POSIX sockets; the locks are static and go with the module.
+  // The locks are static and go with the module.
+  platform::stopSocketLibrary();
 }
-
-namespace {
-__attribute__((constructor)) void onLoad() {
-  moduleAttach();
-}
-__attribute__((destructor)) void onUnload() {
-  moduleDetach();
-}
-}  // namespace
 
 }  // namespace nypr

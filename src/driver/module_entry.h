@@ -5,9 +5,11 @@ namespace nypr {
 // Model name under which the driver registers with the host.
 inline constexpr const char* kModelName = "KT3600R";
 
-// What process attach does: log, register with the host, create the locks.
+// What process attach does: log, start the socket library, register with the host,
+// create the locks. False when the socket library did not start (the load fails).
+// The platform's load hook calls it once per load.
 bool moduleAttach();
-// What process detach does.
+// What process detach does: stop the socket library.
 void moduleDetach();
 
 }  // namespace nypr

@@ -152,15 +152,8 @@ intptr_t WaitFinishDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, in
 
 // Lends the slot a frame and a reply buffer for one command exchange.
 int exchangeCommand(uint8_t index, char* frame, int payloadLen, char* reply) {
-  PrinterSlot& slot = stKtRSE[index];
-  slot.SendSize = KtMakeFrameFnI(frame, payloadLen);
-  slot.lpSendBuf = frame;
-  slot.lpRecvBuf = reply;
-  slot.RecvSize = kReplySize;
-  const int result = KtSendRecvFnI(index);
-  slot.lpSendBuf = nullptr;
-  slot.lpRecvBuf = nullptr;
-  return result;
+  return exchangeWithBuffers(index, frame, KtMakeFrameFnI(frame, payloadLen), reply, kReplySize, 0,
+                             0);
 }
 
 }  // namespace
@@ -179,14 +172,13 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
          static_cast<int>(logValue));
 
   char reply[kFinishReadSize + 1] = {};
-  slot.lpRecvBuf = reply;
-  slot.RecvSize = kFinishReadSize;
+  // The report is read before another call on this printer touches the finish connection.
+  platform::CriticalSectionLock lock(exchangeLock());
   if (mode == 0) {
     KT36R_CreateSocket(index, 0, 1);
     SetTimeOut(index, kShortTimeoutMs, kShortTimeoutMs, 1);
   }
-  const int got = KtSendRecvExFnI(index, kExReceiveOnly, 1);
-  slot.lpRecvBuf = nullptr;
+  const int got = exchangeWithBuffers(index, nullptr, 0, reply, kFinishReadSize, kExReceiveOnly, 1);
 
   int result = kFinishFailed;
   if (got <= 0) {

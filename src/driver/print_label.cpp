@@ -30,6 +30,7 @@ namespace nypr {
 namespace {
 
 constexpr int kMaxLabelWidth = 800;         // 0.1 mm
+constexpr int kMaxLabelLengthDots = 9999;   // the four digits of the print command's field
 constexpr int kMinAutoCutLength = 330;      // 0.1 mm
 constexpr int kMinAutoCutGap = 30;          // 0.1 mm
 constexpr int kMinPeelTransferWidth = 400;  // 0.1 mm
@@ -52,14 +53,11 @@ constexpr uint32_t kCaptionId = 60014;
 constexpr int kAnswerStatusPos = kFrameHeadLen + 8;
 constexpr int kDtiFailurePos = kFrameHeadLen + 9;
 
-// Owns what one print call allocates, and takes the slot's buffer pointers back from the
-// call's stack when it ends.
+// Owns what one print call allocates.
 class PrintResources {
  public:
-  explicit PrintResources(PrinterSlot& slot) : slot_(slot) {}
+  PrintResources() = default;
   ~PrintResources() {
-    slot_.lpSendBuf = nullptr;
-    slot_.lpRecvBuf = nullptr;
     if (bits_ != nullptr) platform::gdiGlobalUnlock(block_);
     platform::gdiGlobalFree(block_);
     deleteMonochromeCopy(mono_);
@@ -70,24 +68,12 @@ class PrintResources {
   NyHbitmap mono_ = nullptr;
   NyHglobal block_ = nullptr;
   uint8_t* bits_ = nullptr;
-
- private:
-  PrinterSlot& slot_;
 };
 
 int lateFailure(uint8_t index, const PrintJobST& job) {
   KT36R_CloseSocket(index, 0);
   if (job.bShowLateError != 0) ShowPrinterErrorFnI(platform::focusWindow(), index);
   return -1;
-}
-
-int exchange(uint8_t index, char* frame, int payloadLen, char* reply) {
-  PrinterSlot& slot = stKtRSE[index];
-  slot.SendSize = KtMakeFrameFnI(frame, payloadLen);
-  slot.lpSendBuf = frame;
-  slot.lpRecvBuf = reply;
-  slot.RecvSize = kReplySize;
-  return KtSendRecvFnI(index);
 }
 
 }  // namespace
@@ -119,6 +105,12 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
     slot.dwLastError = kHostLabelTooWide;
     return -1;
   }
+  // A longer label cannot be described to the printer: its length would go out cut to
+  // four digits and the raster would run past what the printer expects.
+  if (dotsFromTenthMm(format.LengthUW) > kMaxLabelLengthDots) {
+    slot.dwLastError = kHostLabelTooWide;
+    return -1;
+  }
   if ((flags & NYPR_COND_AUTO_CUT) &&
       (format.LengthUW < kMinAutoCutLength || format.GapUW < kMinAutoCutGap)) {
     slot.dwLastError = kErrAutoCutLabelSize;
@@ -137,7 +129,7 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
     return -1;
   }
 
-  PrintResources res(slot);
+  PrintResources res;
   res.mono_ = makeMonochromeCopy(label);
   platform::BitmapDesc desc;
   if (res.mono_ == nullptr || !platform::gdiGetBitmapDesc(res.mono_, &desc)) return -1;
@@ -169,8 +161,8 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
       (flags & NYPR_COND_BACKFEED_QUESTION) && block[kStatusPaperStop] == '2' &&
       confirm != nullptr && *confirm == 1) {
     const std::string question = moduleStringCp932(kBackfeedQuestionId);
-    if (ConfirmMessageFnSW(platform::focusWindow(), kBackfeedQuestionId, question.c_str(), 0) !=
-        NY_IDYES) {
+    // The text is the driver's own; 0 tells the host that no host message id comes with it.
+    if (ConfirmMessageFnSW(platform::focusWindow(), 0, question.c_str(), 0) != NY_IDYES) {
       slot.dwLastError = kBackfeedRefused;
       return -1;
     }
@@ -191,7 +183,8 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
   slot.AutoPeelUB = (flags & NYPR_COND_AUTO_PEEL) ? 1 : 0;
   applyLaterSettingsUpdates(index, cond);
 
-  if (exchange(index, frame, KtGetCmdLenFnI(kCmdPRS, 0), reply) <= 0) {
+  if (exchangeWithBuffers(index, frame, KtMakeFrameFnI(frame, KtGetCmdLenFnI(kCmdPRS, 0)), reply,
+                          kReplySize, 0, 0) <= 0) {
     return lateFailure(index, *job);
   }
   if (const int status = ParseNumFieldFnI(reply + kAnswerStatusPos, 3); status != 0) {
@@ -238,17 +231,15 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
   }
 
   KtSetCmdHeaderFnV(payload, kCmdDTI);
-  const int dtiLen = KtGetCmdLenFnI(kCmdDTI, rasterBytes);
-  slot.SendSize = KtMakeFrameFnI(frame, dtiLen);
-  slot.lpSendBuf = frame;
-  slot.lpRecvBuf = reply;
-  slot.RecvSize = kReplySize;
+  const int dtiFrameLen = KtMakeFrameFnI(frame, KtGetCmdLenFnI(kCmdDTI, rasterBytes));
   uint8_t* raster = reinterpret_cast<uint8_t*>(payload + 12);
   RasterWalker walker(res.bits_, desc.widthBytes, desc.height, mask, bpl);
   for (int f = 0; f < frames; ++f) {
     walker.fillFrame(raster);
     KtPutNum4FnV(f, payload + kPayloadCodeEnd);
-    if (KtSendRecvFnI(index) <= 0) return -1;
+    // One frame at a time: other printers' exchanges go on between the frames.
+    platform::CriticalSectionLock lock(exchangeLock());
+    if (exchangeWithBuffers(index, frame, dtiFrameLen, reply, kReplySize, 0, 0) <= 0) return -1;
     if (reply[kDtiFailurePos] == '1') {
       slot.dwLastError = kErrLabelTransfer;
       return -1;

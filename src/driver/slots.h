@@ -76,7 +76,9 @@ extern volatile int g_TestPrintFlag;
 
 // Guards dwRseConnFlags of every slot (the auxiliary channel's socket-creation lock).
 platform::CriticalSection& slotLock();
-// Serialises every command exchange on every slot.
+// Serialises every command exchange on every slot (recursive). Command functions hold it
+// from lending their buffers to the slot until they have read the answer, so calls on one
+// printer from several threads take turns.
 platform::CriticalSection& exchangeLock();
 
 // The module handle given to the host at start-up (resources are reached through it).

@@ -36,7 +36,7 @@ int SE_GetAnsTypeFnI(int requestNo);
 // 1 when `answer` answers `request` (payloads of at least 8 bytes), else 0 (logged).
 int SE_IsRightAns(const char* request, const char* answer);
 // Bounded form: request payload of `requestLen` bytes, received frame of `frameLen` bytes;
-// an answer shorter than its whole payload is a wrong answer.
+// the code decides, whatever the answer's length.
 bool SE_AnswerMatches(const char* request, int requestLen, const char* frame, int frameLen);
 
 // The exchange of KtSendRecvExFnI on the slot, with the channel's connection policy.

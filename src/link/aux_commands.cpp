@@ -12,11 +12,15 @@
 namespace nypr {
 namespace {
 
+using platform::CriticalSectionLock;
+
 constexpr int kBufferSize = 100;
 constexpr int kHeadCheckBufferSize = 250;
 
-// Frames the payload standing at send + 5 and exchanges it on the command connection.
+// Frames the payload standing at send + 5 and exchanges it on the command connection. The
+// buffers are lent to the slot and taken back under the exchange lock.
 int exchangeFrame(PrinterSlot* slot, char* send, int payloadLen, char* recv, int recvSize) {
+  CriticalSectionLock lock(exchangeLock());
   slot->SendSize = SE_MakeFrameFnI(send, payloadLen);
   slot->RecvSize = recvSize;
   slot->lpSendBuf = send;
@@ -27,13 +31,10 @@ int exchangeFrame(PrinterSlot* slot, char* send, int payloadLen, char* recv, int
   return result;
 }
 
-// Copies the answer payload and judges the failure flag at offset 11.
-int judgeAnswer(PrinterSlot* slot, const char* recv, int received, char* answer, int answerLen,
+// Copies the answer payload and judges the failure flag at offset 11. A field past a short
+// answer's end reads as zero (the exchange clears the rest of the buffer).
+int judgeAnswer(PrinterSlot* slot, const char* recv, char* answer, int answerLen,
                 uint32_t failureCode) {
-  if (received - kFrameHeadLen < answerLen) {
-    slot->dwLastError = kErrWrongAnswer;  // the exchange takes only whole answers
-    return 0;
-  }
   if (answer) std::memcpy(answer, recv + kFrameHeadLen, static_cast<size_t>(answerLen));
   if (recv[kFrameHeadLen + 11] == '1') {
     slot->dwLastError = failureCode;
@@ -42,30 +43,36 @@ int judgeAnswer(PrinterSlot* slot, const char* recv, int received, char* answer,
   return 1;
 }
 
+// The number at the start of `text`, as C's atoi reads it: blanks skipped, a sign, then
+// digits; no digits read as 0. The text is NUL-terminated within its buffer.
+int readLeadingNumber(const char* text) {
+  while (*text == ' ' || (*text >= '\t' && *text <= '\r')) ++text;
+  const bool negative = *text == '-';
+  if (*text == '-' || *text == '+') ++text;
+  return negative ? -KtReadNumber(text, 9) : KtReadNumber(text, 9);
+}
+
 }  // namespace
 
 int SE_AutoCutFnBL(PrinterSlot* slot, int kind) {
   if (!slot) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
-  char recv[kBufferSize] = {};
+  char recv[kBufferSize + 1] = {};  // stays terminated when the answer fills the buffer
   WaitCursor cursor;
   const int commandNo = kind == kKindKt3600r ? kSeCmdCTS : kSeCmdACS;
   SE_SetCmdHeaderFnV(send + kFrameHeadLen, commandNo, kind);
   const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdACS, 0), recv, kBufferSize);
   int result = 0;
   if (received > 0) {
-    // The printer's cut result follows the code: 0 done, else its error number.
-    const int numberLen = received - kFrameHeadLen - kPayloadCodeEnd;
-    if (numberLen < 1 || recv[kFrameHeadLen + kPayloadCodeEnd] < '0' ||
-        recv[kFrameHeadLen + kPayloadCodeEnd] > '9') {
-      slot->dwLastError = kErrWrongAnswer;
+    // The printer's cut result follows the code: 0 done, else its error number. Anything
+    // that is no number there reads as 0: the cut is taken as done.
+    const int number = readLeadingNumber(recv + kFrameHeadLen + kPayloadCodeEnd);
+    if (number != 0) {
+      slot->dwLastError = static_cast<uint32_t>(number);
     } else {
-      const int number = KtReadNumber(recv + kFrameHeadLen + kPayloadCodeEnd, numberLen);
-      if (number != 0) {
-        slot->dwLastError = static_cast<uint32_t>(number);
-      } else {
-        result = 1;
-      }
+      result = 1;
     }
   }
   SE_CloseSocketFnV(0, slot);
@@ -74,17 +81,21 @@ int SE_AutoCutFnBL(PrinterSlot* slot, int kind) {
 
 int SE_GetCutPositionFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
   if (!slot || !request) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   SE_SetCmdHeaderFnV(request, kSeCmdCPS, kind);
   std::memcpy(send + kFrameHeadLen, request, 10);
   const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdCPS, 0), recv, kBufferSize);
   if (received <= 0) return 0;
-  return judgeAnswer(slot, recv, received, answer, 35, kErrCutPosition);
+  return judgeAnswer(slot, recv, answer, 35, kErrCutPosition);
 }
 
 int SE_HeadCheckFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
   if (!slot || !request) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kHeadCheckBufferSize] = {};
   int received;
@@ -96,7 +107,7 @@ int SE_HeadCheckFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
     SE_CloseSocketFnV(0, slot);
   }
   if (received <= 0) return 0;
-  return judgeAnswer(slot, recv, received, answer, 217, kErrHeadCheck);
+  return judgeAnswer(slot, recv, answer, 217, kErrHeadCheck);
 }
 
 }  // namespace nypr

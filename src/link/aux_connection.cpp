@@ -60,6 +60,8 @@ int SE_ConnectTimeoutMs() {
 
 SocketHandle SE_CreateSocket(int forceNew, int isFin, PrinterSlot* slot) {
   if (!slot) return kInvalidSocket;
+  // As the main link's: sockets change only between exchanges.
+  CriticalSectionLock exchange(exchangeLock());
   const int printerNo = slot->CurKTRInfoST.PrinterNoUB;
   slot->dwError = static_cast<int32_t>(kNoError);
   slot->dwLastError = kNoError;
@@ -192,6 +194,7 @@ int SE_ConnectFnI(const NetSockAddrIn* addr, int addrLen, int timeoutMs, int isF
 
 void SE_CloseSocketFnV(int isFin, PrinterSlot* slot) {
   if (!slot) return;
+  CriticalSectionLock exchange(exchangeLock());
   const int printerNo = slot->CurKTRInfoST.PrinterNoUB;
   SocketHandle& field = socketField(slot, isFin);
   const SocketHandle s = field;
@@ -200,10 +203,9 @@ void SE_CloseSocketFnV(int isFin, PrinterSlot* slot) {
   if (isOpenSocket(s)) {
     bool graceful;
     {
+      // The bit stays until the channel connects this socket anew (SE_CreateSocket).
       CriticalSectionLock lock(slotLock());
       graceful = (slot->dwRseConnFlags & connBit(isFin)) != 0;
-      // The connection the bit stood for is gone.
-      slot->dwRseConnFlags &= ~connBit(isFin);
     }
     if (graceful) {
       const int ret = s_closesocket(s, 2000);

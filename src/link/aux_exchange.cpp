@@ -1,6 +1,7 @@
 // The auxiliary channel's exchange: the main link's exchange with the channel's connection
 // policy, its own log lines and 60302 for a printer that only gave wrong answers.
 #include <algorithm>
+#include <cstring>
 #include <string>
 
 #include "driver/host/host_api.h"
@@ -108,7 +109,8 @@ int SE_SendRecvFnI(int flags, int isFin, PrinterSlot* slot) {
       continue;
     }
 
-    if (got < slot->RecvSize) slot->lpRecvBuf[got] = 0;
+    // Past the answer's end the buffer reads as zeros, never as an earlier answer.
+    std::memset(slot->lpRecvBuf + got, 0, static_cast<size_t>(slot->RecvSize - got));
     if (!quiet)
       printd("[%d]%i --<< %.50s...\r\n", printerNo, portNo, logText(slot->lpRecvBuf, got).c_str());
     if (!sentRequest) return got;

@@ -257,9 +257,7 @@ int SE_IsRightAns(const char* request, const char* answer) {
 
 bool SE_AnswerMatches(const char* request, int requestLen, const char* frame, int frameLen) {
   if (requestLen < kPayloadCodeEnd || frameLen < kFrameHeadLen + kPayloadCodeEnd) return false;
-  const char* answer = frame + kFrameHeadLen;
-  if (!SE_IsRightAns(request, answer)) return false;
-  return frameLen - kFrameHeadLen >= SE_GetCmdLenFnI(SE_GetCmdTypeFnI(answer), 0);
+  return SE_IsRightAns(request, frame + kFrameHeadLen) != 0;
 }
 
 }  // namespace nypr

@@ -17,23 +17,17 @@
 namespace nypr {
 namespace {
 
+using platform::CriticalSectionLock;
+
 constexpr int kBufferSize = 100;
 constexpr int kProgramBufferSize = 612;
 constexpr int kProgramBlockSize = 512;
 
-// Frames the payload standing at send + 5 and exchanges it on the slot. The slot's buffer
-// fields point at the caller's stack only for the length of the exchange.
+// Frames the payload standing at send + 5 and exchanges it on the slot.
 int exchangeFrame(uint8_t n, char* send, int payloadLen, char* recv, int recvSize, int flags,
                   int isFin) {
-  PrinterSlot& slot = stKtRSE[n];
-  slot.SendSize = KtMakeFrameFnI(send, payloadLen);
-  slot.RecvSize = recvSize;
-  slot.lpSendBuf = send;
-  slot.lpRecvBuf = recv;
-  const int result = KtSendRecvExFnI(n, flags, isFin);
-  slot.lpSendBuf = nullptr;
-  slot.lpRecvBuf = nullptr;
-  return result;
+  return exchangeWithBuffers(n, send, KtMakeFrameFnI(send, payloadLen), recv, recvSize, flags,
+                             isFin);
 }
 
 int exchangeCommand(uint8_t n, char* send, int commandNo, char* recv, int flags = 0,
@@ -41,18 +35,10 @@ int exchangeCommand(uint8_t n, char* send, int commandNo, char* recv, int flags 
   return exchangeFrame(n, send, KtGetCmdLenFnI(commandNo, 0), recv, kBufferSize, flags, isFin);
 }
 
-// The exchange only takes answers that carry their whole payload; this guard keeps every
-// field read inside the bytes received all the same.
-bool answerHas(uint8_t n, int received, int payloadBytes) {
-  if (received - kFrameHeadLen >= payloadBytes) return true;
-  stKtRSE[n].dwLastError = kErrSocketReceive;
-  return false;
-}
-
-// Copies the answer payload to the caller's buffer and judges the failure flag.
-int judgeFlag(uint8_t n, const char* recv, int received, int answerLen, char* answer,
-              int flagOffset, uint32_t failureCode) {
-  if (!answerHas(n, received, std::max(answerLen, flagOffset + 1))) return 0;
+// Copies the answer payload to the caller's buffer and judges the failure flag. A field
+// past a short answer's end reads as zero (the exchange clears the rest of the buffer).
+int judgeFlag(uint8_t n, const char* recv, int answerLen, char* answer, int flagOffset,
+              uint32_t failureCode) {
   if (answer) std::memcpy(answer, recv + kFrameHeadLen, static_cast<size_t>(answerLen));
   if (recv[kFrameHeadLen + flagOffset] == '1') {
     stKtRSE[n].dwLastError = failureCode;
@@ -64,6 +50,8 @@ int judgeFlag(uint8_t n, const char* recv, int received, int answerLen, char* an
 // Commands without data whose answer has one failure flag at offset 8.
 int flagCommand(uint8_t n, int commandNo, uint32_t failureCode, bool closeCommand) {
   if (!isValidSlotIndex(n)) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -74,7 +62,7 @@ int flagCommand(uint8_t n, int commandNo, uint32_t failureCode, bool closeComman
     if (closeCommand) KT36R_CloseSocket(n, 0);
   }
   if (received <= 0) return 0;
-  return judgeFlag(n, recv, received, 0, nullptr, 8, failureCode);
+  return judgeFlag(n, recv, 0, nullptr, 8, failureCode);
 }
 
 }  // namespace
@@ -109,6 +97,8 @@ int KtMotorTestEndFnBL(uint8_t n) {
 
 int KtMotorTestFnBL(uint8_t n, int firstChoice, int secondChoice) {
   if (!isValidSlotIndex(n)) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -121,11 +111,13 @@ int KtMotorTestFnBL(uint8_t n, int firstChoice, int secondChoice) {
     received = exchangeCommand(n, send, kCmdMTS, recv);
   }
   if (received <= 0) return 0;
-  return judgeFlag(n, recv, received, 0, nullptr, 8, kErrMotorTest);
+  return judgeFlag(n, recv, 0, nullptr, 8, kErrMotorTest);
 }
 
 int KtCardTestFnBL(uint8_t n, int cardNo, char* answer) {
   if (!isValidSlotIndex(n)) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   if (cardNo < 0 || cardNo > 9) {
     stKtRSE[n].dwLastError = kErrCardTest;  // one digit on the wire: no such card
     return 0;
@@ -142,11 +134,13 @@ int KtCardTestFnBL(uint8_t n, int cardNo, char* answer) {
     KT36R_CloseSocket(n, 0);
   }
   if (received <= 0) return 0;
-  return judgeFlag(n, recv, received, 41, answer, 40, kErrCardTest);
+  return judgeFlag(n, recv, 41, answer, 40, kErrCardTest);
 }
 
 int KtSetAddressFnBL(uint8_t n, char* request, char* answer) {
   if (!isValidSlotIndex(n) || !request) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -158,7 +152,6 @@ int KtSetAddressFnBL(uint8_t n, char* request, char* answer) {
     KT36R_CloseSocket(n, 0);
   }
   if (received <= 0) return 0;
-  if (!answerHas(n, received, 62)) return 0;
   const char* reply = recv + kFrameHeadLen;
   if (answer) std::memcpy(answer, reply, 62);
   const int status = KtReadNumber(reply + 8, 3);
@@ -171,6 +164,8 @@ int KtSetAddressFnBL(uint8_t n, char* request, char* answer) {
 
 int KtGetGapMarkFnBL(uint8_t n, char* request, char* answer) {
   if (!isValidSlotIndex(n) || !request) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -183,11 +178,13 @@ int KtGetGapMarkFnBL(uint8_t n, char* request, char* answer) {
     KT36R_CloseSocket(n, 1);
   }
   if (received <= 0) return 0;
-  return judgeFlag(n, recv, received, 21, answer, 20, kErrGapMark);
+  return judgeFlag(n, recv, 21, answer, 20, kErrGapMark);
 }
 
 int KtGetHeadDistanceFnBL(uint8_t n, char* request, char* answer) {
   if (!isValidSlotIndex(n) || !request) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -201,11 +198,13 @@ int KtGetHeadDistanceFnBL(uint8_t n, char* request, char* answer) {
     KT36R_CloseSocket(n, 1);
   }
   if (received <= 0) return 0;
-  return judgeFlag(n, recv, received, 32, answer, 31, kErrHeadDistance);
+  return judgeFlag(n, recv, 32, answer, 31, kErrHeadDistance);
 }
 
 int KtTestPrintFnBL(uint8_t n, char* request) {
   if (!isValidSlotIndex(n) || !request) return 0;
+  // The answer is read before another call on this printer lends its buffers.
+  CriticalSectionLock lock(exchangeLock());
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -217,7 +216,7 @@ int KtTestPrintFnBL(uint8_t n, char* request) {
     KT36R_CloseSocket(n, 0);
   }
   if (received <= 0) return 0;
-  if (!judgeFlag(n, recv, received, 0, nullptr, 11, kErrTestPrint)) return 0;
+  if (!judgeFlag(n, recv, 0, nullptr, 11, kErrTestPrint)) return 0;
   stKtRSE[n].dwActTick = platform::tickCount();
   return 1;
 }
@@ -235,7 +234,7 @@ int KtSendProgramFnBL(uint8_t n, const char* fileName) {
   do {
     KtSetCmdHeaderFnV(payload, kCmdINS);
     int received = exchangeCommand(n, send, kCmdINS, recv);
-    if (received <= 0 || !answerHas(n, received, 11)) break;
+    if (received <= 0) break;
     const int status = KtReadNumber(recv + kFrameHeadLen + 8, 3);
     if (status != 0) {
       slot.dwLastError = static_cast<uint32_t>(status);
@@ -274,7 +273,7 @@ int KtSendProgramFnBL(uint8_t n, const char* fileName) {
 
     KtSetCmdHeaderFnV(payload, kCmdINE);
     received = exchangeCommand(n, send, kCmdINE, recv);
-    if (received <= 0 || !answerHas(n, received, 9)) break;
+    if (received <= 0) break;
     if (recv[kFrameHeadLen + 8] == '1') {
       slot.dwLastError = kErrProgramData;
       break;

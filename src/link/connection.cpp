@@ -33,6 +33,9 @@ SocketHandle& socketField(PrinterSlot& slot, int isFin) {
 SocketHandle KT36R_CreateSocket(uint8_t n, int forceNew, int isFin) {
   printd("KT36R CreateSocket(%i, %i, %i)...\r\n", n, forceNew, isFin);
   if (!isValidSlotIndex(n)) return kInvalidSocket;
+  // A socket is opened, closed or changed only between exchanges, never under one that
+  // another call on this printer is running.
+  CriticalSectionLock lock(exchangeLock());
   PrinterSlot& slot = stKtRSE[n];
   slot.dwError = static_cast<int32_t>(kNoError);
   slot.dwLastError = kNoError;
@@ -88,6 +91,7 @@ SocketHandle KT36R_CreateSocket(uint8_t n, int forceNew, int isFin) {
 void KT36R_CloseSocket(uint8_t n, int isFin) {
   printd("KT36R CloseSocket(%i, %i)...\r\n", n, isFin);
   if (!isValidSlotIndex(n)) return;
+  CriticalSectionLock lock(exchangeLock());
   PrinterSlot& slot = stKtRSE[n];
   SocketHandle& field = socketField(slot, isFin);
   if (!isOpenSocket(field)) return;
@@ -146,6 +150,7 @@ int SockGetErrorFnI(SocketHandle s) {
 
 int16_t SetTimeOut(uint8_t n, int recvTimeoutMs, int sendTimeoutMs, int isFin) {
   if (!isValidSlotIndex(n)) return -3;
+  CriticalSectionLock lock(exchangeLock());
   const SocketHandle s = socketField(stKtRSE[n], isFin);
   int16_t result = 0;
   // The send time-out is set even when the receive one failed.

@@ -9,6 +9,9 @@
 // Auxiliary channel (SE_*): the same two fields of the same slot, addressed by the slot
 // pointer, with five connect attempts, a configurable connect time-out and a 100 ms pause
 // after any close.
+//
+// Opening, closing and setting time-outs take the exchange lock (it is recursive), so a
+// call on one printer never changes a socket under another call's exchange.
 #pragma once
 
 #include <cstdint>

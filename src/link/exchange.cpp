@@ -1,5 +1,6 @@
 #include "link/exchange.h"
 
+#include <cstring>
 #include <string>
 
 #include "driver/host/host_api.h"
@@ -148,6 +149,9 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
       continue;
     }
 
+    // An answer shorter than its command's reads as zeros past its end, never as the
+    // bytes of an answer received before it.
+    std::memset(slot.lpRecvBuf + got, 0, static_cast<size_t>(slot.RecvSize - got));
     // The log wants text; the answer is not terminated and may fill the buffer.
     const std::string text(slot.lpRecvBuf, static_cast<size_t>(got));
     printlog_detail("INF", kLog110Received.get(), got, text.c_str());
@@ -156,7 +160,7 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
                         slot.lpRecvBuf, got)) {
       return got;
     }
-    // A wrong or short answer is dropped; the next attempt receives over it.
+    // A wrong answer is dropped; the next attempt receives over it.
   }
   slot.dwLastError = kErrSocketReceive;
   return kExNoRightAnswer;
@@ -164,6 +168,21 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
 
 int KtSendRecvFnI(uint8_t n) {
   return KtSendRecvExFnI(n, 0, 0);
+}
+
+int exchangeWithBuffers(uint8_t n, char* frame, int frameLen, char* recv, int recvSize, int flags,
+                        int isFin) {
+  if (!isValidSlotIndex(n)) return kExNoSocket;
+  CriticalSectionLock lock(exchangeLock());
+  PrinterSlot& slot = stKtRSE[n];
+  slot.SendSize = frameLen;
+  slot.RecvSize = recvSize;
+  slot.lpSendBuf = frame;
+  slot.lpRecvBuf = recv;
+  const int result = KtSendRecvExFnI(n, flags, isFin);
+  slot.lpSendBuf = nullptr;
+  slot.lpRecvBuf = nullptr;
+  return result;
 }
 
 }  // namespace nypr

@@ -2,9 +2,9 @@
 //
 // The caller puts the frame in lpSendBuf (SendSize bytes, room for one byte more) and
 // points lpRecvBuf/RecvSize at the answer buffer. The exchange sends the frame, then
-// receives up to three times until an answer carries the code the request expects and
-// all of that answer's payload; wrong and short answers are dropped. Every exchange of
-// every slot runs under the exchange lock.
+// receives up to three times until an answer carries the code the request expects,
+// whatever its length; wrong answers are dropped. Past the taken answer the buffer is
+// zero-cleared up to RecvSize. Every exchange of every slot runs under the exchange lock.
 #pragma once
 
 #include <cstdint>
@@ -29,5 +29,12 @@ inline constexpr int kExNoRightAnswer = -7;
 int KtSendRecvExFnI(uint8_t n, int flags, int isFin);
 // Send and receive on the command connection.
 int KtSendRecvFnI(uint8_t n);
+
+// One exchange on slot n with the caller's buffers: the frame of frameLen bytes (room for
+// one byte more) and an answer buffer of recvSize bytes. The buffers are lent to the slot
+// and taken back under the exchange lock, so calls on one printer from several threads
+// take turns instead of using one another's buffers. Results as KtSendRecvExFnI.
+int exchangeWithBuffers(uint8_t n, char* frame, int frameLen, char* recv, int recvSize, int flags,
+                        int isFin);
 
 }  // namespace nypr

@@ -86,14 +86,14 @@ int KtIsRightAnsFnBL(const char* request, const char* reply) {
 
 bool KtAnswerMatches(const char* request, int requestLen, const char* frame, int frameLen) {
   if (requestLen < kPayloadCodeEnd || frameLen < kFrameHeadLen + kPayloadCodeEnd) return false;
-  const char* reply = frame + kFrameHeadLen;
-  if (!KtIsRightAnsFnBL(request, reply)) return false;
-  const int payloadLen = frameLen - kFrameHeadLen;
-  return payloadLen >= KtGetCmdLenFnI(KtGetCmdTypeFnI(reply), 0);
+  return KtIsRightAnsFnBL(request, frame + kFrameHeadLen) != 0;
 }
 
 int frameBytesMissing(const char* buf, int len) {
   if (len < 1 || buf[0] != kStx) return 0;
+  // A frame that has reached its ETX is whole, whatever its length digits say: waiting
+  // for bytes a printer miscounted would only end at the receive time-out.
+  if (len > kFrameHeadLen && buf[len - 1] == kEtx) return 0;
   const int digitsAtHand = std::min(len - 1, 4);
   int payloadLen = 0;
   for (int i = 1; i <= digitsAtHand; ++i) {

@@ -30,14 +30,14 @@ int KtIsRightAnsFnBL(const char* request, const char* reply);
 
 // Answer recognition that never reads past the bytes at hand: the request payload has
 // `requestLen` bytes, the received frame `frameLen` bytes from its STX. A reply is right
-// when its code is the expected answer's and it carries at least that answer's whole
-// payload (a short answer is a wrong answer).
+// when its code is the expected answer's, whatever its length; its fields are read within
+// the bytes received (the exchange zero-clears the rest of the answer buffer).
 bool KtAnswerMatches(const char* request, int requestLen, const char* frame, int frameLen);
 
 // How many more bytes the frame that starts at buf[0] needs to be complete: the rest of
 // the length digits while they are arriving, then the rest of the announced frame.
-// 0 when the bytes are complete, do not start with STX, or carry a non-digit where the
-// length digits stand.
+// 0 when the bytes are complete (they end in ETX or reach the announced length, whichever
+// comes first), do not start with STX, or carry a non-digit where the length digits stand.
 int frameBytesMissing(const char* buf, int len);
 
 // One answer off the wire. `recv` reads like recv(): bytes, 0 at end of stream, -1 on

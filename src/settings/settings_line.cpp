@@ -23,7 +23,9 @@ constexpr size_t kLineBufferSize = 512;
 constexpr size_t kAddressChars = 8;
 constexpr size_t kFieldsStart = kAddressChars + 1;
 constexpr size_t kAdjustStart = kFieldsStart + kSettingsRecordSize + kSettingsFieldCount;  // 241
-constexpr int kAdjustLimit = 24;  // dots either way
+// What the three characters of an adjustment can hold.
+constexpr int kAdjustFieldMin = -99;
+constexpr int kAdjustFieldMax = 999;
 
 // The line as read: bytes past its end read as NUL, never from beyond the buffer.
 class LineReader {
@@ -78,8 +80,9 @@ std::string settingsKey(uint8_t index) {
   return key;
 }
 
-int clampAdjust(int value) {
-  return std::clamp(value, -kAdjustLimit, kAdjustLimit);
+// Keeps a value to the three characters of its field, so the line stays aligned.
+int adjustFieldValue(int value) {
+  return std::clamp(value, kAdjustFieldMin, kAdjustFieldMax);
 }
 
 // A field as it goes into the line: its characters up to the first NUL (or control
@@ -124,9 +127,9 @@ bool loadSettingsLine(KtrInfo* info, std::string_view value) {
     }
     std::memcpy(&record[kSettingsFields[kFieldFixed26].offset],
                 kSettingsFields[kFieldFixed26].defaultValue, 3);
-    // A hand-edited line may hold any number here; the printer takes -24..24 dots.
-    slot.PosAdjXI = clampAdjust(line.decimal(kAdjustStart, 3));
-    slot.PosAdjYI = clampAdjust(line.decimal(kAdjustStart + 4, 3));
+    // Taken as stored, so that storing the line again leaves it as it was.
+    slot.PosAdjXI = line.decimal(kAdjustStart, 3);
+    slot.PosAdjYI = line.decimal(kAdjustStart + 4, 3);
     slot.PosAdjModeI = line.decimal(kAdjustStart + 8, 1);
   }
 
@@ -153,8 +156,8 @@ std::string formatSettingsLine(const KtrInfo& info) {
   }
   const int mode = slot.PosAdjModeI;
   const int modeDigit = (mode >= 0 && mode <= 9) ? mode : 1;  // any other value means "host"
-  std::snprintf(part, sizeof part, "%03d#%03d#%d", clampAdjust(slot.PosAdjXI),
-                clampAdjust(slot.PosAdjYI), modeDigit);
+  std::snprintf(part, sizeof part, "%03d#%03d#%d", adjustFieldValue(slot.PosAdjXI),
+                adjustFieldValue(slot.PosAdjYI), modeDigit);
   line += part;
   return line;
 }

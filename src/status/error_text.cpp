@@ -56,8 +56,9 @@ std::string moduleText(uint32_t id, TextSource source) {
 }
 
 std::string errorText(uint32_t code, int32_t detail, TextSource source) {
-  // Nothing to tell for "no error" (300) or a cleared code (0).
-  if (code == kNoError || code == 0) return {};
+  // "No error" (300) and a cleared code (0) are looked up as host messages like any other
+  // code: the host may have a text for them, else they read "ERROR:300" and "ERROR:0".
+  // The error boxes show nothing for them.
   // The auxiliary channel's printer knows error numbers 1..96 only.
   const uint32_t lastPrinterError = source == TextSource::Module ? 107 : 96;
   if (code >= 1 && code <= lastPrinterError) return moduleText(60100 + code, source);

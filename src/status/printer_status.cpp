@@ -167,33 +167,36 @@ bool GetPrinterStatusFnBL(uint8_t index, char* block) {
   char send[kStatusBufSize] = {};
   char recv[kStatusBufSize] = {};
   KtSetCmdHeaderFnV(send + kFrameHeadLen, kCmdSTS);
-  int frameLen = KtMakeFrameFnI(send, KtGetCmdLenFnI(kCmdSTS, 0));
-  slot.lpSendBuf = send;
-  slot.SendSize = frameLen;
-  slot.lpRecvBuf = recv;
-  slot.RecvSize = kStatusBufSize;
+  const int frameLen = KtMakeFrameFnI(send, KtGetCmdLenFnI(kCmdSTS, 0));
 
   bool ok = false;
-  int got = KtSendRecvFnI(index);
-  slot.lpSendBuf = nullptr;
-  slot.lpRecvBuf = nullptr;
+  bool otherModel = false;
   std::memset(block, 0, kStatusBlockLen);
-  if (got > 0) {
-    // Only what arrived is copied; the rest of a short block stays NUL.
-    int payload = got - kFrameHeadLen;
-    if (payload > kStatusBlockLen) payload = kStatusBlockLen;
-    if (payload > 0) std::memcpy(block, recv + kFrameHeadLen, static_cast<size_t>(payload));
-    if (block[kStatusFailureFlag] == '1') {
-      slot.dwLastError = kErrStatus;
-    } else if (block[0] == send[kFrameHeadLen] && block[1] == send[kFrameHeadLen + 1]) {
-      ok = true;
-    } else {
-      showOtherModelWarning(index, block);
-      slot.dwLastError = kErrWrongModel;
+  {
+    // The answer is read and the connection closed before another call on this printer
+    // can use them; the warning below waits for the user outside the lock.
+    platform::CriticalSectionLock lock(exchangeLock());
+    const int got = exchangeWithBuffers(index, send, frameLen, recv, kStatusBufSize, 0, 0);
+    if (got > 0) {
+      // Only what arrived is copied; the rest of a short block stays NUL.
+      int payload = got - kFrameHeadLen;
+      if (payload > kStatusBlockLen) payload = kStatusBlockLen;
+      if (payload > 0) std::memcpy(block, recv + kFrameHeadLen, static_cast<size_t>(payload));
+      if (block[kStatusFailureFlag] == '1') {
+        slot.dwLastError = kErrStatus;
+      } else if (block[0] == send[kFrameHeadLen] && block[1] == send[kFrameHeadLen + 1]) {
+        ok = true;
+      } else {
+        otherModel = true;
+      }
     }
+    if (ok) parseStatusSummary(block, slot.PrnStatusST);
+    KT36R_CloseSocket(index, 0);
   }
-  if (ok) parseStatusSummary(block, slot.PrnStatusST);
-  KT36R_CloseSocket(index, 0);
+  if (otherModel) {
+    showOtherModelWarning(index, block);
+    slot.dwLastError = kErrWrongModel;
+  }
 
   std::string line;
   if (ok) {

@@ -159,8 +159,9 @@ std::string withDistances(uint32_t id, std::initializer_list<uint64_t> distances
   return out;
 }
 
-bool askYes(NyHwnd dialog, uint32_t id, const std::string& text) {
-  return ConfirmMessageFnSW(dialog, id, text.c_str(), kQuestion) == NY_IDYES;
+// A question in the driver's own text: no host message id goes with it.
+bool askYes(NyHwnd dialog, const std::string& text) {
+  return ConfirmMessageFnSW(dialog, 0, text.c_str(), kQuestion) == NY_IDYES;
 }
 
 std::string bodyKey(uint8_t index) {
@@ -251,7 +252,7 @@ void setWarningDistance(NyHwnd dialog) {
 }
 
 void clearLabelDistance(NyHwnd dialog) {
-  if (!askYes(dialog, kClearQuestion, moduleStringCp932(kClearQuestion))) return;
+  if (!askYes(dialog, moduleStringCp932(kClearQuestion))) return;
   const uint8_t index = contextSlotIndex(g_displayContext);
   char reply[kLrsReplyLen + 1] = {};
   if (!exchangeDistances(index, kLrsClearLabel, 1, nullptr, reply)) {
@@ -282,8 +283,7 @@ void ShowRunDistancesFnV(NyHwnd dialog, uint8_t printerIndex) {
   showText(dialog, kLabelDistance, kmText(d.labelTotalMm));
 
   if (d.labelKm > d.warningKm || (d.labelKm == d.warningKm && (d.labelM != 0 || d.labelMm != 0))) {
-    ConfirmMessageFnSW(dialog, kHeadBreakWarning, moduleStringCp932(kHeadBreakWarning).c_str(),
-                       kNotice);
+    ConfirmMessageFnSW(dialog, 0, moduleStringCp932(kHeadBreakWarning).c_str(), kNotice);
   }
 
   // Whole millimetres on both sides: the printer counts in them, and the recorded value
@@ -291,8 +291,7 @@ void ShowRunDistancesFnV(NyHwnd dialog, uint8_t printerIndex) {
   const uint64_t recordedMm = storedBodyMm(printerIndex);
   uint64_t bodyMm = d.bodyTotalMm;
   if (bodyMm < recordedMm) {
-    if (askYes(dialog, kBodyShorterQuestion,
-               withDistances(kBodyShorterQuestion, {recordedMm, bodyMm}))) {
+    if (askYes(dialog, withDistances(kBodyShorterQuestion, {recordedMm, bodyMm}))) {
       if (!exchangeDistances(printerIndex, kLrsRead, 1, &recordedMm, reply)) {
         ShowPrinterErrorFnI(focusWindow(), printerIndex);
         return;
@@ -303,7 +302,7 @@ void ShowRunDistancesFnV(NyHwnd dialog, uint8_t printerIndex) {
         return;
       }
       bodyMm = parseDistances(reply).bodyTotalMm;
-    } else if (!askYes(dialog, kRecordBodyQuestion, withDistances(kRecordBodyQuestion, {bodyMm}))) {
+    } else if (!askYes(dialog, withDistances(kRecordBodyQuestion, {bodyMm}))) {
       showText(dialog, kBodyDistance, kmText(recordedMm));
       return;
     }

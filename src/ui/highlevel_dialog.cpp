@@ -188,7 +188,7 @@ void runTest(NyHwnd dialog, bool print) {
 
 void clearBodyDistance(NyHwnd dialog) {
   const std::string question = moduleStringCp932(kClearQuestion);
-  if (ConfirmMessageFnSW(dialog, kClearQuestion, question.c_str(), 0) != NY_IDYES) return;
+  if (ConfirmMessageFnSW(dialog, 0, question.c_str(), 0) != NY_IDYES) return;
   const uint8_t index = contextSlotIndex(g_highLevelContext);
   char request[22] = {};
   char answer[32] = {};

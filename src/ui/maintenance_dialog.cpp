@@ -59,7 +59,7 @@ constexpr uint32_t kUpdateQuestion = 60024;
 constexpr uint32_t kUpdateWait = 60015;
 constexpr uint32_t kUpdateDone = 60016;
 constexpr uint32_t kCopiesName = 60655;
-constexpr uint32_t kHighLevelAccessCode = 482;
+constexpr const char* kHighLevelAccessCode = "482";
 constexpr int kDotsPerMm = 12;
 
 // Rows before the history control, in the order they are checked.
@@ -291,7 +291,7 @@ void updateProgram(NyHwnd dialog) {
   if (GetFileNameFnSW(path, kProgramFilter, 0) != 0) return;
   path[sizeof path - 1] = '\0';
   const std::string question = moduleStringCp932(kUpdateQuestion);
-  if (ConfirmMessageFnSW(dialog, kUpdateQuestion, question.c_str(), 0) != NY_IDYES) return;
+  if (ConfirmMessageFnSW(dialog, 0, question.c_str(), 0) != NY_IDYES) return;
   const uint8_t index = contextSlotIndex(g_maintenanceContext);
   const std::string wait = moduleStringCp932(kUpdateWait);
   ShowWaitMessageFnH(dialog, wait.c_str());
@@ -299,7 +299,7 @@ void updateProgram(NyHwnd dialog) {
   ShowWaitMessageFnH(dialog, nullptr);
   if (sent) {
     const std::string done = moduleStringCp932(kUpdateDone);
-    ConfirmMessageFnSW(dialog, kUpdateDone, done.c_str(), 2);
+    ConfirmMessageFnSW(dialog, 0, done.c_str(), 2);
   } else {
     ShowPrinterErrorFnI(dialog, index);
   }
@@ -311,10 +311,34 @@ void openChild(NyHwnd dialog, const char* templateName, DialogProc proc) {
   dialogBoxParam(templateName, dialog, proc, reinterpret_cast<intptr_t>(&child));
 }
 
+// The printer initialisation and the address and test dialogs reload the printer's
+// settings from the INI file for their own use. The parameter record edited here and in
+// the high-level dialog (or reset to the defaults) is kept through them, so "設定" still
+// saves every edit.
+class KeptRecord {
+ public:
+  KeptRecord() : index_(contextSlotIndex(g_maintenanceContext)) {
+    std::memcpy(record_, PrinterSettings[index_], sizeof record_);
+  }
+  ~KeptRecord() { std::memcpy(PrinterSettings[index_], record_, sizeof record_); }
+  KeptRecord(const KeptRecord&) = delete;
+  KeptRecord& operator=(const KeptRecord&) = delete;
+
+ private:
+  uint8_t index_;
+  char record_[kSettingsRecordSize];
+};
+
 void openTests(NyHwnd dialog) {
+  const KeptRecord kept;
   const uint8_t index = contextSlotIndex(g_maintenanceContext);
   if (NyPrInitPrinter(printerNo(index), contextJob()) != 0) ShowPrinterErrorFnI(dialog, index);
   openChild(dialog, "DIALOG_KT36R_TEST", TestHubDlgProc);
+}
+
+void openAddress(NyHwnd dialog) {
+  const KeptRecord kept;
+  openChild(dialog, "DIALOG_KT36R_IP", IpAddressDlgProc);
 }
 
 void openHighLevel(NyHwnd dialog) {
@@ -359,7 +383,7 @@ intptr_t onCommand(NyHwnd dialog, int id) {
       openChild(dialog, "DIALOG_DISPLAY", DisplayDlgProc);
       return 1;
     case kAddress:
-      openChild(dialog, "DIALOG_KT36R_IP", IpAddressDlgProc);
+      openAddress(dialog);
       return 1;
     case kTests:
       openTests(dialog);

@@ -1,6 +1,8 @@
 // Parameter rows shared by the maintenance and high-level parameter dialogs.
 #include "ui/parameter_rows.h"
 
+#include <algorithm>
+
 #include "driver/host/host_api.h"
 #include "driver/slots.h"
 #include "platform/ui.h"
@@ -56,8 +58,11 @@ void writePosAdjustToLabel(uint8_t index, LabelFormatST* labelFormat) {
   if (labelFormat == nullptr || !isValidSlotIndex(index)) return;
   const PrinterSlot& slot = stKtRSE[index];
   if (slot.PosAdjModeI == 0) return;
-  labelFormat->PosAdjXUB = static_cast<uint8_t>(slot.PosAdjXI + 128);
-  labelFormat->PosAdjYUB = static_cast<uint8_t>(slot.PosAdjYI + 128);
+  // The label's byte holds -24..24 dots biased by 128; a stored value beyond that range
+  // goes to the label as the nearest one the printer takes.
+  constexpr int kLimit = 24;
+  labelFormat->PosAdjXUB = static_cast<uint8_t>(std::clamp(slot.PosAdjXI, -kLimit, kLimit) + 128);
+  labelFormat->PosAdjYUB = static_cast<uint8_t>(std::clamp(slot.PosAdjYI, -kLimit, kLimit) + 128);
 }
 
 }  // namespace nypr

@@ -38,8 +38,9 @@ int checkedRadioIndex(NyHwnd dialog, int first, int last);
 void enableControls(NyHwnd dialog, std::span<const int> ids, bool enable);
 
 // Writes the slot's print-position adjustment into the host's label format (bytes 964
-// and 965, biased by 128) when the slot's adjustment method is not 0; a null format is
-// left alone.
+// and 965, biased by 128; a value beyond -24..24 as the nearest of them) when the slot's
+// adjustment method is not 0; a null format is left alone. The setup and maintenance
+// dialogs both write it through this.
 void writePosAdjustToLabel(uint8_t index, LabelFormatST* labelFormat);
 
 }  // namespace nypr

@@ -72,73 +72,47 @@ void enable(NyHwnd dialog, int id, bool on) {
   enableDlgItem(dialog, id, on);
 }
 
-void untickAndDisable(NyHwnd dialog, int id) {
-  checkDlgButton(dialog, id, 0);
-  enableDlgItem(dialog, id, false);
-}
-
-void sensorRule(NyHwnd dialog) {
-  if (ticked(dialog, kSensorOption)) {
-    enable(dialog, kCutOption, !ticked(dialog, kPeelOption) && !ticked(dialog, kAutoCutOption));
-    enable(dialog, kPeelOption, !ticked(dialog, kCutOption) && !ticked(dialog, kAutoCutOption));
-    enable(dialog, kGapDistOn, true);
-    enable(dialog, kMarkDistOn, true);
-    enable(dialog, kGapDist, ticked(dialog, kGapDistOn));
-    enable(dialog, kMarkDist, ticked(dialog, kMarkDistOn));
-  } else {
-    enable(dialog, kCutOption, !ticked(dialog, kAutoCutOption));
-    untickAndDisable(dialog, kPeelOption);
-    for (int id : {kGapDistOn, kMarkDistOn, kGapDist, kMarkDist}) enable(dialog, id, false);
+// Cut (20705), peel (20706) and auto cut (20707) exclude one another, and peel needs the
+// sensor option (20704). The page is first brought into a state that keeps this (the box
+// just clicked wins; otherwise cut before peel before auto cut, the order in which the
+// rules run), then every control is enabled from that one state, so that no rule can undo
+// what another one closed. `clicked` is the box the user clicked, 0 for the whole page.
+void enablingRules(NyHwnd dialog, int clicked) {
+  if (!ticked(dialog, kSensorOption)) checkDlgButton(dialog, kPeelOption, 0);
+  constexpr int kExclusive[] = {kCutOption, kPeelOption, kAutoCutOption};
+  int kept = 0;
+  for (int id : kExclusive) {
+    if (id == clicked && ticked(dialog, id)) kept = id;
   }
-}
+  for (int id : kExclusive) {
+    if (kept == 0 && ticked(dialog, id)) kept = id;
+  }
+  for (int id : kExclusive) {
+    if (id != kept) checkDlgButton(dialog, id, 0);
+  }
 
-void cutRule(NyHwnd dialog, bool atInit) {
-  if (ticked(dialog, kCutOption)) {
-    if (atInit) checkDlgButton(dialog, kPeelOption, 0);
-    enable(dialog, kPeelOption, false);
-    untickAndDisable(dialog, kAutoCutOption);
-    enable(dialog, kOption20703, false);
-    enable(dialog, kAutoCutPart, false);
-    checkRadioButton(dialog, kCutFirst, kCutSecond, kCutFirst);
+  const bool sensor = ticked(dialog, kSensorOption);
+  const bool cut = kept == kCutOption;
+  const bool peel = kept == kPeelOption;
+  const bool autoCut = kept == kAutoCutOption;
+  enable(dialog, kCutOption, !peel && !autoCut);
+  enable(dialog, kPeelOption, sensor && !cut && !autoCut);
+  enable(dialog, kAutoCutOption, !cut && !peel);
+  enable(dialog, kGapDistOn, sensor);
+  enable(dialog, kMarkDistOn, sensor);
+  enable(dialog, kGapDist, sensor && ticked(dialog, kGapDistOn));
+  enable(dialog, kMarkDist, sensor && ticked(dialog, kMarkDistOn));
+  for (int id : {kOption20703, kAutoCutPart, kCutterDist}) enable(dialog, id, autoCut);
+  if (cut) {
+    if (clicked == 0 || clicked == kCutOption) {
+      checkRadioButton(dialog, kCutFirst, kCutSecond, kCutFirst);
+    }
   } else {
     enable(dialog, kCutFirst, false);
     enable(dialog, kCutSecond, false);
-    if (ticked(dialog, kSensorOption)) enable(dialog, kPeelOption, true);
-    for (int id : {kAutoCutOption, kWinderSecond, kWinderThird}) enable(dialog, id, true);
+    enable(dialog, kWinderSecond, true);
+    enable(dialog, kWinderThird, true);
   }
-}
-
-void peelRule(NyHwnd dialog, bool atInit) {
-  if (ticked(dialog, kPeelOption)) {
-    if (atInit) {
-      checkDlgButton(dialog, kCutOption, 0);
-      checkDlgButton(dialog, kAutoCutOption, 0);
-    }
-    for (int id : {kCutOption, kAutoCutOption, kOption20703, kAutoCutPart})
-      enable(dialog, id, false);
-  } else {
-    enable(dialog, kCutOption, true);
-    enable(dialog, kAutoCutOption, true);
-  }
-}
-
-void autoCutRule(NyHwnd dialog) {
-  if (ticked(dialog, kAutoCutOption)) {
-    for (int id : {kOption20703, kAutoCutPart, kCutterDist}) enable(dialog, id, true);
-    untickAndDisable(dialog, kCutOption);
-    untickAndDisable(dialog, kPeelOption);
-  } else {
-    for (int id : {kOption20703, kAutoCutPart, kCutterDist}) enable(dialog, id, false);
-    enable(dialog, kCutOption, true);
-    if (ticked(dialog, kSensorOption)) enable(dialog, kPeelOption, true);
-  }
-}
-
-void enablingRules(NyHwnd dialog, bool atInit) {
-  sensorRule(dialog);
-  cutRule(dialog, atInit);
-  peelRule(dialog, atInit);
-  autoCutRule(dialog);
 }
 
 // Winding options 20717/20718 only exist on printers set up for them (field 49).
@@ -199,7 +173,7 @@ int32_t onInit(NyHwnd dialog, CondDlgCtxST& ctx) {
   const uint8_t index = slotOf(ctx);
   loadSettings(ctx, index);
   enableGroups(dialog);
-  enablingRules(dialog, true);
+  enablingRules(dialog, 0);
   showDistance(dialog, kGapDist, cond.GapDistUW, kSensorDistMin, kSensorDistMax,
                kDefaultSensorDist);
   showDistance(dialog, kMarkDist, cond.MarkDistUW, kSensorDistMin, kSensorDistMax,
@@ -213,7 +187,7 @@ int32_t onInit(NyHwnd dialog, CondDlgCtxST& ctx) {
   setDlgItemInt(dialog, kGapDefault, kDefaultSensorDist, true);
   setDlgItemInt(dialog, kMarkDefault, kDefaultSensorDist, true);
   windRule(dialog, index);
-  enablingRules(dialog, true);
+  enablingRules(dialog, 0);
   ctx.bHandled = 1;
   return kCondNotHandled;
 }
@@ -289,13 +263,8 @@ int32_t onCommand(NyHwnd dialog, int id, int code, CondDlgCtxST& ctx) {
     case kAutoCutOption:
     case kAutoCutPart:
       if (hostInit) return kCondNotHandled;
-      if (id == kSensorOption) sensorRule(dialog);
-      if (id == kCutOption) {
-        cutRule(dialog, false);
-        windRule(dialog, slotOf(ctx));
-      }
-      if (id == kPeelOption) peelRule(dialog, false);
-      if (id == kAutoCutOption || id == kAutoCutPart) autoCutRule(dialog);
+      enablingRules(dialog, id);
+      if (id == kCutOption) windRule(dialog, slotOf(ctx));
       ctx.bHandled = 1;
       return kCondHandled;
     case kGapDistOn:
@@ -312,7 +281,7 @@ int32_t onCommand(NyHwnd dialog, int id, int code, CondDlgCtxST& ctx) {
       for (int off : {kOption20703, kAutoCutPart, kCutFirst, kCutSecond})
         enable(dialog, off, false);
       resetDistances(dialog, *ctx.lpPrintCond);
-      enablingRules(dialog, false);
+      enablingRules(dialog, 0);
       ctx.bHandled = 1;
       return kCondHandled;
     }

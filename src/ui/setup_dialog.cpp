@@ -14,6 +14,7 @@
 #include "status/printer_status.h"
 #include "ui/dialog_procs.h"
 #include "ui/help_opener.h"
+#include "ui/parameter_rows.h"
 
 namespace nypr {
 namespace {
@@ -33,7 +34,7 @@ constexpr int kIdMaintenance = 6306;
 constexpr int kIdAutoConnect = 6941;
 
 // Access code of the host's password check in front of the maintenance dialog.
-constexpr uint32_t kMaintenanceAccessCode = 735;
+constexpr const char* kMaintenanceAccessCode = "735";
 
 constexpr HostHelpTopics kSetupHelp = {"::\\html/47-28lv6.htm", "::\\html/47-28lv6.htm",
                                        "::\\html/prt48lv6.htm"};
@@ -116,7 +117,7 @@ bool storeAddress(NyHwnd dialog) {
     return false;
   }
   WritePrinterSettingsFnV(&info);
-  WritePosAdjustToLabelFnV(index, contextLabel());
+  writePosAdjustToLabel(index, contextLabel());
   return true;
 }
 
@@ -176,15 +177,6 @@ intptr_t onCommand(NyHwnd dialog, int id) {
 }
 
 }  // namespace
-
-void WritePosAdjustToLabelFnV(uint8_t index, LabelFormatST* labelFormat) {
-  if (!isValidSlotIndex(index) || labelFormat == nullptr) return;
-  const PrinterSlot& slot = stKtRSE[index];
-  if (slot.PosAdjModeI == 0) return;
-  // The printer takes -24..24 dots either way; the host keeps the value biased by 128.
-  labelFormat->PosAdjXUB = static_cast<uint8_t>(std::clamp(slot.PosAdjXI, -24, 24) + 128);
-  labelFormat->PosAdjYUB = static_cast<uint8_t>(std::clamp(slot.PosAdjYI, -24, 24) + 128);
-}
 
 intptr_t SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   switch (message) {

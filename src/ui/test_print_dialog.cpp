@@ -31,8 +31,8 @@ constexpr int kLabelCount = 6089;
 constexpr int kStopButton = 6096;
 
 constexpr uint32_t kLabelCountName = 60655;  // "発行枚数"
-constexpr int kMinLabels = 1;
-constexpr int kMaxLabels = 9999;  // four digits on the wire
+constexpr int kMinLabels = 0;                // the printer takes "0000" as it takes any count
+constexpr int kMaxLabels = 9999;             // four digits on the wire
 
 constexpr int kNoTestPrint = -1;
 constexpr int kFormNormal = 0;
@@ -102,11 +102,10 @@ void startTestPrint(NyHwnd dialog) {
 
   if (!read || labels < kMinLabels || labels > kMaxLabels) {
     ShowParamRangeErrorFnV(kLabelCountName, kMinLabels, kMaxLabels);
-  } else if (KT36R_CreateSocket(slotIndex, 0, 1) == kInvalidSocket) {
-    // Without the finish connection the job could not be followed: it is not started.
-    // A failed connect has been shown already; a missing address has not.
-    if (slot.dwLastError == kErrNoAddress) ShowPrinterErrorFnI(dialog, slotIndex);
   } else {
+    // The finish connection is opened ahead; when that fails the test print still goes
+    // out, and the poll that follows it opens the connection itself (or reports why not).
+    KT36R_CreateSocket(slotIndex, 0, 1);
     g_testPrintForm = form;
     char request[kRequestSize + 1] = {};
     std::snprintf(request + 8, sizeof request - 8, "%d%d%d%04d", pattern, position, form,

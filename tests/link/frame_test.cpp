@@ -123,19 +123,16 @@ TEST(Recognition, ExpectedAnswers) {
   EXPECT_EQ(KtIsRightAnsFnBL("2S200XYZ", "2S200XYR0"), 0);  // unknown request
 }
 
-TEST(Recognition, ShortAnswersAreWrongAnswers) {
+TEST(Recognition, TheCodeDecidesWhateverTheAnswersLength) {
   const std::string request = payloadOf("BZS");
   const std::string whole = framed("00092S200BZR0");
   EXPECT_TRUE(KtAnswerMatches(request.data(), 8, whole.data(), static_cast<int>(whole.size())));
-  // The answer payload without its flag byte: the code matches but the field is missing.
-  EXPECT_FALSE(KtAnswerMatches(request.data(), 8, whole.data(), 13));
+  // Without its flag byte the answer is still the answer; the code letters must be there.
+  EXPECT_TRUE(KtAnswerMatches(request.data(), 8, whole.data(), 13));
   EXPECT_FALSE(KtAnswerMatches(request.data(), 8, whole.data(), 12));
   EXPECT_FALSE(KtAnswerMatches(request.data(), 7, whole.data(), static_cast<int>(whole.size())));
-  // STS answers carry 53 payload bytes; 52 is short.
-  const std::string sts = framed("00532S200STR" + std::string(45, '0'));
-  const std::string stsRequest = payloadOf("STS");
-  EXPECT_TRUE(KtAnswerMatches(stsRequest.data(), 8, sts.data(), 58));
-  EXPECT_FALSE(KtAnswerMatches(stsRequest.data(), 8, sts.data(), 57));
+  const std::string sts = framed("00392S200STR" + std::string(31, '0'));
+  EXPECT_TRUE(KtAnswerMatches(payloadOf("STS").data(), 8, sts.data(), 44));
 }
 
 TEST(Recognition, ReadNumberStopsAtTheFieldOrANonDigit) {
@@ -257,7 +254,13 @@ TEST(ReceiveAnswer, FrameBytesMissing) {
                                               {"", 0},
                                               {"\x02"
                                                "9999",
-                                               9999 + 6 - 5}};
+                                               9999 + 6 - 5},
+                                              // ETX ends a frame whose digits count too many,
+                                              {framed("00102S200BZR0"), 0},
+                                              // but a split one goes on to its announced end.
+                                              {"\x02"
+                                               "00092S200BZ",
+                                               3}};
   for (const auto& [bytes, missing] : rows) {
     EXPECT_EQ(frameBytesMissing(bytes.data(), static_cast<int>(bytes.size())), missing) << bytes;
   }
@@ -321,7 +324,8 @@ TEST(AuxTable, Recognition) {
   const std::string request = payloadOf("HCS");
   const std::string answer = framed("02172S200HCR" + std::string(209, '0'));
   EXPECT_TRUE(SE_AnswerMatches(request.data(), 20, answer.data(), static_cast<int>(answer.size())));
-  EXPECT_FALSE(SE_AnswerMatches(request.data(), 20, answer.data(), 100));
+  EXPECT_TRUE(SE_AnswerMatches(request.data(), 20, answer.data(), 100));
+  EXPECT_FALSE(SE_AnswerMatches(request.data(), 20, answer.data(), 12));
 }
 
 }  // namespace

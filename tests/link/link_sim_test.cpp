@@ -235,7 +235,8 @@ TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
   EXPECT_EQ(sim_.receivedFrames("HCS")[0].bytes, wireFrame("2S200HCS000109600020"));
   EXPECT_EQ(std::string(result, 8), "2S200HCR");
   EXPECT_EQ(slot().skKT, kInvalidSocket);
-  EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, 0u);
+  // The flag goes only when the channel connects anew, not with the close.
+  EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, kRseConnCommand);
 }
 
 TEST_F(LinkWireTest, TestPrintStampsTheActivityTick) {
@@ -305,6 +306,68 @@ TEST_F(LinkAnswerTest, AutoCutNumberBecomesTheError) {
 
   sim_.setCutError(0);
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
+
+  // An answer without its number reads as 0: the cut is done.
+  sim_.setCutError(7);
+  sim_.addFault({.code = "CTS", .action = FaultAction::Truncate, .number = 8});
+  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
+  EXPECT_EQ(slot().dwLastError, kNoError);
+}
+
+// An answer is whole at its ETX or at its announced length, whichever comes first, and is
+// taken by its code whatever its length. The receive time-out is short, so an exchange
+// that waited for bytes that never come would fail.
+TEST_F(LinkAnswerTest, AnswersEndAtTheirEtxAndAreTakenWhateverTheirLength) {
+  char answer[250] = {};
+  const struct {
+    const char* code;
+    FaultAction action;
+    int number;
+    bool auxiliary;
+  } rows[] = {
+      {"BZS", FaultAction::LengthDigits, 1, false}, {"BZS", FaultAction::LengthDigits, -1, false},
+      {"CDS", FaultAction::Truncate, 39, false},    {"HCS", FaultAction::LengthDigits, 1, true},
+      {"HCS", FaultAction::Truncate, 100, true},    {"CTS", FaultAction::LengthDigits, 5, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.code) + " " + std::to_string(row.number));
+    sim_.clearFaults();
+    sim_.addFault({.code = row.code, .action = row.action, .number = row.number});
+    const platform::SocketHandle s =
+        row.auxiliary ? SE_CreateSocket(0, 0, &slot()) : KT36R_CreateSocket(0, 0, 0);
+    ASSERT_NE(s, kInvalidSocket);
+    ASSERT_EQ(platform::netSetReceiveTimeout(s, 300), 0);
+    std::memset(answer, '#', sizeof answer);
+    int result = 0;
+    if (std::string(row.code) == "BZS") {
+      result = KtBuzzerTestFnBL(0);
+    } else if (std::string(row.code) == "CDS") {
+      result = KtCardTestFnBL(0, 0, answer);
+      EXPECT_EQ(answer[40], '\0');  // the flag lies past the answer and its ETX
+    } else if (std::string(row.code) == "HCS") {
+      char check[21] = {};
+      std::memcpy(check + 8, "000109600020", 12);
+      result = SE_HeadCheckFnBL(&slot(), check, answer, kKindKt3600r);
+    } else {
+      result = SE_AutoCutFnBL(&slot(), kKindKt3600r);
+    }
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(slot().dwLastError, kNoError);
+    KT36R_CloseSocket(0, 0);
+  }
+}
+
+TEST_F(LinkAnswerTest, FieldsPastAShortAnswerNeverShowAnEarlierAnswersBytes) {
+  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  // First an echo carrying a failure flag at 40, then the right answer without that byte.
+  sim_.addFault({.code = "CDS", .action = FaultAction::WrongCode, .answerCode = "CDS"});
+  sim_.addFault({.code = "CDS", .action = FaultAction::FailureFlag});
+  sim_.addFault({.code = "CDS", .skip = 1, .action = FaultAction::Truncate, .number = 39});
+  sim_.addFault(spacedAnswers("CDS"));
+  sendEarlierRequest("2S200CDS0");
+  char answer[41];
+  EXPECT_EQ(KtCardTestFnBL(0, 0, answer), 1);
+  EXPECT_EQ(answer[40], '\0');
 }
 
 TEST_F(LinkAnswerTest, WrongCodeThenTheRightOneIsAcceptedOnTheSecondReceive) {

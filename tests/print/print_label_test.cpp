@@ -2,7 +2,9 @@
 #include <chrono>
 #include <string>
 
+#include "nyhost/nyhost_control.h"
 #include "print_fixture.h"
+#include "resources/strings.h"
 #include "settings/printer_settings.h"
 
 namespace nypr::test {
@@ -165,6 +167,8 @@ TEST_F(PrintLabelTest, LabelsThePrinterCannotTakeAreRefusedBeforeAnythingIsSent)
   const Case cases[] = {
       {801, 400, 30, 0, -1, 40019},
       {800, 400, 30, 0, 0, 300},
+      {500, 8333, 30, 0, -1, 40019},  // 10000 dots: more than the print command's 4 digits
+      {500, 8332, 30, 0, 0, 300},     // 9998 dots, the longest that fits
       {500, 330, 30, NYPR_COND_AUTO_CUT, 0, 300},
       {500, 329, 30, NYPR_COND_AUTO_CUT, -1, 60208},
       {500, 330, 29, NYPR_COND_AUTO_CUT, -1, 60208},
@@ -278,6 +282,9 @@ TEST_F(PrintLabelTest, TheBackfeedQuestionIsAskedOncePerJob) {
   uint32_t confirm = 1;
   ASSERT_EQ(print(job, bmp, 1, &confirm), 0);
   EXPECT_EQ(confirms_, 1);
+  // The host is asked the driver's own text, with no host message id.
+  EXPECT_EQ(nyhostLastConfirmMessageId(), 0u);
+  EXPECT_EQ(nyhostLastConfirmText(), moduleStringCp932(60406));
   EXPECT_EQ(confirm, 0u);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].style, 48u);

@@ -229,13 +229,21 @@ TEST_F(SettingsLineTest, GarbageInFieldsStaysInItsFieldAndReadsAsNoNumber) {
   EXPECT_EQ(settingsFieldText(0, 2), expectedField(2));
   EXPECT_EQ(settingsFieldText(0, 41), expectedField(41));
   EXPECT_EQ(stKtRSE[0].PosAdjXI, 0);   // "x9a" is no number
-  EXPECT_EQ(stKtRSE[0].PosAdjYI, 24);  // 99 dots is beyond what the printer takes
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, 99);  // beyond what the printer takes, but as stored
   EXPECT_EQ(stKtRSE[0].PosAdjModeI, 0);
 
   const std::string stored = storeAndRead(info);
   ASSERT_EQ(stored.size(), 250u);
   EXPECT_EQ(stored.substr(linePos(1), 3), "a1b");
-  EXPECT_EQ(stored.substr(241), "000#024#0");
+  EXPECT_EQ(stored.substr(241), "000#099#0");
+}
+
+TEST_F(SettingsLineTest, AdjustmentsBeyondTheRangeAreLoadedAndStoredAsTheyStand) {
+  writeIni("[KT3600R Info]\nKT00=" + distinctLine("C0A8000A", "-30#250#1") + "\n");
+  const KtrInfo info = load(0);
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, -30);
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, 250);
+  EXPECT_EQ(storeAndRead(info).substr(241), "-30#250#1");
 }
 
 TEST_F(SettingsLineTest, StoreKeepsTheRestOfAHandEditedFile) {

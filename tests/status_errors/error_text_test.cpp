@@ -108,12 +108,16 @@ TEST_F(ErrorTextTest, StringRangesHostMessagesAndTheFallback) {
   }
 }
 
-TEST_F(ErrorTextTest, NoErrorNoSlotOrNoBufferGiveNoText) {
+TEST_F(ErrorTextTest, NoErrorGivesItsFallbackTextNoSlotOrNoBufferNoText) {
+  // "No error" is looked up like any host message; the result stays 0.
   uint32_t code = 1;
-  EXPECT_EQ(hostText(1, &code), "");  // dwLastError at its no-error value
+  EXPECT_EQ(hostText(1, &code), "ERROR:300");  // dwLastError at its no-error value
   EXPECT_EQ(code, 0u);
+  nyhostSetHostString(300, "host text 300");
+  EXPECT_EQ(hostText(1, &code), "host text 300");
+  nyhostSetHostString(300, nullptr);
   setError(0, 0);
-  EXPECT_EQ(hostText(1, &code), "");
+  EXPECT_EQ(hostText(1, &code), "ERROR:0");
   EXPECT_EQ(code, 0u);
 
   // Printer numbers outside 1..8 name no slot.
@@ -183,7 +187,7 @@ TEST_F(ErrorTextTest, AuxiliaryVariantKnowsPrinterNumbersUpTo96) {
       {105, kNoError, "ERROR:105"},  // no host text either
       {999, kNoError, cp932(messageText(999))},
       {60404, 10054, cp932(messageText(60404)) + "No.10054"},
-      {kNoError, kNoError, ""},
+      {kNoError, kNoError, "ERROR:300"},
   };
   PrinterSlot& slot = stKtRSE[6];
   for (const auto& r : rows) {

@@ -66,6 +66,18 @@ TEST_F(StatusQueryTest, AnUnknownModelIsCalledAnotherPrinter) {
   EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_NE(messages_[0].text.find(cp932("別のプリンター")), std::string::npos);
+
+  // Another model's shorter status answer is still an answer, and names the model.
+  sim_.setModelHeader("21200");
+  ktsim::Fault shorter;
+  shorter.code = "STS";
+  shorter.action = ktsim::FaultAction::Truncate;
+  shorter.number = 30;
+  sim_.addFault(shorter);
+  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
+  EXPECT_EQ(stKtRSE[0].dwLastError, kErrWrongModel);
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_NE(messages_[1].text.find("KT5200R"), std::string::npos);
 }
 
 TEST_F(StatusQueryTest, StatusUnavailableFailsAndStillWritesTheAutoConnectKey) {

@@ -123,6 +123,7 @@ TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
     answer_ = 7;
     EXPECT_TRUE(d.click(6015));
     ASSERT_EQ(questions_.size(), 1u);
+    EXPECT_EQ(questions_[0].messageId, 0u);
     EXPECT_EQ(questions_[0].text, cp932("プリンターの本体走行距離をクリアしてもよろしいですか？"));
     EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);  // the opening's read only
     EXPECT_EQ(d.text(6607), "12.345678");

@@ -171,6 +171,18 @@ TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
   EXPECT_EQ(job_.label.PosAdjYUB, 134);
 }
 
+// A stored adjustment the combos cannot show stays as stored; the label gets the nearest
+// value its byte form holds, as from the setup dialog.
+TEST_F(MaintenanceDialog, AdjustmentsBeyondTheCombosAreKeptAndReachTheLabelClamped) {
+  stKtRSE[0].PosAdjXI = 50;
+  stKtRSE[0].PosAdjYI = -30;
+  stKtRSE[0].PosAdjModeI = 1;
+  openMaintenance([](OperatedDialog& d) { d.click(1); });
+  EXPECT_EQ(settingsLine().substr(241), "050#-30#1");
+  EXPECT_EQ(job_.label.PosAdjXUB, 128 + 24);
+  EXPECT_EQ(job_.label.PosAdjYUB, 128 - 24);
+}
+
 TEST_F(MaintenanceDialog, HistoryControlOffNeitherChecksNorStoresItsRows) {
   intptr_t result = openMaintenance([&](OperatedDialog& d) {
     ASSERT_TRUE(d.setText(6709, "150"));
@@ -248,6 +260,9 @@ TEST_F(ProgramUpdate, TheChosenFileGoesToThePrinterInBlocks) {
   clickUpdate();
   EXPECT_EQ(filter_, 38013u);
   ASSERT_EQ(questions_.size(), 2u);
+  // The driver's own texts come with no host message id.
+  EXPECT_EQ(questions_[0].messageId, 0u);
+  EXPECT_EQ(questions_[1].messageId, 0u);
   EXPECT_EQ(questions_[0].text, cp932("KT3600Rをこのファイルでバージョンアップして宜しいですか。"));
   EXPECT_EQ(questions_[0].style, 0u);
   EXPECT_EQ(questions_[1].style, 2u);
@@ -294,13 +309,13 @@ TEST_F(ProgramUpdate, APrinterRefusingTheEndShowsItsError) {
 TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
   struct Check {
     bool accept = false;
-    std::vector<uint32_t> codes;
+    std::vector<std::string> codes;
   } check;
   nyhostSetPasswordHandler(
-      [](void* user, NyHwnd, uint32_t code) {
+      [](void* user, NyHwnd, const char* code) {
         auto* c = static_cast<Check*>(user);
         c->codes.push_back(code);
-        return c->accept ? 1 : 0;
+        return c->accept && c->codes.back() == "482" ? 1 : 0;
       },
       &check);
   int opened = 0;
@@ -320,7 +335,7 @@ TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
   SetupCtxST ctx{0, nullptr, &job_.job};
   platform::dialogBoxParam("DIALOG_MAINTENANCE", nullptr, MaintenanceDlgProc,
                            reinterpret_cast<intptr_t>(&ctx));
-  EXPECT_EQ(check.codes, (std::vector<uint32_t>{482, 482}));
+  EXPECT_EQ(check.codes, (std::vector<std::string>{"482", "482"}));
 }
 
 TEST_F(MaintenanceDialog, ButtonsOpenTheOtherDialogsOwnedByThisOne) {
@@ -366,7 +381,7 @@ TEST_F(MaintenanceDialog, HelpShowsTheHostProductsTopic) {
 }
 
 TEST_F(MaintenanceDialog, HighLevelChangesAreSavedOnlyByThisDialogsSet) {
-  nyhostSetPasswordHandler([](void*, NyHwnd, uint32_t) { return 1; }, nullptr);
+  nyhostSetPasswordHandler([](void*, NyHwnd, const char*) { return 1; }, nullptr);
   const std::string before = settingsLine();
   platform::setDialogOperator("DIALOG_HIGHLEVEL", [&](OperatedDialog& d) {
     ASSERT_TRUE(d.setText(6770, "90"));
@@ -386,6 +401,35 @@ TEST_F(MaintenanceDialog, HighLevelChangesAreSavedOnlyByThisDialogsSet) {
             }),
             1);
   EXPECT_EQ(storedField(37), "90");
+}
+
+// The address and test dialogs (and the printer initialisation before the tests) reload
+// the settings for their own use; edits not yet saved, and defaults not yet saved, stay.
+TEST_F(MaintenanceDialog, UnsavedEditsSurviveTheAddressAndTestDialogs) {
+  nyhostSetPasswordHandler([](void*, NyHwnd, const char*) { return 1; }, nullptr);
+  for (const char* name : {"DIALOG_KT36R_IP", "DIALOG_KT36R_TEST"}) {
+    platform::setDialogOperator(name, [](OperatedDialog& d) { d.cancel(); });
+  }
+  platform::setDialogOperator("DIALOG_HIGHLEVEL", [&](OperatedDialog& d) {
+    ASSERT_TRUE(d.setText(6770, "90"));
+    EXPECT_TRUE(d.click(1));
+  });
+  const struct {
+    int edit;  // 6774: the high-level dialog sets field 37 to 90; 6794: the defaults
+    const char* field37;
+  } rows[] = {{6774, "90"}, {6794, "70"}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.edit);
+    setSettingsFieldInt(0, 37, 55);
+    WritePrinterSettingsFnV(&stKtRSE[0].CurKTRInfoST);
+    openMaintenance([&](OperatedDialog& d) {
+      EXPECT_TRUE(d.click(row.edit));
+      EXPECT_TRUE(d.click(6219));
+      EXPECT_TRUE(d.click(6200));
+      EXPECT_TRUE(d.click(1));
+    });
+    EXPECT_EQ(storedField(37), row.field37);
+  }
 }
 
 TEST_F(MaintenanceDialog, TestFeedAndTestPrintGiveTheButtonsBack) {

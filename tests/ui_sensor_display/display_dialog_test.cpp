@@ -54,7 +54,7 @@ TEST_F(DisplayDialogTest, OpeningShowsDistancesRecordsTheBodyDistanceAndWarns) {
   sim_.setTravel(100, 100000001, 12500000);  // past the warning distance: warns
   openDisplay([](OperatedDialog&) {});
   ASSERT_EQ(questions_.size(), 1u);
-  EXPECT_EQ(questions_[0].id, 60410u);
+  EXPECT_EQ(questions_[0].id, 0u);  // the driver's own text
   EXPECT_EQ(questions_[0].style, 2u);
   EXPECT_EQ(questions_[0].text, cp932(messageText(60410)));
 }
@@ -117,9 +117,9 @@ TEST_F(DisplayDialogTest, ShorterBodyDistanceIsSentBackOrRecordedAsTheQuestionsA
     uint32_t printerMm;
     std::deque<int> answers;
     const char* shown;
-    std::vector<uint32_t> questionIds;
-    const char* lastQuestion;      // UTF-8, nullptr: no question
-    std::vector<std::string> lrs;  // every LRS request of the opening
+    std::vector<uint32_t> questionIds;  // 0: the driver's own text, no host message
+    const char* lastQuestion;           // UTF-8, nullptr: no question
+    std::vector<std::string> lrs;       // every LRS request of the opening
     const char* recordedAfter;
     uint32_t printerAfter;
   } cases[] = {
@@ -127,7 +127,7 @@ TEST_F(DisplayDialogTest, ShorterBodyDistanceIsSentBackOrRecordedAsTheQuestionsA
        10000000,
        {6},
        "12.500000",
-       {60025},
+       {0},
        sendBack,
        {kReadRequest, "2S200LRS00011012500000", kReadRequest},
        "12500000",
@@ -136,7 +136,7 @@ TEST_F(DisplayDialogTest, ShorterBodyDistanceIsSentBackOrRecordedAsTheQuestionsA
        10000123,
        {7, 6},
        "10.000123",
-       {60025, 60026},
+       {0, 0},
        "プリンターの本体走行距離（10.000123km）を記録しますか？",
        {kReadRequest},
        "10000123",
@@ -145,7 +145,7 @@ TEST_F(DisplayDialogTest, ShorterBodyDistanceIsSentBackOrRecordedAsTheQuestionsA
        10000000,
        {7, 7},
        "12.500000",
-       {60025, 60026},
+       {0, 0},
        nullptr,
        {kReadRequest},
        "12500000",
@@ -215,7 +215,7 @@ TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirstAndShowsAFailure) {
     EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrHeadDistance));
   });
   ASSERT_EQ(questions_.size(), 3u);
-  EXPECT_EQ(questions_[0].id, 60411u);
+  EXPECT_EQ(questions_[0].id, 0u);
   EXPECT_EQ(questions_[0].text, cp932(messageText(60411)));
   EXPECT_EQ(payloads(sim_, "LRS")[1], "2S200LRS20010000000000");
 }

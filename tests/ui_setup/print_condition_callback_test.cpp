@@ -69,10 +69,12 @@ struct CallbackResult {
 // The host's page: hands every message to the driver and leaves on an accepted OK.
 CondDlgCtxST* g_ctx = nullptr;
 std::vector<CallbackResult>* g_results = nullptr;
+std::vector<int> g_tickedAtStart;  // boxes the host's page holds ticked when it opens
 
 intptr_t hostPageProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
   if (message == platform::kMsgInitDialog) {
     platform::comboAddString(platform::getDlgItem(dialog, 20714), "KT3600R");
+    for (int id : g_tickedAtStart) platform::checkDlgButton(dialog, id, 1);
   }
   int32_t r = NyPrCondDlgCB(dialog, message, wParam, lParam, g_ctx);
   g_results->push_back({message, platform::commandId(wParam), r});
@@ -104,6 +106,7 @@ class PrintConditionCallback : public test::SimulatorTest {
     setHostDialogTemplatesForTesting({});
     g_ctx = nullptr;
     g_results = nullptr;
+    g_tickedAtStart.clear();
     SimulatorTest::TearDown();
   }
 
@@ -240,6 +243,44 @@ TEST_F(PrintConditionCallback, OptionClicksFollowTheEnablingRules) {
     EXPECT_FALSE(d.enabled(20706));
     EXPECT_FALSE(d.enabled(20118));
   });
+}
+
+// Cut, peel and auto cut exclude one another and peel needs the sensor option: from any
+// ticks the host's page starts with, at init or when the host switches to this printer,
+// and after any click the user can still make, no two of them are ticked and a ticked one
+// keeps the other two closed.
+TEST_F(PrintConditionCallback, NoStartingStateLetsTwoCuttingOptionsBeTickedTogether) {
+  constexpr int kBoxes[] = {20704, 20705, 20706, 20707};
+  auto expectExclusive = [](OperatedDialog& d, const std::string& when) {
+    SCOPED_TRACE(when);
+    const int cut = d.checked(20705), peel = d.checked(20706), autoCut = d.checked(20707);
+    EXPECT_LE(cut + peel + autoCut, 1);
+    EXPECT_FALSE(cut && (d.enabled(20706) || d.enabled(20707)));
+    EXPECT_FALSE(peel && (d.enabled(20705) || d.enabled(20707)));
+    EXPECT_FALSE(autoCut && (d.enabled(20705) || d.enabled(20706)));
+    EXPECT_FALSE(!d.checked(20704) && (peel || d.enabled(20706)));
+  };
+  for (int start = 0; start < 16; ++start) {
+    SCOPED_TRACE(start);
+    g_tickedAtStart.clear();
+    for (int bit = 0; bit < 4; ++bit) {
+      if (start & (1 << bit)) g_tickedAtStart.push_back(kBoxes[bit]);
+    }
+    openPage([&](OperatedDialog& d) {
+      expectExclusive(d, "init");
+      for (int round = 0; round < 2; ++round) {
+        for (int id : kBoxes) {
+          if (d.enabled(id) && d.click(id)) expectExclusive(d, "click " + std::to_string(id));
+        }
+      }
+      for (int id : kBoxes) platform::checkDlgButton(d.window(), id, 0);
+      for (int id : g_tickedAtStart) platform::checkDlgButton(d.window(), id, 1);
+      ctx_.bHostInit = 1;
+      ASSERT_TRUE(d.selectCombo(20714, 0));
+      ctx_.bHostInit = 0;
+      expectExclusive(d, "printer switched");
+    });
+  }
 }
 
 TEST_F(PrintConditionCallback, CutOptionOffersWindingOnlyWhereThePrinterHasIt) {

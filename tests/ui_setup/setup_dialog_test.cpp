@@ -155,15 +155,16 @@ TEST_F(SetupDialog, PositionAdjustmentGoesBackToTheLabelWhenTheHostOwnsIt) {
 
 struct PasswordCheck {
   int calls = 0;
-  uint32_t accessCode = 0;
+  std::string accessCode;
   int answer = 0;
 };
 
-int passwordHandler(void* user, NyHwnd, uint32_t accessCode) {
+// The host is handed the access code as text.
+int passwordHandler(void* user, NyHwnd, const char* accessCode) {
   auto* check = static_cast<PasswordCheck*>(user);
   ++check->calls;
   check->accessCode = accessCode;
-  return check->answer;
+  return check->accessCode == "735" ? check->answer : 0;
 }
 
 // A refused password opens nothing, but the typed address is saved first; behind the
@@ -194,7 +195,7 @@ TEST_F(SetupDialog, MaintenanceBehindPasswordAndTheAddressReloadedAfterIt) {
     d.cancel();
   });
   EXPECT_EQ(check.calls, 2);
-  EXPECT_EQ(check.accessCode, 735u);
+  EXPECT_EQ(check.accessCode, "735");
   EXPECT_EQ(savedAfterRefusal.substr(0, 9), "C0A80A21#");
   EXPECT_EQ(maintenanceOpened, 1);
   EXPECT_EQ(shownAfter, 0x0A000005u);

@@ -25,7 +25,7 @@ class TestPrintTest : public TestDialogTest {
     return open(kTestPrint, TestPrintDlgProc, std::move(op));
   }
   std::string rangeMessage() const {
-    return cp932("パラメータ「発行枚数」は、1～9999の数値を入力して下さい。");
+    return cp932("パラメータ「発行枚数」は、0～9999の数値を入力して下さい。");
   }
 };
 
@@ -68,7 +68,7 @@ TEST_F(TestPrintTest, ChosenPatternPositionAndCountGoOutAndTheJobIsFollowedToIts
 
 TEST_F(TestPrintTest, CountsOutsideFourDigitsAreRefusedBeforeSending) {
   openTestPrint([&](OperatedDialog& d) {
-    for (const char* count : {"0", "10000", "", "x"}) {
+    for (const char* count : {"10000", "", "x"}) {
       messages_.clear();
       EXPECT_TRUE(d.setText(6089, count));
       EXPECT_TRUE(d.click(1));
@@ -77,15 +77,31 @@ TEST_F(TestPrintTest, CountsOutsideFourDigitsAreRefusedBeforeSending) {
       EXPECT_TRUE(d.enabled(1));
       EXPECT_TRUE(d.enabled(2));
     }
-    d.setText(6089, "9999");
     sim_.setIssueHold(true);  // the count is what matters here, not the labels
-    sim_.addFault(fault("PTS", ktsim::FaultAction::FailureFlag));
-    d.click(1);
+    for (const char* count : {"0", "9999"}) {
+      d.setText(6089, count);
+      sim_.addFault(fault("PTS", ktsim::FaultAction::FailureFlag));
+      d.click(1);
+    }
     d.click(2);
   });
   const auto frames = sim_.receivedFrames("PTS");
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].payload(), "2S200PTS0009999");
+  ASSERT_EQ(frames.size(), 2u);
+  EXPECT_EQ(frames[0].payload(), "2S200PTS0000000");
+  EXPECT_EQ(frames[1].payload(), "2S200PTS0009999");
+}
+
+// The poll opens the finish connection itself, so the test print does not wait for it.
+TEST_F(TestPrintTest, GoesOutEvenWhenTheFinishConnectionCannotBeOpenedFirst) {
+  stKtRSE[0].CurKTRInfoST.PortFinUW = 0;
+  openTestPrint([&](OperatedDialog& d) {
+    d.click(1);
+    d.click(2);
+  });
+  stKtRSE[0].CurKTRInfoST.PortFinUW = 10001;
+  EXPECT_EQ(sim_.receivedFrames("PTS").size(), 1u);
+  ASSERT_EQ(messages_.size(), 1u);  // the poll could not follow it
+  EXPECT_NE(messages_[0].text.find(text(60400)), std::string::npos);
 }
 
 TEST_F(TestPrintTest, RefusedTestPrintShowsTheErrorAndIsNotFollowed) {

@@ -40,8 +40,9 @@ typedef int (*NyhostMessageBoxHandler)(void* user, NyHwnd owner, const char* tex
  * text. Returns the answer (6 = yes). */
 typedef int (*NyhostConfirmHandler)(void* user, NyHwnd owner, uint32_t messageId, const char* text,
                                     uint32_t style);
-/* Password check: non-zero when the user entered the password for accessCode. */
-typedef int (*NyhostPasswordHandler)(void* user, NyHwnd owner, uint32_t accessCode);
+/* Password check: non-zero when the user entered the password for accessCode, the
+ * access code as text ("735", "482"). */
+typedef int (*NyhostPasswordHandler)(void* user, NyHwnd owner, const char* accessCode);
 /* File chooser: copy a path into `path` (size bytes) and return 1, or return 0. */
 typedef int (*NyhostFileNameHandler)(void* user, char* path, int size, uint32_t filterTextId);
 
@@ -76,6 +77,10 @@ NYHOST_CTL const char* nyhostLastMessageText(void);
 NYHOST_CTL const char* nyhostLastMessageCaption(void);
 NYHOST_CTL uint32_t nyhostLastMessageStyle(void);
 NYHOST_CTL int nyhostConfirmCount(void);
+/* The last question or notice as asked: its host message id (0 when the driver passed
+ * its own text) and a copy of its text (CP932; empty when none came). */
+NYHOST_CTL uint32_t nyhostLastConfirmMessageId(void);
+NYHOST_CTL const char* nyhostLastConfirmText(void);
 
 /* Handlers back to their defaults, counters and last message cleared. Paths stay. */
 NYHOST_CTL void nyhostReset(void);

@@ -61,7 +61,8 @@ NYHOST_API void NYPR_STDCALL LoadDialogItemsExFnV(const char* dialogName, NyHwnd
 // ---- NyLib: messages ----------------------------------------------------------------------
 NYHOST_API int32_t NYPR_STDCALL NyMessageBox(NyHwnd owner, const char* text, const char* caption,
                                              uint32_t style);  // @16
-// style 0: yes/no question (6 = yes); 2: plain notice.
+// messageId: a host message id (below 60000), or 0 when `text` carries the driver's own
+// text. style 0: yes/no question (6 = yes); 2: plain notice.
 NYHOST_API int16_t NYPR_STDCALL ConfirmMessageFnSW(NyHwnd owner, uint32_t messageId,
                                                    const char* text, uint32_t style);  // @16
 NYHOST_API void NYPR_STDCALL ErrorMessageFnV(NyHwnd owner, uint32_t messageId,
@@ -80,7 +81,8 @@ NYHOST_API void NYPR_STDCALL InitCombineBoxFnV(NyHwnd dialog, int32_t zero, int3
 NYHOST_API int16_t NYPR_STDCALL GetFileNameFnSW(char* path, uint32_t filterTextId,
                                                 int32_t zero);                 // @12
 NYHOST_API NyHfile NYPR_STDCALL OpenFileFnHF(const char* path, int32_t zero);  // @8
-NYHOST_API int32_t NYPR_STDCALL CheckPasswordFnBL(NyHwnd owner, uint32_t accessCode,
+// accessCode: the access code as text ("735" maintenance, "482" high-level parameters).
+NYHOST_API int32_t NYPR_STDCALL CheckPasswordFnBL(NyHwnd owner, const char* accessCode,
                                                   int32_t zero);  // @12
 
 // ---- NyLib: numbers (cdecl) ---------------------------------------------------------------

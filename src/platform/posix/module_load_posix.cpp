@@ -6,9 +6,16 @@ namespace nypr::platform {
 
 const bool kModuleLoadHooksInstalled = true;
 
+long startSocketLibrary() {
+  return 0;  // POSIX sockets need no library start
+}
+
+void stopSocketLibrary() {}
+
 namespace {
 
 __attribute__((constructor)) void onLoad() {
+  // A constructor cannot fail the load; a failed attach has logged why.
   moduleAttach();
 }
 __attribute__((destructor)) void onUnload() {

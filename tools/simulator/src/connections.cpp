@@ -396,7 +396,11 @@ int Simulator::Impl::handleFrame(Connection& c, const std::string& frame) {
   if (plan.swallow) return plan.reset ? 2 : plan.close ? 1 : 0;
   if (answer.empty()) return 0;
   if (plan.delay.count() > 0) std::this_thread::sleep_for(plan.delay);
-  const std::string out = makeFrame(answer);
+  std::string out = makeFrame(answer);
+  if (plan.lengthSkew != 0) {
+    const int announced = std::clamp(static_cast<int>(answer.size()) + plan.lengthSkew, 0, 9999);
+    detail::put(out, 1, detail::digits(announced, 4));
+  }
   bool ok = true;
   {
     std::lock_guard<std::mutex> wl(c.writeMu);

@@ -32,6 +32,10 @@ const char* toString(FaultAction action) {
       return "wrong-parameter";
     case FaultAction::OtherHeader:
       return "other-header";
+    case FaultAction::LengthDigits:
+      return "length-digits";
+    case FaultAction::Truncate:
+      return "truncate";
   }
   return "?";
 }
@@ -80,6 +84,12 @@ Plan Simulator::Impl::planFaults(const Connection& c, const std::string& code) {
       case FaultAction::OtherHeader:
         plan.header = f.header;
         break;
+      case FaultAction::LengthDigits:
+        plan.lengthSkew = f.number;
+        break;
+      case FaultAction::Truncate:
+        plan.truncate = std::max(f.number, 1);
+        break;
     }
   }
   return plan;
@@ -101,6 +111,9 @@ void Simulator::Impl::applyPlan(const Plan& plan, const std::string& code, std::
     std::string letters = *plan.code;
     letters.resize(3, 'X');
     detail::put(answer, 5, letters);
+  }
+  if (plan.truncate && answer.size() > static_cast<size_t>(*plan.truncate)) {
+    answer.resize(static_cast<size_t>(*plan.truncate));
   }
 }
 

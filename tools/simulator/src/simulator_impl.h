@@ -101,6 +101,8 @@ struct Plan {
   std::optional<int> status;
   std::optional<int> wrongParameter;
   std::optional<std::string> header;
+  int lengthSkew = 0;
+  std::optional<int> truncate;
 };
 
 }  // namespace detail

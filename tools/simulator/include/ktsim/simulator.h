@@ -174,6 +174,8 @@ enum class FaultAction {
                    // (PRS/INS/ADS: 8-10, CTS: the cut number)
   WrongParameter,  // FES/PRS: failure flag at 11 and parameter number `number` at 12-14
   OtherHeader,     // answer with header `header` (e.g. "21200", another model)
+  LengthDigits,    // announce `number` bytes more (or fewer, when negative) than the payload
+  Truncate,        // cut the answer's payload to its first `number` bytes
 };
 
 // A fault, switched on with addFault(). It matches requests by code, port and
@@ -192,7 +194,7 @@ struct Fault {
   std::string answerCode = "XXR";  // WrongCode: three code letters to answer with
   Millis delay{50};                // Delay, and the gap between Split segments
   int segments = 3;                // Split
-  int number = 0;                  // Status / WrongParameter
+  int number = 0;                  // Status / WrongParameter / LengthDigits / Truncate
   std::string header = "21200";    // OtherHeader
 };
 
