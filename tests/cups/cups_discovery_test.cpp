@@ -1,6 +1,8 @@
 // The backend run without arguments, as cups-deviced runs it for lpinfo -v: it lists the
 // printers that the network search finds, on a private network of namespaces.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -76,6 +78,24 @@ TEST(CupsDiscovery, BackendListsEveryPrinterTheSearchFinds) {
                              " (" + address + ", machine " + machines[i] + ")\"";
     EXPECT_NE(devices.find(line), std::string::npos) << devices;
   }
+}
+
+// A search that cannot run lists the scheme alone: its diagnostics never reach the device
+// list that CUPS parses.
+TEST(CupsDiscovery, SearchThatCannotRunListsOnlyTheScheme) {
+  nypr::testing::TestNetwork net(1);
+  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
+  std::string devices;
+  net.runAsDriver([&] {
+    int busy = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(30000);
+    ASSERT_EQ(::bind(busy, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    devices = listDevices();
+    ::close(busy);
+  });
+  EXPECT_EQ(devices, "network kt3600r \"Unknown\" \"KT3600R label printer (network)\"\n");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "printer_list.h"
 
+#include <unistd.h>
+
 #include <string>
 
 #include "driver_status.h"
@@ -29,7 +31,18 @@ int listPrinters(std::FILE* out) {
   // its address.
   std::fprintf(out, "network kt3600r \"Unknown\" \"KT3600R label printer (network)\"\n");
   NyPrFoundPrinterST found[kMaxPrinters] = {};
+  // The search writes its diagnostics to standard output, where CUPS reads devices: they
+  // go to standard error, its log, instead.
+  std::fflush(out);
+  std::fflush(stdout);
+  const int saved = ::dup(1);
+  ::dup2(2, 1);
   const int32_t count = NyPrSearchPrinters(kQuietMs, found, kMaxPrinters);
+  std::fflush(stdout);
+  if (saved >= 0) {
+    ::dup2(saved, 1);
+    ::close(saved);
+  }
   if (count < 0) {
     std::fprintf(stderr, "DEBUG: The printer search could not run (%d)\n", count);
     return 0;
