@@ -159,6 +159,19 @@ TEST_F(CupsPrintTest, PdfLabelWithOptionsReachesThePrintConditions) {
   EXPECT_EQ(sim_.receivedFrames("CTS").size(), 1u);  // ...but one after the job
 }
 
+TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
+  int job = server_.print("KT3600R", writeRaster(8, 8, 0),
+                          {"-n", "10001", "-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_EQ(waitForJobEnd(job, seconds(60)), IPP_JSTATE_COMPLETED) << server_.errorLog();
+  const auto jobs = sim_.jobs();
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].conditions.copies, 9999);
+  EXPECT_EQ(jobs[0].copiesIssued, 9999);
+  EXPECT_EQ(jobs[1].conditions.copies, 2);
+  EXPECT_EQ(jobs[1].copiesIssued, 2);
+}
+
 TEST_F(CupsPrintTest, PrinterErrorMidJobStopsTheQueueWithItsReason) {
   sim_.raiseJobError(4, 1);  // out of labels after the first copy
   int job = server_.print("KT3600R", writeRaster(240, 120, 0),

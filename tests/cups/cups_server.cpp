@@ -96,7 +96,7 @@ bool CupsServer::start() {
   writeFile(dir_ / "cupsd.conf",
             "Listen 127.0.0.1:" + std::to_string(port_) +
                 "\nBrowsing Off\nLogLevel debug\nMaxLogSize 0\nDefaultShared No\n"
-                "JobRetryInterval 1\n"
+                "JobRetryInterval 1\nMaxCopies 20000\n"
                 "<Policy default>\n<Limit All>\nOrder Allow,Deny\nAllow all\n</Limit>\n"
                 "</Policy>\n");
   const std::string d = dir_.string();
