@@ -160,6 +160,9 @@ TEST_F(CupsPrintTest, PdfLabelWithOptionsReachesThePrintConditions) {
 }
 
 TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
+  // A printer issues a few labels a second; the simulator issues them at once. Thin its
+  // reports out to what a printer would send in the time, so none are read in pieces.
+  sim_.setFinishReportHook([](ktsim::FinishReport& r) { return r.remaining % 1000 == 0; });
   int job = server_.print("KT3600R", writeRaster(8, 8, 0),
                           {"-n", "10001", "-o", "document-format=application/vnd.cups-raster"});
   ASSERT_GT(job, 0);
@@ -198,6 +201,21 @@ TEST_F(CupsPrintTest, HeadOpenBeforeTheJobIsAFault) {
       [&] { return server_.printerStatus("KT3600R").hasReason("cover-open-error"); }, seconds(20)))
       << server_.errorLog();
   EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
+}
+
+TEST_F(CupsPrintTest, UnreachablePrinterIsOfflineUntilItAnswers) {
+  sim_.setAccepting(false);
+  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
+                          {"-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(CupsServer::waitUntil(
+      [&] { return server_.printerStatus("KT3600R").hasReason("offline-report"); }, seconds(20)))
+      << server_.errorLog();
+  EXPECT_NE(server_.printerStatus("KT3600R").message.find("[6040"), std::string::npos);
+  sim_.setAccepting(true);
+  ASSERT_EQ(waitForJobEnd(job, seconds(40)), IPP_JSTATE_COMPLETED) << server_.errorLog();
+  EXPECT_FALSE(server_.printerStatus("KT3600R").hasReason("offline-report"));
+  EXPECT_EQ(sim_.labels().size(), 1u);
 }
 
 TEST_F(CupsPrintTest, CancelStopsThePrintersJob) {

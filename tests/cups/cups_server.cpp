@@ -125,7 +125,16 @@ bool CupsServer::start() {
         return http != nullptr;
       },
       std::chrono::seconds(10));
-  if (!up) reason_ = "cupsd did not start: " + errorLog();
+  if (!up) {
+    // Its complaints: the console output and the error lines of its log.
+    reason_ = "cupsd did not start:";
+    for (const char* log : {"log/cupsd.out", "log/error_log"}) {
+      std::ifstream in(dir_ / log);
+      for (std::string line; std::getline(in, line);) {
+        if (line.rfind("D ", 0) != 0) reason_ += "\n" + line;
+      }
+    }
+  }
   return up;
 }
 

@@ -17,7 +17,7 @@ std::FILE* streamOf(const std::string& bytes) {
   return f;
 }
 
-TEST(LabelPage, PagesSurviveThePipeInOrder) {
+TEST(CupsLabelPage, PagesSurviveThePipeInOrder) {
   LabelPage first;
   first.widthDots = 20;
   first.heightDots = 3;
@@ -57,7 +57,7 @@ TEST(LabelPage, PagesSurviveThePipeInOrder) {
   std::fclose(f);
 }
 
-TEST(LabelPage, BadRecordsAreRefused) {
+TEST(CupsLabelPage, BadRecordsAreRefused) {
   const struct {
     const char* what;
     std::string bytes;

@@ -16,6 +16,8 @@ constexpr uint8_t kPrinter = 1;  // host printer number; slot index kPrinter - 1
 constexpr uint8_t kSlot = 0;
 constexpr int kMaxCopiesPerJob = 9999;  // the most the print conditions carry
 constexpr uint16_t kDefaultSpeed = 100;
+constexpr int kFirstRetrySeconds = 1;
+constexpr int kLastRetrySeconds = 30;
 
 // 0.1 mm units of a dot count at 12 dots/mm, rounded up so that the label the driver
 // sends is never shorter or narrower than the picture.
@@ -27,6 +29,8 @@ int messageBox(void*, NyHwnd, const char* text, const char* caption, uint32_t) {
   std::fprintf(stderr, "DEBUG: %s: %s\n", statusLine(caption).c_str(), statusLine(text).c_str());
   return 1;
 }
+
+}  // namespace
 
 // The host records of one job, wired together.
 struct HostJob {
@@ -60,6 +64,8 @@ struct HostJob {
   HostJob(const HostJob&) = delete;
   HostJob& operator=(const HostJob&) = delete;
 };
+
+namespace {
 
 // The darkness sent: the one asked for, never above what the printer allows at this
 // speed with its head and history-control settings (the driver's contrast limit).
@@ -123,6 +129,32 @@ int LabelPrinter::failure(const char* step) {
   return backendStatus(status.outcome);
 }
 
+bool LabelPrinter::open(HostJob& job) {
+  // A printer that cannot be reached (switched off, out of the network) is tried again
+  // and again, as CUPS's network backends do, until it answers or the job is cancelled.
+  int delay = kFirstRetrySeconds;
+  for (;;) {
+    std::fprintf(stderr, "STATE: +connecting-to-device\n");
+    const int32_t opened = NyPrInitPrinter(kPrinter, &job.job);
+    std::fprintf(stderr, "STATE: -connecting-to-device\n");
+    if (opened == 0) {
+      std::fprintf(stderr, "STATE: -offline-report\n");
+      return true;
+    }
+    char text[1024] = {};
+    const uint32_t code = NyPrGetPrintError(kPrinter, text, sizeof text);
+    if (driverStatus(code).outcome != JobOutcome::Retry) return false;
+    std::fprintf(stderr, "STATE: +offline-report\n");
+    std::fprintf(stderr, "INFO: [%u] %s (trying again in %d s)\n", code, statusLine(text).c_str(),
+                 delay);
+    for (int tenths = 0; tenths < delay * 10; ++tenths) {
+      if (cancelled_) return false;
+      ::usleep(100000);
+    }
+    delay = delay * 2 > kLastRetrySeconds ? kLastRetrySeconds : delay * 2;
+  }
+}
+
 int LabelPrinter::print(const LabelPage& page, int pageNumber) {
   for (int left = page.copies; left > 0;) {
     const int copies = left > kMaxCopiesPerJob ? kMaxCopiesPerJob : left;
@@ -142,10 +174,7 @@ int LabelPrinter::printCopies(const LabelPage& page, int pageNumber, int copies)
   bitmap.bitsPerPixel = 1;
   bitmap.stride = page.stride();
   bitmap.bits = const_cast<uint8_t*>(page.bits.data());
-  std::fprintf(stderr, "STATE: +connecting-to-device\n");
-  const int32_t opened = NyPrInitPrinter(kPrinter, &job.job);
-  std::fprintf(stderr, "STATE: -connecting-to-device\n");
-  if (opened != 0) return failure("Unable to open the printer");
+  if (!open(job)) return cancelled_ ? CUPS_BACKEND_OK : failure("Unable to open the printer");
   job.printCond.Cond4UW = darknessFor(page, job.printCond.Cond2UW);
   if (NyPrIsPrintReady(kSlot, 1) == 0) return failure("The printer is not ready");
   std::fprintf(stderr, "STATE: -%s\n", allBackendReasons());

@@ -11,6 +11,8 @@
 
 namespace nypr::cups {
 
+struct HostJob;
+
 class LabelPrinter {
  public:
   // `cancelled` is set when CUPS cancels the job (SIGTERM).
@@ -32,6 +34,9 @@ class LabelPrinter {
   int cut();
 
  private:
+  // Opens the printer for `job`, waiting while it cannot be reached; false on any other
+  // failure (its error is in the driver) or when the job is cancelled meanwhile.
+  bool open(HostJob& job);
   int printCopies(const LabelPage& page, int pageNumber, int copies);
   int follow(int pageNumber, int copies);
   int stopJob();
