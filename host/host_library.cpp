@@ -13,6 +13,7 @@
 
 #include "driver/host/host_api.h"
 #include "host_state.h"
+#include "log_sink.h"
 #include "nyprkt3600r/module_resources.h"
 
 using nyhost::state;
@@ -20,21 +21,7 @@ using nyhost::state;
 namespace {
 
 void writeLog(const char* tag, const char* format, va_list args) {
-  std::string path;
-  {
-    std::lock_guard lock(state().mutex);
-    path = state().logPath;
-  }
-  if (path.empty() || format == nullptr) return;
-  char line[4096];
-  std::vsnprintf(line, sizeof line, format, args);
-  std::lock_guard lock(state().mutex);
-  if (FILE* f = std::fopen(path.c_str(), "ab")) {
-    std::fprintf(f, "[%s] %s", tag, line);
-    size_t n = std::strlen(line);
-    if (n == 0 || line[n - 1] != '\n') std::fputc('\n', f);
-    std::fclose(f);
-  }
+  nyhost::writeLogLine(tag, format, args);
 }
 
 int copyText(const std::string& text, char* buf, int32_t size) {

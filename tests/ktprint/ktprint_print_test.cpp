@@ -80,7 +80,7 @@ TEST_F(KtprintPrintTest, PrinterErrorMidJobEndsWithItsMessage) {
   sim_.raiseJobError(4, 1);  // out of labels after the first copy
   auto r = runKtprint(iniPath_, {"print", png, "--copies", "3"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("ラベルが有りません！"), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("No labels!"), std::string::npos) << r.err;
 }
 
 TEST_F(KtprintPrintTest, LabelsWiderThanThePrinterAreRefused) {

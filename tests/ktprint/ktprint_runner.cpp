@@ -4,6 +4,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <csignal>
 #include <cstdlib>
 #include <string>
 
@@ -20,9 +22,12 @@ std::string readAll(int fd) {
 
 }  // namespace
 
-CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args) {
+CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env, const std::string& interruptAt) {
+  static std::atomic<int> runs{0};
   std::string errPath = std::string(std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "/tmp") +
-                        "/ktprint_err_" + std::to_string(::getpid());
+                        "/ktprint_err_" + std::to_string(::getpid()) + "_" +
+                        std::to_string(runs.fetch_add(1));
   int outPipe[2];
   CommandResult result;
   if (::pipe(outPipe) != 0) return result;
@@ -33,6 +38,17 @@ CommandResult runKtprint(const std::string& ini, const std::vector<std::string>&
     ::dup2(errFd, 2);
     ::close(outPipe[0]);
     ::setenv("LC_ALL", "C.UTF-8", 1);
+    ::unsetenv("LANGUAGE");
+    for (const std::string& e : env) {
+      size_t eq = e.find('=');
+      std::string name = e.substr(0, eq);
+      std::string value = eq == std::string::npos ? "" : e.substr(eq + 1);
+      if (value.empty()) {
+        ::unsetenv(name.c_str());
+      } else {
+        ::setenv(name.c_str(), value.c_str(), 1);
+      }
+    }
     std::vector<std::string> all = {KTPRINT_PATH, "--ini", ini};
     all.insert(all.end(), args.begin(), args.end());
     std::vector<char*> argv;
@@ -42,7 +58,21 @@ CommandResult runKtprint(const std::string& ini, const std::vector<std::string>&
     ::_exit(127);
   }
   ::close(outPipe[1]);
-  result.out = readAll(outPipe[0]);
+  if (interruptAt.empty()) {
+    result.out = readAll(outPipe[0]);
+  } else {
+    // Ctrl-C once the output shows `interruptAt`.
+    char buf[4096];
+    ssize_t n;
+    bool sent = false;
+    while ((n = ::read(outPipe[0], buf, sizeof buf)) > 0) {
+      result.out.append(buf, static_cast<size_t>(n));
+      if (!sent && result.out.find(interruptAt) != std::string::npos) {
+        ::kill(pid, SIGINT);
+        sent = true;
+      }
+    }
+  }
   ::close(outPipe[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);

@@ -12,7 +12,11 @@ struct CommandResult {
   std::string err;  // standard error
 };
 
-// ktprint with `args`, its INI file set with --ini, in the UTF-8 C locale.
-CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args);
+// ktprint with `args`, its INI file set with --ini, in the UTF-8 C locale; `env` entries
+// ("NAME=value", an empty value unsets) change the environment after that. A non-empty
+// `interruptAt` sends it SIGINT (Ctrl-C) once its standard output shows that text.
+CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env = {},
+                         const std::string& interruptAt = "");
 
 }  // namespace nypr::test

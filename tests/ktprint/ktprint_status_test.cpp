@@ -56,13 +56,6 @@ TEST_F(KtprintTest, StatusAsJson) {
   EXPECT_NE(r.out.find("\"open\":false"), std::string::npos) << r.out;
 }
 
-TEST_F(KtprintTest, StatusWithoutAnAddressSaysWhatToDo) {
-  auto r = runKtprint(iniPath_, {"--printer", "2", "status"});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_NE(r.err.find("IPアドレスを設定して下さい"), std::string::npos) << r.err;
-  EXPECT_TRUE(r.out.empty());
-}
-
 TEST_F(KtprintTest, StatusOfAPrinterThatDoesNotAnswer) {
   sim_.stop();
   auto r = runKtprint(iniPath_, {"status"});

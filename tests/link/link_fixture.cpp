@@ -96,7 +96,8 @@ std::string LinkSimTest::logText() {
   std::ifstream in(logPath_, std::ios::binary);
   std::stringstream ss;
   ss << in.rdbuf();
-  return ss.str();
+  // The host writes the log in UTF-8; the tests compare with the driver's own CP932.
+  return cp932(ss.str());
 }
 
 }  // namespace nypr::test

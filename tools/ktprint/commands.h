@@ -1,12 +1,21 @@
-// The ktprint commands. Each returns the process exit code: 0 done, 1 the printer or the
-// driver failed (its message is on standard error), 2 bad usage.
+// The ktprint commands. Each returns the process exit code (below).
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "host_session.h"
 
 namespace ktprint {
+
+// Exit codes, as --help and the manual page give them.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;         // the printer or the driver failed
+inline constexpr int kExitUsage = 2;          // bad arguments or unreadable input
+inline constexpr int kExitInterrupted = 130;  // stopped with Ctrl-C
+
+// The most copies one print command carries; more are issued as several jobs.
+inline constexpr int kMaxCopiesPerJob = 9999;
 
 struct PrintOptions {
   std::string imagePath;
@@ -19,6 +28,11 @@ struct PrintOptions {
   bool peel = false;
   bool thermalTransfer = false;
   bool mirror = false;
+  int threshold = 128;
+  bool dither = false;
+  bool fit = false;
+  int rotate = 0;
+  std::string previewPath;  // write the raster there instead of printing
 };
 
 int runConfig(const GlobalOptions& options, const std::string& address);
@@ -27,5 +41,6 @@ int runPrint(const GlobalOptions& options, const PrintOptions& print);
 int runFeed(const GlobalOptions& options, const PrintOptions& label);
 int runCut(const GlobalOptions& options);
 int runStop(const GlobalOptions& options);
+int runSearch(uint32_t timeoutMs, bool json);
 
 }  // namespace ktprint

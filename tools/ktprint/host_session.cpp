@@ -1,17 +1,38 @@
 #include "host_session.h"
 
 #include <cstdio>
+#include <mutex>
 
+#include "driver_messages.h"
 #include "nyhost/nyhost_control.h"
 #include "terminal_text.h"
+#include "translation.h"
 
 namespace ktprint {
 namespace {
 
+std::mutex g_shownMutex;
+std::string g_shown;  // the last driver error message already on standard error
+int g_printer = 1;
+
+void show(const std::string& message) {
+  std::lock_guard lock(g_shownMutex);
+  std::fprintf(stderr, "ktprint: %s\n", message.c_str());
+  g_shown = message;
+}
+
 int printMessageBox(void* /*user*/, NyHwnd /*owner*/, const char* text, const char* caption,
                     uint32_t /*style*/) {
+  std::string box = text ? text : "";
+  // The driver's error box for the printer's error: shown in the user's language, once.
+  char current[1024] = {};
+  uint32_t code = NyPrGetPrintError(static_cast<uint8_t>(g_printer), current, sizeof current);
+  if (code != 0 && box == current) {
+    show(driverMessage(code, box));
+    return 1;
+  }
   std::fprintf(stderr, "%s: %s\n", toTerminal(caption ? caption : "").c_str(),
-               toTerminal(text ? text : "").c_str());
+               toTerminal(box).c_str());
   return 1;
 }
 
@@ -19,6 +40,7 @@ int printMessageBox(void* /*user*/, NyHwnd /*owner*/, const char* text, const ch
 
 void setUpHost(const GlobalOptions& options) {
   if (!options.iniPath.empty()) nyhostSetIniPath(options.iniPath.c_str());
+  g_printer = options.printer;
   nyhostSetMessageBoxHandler(&printMessageBox, nullptr);
 }
 
@@ -34,9 +56,24 @@ HostJob::HostJob() {
 std::string driverErrorText(int printer) {
   char text[1024] = {};
   uint32_t code = NyPrGetPrintError(static_cast<uint8_t>(printer), text, sizeof text);
-  std::string message = toTerminal(text);
-  if (message.empty() && code != 0) message = "error " + std::to_string(code);
+  std::string message = driverMessage(code, text);
+  if (message.empty() && code != 0) {
+    char fallback[64];
+    std::snprintf(fallback, sizeof fallback, tr("printer error %u"), code);
+    message = fallback;
+  }
   return message;
+}
+
+void reportFailure(int printer, const char* what) {
+  std::string message = driverErrorText(printer);
+  std::lock_guard lock(g_shownMutex);
+  if (message.empty() || message == g_shown) {
+    std::fprintf(stderr, "ktprint: %s\n", what);
+  } else {
+    std::fprintf(stderr, "ktprint: %s: %s\n", what, message.c_str());
+  }
+  g_shown.clear();
 }
 
 }  // namespace ktprint

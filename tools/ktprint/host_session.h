@@ -33,7 +33,12 @@ struct HostJob {
   HostJob& operator=(const HostJob&) = delete;
 };
 
-// The driver's message for the printer's last error, in the terminal's encoding.
+// The driver's message for the printer's last error, in the user's language and the
+// terminal's encoding.
 std::string driverErrorText(int printer);
+
+// "ktprint: <what>: <the printer's last error>" on standard error; the error is left out
+// when the driver's error box has just shown it.
+void reportFailure(int printer, const char* what);
 
 }  // namespace ktprint

@@ -1,5 +1,5 @@
-// A label picture (PNG, or any format stb_image reads) rendered into the host's 1-bit
-// bitmap at the printer's 12 dots/mm: one image pixel is one dot.
+// A label picture (PNG, JPEG, BMP... anything stb_image reads) turned into the host's
+// 1-bit bitmap at the printer's 12 dots/mm.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,18 @@
 
 namespace ktprint {
 
+// The printer's head line: 80 mm at 12 dots/mm.
+inline constexpr int kHeadWidthDots = 960;
+
+struct PictureOptions {
+  int widthDots = 0;    // label width; 0: the (turned, scaled) picture's
+  int heightDots = 0;   // label length; 0: the picture's
+  int threshold = 128;  // grey levels below it print (0-255 scale)
+  bool dither = false;  // error diffusion instead of a plain threshold
+  bool fit = false;     // scale to the label width (else the head width), keeping the aspect
+  int rotate = 0;       // 0, 90, 180 or 270 degrees clockwise
+};
+
 struct LabelImage {
   int widthDots = 0;
   int heightDots = 0;
@@ -20,12 +32,23 @@ struct LabelImage {
   LabelImage() = default;
   LabelImage(const LabelImage&) = delete;
   LabelImage& operator=(const LabelImage&) = delete;
+
+  bool dot(int x, int y) const;  // true where the label prints
 };
 
-// Loads `path` into a bitmap of the given size in dots (0: the image's own size); the
-// picture sits at the top left, cut or padded with white. Pixels darker than mid-grey
-// print. nullopt with `error` set when the file cannot be read.
-std::unique_ptr<LabelImage> loadLabelImage(const std::string& path, int widthDots, int heightDots,
+// Loads `path`: transparent parts become white, colours become grey, the picture is
+// turned, scaled, and made 1-bit; by default one pixel is one dot. The picture sits at
+// the top left of the label, cut or padded with white. Null with `error` set when the
+// file cannot be read or is too large to be a label.
+std::unique_ptr<LabelImage> loadLabelImage(const std::string& path, const PictureOptions& options,
                                            std::string& error);
+
+// The grey picture to 1-bit dots (1 = print), `width` x `height`, row by row.
+std::vector<uint8_t> toDots(const std::vector<uint8_t>& grey, int width, int height, int threshold,
+                            bool dither);
+
+// Writes the label's dots as a black-and-white PNG, mirrored left to right when
+// `mirror` is set (as the driver sends a mirrored label). False when it cannot be written.
+bool writePreview(const LabelImage& image, bool mirror, const std::string& path);
 
 }  // namespace ktprint

@@ -4,60 +4,98 @@
 #include <clocale>
 
 #include "commands.h"
+#include "translation.h"
+
+using ktprint::tr;
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
-  CLI::App app{"ktprint: KT3600R label printer from the command line"};
+  ktprint::setUpTranslation(argc > 0 ? argv[0] : nullptr);
+  CLI::App app{tr("ktprint: KT3600R label printer from the command line")};
+  app.footer(
+      tr("Exit status: 0 done, 1 the printer or the driver failed, 2 bad arguments or "
+         "unreadable input, 130 stopped with Ctrl-C."));
   app.require_subcommand(1);
   ktprint::GlobalOptions options;
-  app.add_option("--ini", options.iniPath, "host INI file holding the printers' settings");
-  app.add_option("--printer", options.printer, "printer number")->check(CLI::Range(1, 8));
+  app.add_option("--ini", options.iniPath, tr("host INI file holding the printers' settings"));
+  app.add_option("--printer", options.printer, tr("printer number"))->check(CLI::Range(1, 8));
 
   std::string address;
-  auto* config = app.add_subcommand("config", "store the printer's address in its settings");
-  config->add_option("--address", address, "IPv4 address, A.B.C.D")->required();
+  auto* config = app.add_subcommand("config", tr("store the printer's address in its settings"));
+  config->add_option("--address", address, tr("IPv4 address, A.B.C.D"))->required();
 
   bool json = false;
-  auto* status = app.add_subcommand("status", "open the printer and show its status");
-  status->add_flag("--json", json, "print JSON instead of a table");
+  auto* status = app.add_subcommand("status", tr("open the printer and show its status"));
+  status->add_flag("--json", json, tr("print JSON instead of a table"));
+
+  uint32_t searchMs = 1000;
+  bool searchJson = false;
+  auto* search = app.add_subcommand("search", tr("list the printers that answer on the network"));
+  search->add_option("--timeout", searchMs, tr("wait for further answers, ms"))
+      ->check(CLI::Range(1, 60000))
+      ->capture_default_str();
+  search->add_flag("--json", searchJson, tr("print JSON instead of a table"));
 
   ktprint::PrintOptions print;
-  auto* printCmd =
-      app.add_subcommand("print", "print a label picture (1 pixel = 1 dot, 12 dots/mm)");
-  printCmd->add_option("label", print.imagePath, "PNG (or JPEG, BMP...) of the label")
+  auto* printCmd = app.add_subcommand(
+      "print", tr("print a label picture (by default 1 pixel = 1 dot, 12 dots/mm)"));
+  printCmd->add_option("label", print.imagePath, tr("PNG (or JPEG, BMP...) of the label"))
       ->required()
       ->check(CLI::ExistingFile);
-  printCmd->add_option("--copies", print.copies, "copies to issue")->check(CLI::Range(1, 99999));
-  printCmd->add_option("--width", print.widthMm, "label width, mm (default: the picture's)")
+  printCmd->add_option("--copies", print.copies, tr("copies to issue"))
+      ->check(CLI::Range(1, 999999));
+  printCmd->add_option("--width", print.widthMm, tr("label width, mm (default: the picture's)"))
       ->check(CLI::Range(1.0, 200.0));
-  printCmd->add_option("--length", print.lengthMm, "label length, mm (default: the picture's)")
+  printCmd->add_option("--length", print.lengthMm, tr("label length, mm (default: the picture's)"))
       ->check(CLI::Range(1.0, 2000.0));
-  printCmd->add_option("--gap", print.gapMm, "gap between labels, mm")
+  printCmd->add_option("--gap", print.gapMm, tr("gap between labels, mm"))
       ->check(CLI::Range(0.0, 99.0));
-  printCmd->add_option("--speed", print.speed, "print speed, mm/s")->check(CLI::Range(70, 150));
-  printCmd->add_flag("--cut", print.cut, "cut after each label");
-  printCmd->add_flag("--peel", print.peel, "peel each label off (auto-peel)");
-  printCmd->add_flag("--thermal-transfer", print.thermalTransfer, "print with a ribbon");
-  printCmd->add_flag("--mirror", print.mirror, "mirror the label left to right");
+  printCmd->add_option("--speed", print.speed, tr("print speed, mm/s"))->check(CLI::Range(70, 150));
+  printCmd->add_flag("--cut", print.cut, tr("cut after each label"));
+  printCmd->add_flag("--peel", print.peel, tr("peel each label off (auto-peel)"));
+  printCmd->add_flag("--thermal-transfer", print.thermalTransfer, tr("print with a ribbon"));
+  printCmd->add_flag("--mirror", print.mirror, tr("mirror the label left to right"));
+  auto* threshold = printCmd
+                        ->add_option("--threshold", print.threshold,
+                                     tr("grey level (0-255) below which a pixel prints"))
+                        ->check(CLI::Range(0, 256))
+                        ->capture_default_str();
+  printCmd->add_flag("--dither", print.dither, tr("error diffusion for grey and colour pictures"))
+      ->excludes(threshold);
+  printCmd->add_flag("--fit", print.fit,
+                     tr("scale the picture to the label width (default 80 mm), keeping its "
+                        "aspect"));
+  printCmd->add_option("--rotate", print.rotate, tr("turn the picture clockwise: 90, 180, 270"))
+      ->check(CLI::IsMember({0, 90, 180, 270}));
+  printCmd->add_option("--preview", print.previewPath,
+                       tr("write the 1-bit raster as PNG to this file instead of printing"));
   ktprint::PrintOptions feedOptions;
   feedOptions.widthMm = 80;
   feedOptions.lengthMm = 50;
-  auto* feed = app.add_subcommand("feed", "feed one blank label");
-  feed->add_option("--width", feedOptions.widthMm, "label width, mm")->check(CLI::Range(1.0, 80.0));
-  feed->add_option("--length", feedOptions.lengthMm, "label length, mm")
+  auto* feed = app.add_subcommand("feed", tr("feed one blank label"));
+  feed->add_option("--width", feedOptions.widthMm, tr("label width, mm"))
+      ->check(CLI::Range(1.0, 80.0));
+  feed->add_option("--length", feedOptions.lengthMm, tr("label length, mm"))
       ->check(CLI::Range(1.0, 2000.0));
-  feed->add_option("--gap", feedOptions.gapMm, "gap between labels, mm")
+  feed->add_option("--gap", feedOptions.gapMm, tr("gap between labels, mm"))
       ->check(CLI::Range(0.0, 99.0));
-  feed->add_flag("--cut", feedOptions.cut, "cut after the label");
-  auto* cut = app.add_subcommand("cut", "cut at the auto cutter");
-  auto* stop = app.add_subcommand("stop", "stop the job being printed");
+  feed->add_flag("--cut", feedOptions.cut, tr("cut after the label"));
+  auto* cut = app.add_subcommand("cut", tr("cut at the auto cutter"));
+  auto* stop = app.add_subcommand("stop", tr("stop the job being printed"));
 
-  CLI11_PARSE(app, argc, argv);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    // Help and version exit 0; every other complaint about the command line is a 2.
+    int rc = app.exit(e);
+    return rc == 0 ? ktprint::kExitOk : ktprint::kExitUsage;
+  }
   if (printCmd->parsed()) return ktprint::runPrint(options, print);
   if (feed->parsed()) return ktprint::runFeed(options, feedOptions);
   if (cut->parsed()) return ktprint::runCut(options);
   if (stop->parsed()) return ktprint::runStop(options);
   if (config->parsed()) return ktprint::runConfig(options, address);
   if (status->parsed()) return ktprint::runStatus(options, json);
-  return 2;
+  if (search->parsed()) return ktprint::runSearch(searchMs, searchJson);
+  return ktprint::kExitUsage;
 }

@@ -1,6 +1,7 @@
 // ktprint print / feed / cut / stop.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -10,6 +11,7 @@
 #include "commands.h"
 #include "label_image.h"
 #include "terminal_text.h"
+#include "translation.h"
 
 namespace ktprint {
 namespace {
@@ -24,11 +26,16 @@ void onInterrupt(int) {
 uint16_t tenthsOfMm(double mm) {
   return static_cast<uint16_t>(mm * 10.0 + 0.5);
 }
+// Dots of a length in 0.1 mm, as the driver counts them (12 dots/mm, halves up).
+int dotsOfTenths(uint16_t tenths) {
+  return (tenths * 120 + 50) / 100;
+}
 // 0.1 mm units of a dot count at 12 dots/mm.
 uint16_t tenthsOfDots(int dots) {
   return static_cast<uint16_t>((dots * 10 + 6) / 12);
 }
 
+// Progress over all the jobs of one print: copies issued so far of the copies wanted.
 class Progress {
  public:
   explicit Progress(int total) : total_(total), terminal_(::isatty(1) != 0) {}
@@ -37,17 +44,23 @@ class Progress {
     last_ = issued;
     if (terminal_) {
       constexpr int kBar = 30;
-      int filled = total_ > 0 ? issued * kBar / total_ : kBar;
+      int filled = total_ > 0 ? static_cast<int>(int64_t{issued} * kBar / total_) : kBar;
       std::string bar(static_cast<size_t>(filled), '#');
       bar.resize(kBar, '.');
-      std::printf("\rcopies issued %d of %d [%s]", issued, total_, bar.c_str());
+      std::printf("\r%s [%s]", issuedText(issued).c_str(), bar.c_str());
     } else {
-      std::printf("copies issued %d of %d\n", issued, total_);
+      std::printf("%s\n", issuedText(issued).c_str());
     }
     std::fflush(stdout);
   }
   void end() {
     if (terminal_ && last_ >= 0) std::printf("\n");
+    std::fflush(stdout);
+  }
+  std::string issuedText(int issued) const {
+    char text[128];
+    std::snprintf(text, sizeof text, tr("copies issued %d of %d"), issued, total_);
+    return text;
   }
 
  private:
@@ -57,8 +70,8 @@ class Progress {
 };
 
 int fail(const GlobalOptions& options, const char* what) {
-  std::cerr << "ktprint: " << what << ": " << driverErrorText(options.printer) << "\n";
-  return 1;
+  reportFailure(options.printer, what);
+  return kExitFailed;
 }
 
 void fillConditions(HostJob& job, const PrintOptions& p, int printer) {
@@ -74,29 +87,36 @@ void fillConditions(HostJob& job, const PrintOptions& p, int printer) {
   job.labelFormat.GapUW = tenthsOfMm(p.gapMm);
 }
 
-// Follows the job until its end, showing progress; Ctrl-C stops it.
-int followJob(const GlobalOptions& options, int copies) {
+struct JobEnd {
+  int exitCode = kExitOk;
+  int issued = 0;  // copies of this job issued, as far as the printer told
+};
+
+// Follows one job of `copies` until its end, showing progress after `before` copies of
+// earlier jobs; Ctrl-C stops it.
+JobEnd followJob(const GlobalOptions& options, int copies, int before, Progress& progress) {
   const auto printer = static_cast<uint8_t>(options.printer);
-  Progress progress(copies);
-  progress.show(0);
   bool stopSent = false;
   bool peelNoticeShown = false;
+  int remaining = copies;  // as the printer last reported
   for (;;) {
     if (g_interrupts.load() > 0 && !stopSent) {
       stopSent = true;
       progress.end();
-      std::cerr << "ktprint: stopping the job\n";
-      if (NyPrStopPrint(printer) == 0) return fail(options, "the printer did not stop");
+      std::cerr << "ktprint: " << tr("stopping the job") << "\n";
+      if (NyPrStopPrint(printer) == 0) {
+        return {fail(options, tr("the printer did not stop")), copies - remaining};
+      }
     }
-    if (g_interrupts.load() > 1) return 130;
-    uint16_t remaining = 0;
-    int32_t r = NyPrIsPrintFinished(printer, &remaining, 0, 0);
+    if (g_interrupts.load() > 1) return {kExitInterrupted, copies - remaining};
+    uint16_t reported = static_cast<uint16_t>(remaining);
+    int32_t r = NyPrIsPrintFinished(printer, &reported, 0, 0);
     if (r == 1) {
-      progress.show(copies);
-      progress.end();
-      return 0;
+      progress.show(before + copies);
+      return {kExitOk, copies};
     }
-    if (r == 0) progress.show(copies - static_cast<int>(remaining));
+    if (reported <= copies) remaining = reported;
+    if (r == 0) progress.show(before + copies - remaining);
     if (r == -2 && !peelNoticeShown) {
       progress.end();
       std::cerr << "ktprint: " << driverErrorText(options.printer) << "\n";
@@ -106,25 +126,61 @@ int followJob(const GlobalOptions& options, int copies) {
       progress.end();
       NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
       if (stopSent) {
-        std::cerr << "ktprint: job stopped\n";
-        return 130;
+        std::cerr << "ktprint: " << tr("job stopped") << "\n";
+        return {kExitInterrupted, copies - remaining};
       }
-      return fail(options, "printing failed");
+      return {fail(options, tr("printing failed")), copies - remaining};
     }
   }
+}
+
+// One job: open, check, send the label, follow it to its end.
+JobEnd printJob(const GlobalOptions& options, LabelImage& image, HostJob& job, int copies,
+                int before, Progress& progress) {
+  const auto printer = static_cast<uint8_t>(options.printer);
+  const auto slot = static_cast<uint8_t>(options.printer - 1);
+  if (NyPrInitPrinter(printer, &job.job) != 0) {
+    NyPrClosePrinter(slot);
+    return {fail(options, tr("cannot open the printer")), 0};
+  }
+  if (NyPrIsPrintReady(slot, 1) == 0) {
+    NyPrClosePrinter(slot);
+    return {fail(options, tr("the printer is not ready")), 0};
+  }
+  uint32_t confirm = 1;
+  if (NyPrPrintOneLabel(printer, copies, &image.bitmap, &job.job, &confirm) != 0) {
+    NyPrClosePrinter(slot);
+    return {fail(options, tr("the label was not sent")), 0};
+  }
+  JobEnd end = followJob(options, copies, before, progress);
+  NyPrClosePrinter(slot);
+  return end;
 }
 
 }  // namespace
 
 int runPrint(const GlobalOptions& options, const PrintOptions& p) {
   setUpHost(options);
-  const int widthDots = p.widthMm > 0 ? static_cast<int>(p.widthMm * 12.0 + 0.5) : 0;
-  const int lengthDots = p.lengthMm > 0 ? static_cast<int>(p.lengthMm * 12.0 + 0.5) : 0;
+  PictureOptions picture;
+  picture.widthDots = p.widthMm > 0 ? dotsOfTenths(tenthsOfMm(p.widthMm)) : 0;
+  picture.heightDots = p.lengthMm > 0 ? dotsOfTenths(tenthsOfMm(p.lengthMm)) : 0;
+  picture.threshold = p.threshold;
+  picture.dither = p.dither;
+  picture.fit = p.fit;
+  picture.rotate = p.rotate;
   std::string error;
-  auto image = loadLabelImage(p.imagePath, widthDots, lengthDots, error);
+  auto image = loadLabelImage(p.imagePath, picture, error);
   if (!image) {
     std::cerr << "ktprint: " << error << "\n";
-    return 2;
+    return kExitUsage;
+  }
+  if (!p.previewPath.empty()) {
+    if (!writePreview(*image, p.mirror, p.previewPath)) {
+      std::cerr << "ktprint: " << tr("cannot write") << " " << p.previewPath << "\n";
+      return kExitUsage;
+    }
+    std::cout << p.previewPath << ": " << image->widthDots << " x " << image->heightDots << "\n";
+    return kExitOk;
   }
   HostJob job;
   job.labelFormat.WidthUW = p.widthMm > 0 ? tenthsOfMm(p.widthMm) : tenthsOfDots(image->widthDots);
@@ -133,21 +189,24 @@ int runPrint(const GlobalOptions& options, const PrintOptions& p) {
   fillConditions(job, p, options.printer);
   job.job.hLabelBitmap = &image->bitmap;
 
-  const auto printer = static_cast<uint8_t>(options.printer);
-  const auto slot = static_cast<uint8_t>(options.printer - 1);
-  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, "cannot open the printer");
-  if (NyPrIsPrintReady(slot, 1) == 0) {
-    NyPrClosePrinter(slot);
-    return fail(options, "the printer is not ready");
-  }
   std::signal(SIGINT, onInterrupt);
-  uint32_t confirm = 1;
-  if (NyPrPrintOneLabel(printer, p.copies, &image->bitmap, &job.job, &confirm) != 0) {
-    NyPrClosePrinter(slot);
-    return fail(options, "the label was not sent");
+  Progress progress(p.copies);
+  progress.show(0);
+  int issued = 0;
+  int rc = kExitOk;
+  // One print command carries at most 9999 copies: more are issued as consecutive jobs.
+  while (issued < p.copies && rc == kExitOk) {
+    if (g_interrupts.load() > 0) {
+      rc = kExitInterrupted;
+      break;
+    }
+    int copies = std::min(p.copies - issued, kMaxCopiesPerJob);
+    JobEnd end = printJob(options, *image, job, copies, issued, progress);
+    issued += end.issued;
+    rc = end.exitCode;
   }
-  int rc = followJob(options, p.copies);
-  NyPrClosePrinter(slot);
+  progress.end();
+  if (rc != kExitOk) std::cerr << "ktprint: " << progress.issuedText(issued) << "\n";
   std::signal(SIGINT, SIG_DFL);
   return rc;
 }
@@ -159,36 +218,36 @@ int runFeed(const GlobalOptions& options, const PrintOptions& label) {
   job.labelFormat.LengthUW = tenthsOfMm(label.lengthMm);
   fillConditions(job, label, options.printer);
   const auto printer = static_cast<uint8_t>(options.printer);
-  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, "cannot open the printer");
+  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, tr("cannot open the printer"));
   int ok = NyPrFeedLabel(printer, &job.job);
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
-  if (ok == 0) return fail(options, "the label was not fed");
-  std::cout << "one label fed\n";
-  return 0;
+  if (ok == 0) return fail(options, tr("the label was not fed"));
+  std::cout << tr("one label fed") << "\n";
+  return kExitOk;
 }
 
 int runCut(const GlobalOptions& options) {
   setUpHost(options);
   HostJob job;
   const auto printer = static_cast<uint8_t>(options.printer);
-  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, "cannot open the printer");
+  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, tr("cannot open the printer"));
   int ok = NyPrSendPrintAutoCut(static_cast<uint8_t>(options.printer - 1));
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
-  if (ok == 0) return fail(options, "the printer did not cut");
-  std::cout << "cut\n";
-  return 0;
+  if (ok == 0) return fail(options, tr("the printer did not cut"));
+  std::cout << tr("cut") << "\n";
+  return kExitOk;
 }
 
 int runStop(const GlobalOptions& options) {
   setUpHost(options);
   HostJob job;
   const auto printer = static_cast<uint8_t>(options.printer);
-  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, "cannot open the printer");
+  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, tr("cannot open the printer"));
   int ok = NyPrStopPrint(printer);
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
-  if (ok == 0) return fail(options, "the printer did not stop");
-  std::cout << "stopped\n";
-  return 0;
+  if (ok == 0) return fail(options, tr("the printer did not stop"));
+  std::cout << tr("stopped") << "\n";
+  return kExitOk;
 }
 
 }  // namespace ktprint

@@ -6,6 +6,7 @@
 #include "nyhost/nyhost_control.h"
 #include "printer_config.h"
 #include "status_view.h"
+#include "translation.h"
 
 namespace ktprint {
 
@@ -13,25 +14,25 @@ int runConfig(const GlobalOptions& options, const std::string& address) {
   setUpHost(options);
   auto value = parseIpv4(address);
   if (!value) {
-    std::cerr << "ktprint: not an IPv4 address: " << address << "\n";
-    return 2;
+    std::cerr << "ktprint: " << tr("not an IPv4 address:") << " " << address << "\n";
+    return kExitUsage;
   }
   if (!storePrinterAddress(options.printer, *value)) {
-    std::cerr << "ktprint: cannot write " << nyhostIniPath() << "\n";
-    return 1;
+    std::cerr << "ktprint: " << tr("cannot write") << " " << nyhostIniPath() << "\n";
+    return kExitFailed;
   }
-  std::cout << "printer " << options.printer << ": address " << address << " stored in "
-            << nyhostIniPath() << "\n";
-  return 0;
+  std::printf(tr("printer %d: address %s stored in %s\n"), options.printer, address.c_str(),
+              nyhostIniPath());
+  return kExitOk;
 }
 
 int runStatus(const GlobalOptions& options, bool json) {
   setUpHost(options);
   HostJob job;
   if (NyPrInitPrinter(static_cast<uint8_t>(options.printer), &job.job) != 0) {
-    std::cerr << "ktprint: " << driverErrorText(options.printer) << "\n";
+    reportFailure(options.printer, tr("cannot open the printer"));
     NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
-    return 1;
+    return kExitFailed;
   }
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
   char key[32];
@@ -40,11 +41,12 @@ int runStatus(const GlobalOptions& options, bool json) {
   nyhostProfileRead("KT3600R Info", key, "", line, sizeof line);
   auto view = parseStatusLine(line);
   if (!view) {
-    std::cerr << "ktprint: the printer's status line is not readable: " << line << "\n";
-    return 1;
+    std::cerr << "ktprint: " << tr("the printer's status line is not readable:") << " " << line
+              << "\n";
+    return kExitFailed;
   }
   std::cout << (json ? renderStatusJson(*view) : renderStatusTable(*view));
-  return 0;
+  return kExitOk;
 }
 
 }  // namespace ktprint

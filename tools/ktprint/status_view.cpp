@@ -46,6 +46,8 @@ std::string version(const std::string& v) {
   return v.substr(0, 1) + "." + v.substr(1);
 }
 
+}  // namespace
+
 std::string jsonString(const std::string& utf8) {
   std::string out = "\"";
   for (unsigned char c : utf8) {
@@ -62,8 +64,6 @@ std::string jsonString(const std::string& utf8) {
   }
   return out + "\"";
 }
-
-}  // namespace
 
 std::optional<StatusView> parseStatusLine(const std::string& line) {
   std::vector<std::string> f = split(line, '#');

@@ -31,4 +31,7 @@ std::string renderStatusTable(const StatusView& view);
 // One JSON object (UTF-8).
 std::string renderStatusJson(const StatusView& view);
 
+// A JSON string literal of UTF-8 text, quoted and escaped.
+std::string jsonString(const std::string& utf8);
+
 }  // namespace ktprint

@@ -9,7 +9,8 @@
  *   NYHOST_INI         path of the host INI file
  *                      (default $XDG_CONFIG_HOME or ~/.config, then nyprkt3600r/host.ini)
  *   NYHOST_MODULE_DIR  the host's program directory (backup BMPs go below it; default ".")
- *   NYHOST_LOG         file receiving the driver's log lines (default: none)
+ *   NYHOST_LOG         file receiving the driver's log lines in UTF-8, "-" for standard
+ *                      error (default: none)
  *   NYHOST_MESSAGES    "stderr" prints message boxes to standard error (default: silent)
  *   NYHOST_ANSWER      answer to yes/no questions: "yes" (default) or "no"
  *   NYHOST_PASSWORD    "accept" lets password checks pass (default: they fail)
@@ -46,7 +47,7 @@ typedef int (*NyhostFileNameHandler)(void* user, char* path, int size, uint32_t 
 
 NYHOST_CTL void nyhostSetIniPath(const char* path);
 NYHOST_CTL void nyhostSetModuleDir(const char* dir);
-/* null: no log file. */
+/* null: no log file; "-": standard error. Lines are written in UTF-8. */
 NYHOST_CTL void nyhostSetLogFile(const char* path);
 /* null handlers restore the defaults described above. */
 NYHOST_CTL void nyhostSetMessageBoxHandler(NyhostMessageBoxHandler handler, void* user);

@@ -1,0 +1,68 @@
+// ktprint search: the printers that answer on the local network segment.
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "status_view.h"
+#include "terminal_text.h"
+#include "translation.h"
+
+namespace ktprint {
+namespace {
+
+constexpr int32_t kMaxPrinters = 100;
+
+const char* searchFailure(int32_t result) {
+  switch (result) {
+    case -1:
+      return tr("no network socket could be made");
+    case -2:
+      return tr("broadcasts are not allowed here");
+    case -3:
+      return tr("the search port (UDP 30000) is in use by another program");
+    case -4:
+      return tr("the search request could not be sent");
+    default:
+      return tr("the search failed");
+  }
+}
+
+}  // namespace
+
+int runSearch(uint32_t timeoutMs, bool json) {
+  std::vector<NyPrFoundPrinterST> found(kMaxPrinters);
+  int32_t n = NyPrSearchPrinters(timeoutMs, found.data(), kMaxPrinters);
+  if (n < 0) {
+    std::cerr << "ktprint: " << tr("search") << ": " << searchFailure(n) << "\n";
+    return kExitFailed;
+  }
+  found.resize(static_cast<size_t>(n));
+  std::ostringstream out;
+  if (json) {
+    out << "[";
+    for (size_t i = 0; i < found.size(); ++i) {
+      out << (i ? "," : "") << "{\"address\":" << jsonString(found[i].szIPAddr)
+          << ",\"model\":" << jsonString(toUtf8(found[i].szModel))
+          << ",\"machineNumber\":" << jsonString(found[i].szMachineNo) << "}";
+    }
+    out << "]\n";
+  } else if (found.empty()) {
+    std::cerr << "ktprint: " << tr("no printer answered") << "\n";
+  } else {
+    char line[160];
+    std::snprintf(line, sizeof line, "%-16s %-20s %s\n", tr("ADDRESS"), tr("MODEL"), tr("MACHINE"));
+    out << line;
+    for (const auto& p : found) {
+      std::snprintf(line, sizeof line, "%-16s %-20s %s\n", p.szIPAddr,
+                    toTerminal(p.szModel).c_str(), p.szMachineNo);
+      out << line;
+    }
+  }
+  std::cout << out.str();
+  return kExitOk;
+}
+
+}  // namespace ktprint
