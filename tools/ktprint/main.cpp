@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
   auto* threshold = printCmd
                         ->add_option("--threshold", print.threshold,
                                      tr("grey level (0-255) below which a pixel prints"))
-                        ->check(CLI::Range(0, 256))
+                        ->check(CLI::Range(0, 255))
                         ->capture_default_str();
   printCmd->add_flag("--dither", print.dither, tr("error diffusion for grey and colour pictures"))
       ->excludes(threshold);

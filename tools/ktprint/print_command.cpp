@@ -87,6 +87,9 @@ void fillConditions(HostJob& job, const PrintOptions& p, int printer) {
   job.labelFormat.GapUW = tenthsOfMm(p.gapMm);
 }
 
+// Failed polls without an error code that end a job when they come in a row.
+constexpr int kUnexplainedFailures = 3;
+
 struct JobEnd {
   int exitCode = kExitOk;
   int issued = 0;  // copies of this job issued, as far as the printer told
@@ -99,6 +102,7 @@ JobEnd followJob(const GlobalOptions& options, int copies, int before, Progress&
   bool stopSent = false;
   bool peelNoticeShown = false;
   int remaining = copies;  // as the printer last reported
+  int unexplained = 0;     // failed polls in a row that left no error code
   for (;;) {
     if (g_interrupts.load() > 0 && !stopSent) {
       stopSent = true;
@@ -122,6 +126,14 @@ JobEnd followJob(const GlobalOptions& options, int copies, int before, Progress&
       std::cerr << "ktprint: " << driverErrorText(options.printer) << "\n";
       peelNoticeShown = true;
     }
+    // A read that ends inside a finish report fails the poll without an error code while
+    // the job goes on (reports come faster than they are read); the next poll reads the
+    // rest. A connection that is really gone keeps failing and ends the job below.
+    if (r == -1 && !stopSent && NyPrGetPrintError(printer, nullptr, 0) == 0 &&
+        ++unexplained < kUnexplainedFailures) {
+      continue;
+    }
+    if (r != -1) unexplained = 0;
     if (r == -1 || r == -3 || r == -4) {
       progress.end();
       NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
