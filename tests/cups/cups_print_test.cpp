@@ -161,7 +161,8 @@ TEST_F(CupsPrintTest, PdfLabelWithOptionsReachesThePrintConditions) {
 
 TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
   // A printer issues a few labels a second; the simulator issues them at once. Thin its
-  // reports out to what a printer would send in the time, so none are read in pieces.
+  // reports out to what a printer would send meanwhile: a report that a read cuts in two
+  // is lost by the driver, and losing the last one would fail the job.
   sim_.setFinishReportHook([](ktsim::FinishReport& r) { return r.remaining % 1000 == 0; });
   int job = server_.print("KT3600R", writeRaster(8, 8, 0),
                           {"-n", "10001", "-o", "document-format=application/vnd.cups-raster"});

@@ -16,6 +16,7 @@ constexpr uint8_t kPrinter = 1;  // host printer number; slot index kPrinter - 1
 constexpr uint8_t kSlot = 0;
 constexpr int kMaxCopiesPerJob = 9999;  // the most the print conditions carry
 constexpr uint16_t kDefaultSpeed = 100;
+constexpr int kUnexplainedFailures = 3;  // such polls in a row that end a job
 constexpr int kFirstRetrySeconds = 1;
 constexpr int kLastRetrySeconds = 30;
 
@@ -187,6 +188,7 @@ int LabelPrinter::printCopies(const LabelPage& page, int pageNumber, int copies)
 
 int LabelPrinter::follow(int pageNumber, int copies) {
   int issued = 0;
+  int unexplained = 0;  // failed polls in a row that left no error code
   bool waitingAtPeeler = false;
   for (;;) {
     if (cancelled_) return stopJob();
@@ -203,7 +205,15 @@ int LabelPrinter::follow(int pageNumber, int copies) {
       }
       continue;
     }
+    // A read that ends inside a finish report fails the poll without an error code while
+    // the job goes on (reports can come faster than they are read); the next polls read
+    // on. A connection that is really gone keeps failing and ends the job.
+    if (r == -1 && NyPrGetPrintError(kPrinter, nullptr, 0) == 0 &&
+        ++unexplained < kUnexplainedFailures) {
+      continue;
+    }
     if (r < 0) return failure("The printer stopped reporting");
+    unexplained = 0;
     if (waitingAtPeeler) {
       std::fprintf(stderr, "STATE: -output-area-full-report\n");
       waitingAtPeeler = false;
