@@ -1,0 +1,102 @@
+// The backend run without arguments, as cups-deviced runs it for lpinfo -v: it lists the
+// printers that the network search finds, on a private network of namespaces.
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ktsim/simulator.h"
+#include "test_network.h"
+
+namespace nypr::test {
+namespace {
+
+std::string dotted(uint32_t a) {
+  return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
+         std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF);
+}
+
+// Runs the backend without arguments on the calling thread's network; its standard output.
+std::string listDevices() {
+  int fds[2];
+  if (::pipe(fds) != 0) return {};
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(fds[1], 1);
+    ::close(fds[0]);
+    ::execl(NYPR_CUPS_BACKEND, "kt3600r", static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  std::string out;
+  char buf[1024];
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<size_t>(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  return out;
+}
+
+TEST(CupsDiscovery, BackendListsEveryPrinterTheSearchFinds) {
+  nypr::testing::TestNetwork net(2);
+  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
+  const struct {
+    int machine;
+    const char* model;
+  } printers[] = {{7, "KT-3600R  Ver2.50 "}, {42, "KT-3600R  Ver1.31 "}};
+  std::vector<std::unique_ptr<ktsim::Simulator>> sims(2);
+  for (int i = 0; i < 2; ++i) {
+    net.runAsPrinter(i, [&, i] {
+      ktsim::Options options;
+      options.discovery = true;
+      options.discoveryAddress = "0.0.0.0";
+      auto sim = std::make_unique<ktsim::Simulator>(options);
+      sim->setDiscoveryIdentity(printers[i].machine, printers[i].model);
+      sim->start();
+      sims[static_cast<size_t>(i)] = std::move(sim);
+    });
+    ASSERT_TRUE(sims[static_cast<size_t>(i)] && sims[static_cast<size_t>(i)]->running());
+  }
+  std::string devices;
+  net.runAsDriver([&] { devices = listDevices(); });
+  for (auto& sim : sims) sim->stop();
+
+  EXPECT_NE(devices.find("network kt3600r \"Unknown\""), std::string::npos) << devices;
+  const std::string machines[] = {"07", "42"};
+  for (int i = 0; i < 2; ++i) {
+    const std::string address = dotted(net.printerAddress(i));
+    std::string model = printers[i].model;
+    model.erase(model.find_last_not_of(' ') + 1);
+    const std::string line = "network kt3600r://" + address + " \"" + model + "\" \"" + model +
+                             " (" + address + ", machine " + machines[i] + ")\"";
+    EXPECT_NE(devices.find(line), std::string::npos) << devices;
+  }
+}
+
+// A search that cannot run lists the scheme alone: its diagnostics never reach the device
+// list that CUPS parses.
+TEST(CupsDiscovery, SearchThatCannotRunListsOnlyTheScheme) {
+  nypr::testing::TestNetwork net(1);
+  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
+  std::string devices;
+  net.runAsDriver([&] {
+    int busy = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(30000);
+    ASSERT_EQ(::bind(busy, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    devices = listDevices();
+    ::close(busy);
+  });
+  EXPECT_EQ(devices, "network kt3600r \"Unknown\" \"KT3600R label printer (network)\"\n");
+}
+
+}  // namespace
+}  // namespace nypr::test

@@ -1,0 +1,236 @@
+// The KT3600R as a CUPS queue, end to end: a private cupsd, lpadmin with the PPD, lp, the
+// filter and backend as CUPS runs them, and the simulated printer receiving the labels.
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "cups_server.h"
+#include "ktsim/simulator.h"
+
+namespace nypr::test {
+namespace {
+
+using std::chrono::milliseconds;
+using std::chrono::seconds;
+
+class CupsPrintTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!server_.unavailableReason().empty()) GTEST_SKIP() << server_.unavailableReason();
+    sim_.start();
+    ASSERT_TRUE(server_.addQueue("KT3600R", sim_.address()));
+  }
+
+  // A 1-bit 300 dpi raster page (1 = black) with a frame, a diagonal and stripes.
+  std::string writeRaster(int width, int height, unsigned speed) {
+    pattern_.assign(static_cast<size_t>(width * height), false);
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < width; ++x) {
+        pattern_[static_cast<size_t>(y * width + x)] = x < 2 || y < 2 || x >= width - 2 ||
+                                                       y >= height - 2 || x == y ||
+                                                       (x / 5 + y / 9) % 4 == 0;
+      }
+    }
+    width_ = width;
+    height_ = height;
+    const std::string path = (server_.dir() / "label.ras").string();
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    cups_raster_t* r = cupsRasterOpen(fd, CUPS_RASTER_WRITE_COMPRESSED);
+    cups_page_header2_t h{};
+    h.HWResolution[0] = h.HWResolution[1] = 300;
+    h.PageSize[0] = static_cast<unsigned>(width * 72 / 300);
+    h.PageSize[1] = static_cast<unsigned>(height * 72 / 300);
+    h.cupsWidth = static_cast<unsigned>(width);
+    h.cupsHeight = static_cast<unsigned>(height);
+    h.cupsBitsPerColor = h.cupsBitsPerPixel = 1;
+    h.cupsBytesPerLine = static_cast<unsigned>((width + 7) / 8);
+    h.cupsColorSpace = CUPS_CSPACE_K;
+    h.cupsColorOrder = CUPS_ORDER_CHUNKED;
+    h.cupsInteger[0] = speed;
+    EXPECT_TRUE(cupsRasterWriteHeader2(r, &h));
+    std::vector<uint8_t> line(h.cupsBytesPerLine);
+    for (int y = 0; y < height; ++y) {
+      std::fill(line.begin(), line.end(), 0);
+      for (int x = 0; x < width; ++x) {
+        if (pattern_[static_cast<size_t>(y * width + x)]) line[x / 8] |= 0x80 >> (x % 8);
+      }
+      cupsRasterWritePixels(r, line.data(), h.cupsBytesPerLine);
+    }
+    cupsRasterClose(r);
+    ::close(fd);
+    return path;
+  }
+
+  // Waits until the job has ended (completed, cancelled or aborted); its last state.
+  ipp_jstate_t waitForJobEnd(int job, milliseconds timeout = seconds(20)) {
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+    CupsServer::waitUntil([&] { return (state = server_.jobState(job)) >= IPP_JSTATE_CANCELED; },
+                          timeout);
+    return state;
+  }
+
+  CupsServer server_;
+  ktsim::Simulator sim_;
+  std::vector<bool> pattern_;
+  int width_ = 0;
+  int height_ = 0;
+};
+
+TEST_F(CupsPrintTest, RasterPrintsDotForDotInEveryCopy) {
+  const std::string raster = writeRaster(240, 120, 120);
+  int job = server_.print("KT3600R", raster,
+                          {"-n", "3", "-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << server_.errorLog();
+  ASSERT_TRUE(sim_.waitForLabels(3, milliseconds(2000)));
+  const auto jobs = sim_.jobs();
+  ASSERT_EQ(jobs.size(), 1u);  // the printer made the copies
+  EXPECT_EQ(jobs[0].conditions.copies, 3);
+  EXPECT_EQ(jobs[0].conditions.condition1, 120);
+  for (const auto& label : sim_.labels()) {
+    ASSERT_GE(label.width, width_);
+    ASSERT_EQ(label.height, height_);
+    int wrong = 0;
+    for (int y = 0; y < height_; ++y) {
+      for (int x = 0; x < label.width; ++x) {
+        const bool expected = x < width_ && pattern_[static_cast<size_t>(y * width_ + x)];
+        if (label.dot(x, y) != expected) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "copy " << label.copy;
+  }
+}
+
+// A 50 x 30 mm PDF page with a black box of 20 x 12 mm, through cups-filters.
+std::string writePdf(const std::filesystem::path& path) {
+  const std::string content = "0 0 0 rg 28.35 17.01 56.69 34.02 re f\n";
+  std::vector<std::string> objects = {
+      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
+      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 141.73 85.04] /Contents 4 0 R "
+      "/Resources << >> >>",
+      "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream"};
+  std::string pdf = "%PDF-1.4\n";
+  std::vector<size_t> offsets;
+  for (size_t i = 0; i < objects.size(); ++i) {
+    offsets.push_back(pdf.size());
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
+  }
+  const size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
+  for (size_t o : offsets) {
+    char entry[32];
+    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", o);
+    pdf += entry;
+  }
+  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
+         " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
+  std::ofstream(path, std::ios::binary) << pdf;
+  return path.string();
+}
+
+TEST_F(CupsPrintTest, PdfLabelWithOptionsReachesThePrintConditions) {
+  const std::string pdf = writePdf(server_.dir() / "label.pdf");
+  int job = server_.print(
+      "KT3600R", pdf,
+      {"-o", "PageSize=w142h85", "-o", "Cut=EndOfJob", "-o", "MediaType=ThermalTransfer", "-o",
+       "PrintSpeed=130", "-o", "Darkness=20", "-o", "LabelGap=4mm"});
+  ASSERT_GT(job, 0);
+  ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << server_.errorLog();
+  ASSERT_TRUE(sim_.waitForLabels(1, milliseconds(2000)));
+  const auto label = sim_.labels().at(0);
+  // 50 x 30 mm at 300 dpi; the box covers 16 % of it.
+  EXPECT_NEAR(label.width, 591, 8);
+  EXPECT_NEAR(label.height, 354, 4);
+  int black = 0;
+  for (uint8_t p : label.pixels) black += p == 0 ? 1 : 0;
+  EXPECT_NEAR(static_cast<double>(black) / (591.0 * 354.0), 0.16, 0.01);
+  const auto c = sim_.lastJob()->conditions;
+  EXPECT_EQ(c.condition1, 130);
+  EXPECT_EQ(c.condition2, 20);
+  EXPECT_EQ(c.gapDots, 48);
+  EXPECT_TRUE(c.thermalTransfer);
+  EXPECT_FALSE(c.autoPeel);
+  EXPECT_EQ(c.settings.at(140), '0');                // no cut after each label...
+  EXPECT_EQ(sim_.receivedFrames("CTS").size(), 1u);  // ...but one after the job
+}
+
+TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
+  // A printer issues a few labels a second; the simulator issues them at once. Thin its
+  // reports out to what a printer would send meanwhile: a report that a read cuts in two
+  // is lost by the driver, and losing the last one would fail the job.
+  sim_.setFinishReportHook([](ktsim::FinishReport& r) { return r.remaining % 1000 == 0; });
+  int job = server_.print("KT3600R", writeRaster(8, 8, 0),
+                          {"-n", "10001", "-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_EQ(waitForJobEnd(job, seconds(60)), IPP_JSTATE_COMPLETED) << server_.errorLog();
+  const auto jobs = sim_.jobs();
+  ASSERT_EQ(jobs.size(), 2u);
+  EXPECT_EQ(jobs[0].conditions.copies, 9999);
+  EXPECT_EQ(jobs[0].copiesIssued, 9999);
+  EXPECT_EQ(jobs[1].conditions.copies, 2);
+  EXPECT_EQ(jobs[1].copiesIssued, 2);
+}
+
+TEST_F(CupsPrintTest, PrinterErrorMidJobStopsTheQueueWithItsReason) {
+  sim_.raiseJobError(4, 1);  // out of labels after the first copy
+  int job = server_.print("KT3600R", writeRaster(240, 120, 0),
+                          {"-n", "3", "-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(CupsServer::waitUntil(
+      [&] { return server_.printerStatus("KT3600R").state == IPP_PSTATE_STOPPED; }, seconds(20)))
+      << server_.errorLog();
+  const auto status = server_.printerStatus("KT3600R");
+  EXPECT_TRUE(status.hasReason("media-empty-error"));
+  EXPECT_NE(status.message.find("[4] ラベルが有りません！"), std::string::npos) << status.message;
+  EXPECT_EQ(server_.jobState(job), IPP_JSTATE_PENDING);  // kept for when the queue resumes
+  auto lpstat = server_.run({"lpstat", "-l", "-p", "KT3600R"});
+  EXPECT_NE(lpstat.text.find("media-empty-error"), std::string::npos) << lpstat.text;
+  EXPECT_NE(lpstat.text.find("disabled"), std::string::npos) << lpstat.text;
+}
+
+TEST_F(CupsPrintTest, HeadOpenBeforeTheJobIsAFault) {
+  sim_.setHeadOpen(true);
+  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
+                          {"-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(CupsServer::waitUntil(
+      [&] { return server_.printerStatus("KT3600R").hasReason("cover-open-error"); }, seconds(20)))
+      << server_.errorLog();
+  EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
+}
+
+TEST_F(CupsPrintTest, UnreachablePrinterIsOfflineUntilItAnswers) {
+  sim_.setAccepting(false);
+  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
+                          {"-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(CupsServer::waitUntil(
+      [&] { return server_.printerStatus("KT3600R").hasReason("offline-report"); }, seconds(20)))
+      << server_.errorLog();
+  EXPECT_NE(server_.printerStatus("KT3600R").message.find("[6040"), std::string::npos);
+  sim_.setAccepting(true);
+  ASSERT_EQ(waitForJobEnd(job, seconds(40)), IPP_JSTATE_COMPLETED) << server_.errorLog();
+  EXPECT_FALSE(server_.printerStatus("KT3600R").hasReason("offline-report"));
+  EXPECT_EQ(sim_.labels().size(), 1u);
+}
+
+TEST_F(CupsPrintTest, CancelStopsThePrintersJob) {
+  sim_.setIssueHold(true);
+  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
+                          {"-n", "5", "-o", "document-format=application/vnd.cups-raster"});
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(20))) << server_.errorLog();
+  auto r = server_.run({"cancel", "KT3600R-" + std::to_string(job)});
+  ASSERT_EQ(r.exitCode, 0) << r.text;
+  ASSERT_TRUE(sim_.waitForFrames("PSP", 1, seconds(10))) << server_.errorLog();
+  EXPECT_TRUE(sim_.waitForJobState(ktsim::JobState::Stopped, seconds(5)));
+  EXPECT_EQ(waitForJobEnd(job, seconds(5)), IPP_JSTATE_CANCELED);
+}
+
+}  // namespace
+}  // namespace nypr::test

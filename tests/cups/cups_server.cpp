@@ -1,0 +1,269 @@
+#include "cups_server.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <thread>
+
+namespace nypr::test {
+namespace fs = std::filesystem;
+namespace {
+
+constexpr char kSystemServerBin[] = "/usr/lib/cups";
+constexpr char kSystemDataDir[] = "/usr/share/cups";
+
+int freeLoopbackPort() {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  if (fd < 0) return 0;
+  sockaddr_in a{};
+  a.sin_family = AF_INET;
+  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof a;
+  int port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0) {
+    port = ntohs(a.sin_port);
+  }
+  ::close(fd);
+  return port;
+}
+
+void link(const fs::path& target, const fs::path& name) {
+  std::error_code ec;
+  fs::create_symlink(target, name, ec);
+}
+
+// Links every entry of `from` into `to`, except those named in `skip`.
+void linkEntries(const fs::path& from, const fs::path& to, const std::vector<std::string>& skip) {
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(from, ec)) {
+    const std::string name = entry.path().filename().string();
+    bool skipped = false;
+    for (const auto& s : skip) skipped = skipped || s == name;
+    if (!skipped) link(entry.path(), to / name);
+  }
+}
+
+void writeFile(const fs::path& path, const std::string& text) {
+  std::ofstream(path) << text;
+}
+
+}  // namespace
+
+bool PrinterStatus::hasReason(const std::string& reason) const {
+  for (const auto& r : reasons) {
+    if (r == reason) return true;
+  }
+  return false;
+}
+
+CupsServer::CupsServer() {
+  if (::access("/usr/sbin/cupsd", X_OK) != 0) {
+    reason_ = "cupsd is not installed (package cups-daemon)";
+    return;
+  }
+  if (::access((std::string(kSystemServerBin) + "/daemon/cups-deviced").c_str(), X_OK) != 0) {
+    reason_ = "the CUPS helper programs are not installed (package cups)";
+    return;
+  }
+  start();
+}
+
+bool CupsServer::start() {
+  dir_ = fs::temp_directory_path() / ("nypr_cupsd_" + std::to_string(::getpid()));
+  fs::remove_all(dir_);
+  for (const char* sub : {"bin/backend", "bin/filter", "share/model/nyprkt3600r", "spool/temp",
+                          "log", "cache", "state"}) {
+    fs::create_directories(dir_ / sub);
+  }
+  // A scheduler running as root hands jobs to the CUPS user, which must reach its files.
+  fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                            fs::perms::others_read | fs::perms::others_exec);
+  linkEntries(kSystemServerBin, dir_ / "bin", {"backend", "filter"});
+  linkEntries(fs::path(kSystemServerBin) / "filter", dir_ / "bin/filter", {});
+  link(NYPR_CUPS_FILTER, dir_ / "bin/filter/rastertokt3600r");
+  link(NYPR_CUPS_BACKEND, dir_ / "bin/backend/kt3600r");
+  linkEntries(kSystemDataDir, dir_ / "share", {"model"});
+  link(NYPR_CUPS_PPD, dir_ / "share/model/nyprkt3600r/kt3600r.ppd");
+
+  port_ = freeLoopbackPort();
+  writeFile(dir_ / "cupsd.conf",
+            "Listen 127.0.0.1:" + std::to_string(port_) +
+                "\nBrowsing Off\nLogLevel debug\nMaxLogSize 0\nDefaultShared No\n"
+                "JobRetryInterval 1\nMaxCopies 20000\n"
+                "<Policy default>\n<Limit All>\nOrder Allow,Deny\nAllow all\n</Limit>\n"
+                "</Policy>\n");
+  const std::string d = dir_.string();
+  writeFile(dir_ / "cups-files.conf",
+            "ServerRoot " + d + "\nServerBin " + d + "/bin\nDataDir " + d + "/share\nCacheDir " +
+                d + "/cache\nStateDir " + d + "/state\nRequestRoot " + d + "/spool\nTempDir " + d +
+                "/spool/temp\nErrorLog " + d + "/log/error_log\nAccessLog " + d +
+                "/log/access_log\nPageLog " + d + "/log/page_log\n");
+  pid_ = ::fork();
+  if (pid_ == 0) {
+    int out = ::open((d + "/log/cupsd.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ::dup2(out, 1);
+    ::dup2(out, 2);
+    ::execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", (d + "/cupsd.conf").c_str(), "-s",
+            (d + "/cups-files.conf").c_str(), static_cast<char*>(nullptr));
+    ::_exit(127);
+  }
+  if (pid_ < 0) {
+    reason_ = "cannot start cupsd";
+    return false;
+  }
+  bool up = waitUntil(
+      [&] {
+        http_t* http = connect();
+        if (http != nullptr) httpClose(http);
+        return http != nullptr;
+      },
+      std::chrono::seconds(10));
+  if (!up) {
+    // Its complaints: the console output and the error lines of its log.
+    reason_ = "cupsd did not start:";
+    for (const char* log : {"log/cupsd.out", "log/error_log"}) {
+      std::ifstream in(dir_ / log);
+      for (std::string line; std::getline(in, line);) {
+        if (line.rfind("D ", 0) != 0) reason_ += "\n" + line;
+      }
+    }
+  }
+  return up;
+}
+
+CupsServer::~CupsServer() {
+  if (pid_ > 0) {
+    ::kill(pid_, SIGTERM);
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+  }
+  std::error_code ec;
+  if (!dir_.empty() && std::getenv("NYPR_KEEP_CUPSD") == nullptr) fs::remove_all(dir_, ec);
+}
+
+http_t* CupsServer::connect() const {
+  return httpConnect2("127.0.0.1", port_, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1, 2000,
+                      nullptr);
+}
+
+CommandOutput CupsServer::run(const std::vector<std::string>& args) const {
+  CommandOutput result;
+  int fds[2];
+  if (::pipe(fds) != 0) return result;
+  const std::string server = "127.0.0.1:" + std::to_string(port_);
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(fds[1], 1);
+    ::dup2(fds[1], 2);
+    ::close(fds[0]);
+    ::setenv("CUPS_SERVER", server.c_str(), 1);
+    ::setenv("LC_ALL", "C.UTF-8", 1);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    ::execvp(argv[0], argv.data());
+    ::_exit(127);
+  }
+  ::close(fds[1]);
+  char buf[4096];
+  ssize_t n;
+  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) result.text.append(buf, static_cast<size_t>(n));
+  ::close(fds[0]);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+
+bool CupsServer::addQueue(const std::string& name, const std::string& address) const {
+  auto r = run({"lpadmin", "-p", name, "-E", "-v", "kt3600r://" + address, "-m",
+                "nyprkt3600r/kt3600r.ppd", "-o", "printer-error-policy=stop-printer"});
+  if (r.exitCode != 0) ADD_FAILURE() << "lpadmin: " << r.text;
+  return r.exitCode == 0;
+}
+
+int CupsServer::print(const std::string& queue, const std::string& file,
+                      const std::vector<std::string>& lpArgs) const {
+  std::vector<std::string> args = {"lp", "-d", queue};
+  args.insert(args.end(), lpArgs.begin(), lpArgs.end());
+  args.push_back(file);
+  auto r = run(args);
+  const auto at = r.text.find("request id is " + queue + "-");
+  if (r.exitCode != 0 || at == std::string::npos) {
+    ADD_FAILURE() << "lp: " << r.text;
+    return 0;
+  }
+  return std::atoi(r.text.c_str() + at + 15 + queue.size());
+}
+
+ipp_jstate_t CupsServer::jobState(int jobId) const {
+  http_t* http = connect();
+  if (http == nullptr) return IPP_JSTATE_PENDING;
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  const std::string uri = "ipp://localhost/jobs/" + std::to_string(jobId);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
+  ipp_t* response = cupsDoRequest(http, request, "/");
+  ipp_jstate_t state = IPP_JSTATE_PENDING;
+  if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
+    state = static_cast<ipp_jstate_t>(ippGetInteger(a, 0));
+  }
+  ippDelete(response);
+  httpClose(http);
+  return state;
+}
+
+PrinterStatus CupsServer::printerStatus(const std::string& queue) const {
+  PrinterStatus status;
+  http_t* http = connect();
+  if (http == nullptr) return status;
+  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+  const std::string uri = "ipp://localhost/printers/" + queue;
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
+  ipp_t* response = cupsDoRequest(http, request, "/");
+  if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM)) {
+    status.state = static_cast<ipp_pstate_t>(ippGetInteger(a, 0));
+  }
+  if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-reasons", IPP_TAG_KEYWORD)) {
+    for (int i = 0; i < ippGetCount(a); ++i)
+      status.reasons.emplace_back(ippGetString(a, i, nullptr));
+  }
+  if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state-message", IPP_TAG_TEXT)) {
+    status.message = ippGetString(a, 0, nullptr);
+  }
+  ippDelete(response);
+  httpClose(http);
+  return status;
+}
+
+bool CupsServer::waitUntil(const std::function<bool()>& condition,
+                           std::chrono::milliseconds timeout) {
+  const auto end = std::chrono::steady_clock::now() + timeout;
+  for (;;) {
+    if (condition()) return true;
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+std::string CupsServer::errorLog() const {
+  // The jobs' own lines: what the filters and the backend said and how they ended.
+  std::ifstream in(dir_ / "log/error_log");
+  std::string out;
+  for (std::string line; std::getline(in, line);) {
+    if (line.find("[Job ") == std::string::npos || line.find("envp[") != std::string::npos ||
+        line.find("argv[") != std::string::npos) {
+      continue;
+    }
+    out += line + "\n";
+  }
+  return out;
+}
+
+}  // namespace nypr::test

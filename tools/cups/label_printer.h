@@ -1,0 +1,49 @@
+// The backend as a host of the driver module: it prints label pages on printer 1 of a
+// private host INI file through the module's exports (open, ready check, print, finish
+// reports, close) and tells CUPS what happens on standard error.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+
+#include "label_page.h"
+
+namespace nypr::cups {
+
+struct HostJob;
+
+class LabelPrinter {
+ public:
+  // `cancelled` is set when CUPS cancels the job (SIGTERM).
+  explicit LabelPrinter(const std::atomic<bool>& cancelled) : cancelled_(cancelled) {}
+  ~LabelPrinter();
+  LabelPrinter(const LabelPrinter&) = delete;
+  LabelPrinter& operator=(const LabelPrinter&) = delete;
+
+  // Writes the printer's address (host order) into a host INI file of its own under
+  // `tempDir`, where the driver reads its settings (factory defaults besides the address).
+  bool configure(uint32_t address, const std::string& tempDir);
+
+  // Prints `page` in its copies (more than the printer takes at once are split into
+  // consecutive jobs) and follows each job to its end. Returns a CUPS backend status:
+  // CUPS_BACKEND_OK when done or when the job was cancelled and stopped.
+  int print(const LabelPage& page, int pageNumber);
+
+  // One cut at the auto cutter, after the job's last label.
+  int cut();
+
+ private:
+  // Opens the printer for `job`, waiting while it cannot be reached; false on any other
+  // failure (its error is in the driver) or when the job is cancelled meanwhile.
+  bool open(HostJob& job);
+  int printCopies(const LabelPage& page, int pageNumber, int copies);
+  int follow(int pageNumber, int copies);
+  int stopJob();
+  int failure(const char* step);
+
+  const std::atomic<bool>& cancelled_;
+  std::string iniPath_;
+};
+
+}  // namespace nypr::cups
