@@ -14,6 +14,7 @@ constexpr size_t kRemainingPos = kFrameHeadLen + 12;
 
 FinishReport findLastFinishReport(const char* bytes, size_t len) {
   FinishReport report;
+  report.unfinished = len;
   if (bytes == nullptr) return report;
   size_t i = 0;
   while (i < len) {
@@ -23,10 +24,11 @@ FinishReport findLastFinishReport(const char* bytes, size_t len) {
     }
     // A report cut off by the end of the read, or one that is not closed where it should
     // be, ends the scan.
-    if (len - i < static_cast<size_t>(kFinishReportLen) ||
-        bytes[i + kFinishReportLen - 1] != kEtx) {
+    if (len - i < static_cast<size_t>(kFinishReportLen)) {
+      report.unfinished = i;
       break;
     }
+    if (bytes[i + kFinishReportLen - 1] != kEtx) break;
     report.found = true;
     report.offset = i;
     i += kFinishReportLen;

@@ -56,6 +56,14 @@ constexpr int kStopButton = 1;
 constexpr int kCloseButton = 2;
 constexpr uint32_t kWaitTextStringId = 60901;
 
+// The head of a finish report that a read ended inside, per slot: the rest comes with the
+// next read on the same connection, so the report is not lost to a segment boundary.
+struct FinishCarry {
+  char bytes[kFinishReportLen] = {};
+  size_t len = 0;
+};
+FinishCarry g_finishCarry[kSlotCount];
+
 bool endsWait(int result) {
   return result == kFinishFailed || result == kStoppedByPrinter || result == kPrinterError998;
 }
@@ -174,6 +182,9 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
   char reply[kFinishReadSize + 1] = {};
   // The report is read before another call on this printer touches the finish connection.
   platform::CriticalSectionLock lock(exchangeLock());
+  FinishCarry& carry = g_finishCarry[index];
+  // A head kept from a connection that has since closed belongs to no report to come.
+  if (!platform::isOpenSocket(slot.skFin)) carry.len = 0;
   if (mode == 0) {
     KT36R_CreateSocket(index, 0, 1);
     SetTimeOut(index, kShortTimeoutMs, kShortTimeoutMs, 1);
@@ -198,8 +209,19 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
   } else {
     slot.dwActTick = platform::tickCount();
     if (mode == 0) SetTimeOut(index, kNormalTimeoutMs, kNormalTimeoutMs, 1);
-    const FinishReport report = findLastFinishReport(
-        reply, static_cast<size_t>(got < kFinishReadSize ? got : kFinishReadSize));
+    char bytes[kFinishReportLen + kFinishReadSize];
+    std::memcpy(bytes, carry.bytes, carry.len);
+    const size_t fresh = static_cast<size_t>(got < kFinishReadSize ? got : kFinishReadSize);
+    std::memcpy(bytes + carry.len, reply, fresh);
+    const size_t len = carry.len + fresh;
+    const FinishReport report = findLastFinishReport(bytes, len);
+    carry.len = len - report.unfinished;
+    std::memcpy(carry.bytes, bytes + report.unfinished, carry.len);
+    if (!report.found && carry.len > 0) {
+      // Only the head of a report so far: the printer is alive, the rest is on its way.
+      result = kBusy;
+      slot.dwLastError = kNoError;
+    }
     if (report.found) {
       const uint32_t left = report.remaining > 0 ? static_cast<uint32_t>(report.remaining) : 0;
       if (remaining != nullptr) *remaining = static_cast<uint16_t>(left);
@@ -230,6 +252,10 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
   printd("NyPrIPF ends(%i), KtLE=%i, KtEr=%i.\r\n", result, static_cast<int>(slot.dwLastError),
          static_cast<int>(slot.dwError));
   return result;
+}
+
+void forgetFinishReportHead(uint8_t index) {
+  if (index < kSlotCount) g_finishCarry[index].len = 0;
 }
 
 int32_t waitPrintFinished(uint8_t printerNo, int32_t mode) {
@@ -326,6 +352,7 @@ int32_t feedLabel(uint8_t printerNo, PrintJobST* job) {
   PrinterSlot& slot = stKtRSE[index];
   if (job == nullptr || job->lpLabelFormat == nullptr || job->lpPrintCond == nullptr) return 0;
   if (KT36R_CreateSocket(index, 0, 1) == platform::kInvalidSocket) return 0;
+  forgetFinishReportHead(index);
 
   char frame[kFrameBufferSize] = {};
   char reply[kReplySize + 1] = {};

@@ -144,6 +144,7 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
   const platform::SocketHandle fin = KT36R_CreateSocket(index, 0, 1);
   if (fin == platform::kInvalidSocket) return -1;
   drainFinishConnection(fin);
+  forgetFinishReportHead(index);
 
   char block[kStatusBlockLen] = {};
   if (!GetPrinterStatusFnBL(index, block)) return lateFailure(index, *job);

@@ -24,6 +24,9 @@ void setPrintingStatus(const char* value);
 // at most kDrainLimit bytes are dropped. Returns the bytes dropped.
 inline constexpr int kDrainLimit = 64 * 1024;
 int drainFinishConnection(platform::SocketHandle s);
+// Forgets the head of a finish report kept from an earlier read: a new job's reports
+// never complete an old one's.
+void forgetFinishReportHead(uint8_t index);
 
 // Results of isPrintFinished.
 inline constexpr int kFinished = 1;

@@ -106,6 +106,7 @@ void startTestPrint(NyHwnd dialog) {
     // The finish connection is opened ahead; when that fails the test print still goes
     // out, and the poll that follows it opens the connection itself (or reports why not).
     KT36R_CreateSocket(slotIndex, 0, 1);
+    forgetFinishReportHead(slotIndex);
     g_testPrintForm = form;
     char request[kRequestSize + 1] = {};
     std::snprintf(request + 8, sizeof request - 8, "%d%d%d%04d", pattern, position, form,

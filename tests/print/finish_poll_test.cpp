@@ -136,12 +136,19 @@ TEST_F(FinishPollTest, CopiesStillToIssueKeepTheJobGoing) {
   }
 }
 
-TEST_F(FinishPollTest, OnlyAPartialReportIsAFailure) {
+TEST_F(FinishPollTest, AReportCutByTheReadIsCompletedByTheNext) {
   remaining_ = 77;
-  printer_.sendFinish(report(0, 0).substr(0, 21));
-  EXPECT_EQ(poll(&remaining_), -1);
+  const std::string first = report(0, 3), second = report(0, 0);
+  printer_.sendFinish(first.substr(0, 21));
+  EXPECT_EQ(poll(&remaining_), 2);  // only its head so far: busy, nothing decided
   EXPECT_EQ(remaining_, 77);
   EXPECT_EQ(stKtRSE[0].CopiesUL, 5u);
+  printer_.sendFinish(first.substr(21) + second.substr(0, 4));
+  EXPECT_EQ(poll(&remaining_), 0);
+  EXPECT_EQ(remaining_, 3);
+  printer_.sendFinish(second.substr(4));
+  EXPECT_EQ(poll(&remaining_), 1);
+  EXPECT_EQ(remaining_, 0);
 }
 
 TEST_F(FinishPollTest, TheEndClosesBothConnections) {
