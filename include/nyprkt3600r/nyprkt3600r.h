@@ -130,7 +130,8 @@ NYPR_API int32_t NYPR_STDCALL NyPrStopPrint(uint8_t printerNo);
 NYPR_API int32_t NYPR_STDCALL NyPrIsPrintReady(uint8_t slotIndex, uint16_t operation);
 /* Feeds one blank label with the job's conditions and waits for it. Printer number 1..8
  * (others use the first printer). 1 fed, 0 not (60301 with the parameter's number in the
- * detail when the printer refuses a value; a null job returns 0). */
+ * detail when the printer refuses a value; a label longer than 9999 dots gives 40019
+ * with nothing sent; a null job returns 0). */
 NYPR_API int32_t NYPR_STDCALL NyPrFeedLabel(uint8_t printerNo, PrintJobST* job);
 /* Slot index 0..7 (others return 0). 1 done, 0 failed (the error is shown). */
 NYPR_API int32_t NYPR_STDCALL NyPrSendPrintAutoCut(uint8_t slotIndex);

@@ -351,6 +351,11 @@ int32_t feedLabel(uint8_t printerNo, PrintJobST* job) {
   const uint8_t index = slotFromPrinterNo(printerNo);
   PrinterSlot& slot = stKtRSE[index];
   if (job == nullptr || job->lpLabelFormat == nullptr || job->lpPrintCond == nullptr) return 0;
+  // A longer label would go out with its length cut to four digits.
+  if (dotsFromTenthMm(job->lpLabelFormat->LengthUW) > kMaxLabelLengthDots) {
+    slot.dwLastError = kHostLabelTooWide;
+    return 0;
+  }
   if (KT36R_CreateSocket(index, 0, 1) == platform::kInvalidSocket) return 0;
   forgetFinishReportHead(index);
 

@@ -43,6 +43,9 @@ ConditionsInput conditionsInputFromJob(const PrintJobST& job);
 // 0.1 mm to dots at 12 dots/mm, halves away from zero.
 int dotsFromTenthMm(int32_t tenthMm);
 
+// The longest label the print and feed commands can describe: four digits of dots.
+inline constexpr int kMaxLabelLengthDots = 9999;
+
 // Fills `data` (200 bytes) for printer `index` and updates its record in memory as the
 // job needs it: field 10 (flag 0x100), 51 (label length in dots), 52 (auto cut), 53
 // (count) and 54 (flag 0x80). The record is copied into the data after those updates.

@@ -30,7 +30,6 @@ namespace nypr {
 namespace {
 
 constexpr int kMaxLabelWidth = 800;         // 0.1 mm
-constexpr int kMaxLabelLengthDots = 9999;   // the four digits of the print command's field
 constexpr int kMinAutoCutLength = 330;      // 0.1 mm
 constexpr int kMinAutoCutGap = 30;          // 0.1 mm
 constexpr int kMinPeelTransferWidth = 400;  // 0.1 mm

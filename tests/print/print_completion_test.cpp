@@ -239,6 +239,10 @@ TEST_F(CompletionTest, FeedWaitsForTheFedLabel) {
   EXPECT_EQ(fes[0].payload()[8 + 32 + 140], '1');  // auto-cut: flag 0x200 plays no part
   EXPECT_EQ(stKtRSE[0].JobKindUW, kJobFeed);
   EXPECT_EQ(sim_.lastJob()->kind, ktsim::JobKind::Feed);
+  job_.label.LengthUW = 8334;  // 10001 dots: more than the command's four digits
+  EXPECT_EQ(NyPrFeedLabel(1, &job_.job), 0);
+  EXPECT_EQ(lastError(), 40019u);
+  EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
 }
 
 TEST_F(CompletionTest, AFeedWithAWrongParameterIsNotWaitedFor) {
