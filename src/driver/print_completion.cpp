@@ -229,6 +229,10 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
         }
         KT36R_CloseSocket(index, 0);
       }
+    } else {
+      // Only part of a report came before the connection ended or fell silent: the
+      // failed result must not leave the host reading "no error".
+      slot.dwLastError = kErrSocketReceive;
     }
   }
   if (result == kFinished) {

@@ -142,6 +142,7 @@ TEST_F(FinishPollTest, OnlyAPartialReportIsAFailure) {
   EXPECT_EQ(poll(&remaining_), -1);
   EXPECT_EQ(remaining_, 77);
   EXPECT_EQ(stKtRSE[0].CopiesUL, 5u);
+  EXPECT_EQ(NyPrGetPrintError(1, nullptr, 0), 60404u);  // the host sees why
 }
 
 TEST_F(FinishPollTest, TheEndClosesBothConnections) {
