@@ -90,7 +90,7 @@ class FileLock {
       if (fd_ < 0) return false;
       while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         if ((errno != EWOULDBLOCK && errno != EINTR) || Clock::now() >= deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
       }
       struct stat held {
       }, now{};
