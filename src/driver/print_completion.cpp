@@ -217,11 +217,6 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
     const FinishReport report = findLastFinishReport(bytes, len);
     carry.len = len - report.unfinished;
     std::memcpy(carry.bytes, bytes + report.unfinished, carry.len);
-    if (!report.found && carry.len > 0) {
-      // Only the head of a report so far: the printer is alive, the rest is on its way.
-      result = kBusy;
-      slot.dwLastError = kNoError;
-    }
     if (report.found) {
       const uint32_t left = report.remaining > 0 ? static_cast<uint32_t>(report.remaining) : 0;
       if (remaining != nullptr) *remaining = static_cast<uint16_t>(left);
@@ -243,6 +238,14 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
         }
         KT36R_CloseSocket(index, 0);
       }
+    } else if (carry.len > 0) {
+      // Only the head of a report so far: the printer is alive, the rest is on its way.
+      result = kBusy;
+      slot.dwLastError = kNoError;
+    } else {
+      // Bytes that hold no report: the failed result must not leave the host reading
+      // "no error".
+      slot.dwLastError = kErrSocketReceive;
     }
   }
   if (result == kFinished) {

@@ -10,10 +10,17 @@
 // - readInt parses like GetPrivateProfileInt: optional blanks, optional sign, decimal
 //   digits up to the first non-digit ("0x10" reads as 0, "12abc" as 12); no digits at
 //   all gives the default.
+// - A UTF-8 byte-order mark does not hide the first section; when a section or a key
+//   appears twice, the first occurrence is the one read and written.
 // - writeString creates the file, the section and the key as needed and keeps every
-//   other line of the file (comments, other sections, the case of existing names). The
-//   file is replaced atomically (temporary file in the same directory, flushed, renamed
-//   over), so a failure part-way leaves the previous file whole. Returns false on failure.
+//   other line of the file (comments, other sections, the case of existing names, line
+//   ends). The file is replaced atomically (a temporary file of its own in the same
+//   directory, flushed, renamed over), so a failure part-way leaves the previous file
+//   whole. Writes from several threads and processes are serialised, so none is lost.
+//   A symbolic link is followed to its target and the file keeps its mode. A read-only
+//   file or folder, a value or names that would not read back (line breaks, "=" in the
+//   key) and a lock not obtained in time are failures. Returns false on failure, and the
+//   file is then unchanged.
 #pragma once
 
 #include <cstddef>

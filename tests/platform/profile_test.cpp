@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <thread>
+#include <vector>
 
 namespace fs = std::filesystem;
 using namespace nypr::platform;
@@ -122,6 +124,97 @@ TEST_F(ProfileTest, NothingIsCachedBetweenCalls) {
   EXPECT_EQ(profileReadInt(path_, "S", "k", 0), 1);
   write("[S]\nk=2\n");
   EXPECT_EQ(profileReadInt(path_, "S", "k", 0), 2);
+}
+
+// Files a host or a technician may leave behind, read as the Windows profile functions
+// read them, and written without disturbing any line but the one written.
+struct OddFile {
+  const char* name;
+  std::string text;
+  const char* key;         // in [KT3600R Info]
+  const char* read;        // what a read of the key gives (default "dflt")
+  std::string afterWrite;  // the file after writing the key to "NEW"
+};
+
+TEST_F(ProfileTest, OddFilesReadAndWriteAsWindowsDoes) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const OddFile cases[] = {
+      {"byte-order mark before the first section", bom + "[KT3600R Info]\nKT00=A\n", "KT00", "A",
+       bom + "[KT3600R Info]\nKT00=NEW\n"},
+      {"byte-order mark, new key joins the first section", bom + "[KT3600R Info]\nKT00=A\n", "KT01",
+       "dflt", bom + "[KT3600R Info]\nKT00=A\nKT01=NEW\n"},
+      {"byte-order mark alone", bom, "KT00", "dflt", bom + "[KT3600R Info]\nKT00=NEW\n"},
+      {"duplicate key: the first wins", "[KT3600R Info]\nKT00=A\nkt00=B\n", "KT00", "A",
+       "[KT3600R Info]\nKT00=NEW\nkt00=B\n"},
+      {"duplicate section: only the first is searched",
+       "[KT3600R Info]\nKT00=A\n[Log]\nX=1\n[kt3600r info]\nKT00=B\nKT01=C\n", "KT01", "dflt",
+       "[KT3600R Info]\nKT00=A\nKT01=NEW\n[Log]\nX=1\n[kt3600r info]\nKT00=B\nKT01=C\n"},
+      {"CRLF lines keep their ends", "[KT3600R Info]\r\nKT00 = A \r\nKT01=B\r\n", "KT00", "A",
+       "[KT3600R Info]\r\nKT00=NEW\r\nKT01=B\r\n"},
+      {"CRLF file, new key", "[KT3600R Info]\r\nKT01=B", "KT00", "dflt",
+       "[KT3600R Info]\r\nKT01=B\r\nKT00=NEW\r\n"},
+      {"lines without = are kept", "[KT3600R Info]\nstray text\nKT01=B\n; note\n", "KT00", "dflt",
+       "[KT3600R Info]\nstray text\nKT01=B\nKT00=NEW\n; note\n"},
+      {"a bare key has no value", "[KT3600R Info]\nKT00\nKT00=B\n", "KT00", "dflt",
+       "[KT3600R Info]\nKT00=NEW\nKT00=B\n"},
+      {"quotes around a value", "[KT3600R Info]\nKT00='A B'\nKT01=\"C\n", "KT00", "A B",
+       "[KT3600R Info]\nKT00=NEW\nKT01=\"C\n"},
+      {"section name runs to the last ]", "[KT3600R Info]]\nKT00=A\n[KT3600R Info] x\nKT00=B\n",
+       "KT00", "B", "[KT3600R Info]]\nKT00=A\n[KT3600R Info] x\nKT00=NEW\n"},
+      {"entries before any section belong to none", "KT00=A\n", "KT00", "dflt",
+       "KT00=A\n[KT3600R Info]\nKT00=NEW\n"},
+  };
+  for (const OddFile& c : cases) {
+    SCOPED_TRACE(c.name);
+    write(c.text);
+    EXPECT_EQ(profileReadString(path_, "KT3600R Info", c.key, "dflt"), c.read);
+    ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", c.key, "NEW"));
+    EXPECT_EQ(read(), c.afterWrite);
+    EXPECT_EQ(profileReadString(path_, "KT3600R Info", c.key, "dflt"), "NEW");
+  }
+}
+
+TEST_F(ProfileTest, NamesAndValuesThatWouldNotReadBackAreRefused) {
+  write("[S]\nk=old\n");
+  EXPECT_FALSE(profileWriteString(path_, "S", "k", "two\nlines"));
+  EXPECT_FALSE(profileWriteString(path_, "S", "a=b", "v"));
+  EXPECT_FALSE(profileWriteString(path_, "S\r\n[T]", "k", "v"));
+  EXPECT_FALSE(profileWriteString(path_, " ", "k", "v"));
+  EXPECT_EQ(read(), "[S]\nk=old\n");
+}
+
+// A host drives printers 1-8 from different threads, and every job writes the INI: no
+// thread may lose another's update.
+TEST_F(ProfileTest, ThreadsWritingAtOnceLoseNoUpdate) {
+  write("[System Data]\nSocket_ConnectTimeout=2000\n[Other]\nkeep=1\n");
+  constexpr int kThreads = 8;
+  constexpr int kWrites = 40;
+  std::vector<int> failures(kThreads, 0);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < kThreads; ++t) {
+    threads.emplace_back([&, t] {
+      const std::string key = "KT0" + std::to_string(t);
+      for (int i = 0; i < kWrites; ++i) {
+        const std::string value = std::to_string(i);
+        if (!profileWriteString(path_, "KT3600R Info", key.c_str(), value.c_str())) ++failures[t];
+        if (!profileWriteString(path_, "BackPrinting", ("S" + key).c_str(), value.c_str())) {
+          ++failures[t];
+        }
+      }
+    });
+  }
+  for (auto& th : threads) th.join();
+  for (int t = 0; t < kThreads; ++t) {
+    const std::string key = "KT0" + std::to_string(t);
+    EXPECT_EQ(failures[t], 0) << key;
+    EXPECT_EQ(profileReadInt(path_, "KT3600R Info", key.c_str(), -1), kWrites - 1) << key;
+    EXPECT_EQ(profileReadInt(path_, "BackPrinting", ("S" + key).c_str(), -1), kWrites - 1) << key;
+  }
+  EXPECT_EQ(profileReadInt(path_, "System Data", "Socket_ConnectTimeout", -1), 2000);
+  EXPECT_EQ(profileReadInt(path_, "Other", "keep", -1), 1);
+  int files = 0;  // no temporary file left behind
+  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;
+  EXPECT_EQ(files, 1);
 }
 
 }  // namespace

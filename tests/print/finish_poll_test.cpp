@@ -138,6 +138,9 @@ TEST_F(FinishPollTest, CopiesStillToIssueKeepTheJobGoing) {
 
 TEST_F(FinishPollTest, AReportCutByTheReadIsCompletedByTheNext) {
   remaining_ = 77;
+  printer_.sendFinish("junk");  // no report in it: a failure the host can read
+  EXPECT_EQ(poll(&remaining_), -1);
+  EXPECT_EQ(NyPrGetPrintError(1, nullptr, 0), 60404u);
   const std::string first = report(0, 3), second = report(0, 0);
   printer_.sendFinish(first.substr(0, 21));
   EXPECT_EQ(poll(&remaining_), 2);  // only its head so far: busy, nothing decided

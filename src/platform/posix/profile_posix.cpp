@@ -1,28 +1,44 @@
-// INI profile functions on POSIX. Reads go through SimpleIni; writes edit the file line
-// by line, because re-serialising it would drop lines the host (or a technician) wrote
-// that SimpleIni does not keep, such as trailing comments.
-#include <SimpleIni.h>
+// INI profile functions on POSIX. Reads and writes share one reading of the text
+// (ini_text), so a write always changes the entry a read returns; writes edit only that
+// line, because re-serialising the file would drop lines the host (or a technician)
+// wrote by hand.
+//
+// Every read-modify-replace runs under an exclusive lock, so writers in several threads
+// and several processes (hosts share one INI file) never lose each other's updates: a
+// process-wide mutex orders this process's threads, and flock() on the INI itself orders
+// the processes. Because a write replaces the file by rename, a writer that waited for the
+// lock checks that it still holds the file at the path and starts again if not.
 #include <fcntl.h>
-#include <strings.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <chrono>
 #include <climits>
-#include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <mutex>
 #include <sstream>
 #include <string>
-#include <vector>
+#include <thread>
 
+#include "platform/posix/ini_text.h"
 #include "platform/profile.h"
 
 namespace nypr::platform {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
+// How long a write waits for another writer before it reports failure.
+constexpr std::chrono::milliseconds kLockWait{10000};
+constexpr int kMaxLinks = 40;
+
 std::atomic<bool> g_failRename{false};
+std::timed_mutex g_writeMutex;
 
 bool readFile(const std::string& path, std::string& out) {
   std::ifstream in(path, std::ios::binary);
@@ -33,58 +49,97 @@ bool readFile(const std::string& path, std::string& out) {
   return true;
 }
 
-std::string_view trim(std::string_view s) {
-  size_t b = 0;
-  while (b < s.size() && (s[b] == ' ' || s[b] == '\t')) ++b;
-  size_t e = s.size();
-  while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r')) --e;
-  return s.substr(b, e - b);
+std::string directoryOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool equalsNoCase(std::string_view a, const char* b) {
-  size_t n = std::strlen(b);
-  return a.size() == n && strncasecmp(a.data(), b, n) == 0;
-}
-
-// Section name of a "[name]" line, or false.
-bool sectionOf(std::string_view line, std::string_view& name) {
-  std::string_view t = trim(line);
-  if (t.size() < 2 || t.front() != '[') return false;
-  size_t close = t.find(']');
-  if (close == std::string_view::npos) return false;
-  name = trim(t.substr(1, close - 1));
-  return true;
-}
-
-// Key of a "key=value" line, or false for comments and other lines.
-bool keyOf(std::string_view line, std::string_view& key) {
-  std::string_view t = trim(line);
-  if (t.empty() || t.front() == ';' || t.front() == '#') return false;
-  size_t eq = t.find('=');
-  if (eq == std::string_view::npos) return false;
-  key = trim(t.substr(0, eq));
-  return true;
-}
-
-bool writeWhole(const std::string& path, const std::string& data) {
-  std::string tmp = path + ".tmp." + std::to_string(::getpid());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  size_t done = 0;
-  while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
-    done += static_cast<size_t>(n);
+// The file a write must replace: symbolic links are followed to their final target (which
+// may not exist yet), so the link stays and the file it names is updated.
+bool resolveTarget(const std::string& path, std::string& target) {
+  target = path;
+  for (int i = 0; i < kMaxLinks; ++i) {
+    struct stat st {};
+    if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    std::string link(PATH_MAX, '\0');
+    const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<size_t>(n) >= link.size()) return false;
+    link.resize(static_cast<size_t>(n));
+    target = link.front() == '/' ? link : directoryOf(target) + "/" + link;
   }
-  bool ok = ::fsync(fd) == 0;
+  return false;  // a loop of links
+}
+
+// No write permission bit at all is the INI's (or its folder's) read-only attribute: the
+// write fails as it does on Windows, even for a user the OS would let through.
+bool readOnly(mode_t mode) {
+  return (mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+// The exclusive lock of one write: held on an open descriptor of the INI, which the
+// write creates (empty) when it is missing.
+class FileLock {
+ public:
+  ~FileLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing releases the flock
+  }
+  bool acquire(const std::string& path, Clock::time_point deadline) {
+    while (Clock::now() < deadline) {
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+      if (fd_ < 0) return false;
+      while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+        if ((errno != EWOULDBLOCK && errno != EINTR) || Clock::now() >= deadline) return false;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+      }
+      struct stat held {
+      }, now{};
+      if (::fstat(fd_, &held) == 0 && ::stat(path.c_str(), &now) == 0 &&
+          held.st_dev == now.st_dev && held.st_ino == now.st_ino) {
+        mode_ = held.st_mode;
+        uid_ = held.st_uid;
+        gid_ = held.st_gid;
+        return true;
+      }
+      ::close(fd_);  // replaced while we waited: lock the new file
+      fd_ = -1;
+    }
+    return false;
+  }
+  mode_t mode() const { return mode_; }
+  uid_t uid() const { return uid_; }
+  gid_t gid() const { return gid_; }
+
+ private:
+  int fd_ = -1;
+  mode_t mode_ = 0;
+  uid_t uid_ = 0;
+  gid_t gid_ = 0;
+};
+
+// Writes `data` to a fresh temporary file beside `target` with the INI's mode and owner,
+// flushes it and renames it over `target`.
+bool replaceFile(const std::string& target, const FileLock& lock, const std::string& data) {
+  std::string base = target.substr(target.rfind('/') + 1);
+  std::string tmp = directoryOf(target) + "/." + base + ".XXXXXX";
+  const int fd = ::mkostemp(tmp.data(), O_CLOEXEC);
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, lock.mode() & 07777) == 0;
+  if (::fchown(fd, lock.uid(), lock.gid()) != 0) {
+    // Only a privileged writer can give the file to another owner; the mode still holds.
+  }
+  for (size_t done = 0; ok && done < data.size();) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<size_t>(n);
+  }
+  ok = ok && ::fsync(fd) == 0;
   ok = (::close(fd) == 0) && ok;
   if (ok && g_failRename.load()) ok = false;
-  if (!ok || ::rename(tmp.c_str(), path.c_str()) != 0) {
+  if (!ok || ::rename(tmp.c_str(), target.c_str()) != 0) {
     ::unlink(tmp.c_str());
     return false;
   }
@@ -98,16 +153,8 @@ std::string profileReadString(const std::string& path, const char* section, cons
   const char* def = defaultValue ? defaultValue : "";
   std::string data;
   if (section == nullptr || key == nullptr || !readFile(path, data)) return def;
-  CSimpleIniA ini(false, false, false);
-  if (ini.LoadData(data.data(), data.size()) < 0) return def;
-  const char* v = ini.GetValue(section, key, nullptr);
-  if (v == nullptr) return def;
-  std::string value(v);
-  // A value wrapped in double quotes is returned without them, as Windows does.
-  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
-    value = value.substr(1, value.size() - 2);
-  }
-  return value;
+  std::optional<std::string> value = iniFindValue(data, section, key);
+  return value ? *value : std::string(def);
 }
 
 size_t profileReadString(const std::string& path, const char* section, const char* key,
@@ -123,14 +170,14 @@ size_t profileReadString(const std::string& path, const char* section, const cha
 int profileReadInt(const std::string& path, const char* section, const char* key,
                    int defaultValue) {
   std::string v = profileReadString(path, section, key, nullptr);
-  std::string_view t = trim(v);
   size_t i = 0;
+  while (i < v.size() && (v[i] == ' ' || v[i] == '\t')) ++i;
   bool negative = false;
-  if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
-  if (i >= t.size() || !std::isdigit(static_cast<unsigned char>(t[i]))) return defaultValue;
+  if (i < v.size() && (v[i] == '-' || v[i] == '+')) negative = v[i++] == '-';
+  if (i >= v.size() || !std::isdigit(static_cast<unsigned char>(v[i]))) return defaultValue;
   long long value = 0;
-  for (; i < t.size() && std::isdigit(static_cast<unsigned char>(t[i])); ++i) {
-    value = value * 10 + (t[i] - '0');
+  for (; i < v.size() && std::isdigit(static_cast<unsigned char>(v[i])); ++i) {
+    value = value * 10 + (v[i] - '0');
     if (value > INT_MAX) value = INT_MAX;  // saturate rather than wrap on absurd input
   }
   return static_cast<int>(negative ? -value : value);
@@ -138,79 +185,26 @@ int profileReadInt(const std::string& path, const char* section, const char* key
 
 bool profileWriteString(const std::string& path, const char* section, const char* key,
                         const char* value) {
-  if (section == nullptr || key == nullptr) return false;
   const char* val = value ? value : "";
+  // Names or a value that would not read back are refused before the file is touched.
+  if (section == nullptr || key == nullptr || path.empty() || !iniSetValue({}, section, key, val)) {
+    return false;
+  }
+  std::string target;
+  if (!resolveTarget(path, target)) return false;
+  struct stat st {};
+  if (::stat(directoryOf(target).c_str(), &st) != 0 || readOnly(st.st_mode)) return false;
+  if (::stat(target.c_str(), &st) == 0 && readOnly(st.st_mode)) return false;
+
+  const Clock::time_point deadline = Clock::now() + kLockWait;
+  std::unique_lock<std::timed_mutex> threads(g_writeMutex, kLockWait);
+  if (!threads.owns_lock()) return false;
+  FileLock lock;
+  if (!lock.acquire(target, deadline) || readOnly(lock.mode())) return false;
   std::string data;
-  readFile(path, data);  // a missing file is an empty one
-
-  std::vector<std::string_view> lines;
-  for (size_t pos = 0; pos < data.size();) {
-    size_t nl = data.find('\n', pos);
-    size_t end = nl == std::string::npos ? data.size() : nl + 1;
-    lines.emplace_back(data.data() + pos, end - pos);
-    pos = end;
-  }
-  const bool crlf = data.find("\r\n") != std::string::npos;
-  const std::string eol = crlf ? "\r\n" : "\n";
-  const std::string newLine = std::string(key) + "=" + val;
-
-  std::string out;
-  out.reserve(data.size() + newLine.size() + 64);
-  bool inSection = false;
-  bool sawSection = false;
-  bool wrote = false;
-  size_t lastKeyEnd = std::string::npos;  // output position after the section's last entry
-  auto closeSection = [&] {
-    if (inSection && !wrote) {
-      // Insert after the last entry of the section so blank lines stay where they were.
-      std::string add = newLine + eol;
-      if (lastKeyEnd == std::string::npos) lastKeyEnd = out.size();
-      out.insert(lastKeyEnd, add);
-      wrote = true;
-    }
-  };
-  for (std::string_view line : lines) {
-    std::string_view name;
-    if (sectionOf(line, name)) {
-      closeSection();
-      inSection = equalsNoCase(name, section);
-      if (inSection) {
-        sawSection = true;
-        out.append(line);
-        if (line.empty() || line.back() != '\n') out.append(eol);
-        lastKeyEnd = out.size();
-        continue;
-      }
-      out.append(line);
-      continue;
-    }
-    std::string_view k;
-    if (inSection && keyOf(line, k)) {
-      if (equalsNoCase(k, key)) {
-        // Keep the key as the file spells it; replace the value.
-        std::string_view t = trim(line);
-        std::string_view spelled = trim(t.substr(0, t.find('=')));
-        out.append(spelled);
-        out.append("=");
-        out.append(val);
-        out.append(eol);
-        wrote = true;
-      } else {
-        out.append(line);
-        if (line.empty() || line.back() != '\n') out.append(eol);
-      }
-      lastKeyEnd = out.size();
-      continue;
-    }
-    out.append(line);
-  }
-  closeSection();
-  if (!sawSection) {
-    if (!out.empty() && out.back() != '\n') out.append(eol);
-    out.append("[").append(section).append("]").append(eol);
-    out.append(newLine).append(eol);
-  }
-  return writeWhole(path, out);
+  readFile(target, data);
+  std::optional<std::string> edited = iniSetValue(data, section, key, val);
+  return edited && replaceFile(target, lock, *edited);
 }
 
 void profileFailRenameForTesting(bool fail) {
