@@ -1,8 +1,11 @@
 // Windows backend of platform/net.h: Winsock 2, whose error numbers are the ones the
 // driver reports. The library is started once at process attach (netStartup).
-#include <iphlpapi.h>
+// Winsock first: windows.h (pulled in by iphlpapi.h) must not bring the old winsock.
+// clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
+#include <iphlpapi.h>
+// clang-format on
 
 #include <climits>
 #include <map>

@@ -51,9 +51,21 @@ std::wstring toWide(std::string_view in, UINT codePage) {
 }
 
 // One code page from UTF-16; what the code page lacks becomes "?".
-std::string fromWide(const std::wstring& in, UINT codePage) {
+std::string fromWide(std::wstring in, UINT codePage) {
   std::string out;
   if (in.empty()) return out;
+  if (codePage != CP_UTF8) {
+    // CP932 has nothing beyond the basic plane: a surrogate pair is one unmappable
+    // character, one "?".
+    std::wstring bmp;
+    for (size_t i = 0; i < in.size(); ++i) {
+      const bool pair = in[i] >= 0xD800 && in[i] <= 0xDBFF && i + 1 < in.size() &&
+                        in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF;
+      bmp.push_back(pair ? L'?' : in[i]);
+      if (pair) ++i;
+    }
+    in.swap(bmp);
+  }
   const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
   const char* defaultChar = codePage == CP_UTF8 ? nullptr : "?";
   int n = WideCharToMultiByte(codePage, flags, in.data(), static_cast<int>(in.size()), nullptr, 0,
