@@ -23,6 +23,9 @@ if(WIN32)
   # file next to its own libraries and nothing else.
   add_link_options(-static -static-libgcc -static-libstdc++)
   add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601)
+  # Resource scripts are UTF-8, like the sources they are made from.
+  enable_language(RC)
+  set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -c 65001")
 endif()
 # The system DLLs the Windows backends use (empty elsewhere).
 set(NYPR_WIN32_SYSTEM_LIBS)

@@ -17,7 +17,8 @@ function(nypr_add_test name)
     # A program linking the driver's objects statically starts the driver as the DLL
     # would; the test list is read when ctest runs (under wine), not at build time.
     if("nypr_internal" IN_LIST ARG_LIBS)
-      target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/module_start.cpp)
+      target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/module_start.cpp
+                                     ${NYPR_STRINGS_RC})
     endif()
     set(_discovery DISCOVERY_MODE PRE_TEST)
   endif()

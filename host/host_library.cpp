@@ -12,7 +12,7 @@
 #include "driver/host/host_api.h"
 #include "host_state.h"
 #include "platform/host_file.h"
-#include "nyprkt3600r/module_resources.h"
+#include "platform/module_text.h"
 
 using nyhost::state;
 
@@ -123,12 +123,7 @@ int32_t LoadStringExFnI(uint32_t id, char* buf, int32_t size, const char* /*sect
     std::lock_guard lock(state().mutex);
     module = state().registeredModule;
   }
-  auto* res = reinterpret_cast<const NyModuleResources*>(module);
-  if (res == nullptr || res->magic != NY_MODULE_RESOURCES_MAGIC || res->loadString == nullptr) {
-    if (buf != nullptr && size > 0) buf[0] = '\0';
-    return 0;
-  }
-  return res->loadString(id, buf, size);
+  return nypr::platform::loadModuleText(module, id, buf, size);
 }
 
 int32_t NyMessageBox(NyHwnd owner, const char* text, const char* caption, uint32_t style) {
