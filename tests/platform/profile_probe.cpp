@@ -58,8 +58,9 @@ int main(int argc, char** argv) {
     const auto f = fields(known ? line.substr(1) : line);
     std::string result;
     if (f[0] == "R") {
-      result = "[" + escaped(nypr::platform::profileReadString(ini, f[1].c_str(), f[2].c_str(),
-                                                               f[3].c_str())) +
+      result = "[" +
+               escaped(nypr::platform::profileReadString(ini, f[1].c_str(), f[2].c_str(),
+                                                         f[3].c_str())) +
                "]";
     } else if (f[0] == "W") {
       result = nypr::platform::profileWriteString(ini, f[1].c_str(), f[2].c_str(), f[3].c_str())
