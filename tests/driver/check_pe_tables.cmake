@@ -3,23 +3,32 @@
 #   header (NyPrWaitJobEnd under its decorated name);
 # - imports: only system DLLs and the host's NyLib.dll / NyDrw.dll, and from those only
 #   the host functions the driver declares, under the host's link names.
-#   cmake -DDLL=... -DDEF=... -DHEADER=... -DHOST_API=... -DOBJDUMP=... -P this
+# - the stand-in host's NyLib.dll and NyDrw.dll export the host functions under those
+#   names (NyDrw: mirroring only) and, in NyLib, the control API, nothing else.
+#   cmake -DDLL=... -DDEF=... -DHEADER=... -DHOST_API=... -DNYLIB=... -DNYDRW=...
+#         -DOBJDUMP=... -P this
 cmake_policy(SET CMP0057 NEW)
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump COMMAND_ERROR_IS_FATAL ANY)
 string(REPLACE "\n" ";" lines "${dump}")
 
 # Export table: the "[Ordinal/Name Pointer] Table" rows.
-set(exports "")
-set(in_names OFF)
-foreach(line IN LISTS lines)
-  if(line MATCHES "Ordinal/Name Pointer")
-    set(in_names ON)
-  elseif(in_names AND line MATCHES "^\t\\[ *[0-9]+\\] (.+)$")
-    list(APPEND exports ${CMAKE_MATCH_1})
-  elseif(in_names)
-    set(in_names OFF)
-  endif()
-endforeach()
+function(read_exports dll out)
+  execute_process(COMMAND ${OBJDUMP} -p ${dll} OUTPUT_VARIABLE text COMMAND_ERROR_IS_FATAL ANY)
+  string(REPLACE "\n" ";" rows "${text}")
+  set(names "")
+  set(in_names OFF)
+  foreach(line IN LISTS rows)
+    if(line MATCHES "Ordinal/Name Pointer")
+      set(in_names ON)
+    elseif(in_names AND line MATCHES "^\t\\[ *[0-9]+\\] (.+)$")
+      list(APPEND names ${CMAKE_MATCH_1})
+    elseif(in_names)
+      set(in_names OFF)
+    endif()
+  endforeach()
+  set(${out} ${names} PARENT_SCOPE)
+endfunction()
+read_exports(${DLL} exports)
 
 file(STRINGS ${DEF} def_lines REGEX "^  [A-Za-z_]")
 set(def_names "")
@@ -46,7 +55,7 @@ endforeach()
 set(system_dlls KERNEL32.dll USER32.dll GDI32.dll WS2_32.dll IPHLPAPI.DLL msvcrt.dll
     ADVAPI32.dll COMCTL32.dll COMDLG32.dll SHELL32.dll ole32.dll)
 string(TOLOWER "${system_dlls}" system_dlls)
-file(STRINGS ${HOST_API} host_decls REGEX "NYHOST_API")
+file(STRINGS ${HOST_API} host_decls REGEX "^NYHOST_API ")
 set(host_names "")
 foreach(decl IN LISTS host_decls)
   if(decl MATCHES "([A-Za-z0-9_]+)\\(")
@@ -84,5 +93,25 @@ foreach(host NyLib.dll NyDrw.dll)
     message(FATAL_ERROR "${host} is not imported")
   endif()
 endforeach()
+# The stand-in host DLLs.
+read_exports(${NYDRW} drw_exports)
+if(NOT drw_exports STREQUAL "_MirrorImageFnV@20")
+  message(FATAL_ERROR "NyDrw.dll exports ${drw_exports}, not just _MirrorImageFnV@20")
+endif()
+read_exports(${NYLIB} lib_exports)
+foreach(name IN LISTS lib_exports)
+  string(REGEX REPLACE "^_([A-Za-z0-9]+)@[0-9]+$" "\\1" plain "${name}")
+  if(NOT (plain IN_LIST host_names AND NOT plain STREQUAL "MirrorImageFnV") AND
+     NOT name MATCHES "^nyhost[A-Za-z0-9]+$")
+    message(FATAL_ERROR "NyLib.dll exports ${name}: no host function, no control API")
+  endif()
+endforeach()
+foreach(name IN LISTS host_names)
+  if(NOT name STREQUAL "MirrorImageFnV" AND NOT name IN_LIST lib_exports AND
+     NOT lib_exports MATCHES "(^|;)_${name}@[0-9]+(;|$)")
+    message(FATAL_ERROR "NyLib.dll does not export ${name}")
+  endif()
+endforeach()
+
 list(LENGTH exports n)
 message(STATUS "${n} exports as the .def file lists them; imports: ${imported_dlls}")
