@@ -6,6 +6,7 @@
 #include "driver/slots.h"
 #include "nyprkt3600r/module_resources.h"
 #include "platform/module_load.h"
+#include "platform/net.h"
 #include "resources/strings.h"
 
 namespace nypr {
@@ -20,17 +21,17 @@ const NyModuleResources g_moduleResources = {NY_MODULE_RESOURCES_MAGIC, &loadStr
 
 }  // namespace
 
-void* moduleHandle() {
+NyHmodule moduleHandle() {
   // Refers to the loader's hooks so that every link of the driver keeps them, static
   // ones included.
   if (!platform::kModuleLoadHooksInstalled) return nullptr;
-  return const_cast<NyModuleResources*>(&g_moduleResources);
+  return platform::moduleInstance(&g_moduleResources);
 }
 
 bool moduleAttach() {
   printd("KT3600R loading...\r\n");
-  if (const long err = platform::startSocketLibrary(); err != 0) {
-    printd("WSAStartup failed, WLE=%li.\r\n", err);
+  if (platform::netStartup() != 0) {
+    printd("WSAStartup failed, WLE=%li.\r\n", static_cast<long>(platform::netLastError()));
     return false;
   }
   RegisterDLLPrinterFnV(kModelName, moduleHandle());
@@ -42,7 +43,7 @@ bool moduleAttach() {
 
 void moduleDetach() {
   // The locks are static and go with the module.
-  platform::stopSocketLibrary();
+  platform::netCleanup();
 }
 
 }  // namespace nypr

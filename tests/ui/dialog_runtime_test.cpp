@@ -501,7 +501,7 @@ TEST_F(DialogRuntime, ClosedAndForeignHandlesFailCleanly) {
   });
   dialogBoxParam("DIALOG_MOTO_TEST", nullptr, RecordingProc::proc, 0);
   int foreignObject = 0;
-  for (NyHwnd h : {dialog, button, static_cast<NyHwnd>(&foreignObject)}) {
+  for (NyHwnd h : {dialog, button, reinterpret_cast<NyHwnd>(&foreignObject)}) {
     EXPECT_FALSE(isWindow(h));
     EXPECT_EQ(getDlgItem(h, 6013), nullptr);
     EXPECT_FALSE(setDlgItemText(h, 6013, "x"));

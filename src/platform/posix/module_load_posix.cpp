@@ -6,11 +6,9 @@ namespace nypr::platform {
 
 const bool kModuleLoadHooksInstalled = true;
 
-long startSocketLibrary() {
-  return 0;  // POSIX sockets need no library start
+NyHmodule moduleInstance(const void* portable) {
+  return const_cast<void*>(portable);
 }
-
-void stopSocketLibrary() {}
 
 namespace {
 
