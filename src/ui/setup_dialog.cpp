@@ -186,7 +186,8 @@ void WritePosAdjustToLabelFnV(uint8_t index, LabelFormatST* labelFormat) {
   labelFormat->PosAdjYUB = static_cast<uint8_t>(std::clamp(slot.PosAdjYI, -24, 24) + 128);
 }
 
-intptr_t SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                   intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       onInit(dialog, lParam);

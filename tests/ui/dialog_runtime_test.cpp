@@ -225,6 +225,29 @@ TEST_F(DialogRuntime, ModalDialogsNestAndEachHasItsOwnOperator) {
   EXPECT_EQ(focusWindow(), nullptr);
 }
 
+int g_outerTicks = 0;
+
+intptr_t timedOuterProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  if (msg == kMsgInitDialog) setTimer(dlg, 7, 60000);
+  if (msg == kMsgTimer && wParam == 7) ++g_outerTicks;
+  return outerProc(dlg, msg, wParam, lParam);
+}
+
+TEST_F(DialogRuntime, NestedLoopsFireTheOuterTimersOnlyWhenSwitchedOn) {
+  setDialogOperator("DIALOG_KT36R_IP", [](OperatedDialog& d) { EXPECT_TRUE(d.click(kIdOk)); });
+  setDialogOperator("DIALOG_MAINTENANCE", [](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6219));
+    EXPECT_TRUE(d.click(kIdOk));
+  });
+  for (bool on : {false, true}) {
+    setOuterTimersInNestedLoops(on);
+    g_outerTicks = 0;
+    EXPECT_EQ(dialogBoxParam("DIALOG_MAINTENANCE", nullptr, timedOuterProc, 0), 1);
+    EXPECT_EQ(g_outerTicks, on ? 1 : 0);
+  }
+  setOuterTimersInNestedLoops(false);
+}
+
 // ---- Controls -------------------------------------------------------------------------------
 
 TEST_F(DialogRuntime, RadioGroupsCheckBoxesAndUnusableControls) {
