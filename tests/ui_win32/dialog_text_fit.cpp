@@ -2,7 +2,8 @@
 //
 //   dialog_text_fit            measures every label, button, check box, radio button and
 //                              frame text of every dialog in the dialog's own font and
-//                              fails (exit 1) when a text does not fit its control
+//                              fails (exit 1) when a text does not fit its control, or
+//                              when a string of the string table reads differently
 //   dialog_text_fit --shots D  also writes each dialog as D/<template>.bmp
 //
 // The dialogs are created from the resources linked into this program, exactly as the
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "resources/dialog_templates.h"
+#include "resources/string_table.h"
 #include "resources/strings.h"
 
 namespace {
@@ -210,6 +212,20 @@ void pump() {
   }
 }
 
+// Every entry of the string table as the resources hand it out.
+int checkStrings() {
+  int failures = 0;
+  for (const nypr::ModuleString& entry : nypr::moduleStringTable()) {
+    wchar_t buf[1024] = {};
+    const int n = LoadStringW(GetModuleHandleW(nullptr), entry.id, buf, 1024);
+    if (std::wstring(buf, static_cast<size_t>(n > 0 ? n : 0)) != wide(entry.utf8)) {
+      std::printf("string %u differs in the resources\n", entry.id);
+      ++failures;
+    }
+  }
+  return failures;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -239,5 +255,8 @@ int main(int argc, char** argv) {
     DestroyWindow(dialog);
   }
   std::printf("%d text(s) do not fit\n", failures);
+  const int strings = checkStrings();
+  failures += strings;
+  std::printf("%d string(s) differ\n", strings);
   return failures == 0 ? 0 : 1;
 }
