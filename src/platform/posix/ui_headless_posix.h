@@ -90,7 +90,7 @@ struct Window {
   bool ended = false;
   intptr_t result = 0;
 
-  NyHwnd handle() { return &header; }
+  NyHwnd handle() { return reinterpret_cast<NyHwnd>(&header); }
 };
 
 struct ThreadUi {
