@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/help.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "window_operator.h"
@@ -134,6 +135,16 @@ TEST(Win32Dialogs, ControlsTextsTimersAndPlaces) {
   EXPECT_EQ(g_seen.ticks, 3);
   EXPECT_EQ(g_seen.typed, cp932FromUtf8("右側"));
   EXPECT_EQ(dialogBoxParam("DIALOG_NO_SUCH_THING", nullptr, controlsProc, 0), -1);
+}
+
+// The HTML Help engine is found (its class registration, else hhctrl.ocx) and takes the
+// topic, also for a help file that is not there.
+TEST(Win32Help, HtmlHelpEngineTakesTheTopic) {
+  const int before = helpRequestCountForTesting();
+  EXPECT_TRUE(showHtmlHelp(nullptr, "Z:\\nowhere\\NYPRT.chm::\\html/prt48lv6.htm"));
+  EXPECT_TRUE(showHtmlHelp(nullptr, "Z:\\nowhere\\NYPRT.chm::\\html/prt48lv6.htm"));
+  EXPECT_EQ(helpRequestCountForTesting(), before + 2);
+  EXPECT_TRUE(lastHelpRequestForTesting().html);
 }
 
 }  // namespace
