@@ -2,28 +2,58 @@
 find_package(Threads REQUIRED)
 find_package(PkgConfig REQUIRED)
 
+if(CMAKE_CROSSCOMPILING)
+  # The header-only Debian packages live in /usr/include beside the Linux C library, which
+  # a cross compiler must not see: link just them into a directory of their own.
+  set(_hdrs ${CMAKE_BINARY_DIR}/cross-include)
+  file(MAKE_DIRECTORY ${_hdrs})
+  foreach(_h SimpleIni.h stb CLI)
+    if(EXISTS /usr/include/${_h} AND NOT EXISTS ${_hdrs}/${_h})
+      file(CREATE_LINK /usr/include/${_h} ${_hdrs}/${_h} SYMBOLIC)
+    endif()
+  endforeach()
+  set(SIMPLEINI_INCLUDE_DIR ${_hdrs} CACHE PATH "")
+  set(STB_INCLUDE_DIR ${_hdrs} CACHE PATH "")
+  set(CLI11_INCLUDE_DIR ${_hdrs} CACHE PATH "")
+endif()
+
 # SimpleIni: INI parser behind the profile functions. Debian builds its char instances
 # into libsimpleini; the narrow, unconverted flavour is the one whose bytes we keep (CP932).
 find_path(SIMPLEINI_INCLUDE_DIR SimpleIni.h REQUIRED)
-find_library(SIMPLEINI_LIBRARY simpleini REQUIRED)
 add_library(nypr_simpleini INTERFACE)
 target_include_directories(nypr_simpleini SYSTEM INTERFACE ${SIMPLEINI_INCLUDE_DIR})
 target_compile_definitions(nypr_simpleini INTERFACE SI_NO_CONVERSION)
-target_link_libraries(nypr_simpleini INTERFACE ${SIMPLEINI_LIBRARY})
+if(NOT WIN32)
+  # Without conversion the header is all that is used; Debian's library is native only.
+  find_library(SIMPLEINI_LIBRARY simpleini REQUIRED)
+  target_link_libraries(nypr_simpleini INTERFACE ${SIMPLEINI_LIBRARY})
+endif()
 
 # stb: PNG and image reading/writing in the tools and tests.
 find_path(STB_INCLUDE_DIR stb/stb_image.h REQUIRED)
-find_library(STB_LIBRARY stb REQUIRED)
 add_library(nypr_stb INTERFACE)
 target_include_directories(nypr_stb SYSTEM INTERFACE ${STB_INCLUDE_DIR}/stb)
-target_link_libraries(nypr_stb INTERFACE ${STB_LIBRARY})
+if(WIN32)
+  # Debian ships stb built for Linux only: the cross build compiles the two headers it uses.
+  add_library(nypr_stb_impl STATIC ${CMAKE_CURRENT_LIST_DIR}/stb_impl.c)
+  target_include_directories(nypr_stb_impl SYSTEM PRIVATE ${STB_INCLUDE_DIR}/stb)
+  target_link_libraries(nypr_stb INTERFACE nypr_stb_impl)
+else()
+  find_library(STB_LIBRARY stb REQUIRED)
+  target_link_libraries(nypr_stb INTERFACE ${STB_LIBRARY})
+endif()
 
 # CLI11: command lines of the tools.
 find_path(CLI11_INCLUDE_DIR CLI/CLI.hpp REQUIRED)
 add_library(nypr_cli11 INTERFACE)
 target_include_directories(nypr_cli11 SYSTEM INTERFACE ${CLI11_INCLUDE_DIR})
 
-if(NYPR_BUILD_TESTS)
+if(NYPR_BUILD_TESTS AND WIN32)
+  # No mingw build of GoogleTest in Debian: build its sources with the cross compiler.
+  set(gtest_force_shared_crt ON CACHE BOOL "" FORCE)
+  set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+  add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+elseif(NYPR_BUILD_TESTS)
   find_package(GTest REQUIRED)
 endif()
 if(NYPR_BUILD_BENCH)

@@ -25,7 +25,7 @@ const NyWindowOps* opsOf(NyHwnd window) {
   if (const NyWindowOps* known = g_knownOps.load(); known != nullptr) {
     return known->isWindow(window) != 0 ? known : nullptr;
   }
-  const auto* header = static_cast<const NyWindowHeader*>(window);
+  const auto* header = reinterpret_cast<const NyWindowHeader*>(window);
   if (header->magic != NY_WINDOW_MAGIC || header->ops == nullptr) return nullptr;
   const NyWindowOps* ops = header->ops;
   if (ops->size < sizeof(NyWindowOps) || ops->isWindow(window) == 0) return nullptr;
@@ -130,7 +130,7 @@ NyHwnd ShowWaitMessageFnH(NyHwnd owner, const char* text) {
       return notice;
     }
   }
-  t_notice = WaitNotice{&g_detachedNotice, nullptr};
+  t_notice = WaitNotice{reinterpret_cast<NyHwnd>(&g_detachedNotice), nullptr};
   return t_notice.window;
 }
 

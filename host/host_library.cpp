@@ -1,7 +1,5 @@
 // The host support functions the driver calls (logging, strings, messages, INI file,
 // files, numbers, mirroring), as the stand-in host gives them.
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdarg>
@@ -13,6 +11,7 @@
 
 #include "driver/host/host_api.h"
 #include "host_state.h"
+#include "platform/host_file.h"
 #include "nyprkt3600r/module_resources.h"
 
 using nyhost::state;
@@ -124,7 +123,7 @@ int32_t LoadStringExFnI(uint32_t id, char* buf, int32_t size, const char* /*sect
     std::lock_guard lock(state().mutex);
     module = state().registeredModule;
   }
-  auto* res = static_cast<const NyModuleResources*>(module);
+  auto* res = reinterpret_cast<const NyModuleResources*>(module);
   if (res == nullptr || res->magic != NY_MODULE_RESOURCES_MAGIC || res->loadString == nullptr) {
     if (buf != nullptr && size > 0) buf[0] = '\0';
     return 0;
@@ -214,9 +213,7 @@ int16_t GetFileNameFnSW(char* path, uint32_t filterTextId, int32_t /*zero*/) {
 }
 
 NyHfile OpenFileFnHF(const char* path, int32_t /*zero*/) {
-  if (path == nullptr) return NY_INVALID_FILE;
-  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-  return fd < 0 ? NY_INVALID_FILE : static_cast<NyHfile>(fd);
+  return nypr::platform::hostFileOpen(path);
 }
 
 int32_t StrToIbyLen(const char* text, int32_t digits) {
@@ -257,34 +254,6 @@ int32_t ConvMemdSizeEXFnI(const char* text, double* value) {
   if (count < 1048576.0) return 2;
   if (count < 1073741824.0) return 3;
   return 4;
-}
-
-void MirrorImageFnV(int32_t width, int32_t height, int32_t mode, uint8_t* bits,
-                    int32_t bytesPerRow) {
-  if (bits == nullptr || width <= 0 || height <= 0 || bytesPerRow <= 0 || width > bytesPerRow * 8) {
-    return;
-  }
-  if (mode == 0) {
-    // Left-right: dot x of each row changes place with dot width-1-x.
-    for (int32_t y = 0; y < height; ++y) {
-      uint8_t* row = bits + static_cast<size_t>(y) * bytesPerRow;
-      for (int32_t a = 0, b = width - 1; a < b; ++a, --b) {
-        int ba = (row[a >> 3] >> (7 - (a & 7))) & 1;
-        int bb = (row[b >> 3] >> (7 - (b & 7))) & 1;
-        if (ba != bb) {
-          row[a >> 3] ^= static_cast<uint8_t>(0x80 >> (a & 7));
-          row[b >> 3] ^= static_cast<uint8_t>(0x80 >> (b & 7));
-        }
-      }
-    }
-  } else {
-    // Top-bottom: rows change place.
-    for (int32_t a = 0, b = height - 1; a < b; ++a, --b) {
-      uint8_t* ra = bits + static_cast<size_t>(a) * bytesPerRow;
-      uint8_t* rb = bits + static_cast<size_t>(b) * bytesPerRow;
-      for (int32_t i = 0; i < bytesPerRow; ++i) std::swap(ra[i], rb[i]);
-    }
-  }
 }
 
 }  // extern "C"

@@ -19,7 +19,9 @@
 #endif
 
 #if defined(_WIN32)
-#define NYPR_EXPORT __declspec(dllexport)
+/* The module's .def file names its exports; a dllexport here would add decorated
+ * duplicates of every stdcall name. */
+#define NYPR_EXPORT
 #define NYPR_IMPORT __declspec(dllimport)
 #else
 #define NYPR_EXPORT __attribute__((visibility("default")))
@@ -30,6 +32,20 @@
 extern "C" {
 #endif
 
+#if defined(_WIN32)
+/* The Win32 handle types themselves (STRICT declarations), so a host passes its HWND,
+ * HBITMAP, HPALETTE, HGLOBAL and HINSTANCE unchanged and need not include this header's
+ * POSIX types. */
+struct HWND__;
+struct HBITMAP__;
+struct HPALETTE__;
+struct HINSTANCE__;
+typedef struct HWND__* NyHwnd;
+typedef struct HBITMAP__* NyHbitmap;
+typedef struct HPALETTE__* NyHpalette;
+typedef void* NyHglobal;
+typedef struct HINSTANCE__* NyHmodule;
+#else
 /* A window of the dialog runtime (HWND on Windows). */
 typedef void* NyHwnd;
 
@@ -54,6 +70,7 @@ typedef NyBitmap* NyHbitmap; /* HBITMAP */
 typedef void* NyHpalette;    /* HPALETTE; ignored on POSIX */
 typedef void* NyHglobal;     /* HGLOBAL; on POSIX release with free() */
 typedef void* NyHmodule;     /* HINSTANCE of the driver module */
+#endif
 
 #ifdef __cplusplus
 }

@@ -6,6 +6,7 @@
 #include "driver/slots.h"
 #include "nyprkt3600r/module_resources.h"
 #include "platform/module_load.h"
+#include "platform/net.h"
 #include "resources/strings.h"
 
 namespace nypr {
@@ -20,17 +21,19 @@ const NyModuleResources g_moduleResources = {NY_MODULE_RESOURCES_MAGIC, &loadStr
 
 }  // namespace
 
-void* moduleHandle() {
+NyHmodule moduleHandle() {
   // Refers to the loader's hooks so that every link of the driver keeps them, static
   // ones included.
   if (!platform::kModuleLoadHooksInstalled) return nullptr;
-  return const_cast<NyModuleResources*>(&g_moduleResources);
+  return platform::moduleInstance(&g_moduleResources);
 }
 
 bool moduleAttach() {
   printd("KT3600R loading...\r\n");
-  // POSIX sockets need no library start; a failing start would be logged here as
-  // "WSAStartup failed, WLE=%li.\r\n" and fail the load.
+  if (platform::netStartup() != 0) {
+    printd("WSAStartup failed, WLE=%li.\r\n", static_cast<long>(platform::netLastError()));
+    return false;
+  }
   RegisterDLLPrinterFnV(kModelName, moduleHandle());
   // Both locks exist from now on: the slot lock first, then the exchange lock.
   slotLock();
@@ -39,16 +42,8 @@ bool moduleAttach() {
 }
 
 void moduleDetach() {
-  // Nothing to stop for POSIX sockets; the locks are static and go with the module.
+  // The locks are static and go with the module.
+  platform::netCleanup();
 }
-
-namespace {
-__attribute__((constructor)) void onLoad() {
-  moduleAttach();
-}
-__attribute__((destructor)) void onUnload() {
-  moduleDetach();
-}
-}  // namespace
 
 }  // namespace nypr

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "nyprkt3600r/platform_types.h"
 #include "platform/socket_handle.h"
 #include "platform/sync.h"
 
@@ -80,7 +81,7 @@ platform::CriticalSection& slotLock();
 platform::CriticalSection& exchangeLock();
 
 // The module handle given to the host at start-up (resources are reached through it).
-void* moduleHandle();
+NyHmodule moduleHandle();
 
 inline bool isValidSlotIndex(unsigned index) {
   return index < kSlotCount;

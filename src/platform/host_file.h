@@ -6,6 +6,8 @@
 //   file) or -1 when the handle cannot be read. Interrupted reads are resumed, so a count
 //   below `size` means the end of the file was reached.
 // - hostFileClose releases the handle; an invalid handle is ignored.
+// - hostFileOpen (for the stand-in host) opens a file for reading; NY_INVALID_FILE when
+//   it cannot.
 #pragma once
 
 #include <cstdint>
@@ -16,5 +18,6 @@ namespace nypr::platform {
 
 int hostFileRead(NyHfile file, void* buf, uint32_t size);
 void hostFileClose(NyHfile file);
+NyHfile hostFileOpen(const char* path);
 
 }  // namespace nypr::platform

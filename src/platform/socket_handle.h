@@ -9,8 +9,14 @@
 
 namespace nypr::platform {
 
+#if defined(_WIN32)
+// As wide as a Winsock SOCKET (32 bits in the 32-bit host, 64 in a 64-bit build).
+using SocketHandle = uintptr_t;
+inline constexpr SocketHandle kInvalidSocket = ~static_cast<SocketHandle>(0);
+#else
 using SocketHandle = uint32_t;
 inline constexpr SocketHandle kInvalidSocket = 0xFFFFFFFFu;
+#endif
 
 inline bool isOpenSocket(SocketHandle s) {
   return s != 0 && s != kInvalidSocket;

@@ -1,11 +1,11 @@
 #include "ini_fixture.h"
 
 #include <nyhost/nyhost_control.h>
-#include <stdlib.h>
 #include <strings.h>
 
 #include <cstring>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "driver/slots.h"
@@ -26,12 +26,12 @@ bool sameName(const std::string& a, const std::string& b) {
 }  // namespace
 
 void IniFixture::SetUp() {
-  char pattern[] = "/tmp/nypr_settings_XXXXXX";
-  ASSERT_NE(mkdtemp(pattern), nullptr);
-  dir_ = pattern;
+  dir_ = std::filesystem::temp_directory_path() /
+         ("nypr_settings_" + std::to_string(std::random_device{}()));
+  ASSERT_TRUE(std::filesystem::create_directory(dir_));
   ini_ = dir_ / "host.ini";
   nyhostReset();
-  nyhostSetIniPath(ini_.c_str());
+  nyhostSetIniPath(ini_.string().c_str());
   std::memset(stKtRSE, 0, sizeof stKtRSE);
   std::memset(PrinterSettings, 0, sizeof PrinterSettings);
 }

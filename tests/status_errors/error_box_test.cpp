@@ -1,11 +1,11 @@
 // The error box and the range message as the host receives them.
 #include <gtest/gtest.h>
 #include <nyhost/nyhost_control.h>
-#include <stdlib.h>
 
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "driver/host/host_api.h"
@@ -38,12 +38,12 @@ int recordBox(void* user, NyHwnd owner, const char* text, const char* caption, u
 class ErrorBoxTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/nypr_errbox_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
+    dir_ = std::filesystem::temp_directory_path() /
+           ("nypr_errbox_" + std::to_string(std::random_device{}()));
+    ASSERT_TRUE(std::filesystem::create_directory(dir_));
     nyhostReset();
     moduleAttach();
-    nyhostSetIniPath((dir_ / "host.ini").c_str());
+    nyhostSetIniPath((dir_ / "host.ini").string().c_str());
     nyhostSetMessageBoxHandler(&recordBox, &box_);
     std::memset(stKtRSE, 0, sizeof stKtRSE);
     for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
@@ -81,9 +81,9 @@ TEST_F(ErrorBoxTest, PlainWarningWithTheMessageAndCaption) {
   stKtRSE[2].dwLastError = 60400;
   box_.answer = NY_IDCANCEL;
   const int beeps = platform::beepCountForTesting();
-  EXPECT_EQ(ShowPrinterErrorFnI(&owner, 2), NY_IDCANCEL);
+  EXPECT_EQ(ShowPrinterErrorFnI(reinterpret_cast<NyHwnd>(&owner), 2), NY_IDCANCEL);
   EXPECT_EQ(box_.count, 1);
-  EXPECT_EQ(box_.owner, &owner);
+  EXPECT_EQ(box_.owner, reinterpret_cast<NyHwnd>(&owner));
   EXPECT_EQ(box_.text,
             cp932("[設定]-[発行条件設定]-[プリンター設定]に入って、IPアドレスを設定して下さい！"));
   EXPECT_EQ(box_.caption, caption_);

@@ -1,9 +1,10 @@
 #include "expected_texts.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <vector>
+
+#include "platform/text.h"
 
 namespace nypr::testing {
 namespace {
@@ -281,17 +282,10 @@ std::span<const CodeText> otherModuleTexts() {
 }
 
 std::string cp932(const std::string& utf8) {
-  iconv_t cd = iconv_open("CP932", "UTF-8");
-  EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1));
-  std::vector<char> out(utf8.size() * 2 + 8);
-  char* in = const_cast<char*>(utf8.data());
-  size_t inLeft = utf8.size();
-  char* outPtr = out.data();
-  size_t outLeft = out.size();
-  const size_t rc = iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-  iconv_close(cd);
-  EXPECT_NE(rc, static_cast<size_t>(-1)) << "no CP932 form for: " << utf8;
-  return std::string(out.data(), out.size() - outLeft);
+  // The text layer writes "?" for a character CP932 lacks.
+  const std::string out = platform::cp932FromUtf8(utf8);
+  EXPECT_EQ(out.find('?'), utf8.find('?')) << "no CP932 form for: " << utf8;
+  return out;
 }
 
 }  // namespace nypr::testing

@@ -175,7 +175,7 @@ TEST_F(DialogRuntime, ResettingATimerRestartsItsInterval) {
 NyHwnd g_outer = nullptr;
 int g_openDuringInner = 0;
 
-intptr_t innerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL innerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   if (msg == kMsgInitDialog) {
     EXPECT_EQ(lParam, 9);
     g_openDuringInner = openDialogCount();
@@ -190,7 +190,7 @@ intptr_t innerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) 
   return 0;
 }
 
-intptr_t outerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t) {
+intptr_t NYPR_STDCALL outerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t) {
   if (msg == kMsgInitDialog) g_outer = dlg;
   if (msg == kMsgCommand && commandId(wParam) == 6219) {
     intptr_t r = dialogBoxParam("DIALOG_KT36R_IP", dlg, innerProc, 9);
@@ -227,7 +227,7 @@ TEST_F(DialogRuntime, ModalDialogsNestAndEachHasItsOwnOperator) {
 
 int g_outerTicks = 0;
 
-intptr_t timedOuterProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL timedOuterProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   if (msg == kMsgInitDialog) setTimer(dlg, 7, 60000);
   if (msg == kMsgTimer && wParam == 7) ++g_outerTicks;
   return outerProc(dlg, msg, wParam, lParam);
@@ -475,7 +475,7 @@ TEST_F(DialogRuntime, ClosedAndForeignHandlesFailCleanly) {
   });
   dialogBoxParam("DIALOG_MOTO_TEST", nullptr, RecordingProc::proc, 0);
   int foreignObject = 0;
-  for (NyHwnd h : {dialog, button, static_cast<NyHwnd>(&foreignObject)}) {
+  for (NyHwnd h : {dialog, button, reinterpret_cast<NyHwnd>(&foreignObject)}) {
     EXPECT_FALSE(isWindow(h));
     EXPECT_EQ(getDlgItem(h, 6013), nullptr);
     EXPECT_FALSE(setDlgItemText(h, 6013, "x"));

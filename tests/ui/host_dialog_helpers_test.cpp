@@ -29,7 +29,7 @@ void insideDialog(const char* name, F body) {
   current = &body;
   dialogBoxParam(
       name, nullptr,
-      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t {
         if (msg == kMsgInitDialog) {
           (*current)(dlg);
           endDialog(dlg, 0);
@@ -41,7 +41,7 @@ void insideDialog(const char* name, F body) {
 
 TEST_F(HostDialogHelpers, WindowHandlesCarryTheTable) {
   insideDialog("DIALOG_KT36R_IP", [](NyHwnd dlg) {
-    const auto* header = static_cast<const NyWindowHeader*>(dlg);
+    const auto* header = reinterpret_cast<const NyWindowHeader*>(dlg);
     ASSERT_EQ(header->magic, NY_WINDOW_MAGIC);
     ASSERT_NE(header->ops, nullptr);
     EXPECT_EQ(header->ops->size, sizeof(NyWindowOps));
@@ -90,13 +90,13 @@ TEST_F(HostDialogHelpers, CentresOverTheOwnerDialog) {
   static int32_t box[4];
   dialogBoxParam(
       "DIALOG_MAINTENANCE", nullptr,
-      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t {
         if (msg != kMsgInitDialog) return 0;
         outer = dlg;
         moveWindow(dlg, 100, 50);
         dialogBoxParam(
             "DIALOG_KT36R_IP", dlg,
-            [](NyHwnd inner, uint32_t m, uintptr_t, intptr_t) -> intptr_t {
+            [](NyHwnd inner, uint32_t m, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t {
               if (m == kMsgInitDialog) {
                 CenterDialogFnV(inner, outer);
                 getWindowRect(inner, &box[0], &box[1], &box[2], &box[3]);
@@ -120,7 +120,7 @@ TEST_F(HostDialogHelpers, CentresOverTheOwnerDialog) {
 TEST_F(HostDialogHelpers, CentresOnTheScreenForAForeignOwner) {
   int hostWindow = 0;
   insideDialog("DIALOG_KT36R_IP", [&](NyHwnd dlg) {
-    CenterDialogFnV(dlg, &hostWindow);
+    CenterDialogFnV(dlg, reinterpret_cast<NyHwnd>(&hostWindow));
     int32_t l, t, r, b;
     ASSERT_TRUE(getWindowRect(dlg, &l, &t, &r, &b));
     EXPECT_EQ(l, (1920 - 330) / 2);
@@ -138,9 +138,9 @@ TEST_F(HostDialogHelpers, WaitNoticeAndDoEvents) {
     EXPECT_EQ(activeNoticeText(), "");
     EXPECT_FALSE(isWindow(notice));
     // A notice over a window the driver does not know still comes back, detached.
-    EXPECT_NE(ShowWaitMessageFnH(&hostWindow, "elsewhere"), nullptr);
+    EXPECT_NE(ShowWaitMessageFnH(reinterpret_cast<NyHwnd>(&hostWindow), "elsewhere"), nullptr);
     EXPECT_EQ(activeNoticeText(), "");
-    ShowWaitMessageFnH(&hostWindow, nullptr);
+    ShowWaitMessageFnH(reinterpret_cast<NyHwnd>(&hostWindow), nullptr);
     // The stand-in host speaks the driver's language: template texts stay.
     std::string before = getDlgItemText(dlg, 6220);
     LoadDialogItemsExFnV("DIALOG_MAINTENANCE", dlg, "KT-PRINTER");
@@ -160,7 +160,7 @@ TEST_F(HostDialogHelpers, WaitNoticeAndDoEvents) {
   });
   dialogBoxParam(
       "DIALOG_KT36R_TESTPRT", nullptr,
-      [](NyHwnd dlg, uint32_t msg, uintptr_t w, intptr_t) -> intptr_t {
+      [](NyHwnd dlg, uint32_t msg, uintptr_t w, intptr_t) NYPR_STDCALL -> intptr_t {
         if (msg == kMsgCommand && commandId(w) == kIdCancel) endDialog(dlg, 0);
         return 0;
       },

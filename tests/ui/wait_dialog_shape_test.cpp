@@ -26,7 +26,7 @@ struct Job {
 
 Job* g_job = nullptr;
 
-intptr_t waitProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL waitProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   Job* job = g_job;
   switch (msg) {
     case kMsgInitDialog:

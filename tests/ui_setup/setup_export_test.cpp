@@ -1,10 +1,10 @@
 // The setup exports as a host reaches them in the shared module, with nobody operating
 // the dialog (as in a host without a screen).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "nyhost/nyhost_control.h"
@@ -16,10 +16,10 @@ class SetupExports : public ::testing::Test {
  protected:
   void SetUp() override {
     ini_ = std::filesystem::temp_directory_path() /
-           ("nypr_setup_exports_" + std::to_string(::getpid()) + ".ini");
+           ("nypr_setup_exports_" + std::to_string(std::random_device{}()) + ".ini");
     std::ofstream(ini_) << "[KT3600R Info]\nKT00=0A000001\n";
     nyhostReset();
-    nyhostSetIniPath(ini_.c_str());
+    nyhostSetIniPath(ini_.string().c_str());
   }
   void TearDown() override {
     nyhostReset();

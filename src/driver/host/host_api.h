@@ -12,7 +12,7 @@
 #include "nyprkt3600r/platform_types.h"
 
 #if defined(_WIN32) && defined(NYHOST_BUILDING)
-#define NYHOST_API __declspec(dllexport)
+#define NYHOST_API  // NyLib/NyDrw export them under the host's names from their .def files
 #elif defined(_WIN32)
 #define NYHOST_API __declspec(dllimport)
 #elif defined(NYHOST_BUILDING)

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,6 +23,12 @@ int hostFileRead(NyHfile file, void* buf, uint32_t size) {
     total += static_cast<uint32_t>(n);
   }
   return static_cast<int>(total);
+}
+
+NyHfile hostFileOpen(const char* path) {
+  if (path == nullptr) return NY_INVALID_FILE;
+  int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  return fd < 0 ? NY_INVALID_FILE : static_cast<NyHfile>(fd);
 }
 
 void hostFileClose(NyHfile file) {

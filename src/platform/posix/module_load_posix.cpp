@@ -6,6 +6,10 @@ namespace nypr::platform {
 
 const bool kModuleLoadHooksInstalled = true;
 
+NyHmodule moduleInstance(const void* portable) {
+  return const_cast<void*>(portable);
+}
+
 namespace {
 
 __attribute__((constructor)) void onLoad() {

@@ -1,0 +1,5 @@
+/* The stb functions the tools and tests use, compiled for the cross build. */
+#define STB_IMAGE_IMPLEMENTATION
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb_image.h>
+#include <stb_image_write.h>

@@ -1,0 +1,221 @@
+// Bitmaps and global memory on Windows: a bitmap handle is the host's HBITMAP, a global
+// memory block a GlobalAlloc block. GDI reads every bitmap and DIB format; the one rule
+// applied here is the monochrome threshold of platform/gdi.h, so both builds draw alike.
+#include <windows.h>
+
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <vector>
+
+#include "platform/gdi.h"
+
+namespace nypr::platform {
+namespace {
+
+bool supportedDepth(int32_t bpp) {
+  return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32;
+}
+
+int32_t evenRowBytes(int32_t width, int32_t bpp) {
+  return static_cast<int32_t>((static_cast<int64_t>(width) * bpp + 15) / 16 * 2);
+}
+
+bool readBitmap(NyHbitmap bitmap, BITMAP* bm) {
+  if (bitmap == nullptr) return false;
+  if (GetObjectW(bitmap, sizeof(BITMAP), bm) != sizeof(BITMAP)) return false;
+  const int32_t bpp = bm->bmBitsPixel * bm->bmPlanes;
+  return bm->bmWidth > 0 && bm->bmHeight > 0 && supportedDepth(bpp) &&
+         static_cast<int64_t>(evenRowBytes(bm->bmWidth, bpp)) * bm->bmHeight <
+             std::numeric_limits<int32_t>::max();
+}
+
+uint32_t le32(const uint8_t* p) {
+  return p[0] | (p[1] << 8) | (p[2] << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}
+uint16_t le16(const uint8_t* p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+// What GDI needs of a packed DIB, checked against the bytes that are really there:
+// header, colour table (or bit-field masks) and every row.
+struct DibLayout {
+  int32_t width = 0;
+  int32_t height = 0;  // rows, whatever their order
+  size_t headerAndTable = 0;
+};
+
+bool checkDib(const uint8_t* dib, size_t dibSize, DibLayout* out) {
+  if (dib == nullptr || dibSize < kDibCoreHeaderSize) return false;
+  const uint32_t headerSize = le32(dib);
+  int64_t width, height;
+  uint32_t bpp, compression = 0, colorsUsed = 0, tableEntry;
+  if (headerSize == kDibCoreHeaderSize) {
+    width = le16(dib + 4);
+    height = le16(dib + 6);
+    bpp = le16(dib + 10);
+    tableEntry = 3;
+  } else if (headerSize >= kDibInfoHeaderSize && headerSize <= dibSize) {
+    width = static_cast<int32_t>(le32(dib + 4));
+    height = static_cast<int32_t>(le32(dib + 8));
+    bpp = le16(dib + 14);
+    compression = le32(dib + 16);
+    colorsUsed = le32(dib + 32);
+    tableEntry = 4;
+  } else {
+    return false;
+  }
+  if (height < 0) height = -height;
+  if (width <= 0 || height <= 0 || width > 65535 || height > 65535) return false;
+  if (!supportedDepth(static_cast<int32_t>(bpp))) return false;
+  uint64_t table = 0;
+  if (bpp <= 8) {
+    table = colorsUsed != 0 && colorsUsed < (1u << bpp) ? colorsUsed : (1u << bpp);
+  } else if (compression == 3 && headerSize == kDibInfoHeaderSize) {
+    table = 3;  // bit-field masks
+  } else if (compression != 0 && compression != 3) {
+    return false;
+  }
+  const uint64_t headerAndTable = headerSize + table * tableEntry;
+  const uint64_t rowBytes = (static_cast<uint64_t>(width) * bpp + 31) / 32 * 4;
+  if (headerAndTable + rowBytes * static_cast<uint64_t>(height) > dibSize) return false;
+  out->width = static_cast<int32_t>(width);
+  out->height = static_cast<int32_t>(height);
+  out->headerAndTable = static_cast<size_t>(headerAndTable);
+  return true;
+}
+
+}  // namespace
+
+bool gdiGetBitmapDesc(NyHbitmap bitmap, BitmapDesc* desc) {
+  BITMAP bm{};
+  if (desc == nullptr || !readBitmap(bitmap, &bm)) return false;
+  desc->width = bm.bmWidth;
+  desc->height = bm.bmHeight;
+  desc->planes = 1;
+  desc->bitsPixel = static_cast<uint16_t>(bm.bmBitsPixel * bm.bmPlanes);
+  desc->widthBytes = evenRowBytes(bm.bmWidth, desc->bitsPixel);
+  return true;
+}
+
+size_t gdiGetBitmapBits(NyHbitmap bitmap, void* bits, size_t size) {
+  BitmapDesc desc;
+  if (bits == nullptr || !gdiGetBitmapDesc(bitmap, &desc)) return 0;
+  const size_t rows = std::min<size_t>(size / static_cast<size_t>(desc.widthBytes),
+                                       static_cast<size_t>(desc.height));
+  if (rows == 0) return 0;
+  const LONG n = GetBitmapBits(bitmap, static_cast<LONG>(rows * desc.widthBytes), bits);
+  return n > 0 ? static_cast<size_t>(n) : 0;
+}
+
+bool gdiGetDIBits(NyHbitmap bitmap, NyHpalette palette, void* info, void* bits) {
+  BITMAP bm{};
+  if (info == nullptr || bits == nullptr || !readBitmap(bitmap, &bm)) return false;
+  auto* header = static_cast<BITMAPINFOHEADER*>(info);
+  if (header->biSize != sizeof(BITMAPINFOHEADER) || header->biWidth != bm.bmWidth ||
+      header->biHeight != bm.bmHeight) {
+    return false;
+  }
+  HDC screen = GetDC(nullptr);
+  if (screen == nullptr) return false;
+  HPALETTE previous = nullptr;
+  if (palette != nullptr) {
+    previous = SelectPalette(screen, palette, FALSE);
+    RealizePalette(screen);
+  }
+  const int rows = GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), bits,
+                             static_cast<BITMAPINFO*>(info), DIB_RGB_COLORS);
+  if (previous != nullptr) SelectPalette(screen, previous, FALSE);
+  ReleaseDC(nullptr, screen);
+  return rows == bm.bmHeight;
+}
+
+NyHbitmap gdiCreateMonochromeBitmap(int32_t width, int32_t height) {
+  if (width <= 0 || height <= 0) return nullptr;
+  const size_t bytes = static_cast<size_t>(evenRowBytes(width, 1)) * static_cast<size_t>(height);
+  std::vector<uint8_t> black(bytes, 0);
+  return CreateBitmap(width, height, 1, 1, black.data());
+}
+
+void gdiDeleteBitmap(NyHbitmap bitmap) {
+  if (bitmap != nullptr) DeleteObject(bitmap);
+}
+
+bool gdiDrawDib(NyHbitmap target, const void* dib, size_t dibSize) {
+  BITMAP bm{};
+  DibLayout layout;
+  if (!readBitmap(target, &bm) || bm.bmBitsPixel * bm.bmPlanes != 1) return false;
+  const auto* bytes = static_cast<const uint8_t*>(dib);
+  if (!checkDib(bytes, dibSize, &layout)) return false;
+
+  // GDI renders the DIB, whatever its format, into a 32-bit top-down picture...
+  const int32_t width = std::min<int32_t>(layout.width, bm.bmWidth);
+  const int32_t height = std::min<int32_t>(layout.height, bm.bmHeight);
+  BITMAPINFO rgb{};
+  rgb.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+  rgb.bmiHeader.biWidth = bm.bmWidth;
+  rgb.bmiHeader.biHeight = -bm.bmHeight;
+  rgb.bmiHeader.biPlanes = 1;
+  rgb.bmiHeader.biBitCount = 32;
+  void* pixels = nullptr;
+  HBITMAP canvas = CreateDIBSection(nullptr, &rgb, DIB_RGB_COLORS, &pixels, nullptr, 0);
+  if (canvas == nullptr) return false;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, canvas);
+  const int drawn = SetDIBitsToDevice(
+      dc, 0, 0, static_cast<DWORD>(layout.width), static_cast<DWORD>(layout.height), 0, 0, 0,
+      static_cast<UINT>(layout.height), bytes + layout.headerAndTable,
+      reinterpret_cast<const BITMAPINFO*>(bytes), DIB_RGB_COLORS);
+  GdiFlush();
+  SelectObject(dc, old);
+  DeleteDC(dc);
+
+  // ...and each pixel becomes the nearer of black and white in the target's own rows.
+  bool done = false;
+  if (drawn > 0) {
+    const int32_t rowBytes = evenRowBytes(bm.bmWidth, 1);
+    std::vector<uint8_t> mono(static_cast<size_t>(rowBytes) * bm.bmHeight);
+    if (GetBitmapBits(target, static_cast<LONG>(mono.size()), mono.data()) ==
+        static_cast<LONG>(mono.size())) {
+      const auto* rgbRows = static_cast<const uint8_t*>(pixels);
+      for (int32_t y = 0; y < height; ++y) {
+        const uint8_t* src = rgbRows + static_cast<size_t>(y) * bm.bmWidth * 4;
+        uint8_t* dst = mono.data() + static_cast<size_t>(y) * rowBytes;
+        for (int32_t x = 0; x < width; ++x) {
+          const bool white = src[4 * x] + src[4 * x + 1] + src[4 * x + 2] >= 383;
+          const auto mask = static_cast<uint8_t>(0x80u >> (x & 7));
+          dst[x >> 3] = static_cast<uint8_t>(white ? (dst[x >> 3] | mask) : (dst[x >> 3] & ~mask));
+        }
+      }
+      done = SetBitmapBits(target, static_cast<DWORD>(mono.size()), mono.data()) != 0;
+    }
+  }
+  DeleteObject(canvas);
+  return done;
+}
+
+NyHglobal gdiGlobalAlloc(size_t size) {
+  return GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+}
+
+void* gdiGlobalLock(NyHglobal block) {
+  return block != nullptr ? GlobalLock(block) : nullptr;
+}
+
+void gdiGlobalUnlock(NyHglobal block) {
+  if (block != nullptr) GlobalUnlock(block);
+}
+
+void gdiGlobalFree(NyHglobal block) {
+  if (block != nullptr) GlobalFree(block);
+}
+
+void* gdiAllocForHost(size_t size) {
+  return GlobalAlloc(GPTR, size);
+}
+
+void gdiFreeForHost(void* block) {
+  if (block != nullptr) GlobalFree(block);
+}
+
+}  // namespace nypr::platform

@@ -1,0 +1,388 @@
+// Windows backend of platform/net.h: Winsock 2, whose error numbers are the ones the
+// driver reports. The library is started once at process attach (netStartup).
+// Winsock first: windows.h (pulled in by iphlpapi.h) must not bring the old winsock.
+// clang-format off
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#include <iphlpapi.h>
+// clang-format on
+
+#include <climits>
+#include <map>
+#include <mutex>
+
+#include "platform/net.h"
+
+namespace nypr::platform {
+namespace {
+
+thread_local int t_lastError = 0;
+
+int fail() {
+  t_lastError = WSAGetLastError();
+  if (t_lastError == 0) t_lastError = kNetInvalid;
+  return kNetSocketError;
+}
+
+int failWith(int error) {
+  t_lastError = error;
+  WSASetLastError(error);
+  return kNetSocketError;
+}
+
+int ok(int result = 0) {
+  t_lastError = 0;
+  return result;
+}
+
+SOCKET sockOf(SocketHandle s) {
+  return isOpenSocket(s) ? static_cast<SOCKET>(s) : INVALID_SOCKET;
+}
+
+// The FD_CLOSE events of sockets being closed gracefully, one per socket.
+std::mutex g_closeEventsMutex;
+std::map<SOCKET, WSAEVENT> g_closeEvents;
+
+WSAEVENT closeEventOf(SOCKET s) {
+  std::lock_guard lock(g_closeEventsMutex);
+  auto it = g_closeEvents.find(s);
+  return it == g_closeEvents.end() ? WSA_INVALID_EVENT : it->second;
+}
+
+void dropCloseEvent(SOCKET s) {
+  std::lock_guard lock(g_closeEventsMutex);
+  auto it = g_closeEvents.find(s);
+  if (it == g_closeEvents.end()) return;
+  WSACloseEvent(it->second);
+  g_closeEvents.erase(it);
+}
+
+// select() on one socket; 1 ready, 0 time-out, -1 failure.
+int selectOne(SOCKET s, bool read, bool write, uint32_t ms, bool* failed) {
+  fd_set readSet, writeSet, exceptSet;
+  FD_ZERO(&readSet);
+  FD_ZERO(&writeSet);
+  FD_ZERO(&exceptSet);
+  if (read) FD_SET(s, &readSet);
+  if (write) {
+    FD_SET(s, &writeSet);
+    FD_SET(s, &exceptSet);
+  }
+  timeval tv{};
+  tv.tv_sec = static_cast<long>(ms / 1000);
+  tv.tv_usec = static_cast<long>((ms % 1000) * 1000);
+  int n = select(0, &readSet, &writeSet, &exceptSet, &tv);
+  if (n == SOCKET_ERROR) return fail();
+  if (failed) *failed = FD_ISSET(s, &exceptSet) != 0;
+  return ok(n > 0 ? 1 : 0);
+}
+
+int setTimeoutOption(SocketHandle s, int option, uint32_t ms) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  DWORD v = ms;
+  if (setsockopt(sock, SOL_SOCKET, option, reinterpret_cast<const char*>(&v), sizeof v) != 0) {
+    return fail();
+  }
+  return ok();
+}
+
+int setFlagOption(SocketHandle s, int option, bool on) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  BOOL v = on ? TRUE : FALSE;
+  if (setsockopt(sock, SOL_SOCKET, option, reinterpret_cast<const char*>(&v), sizeof v) != 0) {
+    return fail();
+  }
+  return ok();
+}
+
+sockaddr_in inetAddress(uint32_t ipHost, uint16_t port) {
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = htons(port);
+  sa.sin_addr.s_addr = htonl(ipHost);
+  return sa;
+}
+
+SocketHandle newSocket(int type, int protocol) {
+  SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET) {
+    fail();
+    return kInvalidSocket;
+  }
+  ok();
+  return static_cast<SocketHandle>(s);
+}
+
+}  // namespace
+
+uint16_t netHtons(uint16_t v) {
+  return htons(v);
+}
+uint32_t netHtonl(uint32_t v) {
+  return htonl(v);
+}
+uint16_t netNtohs(uint16_t v) {
+  return ntohs(v);
+}
+uint32_t netNtohl(uint32_t v) {
+  return ntohl(v);
+}
+
+int netLastError() {
+  return t_lastError;
+}
+void netSetLastError(int error) {
+  t_lastError = error;
+  WSASetLastError(error);
+}
+
+int netStartup() {
+  WSADATA data{};
+  int rc = WSAStartup(MAKEWORD(2, 2), &data);
+  if (rc != 0) return failWith(rc);
+  return ok();
+}
+
+void netCleanup() {
+  WSACleanup();
+}
+
+SocketHandle netTcpSocket() {
+  SocketHandle s = newSocket(SOCK_STREAM, IPPROTO_TCP);
+  if (s == kInvalidSocket) return s;
+  BOOL one = TRUE;
+  setsockopt(sockOf(s), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&one), sizeof one);
+  return s;
+}
+
+SocketHandle netUdpSocket() {
+  return newSocket(SOCK_DGRAM, IPPROTO_UDP);
+}
+
+int netClose(SocketHandle s) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  dropCloseEvent(sock);
+  if (closesocket(sock) != 0) return fail();
+  return ok();
+}
+
+int netSetNonBlocking(SocketHandle s, bool nonBlocking) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  u_long v = nonBlocking ? 1 : 0;
+  if (ioctlsocket(sock, FIONBIO, &v) != 0) return fail();
+  return ok();
+}
+
+int netSetReceiveTimeout(SocketHandle s, uint32_t ms) {
+  return setTimeoutOption(s, SO_RCVTIMEO, ms);
+}
+
+int netSetSendTimeout(SocketHandle s, uint32_t ms) {
+  return setTimeoutOption(s, SO_SNDTIMEO, ms);
+}
+
+int netGetReceiveTimeout(SocketHandle s, uint32_t* ms) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  DWORD v = 0;
+  int len = sizeof v;
+  if (getsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&v), &len) != 0) {
+    return fail();
+  }
+  if (ms) *ms = v;
+  return ok();
+}
+
+int netPendingError(SocketHandle s, int* error) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  int err = 0;
+  int len = sizeof err;
+  if (getsockopt(sock, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&err), &len) != 0) {
+    return fail();
+  }
+  if (error) *error = err;
+  return ok();
+}
+
+int netConnect(SocketHandle s, const NetSockAddrIn* addr, int addrLen) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  if (!addr || addrLen != static_cast<int>(sizeof(NetSockAddrIn))) return failWith(kNetFault);
+  if (addr->family != kNetAfInet) return failWith(kNetAfNotSupported);
+  sockaddr_in sa{};
+  sa.sin_family = AF_INET;
+  sa.sin_port = addr->portNet;
+  sa.sin_addr.s_addr = addr->addrNet;
+  if (connect(sock, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail();
+  return ok();
+}
+
+NetConnectWait netWaitConnect(SocketHandle s, uint32_t ms) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) {
+    failWith(kNetNotSocket);
+    return NetConnectWait::Failed;
+  }
+  bool refused = false;
+  int n = selectOne(sock, false, true, ms, &refused);
+  if (n < 0) return NetConnectWait::Failed;
+  if (n == 0) return NetConnectWait::TimedOut;
+  return refused ? NetConnectWait::Refused : NetConnectWait::Connected;
+}
+
+int netSend(SocketHandle s, const void* data, int len) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  if (len < 0 || (len > 0 && !data)) return failWith(kNetFault);
+  int n = send(sock, static_cast<const char*>(data), len, 0);
+  if (n == SOCKET_ERROR) return fail();
+  return ok(n);
+}
+
+int netRecv(SocketHandle s, void* buf, int len) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  if (len < 0 || (len > 0 && !buf)) return failWith(kNetFault);
+  int n = recv(sock, static_cast<char*>(buf), len, 0);
+  if (n == SOCKET_ERROR) return fail();
+  return ok(n);
+}
+
+int netShutdown(SocketHandle s, int how) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  int winHow = how == kNetShutdownReceive ? SD_RECEIVE
+               : how == kNetShutdownSend  ? SD_SEND
+               : how == kNetShutdownBoth  ? SD_BOTH
+                                          : -1;
+  if (winHow < 0) return failWith(kNetInvalid);
+  if (shutdown(sock, winHow) != 0) return fail();
+  return ok();
+}
+
+int netWatchPeerClose(SocketHandle s) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  WSAEVENT ev = closeEventOf(sock);
+  if (ev == WSA_INVALID_EVENT) {
+    ev = WSACreateEvent();
+    if (ev == WSA_INVALID_EVENT) return fail();
+    std::lock_guard lock(g_closeEventsMutex);
+    g_closeEvents[sock] = ev;
+  }
+  // Also makes the socket non-blocking, as the graceful close expects.
+  if (WSAEventSelect(sock, ev, FD_CLOSE) != 0) {
+    int err = WSAGetLastError();
+    dropCloseEvent(sock);
+    return failWith(err);
+  }
+  return ok();
+}
+
+int netWaitPeerClose(SocketHandle s, uint32_t ms) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  WSAEVENT ev = closeEventOf(sock);
+  if (ev == WSA_INVALID_EVENT) return failWith(kNetInvalid);
+  DWORD rc = WSAWaitForMultipleEvents(1, &ev, FALSE, ms, FALSE);
+  if (rc == WSA_WAIT_TIMEOUT) return ok(0);
+  if (rc == WSA_WAIT_FAILED) return fail();
+  WSANETWORKEVENTS events{};
+  if (WSAEnumNetworkEvents(sock, ev, &events) != 0) return fail();
+  return ok((events.lNetworkEvents & FD_CLOSE) != 0 ? 1 : 0);
+}
+
+int netWaitReadable(SocketHandle s, uint32_t ms) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  return selectOne(sock, true, false, ms, nullptr);
+}
+
+int netSetReuseAddress(SocketHandle s, bool on) {
+  return setFlagOption(s, SO_REUSEADDR, on);
+}
+
+int netSetBroadcast(SocketHandle s, bool on) {
+  return setFlagOption(s, SO_BROADCAST, on);
+}
+
+int netBind(SocketHandle s, uint32_t ipHost, uint16_t port) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  sockaddr_in sa = inetAddress(ipHost, port);
+  if (bind(sock, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail();
+  return ok();
+}
+
+int netLocalAddress(SocketHandle s, uint32_t* ipHost, uint16_t* port) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  sockaddr_in sa{};
+  int len = sizeof sa;
+  if (getsockname(sock, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return fail();
+  if (ipHost) *ipHost = ntohl(sa.sin_addr.s_addr);
+  if (port) *port = ntohs(sa.sin_port);
+  return ok();
+}
+
+int netSendTo(SocketHandle s, const void* data, int len, uint32_t ipHost, uint16_t port) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  if (len < 0 || (len > 0 && !data)) return failWith(kNetFault);
+  sockaddr_in sa = inetAddress(ipHost, port);
+  int n = sendto(sock, static_cast<const char*>(data), len, 0,
+                 reinterpret_cast<const sockaddr*>(&sa), sizeof sa);
+  if (n == SOCKET_ERROR) return fail();
+  return ok(n);
+}
+
+int netRecvFrom(SocketHandle s, void* buf, int len, uint32_t ms, uint32_t* fromIpHost,
+                uint16_t* fromPort) {
+  SOCKET sock = sockOf(s);
+  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  if (len < 0 || (len > 0 && !buf)) return failWith(kNetFault);
+  int ready = selectOne(sock, true, false, ms, nullptr);
+  if (ready < 0) return kNetSocketError;
+  if (ready == 0) return failWith(kNetTimedOut);
+  sockaddr_in from{};
+  int fromLen = sizeof from;
+  int n =
+      recvfrom(sock, static_cast<char*>(buf), len, 0, reinterpret_cast<sockaddr*>(&from), &fromLen);
+  if (n == SOCKET_ERROR) {
+    // A datagram larger than the buffer arrives cut, as on POSIX.
+    if (WSAGetLastError() != WSAEMSGSIZE) return fail();
+    n = len;
+  }
+  if (fromIpHost) *fromIpHost = ntohl(from.sin_addr.s_addr);
+  if (fromPort) *fromPort = ntohs(from.sin_port);
+  return ok(n);
+}
+
+std::vector<NetInterface> netInterfaces() {
+  std::vector<NetInterface> result;
+  ULONG size = 0;
+  if (GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER || size == 0) {
+    return result;
+  }
+  std::vector<unsigned char> buf(size);
+  auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buf.data());
+  if (GetIpAddrTable(table, &size, FALSE) != NO_ERROR) return result;
+  for (DWORD i = 0; i < table->dwNumEntries; ++i) {
+    const MIB_IPADDRROW& row = table->table[i];
+    NetInterface nif;
+    nif.ipHost = ntohl(row.dwAddr);
+    nif.maskHost = ntohl(row.dwMask);
+    if (nif.ipHost == 0 || (nif.ipHost >> 24) == 127) continue;
+    nif.name = std::to_string(row.dwIndex);
+    nif.broadcastHost = (nif.ipHost & nif.maskHost) | ~nif.maskHost;
+    result.push_back(nif);
+  }
+  return result;
+}
+
+}  // namespace nypr::platform
