@@ -112,7 +112,8 @@ void onListMouse(NyHwnd dialog, const ListItemActivate* click, bool doubleClick)
 
 }  // namespace
 
-intptr_t SearchKtListDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL SearchKtListDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                          intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog: {
       LoadDialogItemsExFnV(kSearchListTemplate, dialog, kTextSection);

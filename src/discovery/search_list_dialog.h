@@ -18,7 +18,8 @@ extern int nSearchSel;
 
 // Dialog procedure of the list; the creation parameter is the setup context (or null,
 // which keeps the context remembered from before).
-intptr_t SearchKtListDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL SearchKtListDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                          intptr_t lParam);
 
 // Runs the list dialog modally for `context`: 1 when a printer of this model was picked
 // (nSearchSel names its row), 0 on cancel, -1 when the dialog could not be shown.

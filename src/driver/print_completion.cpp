@@ -120,7 +120,8 @@ void waitStopPressed(NyHwnd dialog) {
   }
 }
 
-intptr_t WaitFinishDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL WaitFinishDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                        intptr_t lParam) {
   switch (message) {
     case platform::kMsgInitDialog: {
       g_wait = WaitDialogState{};

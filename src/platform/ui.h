@@ -19,6 +19,7 @@
 // The POSIX backend is headless (see ui_operator.h for how dialogs are operated there).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -80,18 +81,29 @@ struct NotifyHeader {
   int32_t code;
 };
 
-// Mouse notification of a list view (NMITEMACTIVATE): the row under the click (-1 for
-// none) and the click position in the list's client coordinates.
+// Mouse notification of a list view, laid out as NMITEMACTIVATE: the row under the click
+// (-1 for none), the item state fields the driver does not use, and the click position
+// in the list's client coordinates.
 struct ListItemActivate {
   NotifyHeader hdr;
   int32_t item;
   int32_t subItem;
+  uint32_t newState;
+  uint32_t oldState;
+  uint32_t changed;
   NyPoint action;
+  intptr_t lParam;
+  uint32_t keyFlags;
 };
+static_assert(offsetof(ListItemActivate, action) == sizeof(NotifyHeader) + 5 * sizeof(int32_t),
+              "the click point follows the item, sub-item and three state fields");
 
 // Returns what the message handling decided: for kMsgInitDialog and kMsgCommand,
-// non-zero when handled. The runtime itself does not depend on it.
-using DialogProc = intptr_t (*)(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+// non-zero when handled. The runtime itself does not depend on it. A dialog procedure has
+// the system's calling convention (stdcall on 32-bit Windows), as the window manager
+// calls it.
+using DialogProc = intptr_t(NYPR_STDCALL*)(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                           intptr_t lParam);
 
 // ---- Dialogs ------------------------------------------------------------------------------
 
@@ -133,8 +145,9 @@ bool showDlgItem(NyHwnd dialog, int id, bool show);
 // Gives `window` the focus; returns the window that had it (null when none).
 NyHwnd setFocus(NyHwnd window);
 
-// Window rectangle in screen pixels (a control's relative to its dialog's client area).
+// Window rectangle in screen pixels, for dialogs and controls alike (GetWindowRect).
 bool getWindowRect(NyHwnd window, int32_t* left, int32_t* top, int32_t* right, int32_t* bottom);
+// Moves a dialog to screen pixels, a control to pixels of its dialog's client area.
 bool moveWindow(NyHwnd window, int32_t left, int32_t top);
 
 // Periodic timer `id` of the dialog, every `ms` milliseconds (re-setting restarts it).

@@ -97,6 +97,12 @@ using DialogOperator = std::function<void(OperatedDialog&)>;
 void setDialogOperator(std::string_view templateName, DialogOperator op);
 void clearDialogOperators();
 
+// Windows keeps delivering the timers of the dialogs below a nested modal loop (another
+// dialog, a message box). With this on, every nested modal dialog, once initialised,
+// first fires each active timer of the dialogs below it (innermost first), as its
+// message loop would; dialogs must cope with it. Off by default.
+void setOuterTimersInNestedLoops(bool on);
+
 // Modeless notices (the host's wait message) and open dialogs, for tests.
 std::string activeNoticeText();  // CP932 text of the newest open notice, "" when none
 int openDialogCount();           // modal dialogs open on this thread

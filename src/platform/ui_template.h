@@ -30,13 +30,22 @@ enum ControlFlag : uint32_t {
   kReadOnly = 1u << 2,       // ES_READONLY
   kNumber = 1u << 3,         // ES_NUMBER: only digits can be typed
   kDefault = 1u << 4,        // BS_DEFPUSHBUTTON
-  kGroup = 1u << 5,          // WS_GROUP: starts a new radio group even after a radio
+  kGroup = 1u << 5,          // WS_GROUP: starts a group; the control after a radio group
+                             // carries it too, so arrow keys stay inside the group
   kSingleSel = 1u << 6,      // list view: LVS_SINGLESEL
   kShowSelAlways = 1u << 7,  // list view: LVS_SHOWSELALWAYS
   kNoSortHeader = 1u << 8,   // list view: LVS_NOSORTHEADER (headers not clickable)
   kMultiLine = 1u << 9,      // static or edit text on several lines
   kRight = 1u << 10,         // right-aligned text (SS_RIGHT / ES_RIGHT)
+  // Keyboard and look of the real window; the headless runtime takes the first tab stop
+  // as the focus and otherwise does not need them.
+  kTabStop = 1u << 11,       // WS_TABSTOP: reached with the Tab key
+  kAutoHScroll = 1u << 12,   // ES_AUTOHSCROLL: an edit scrolls instead of refusing text
+  kDropDownList = 1u << 13,  // combo box: CBS_DROPDOWNLIST (pick only, no typing)
+  kReport = 1u << 14,        // list view: LVS_REPORT (rows and column headers)
 };
+// The flags that only shape the real window (masked out where behaviour is compared).
+inline constexpr uint32_t kWindowLookFlags = kTabStop | kAutoHScroll | kDropDownList | kReport;
 
 // Control id of labels that the dialog never addresses (IDC_STATIC).
 inline constexpr int kStaticId = -1;
@@ -49,10 +58,20 @@ struct ControlTemplate {
   uint32_t flags;
 };
 
-// Style flags of a dialog.
+// Style flags of a dialog. Every dialog is a modal pop-up with a caption and a system
+// menu, in the dialog font below.
 enum DialogFlag : uint32_t {
   kDialogHidden = 1u << 0,  // created without WS_VISIBLE
 };
+
+// The dialogs' font and language: their texts are Japanese, so the resources are marked
+// Japanese (code page 932) and the font has the Shift-JIS character set. Dialog units
+// follow from this font (9 point: 1.5 pixels across and 1.5 down per unit at 96 dpi).
+inline constexpr const char* kDialogFontFace = "MS Shell Dlg";
+inline constexpr int kDialogFontPoints = 9;
+inline constexpr int kDialogFontCharset = 128;       // SHIFTJIS_CHARSET
+inline constexpr uint16_t kDialogLanguage = 0x0411;  // Japanese (Japan)
+inline constexpr int kDialogCodePage = 932;
 
 struct DialogTemplate {
   const char* name;   // resource name, e.g. "DIALOG_SEARCHKT_LIST"

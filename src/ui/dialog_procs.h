@@ -15,22 +15,32 @@ namespace nypr {
 inline constexpr char kTextSection[] = "KT-PRINTER";
 
 // "DIALOG_KT36R" (texts loaded as "DIALOG_KT3600R"): printer setup. Result 1 after OK.
-intptr_t SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                   intptr_t lParam);
 // "DIALOG_MAINTENANCE": maintenance parameters. 1 after "設定", 0 after "取消".
-intptr_t MaintenanceDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL MaintenanceDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                         intptr_t lParam);
 // "DIALOG_HIGHLEVEL": high-level parameters. 1 after "設定", 0 after "取消".
-intptr_t HighLevelDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL HighLevelDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam);
 // "DIALOG_SENSOR": sensor sensitivity and cut position. Ends with 0.
-intptr_t SensorDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL SensorDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                    intptr_t lParam);
 // "DIALOG_DISPLAY": live printer status and travel distances.
-intptr_t DisplayDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL DisplayDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam);
 // "DIALOG_KT36R_IP": the printer's network addresses.
-intptr_t IpAddressDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL IpAddressDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam);
 // "DIALOG_KT36R_TEST": hardware test hub, and the three dialogs it opens.
-intptr_t TestHubDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
-intptr_t TestPrintDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
-intptr_t MotorTestDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
-intptr_t HeadCheckDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+intptr_t NYPR_STDCALL TestHubDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam);
+intptr_t NYPR_STDCALL TestPrintDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam);
+intptr_t NYPR_STDCALL MotorTestDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam);
+intptr_t NYPR_STDCALL HeadCheckDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam);
 
 // Cut position of the auxiliary channel (CPS) shown in controls 6065-6067 of `dialog`:
 // operation 0 reads, 1-4 move or reset. False (error shown) on failure.

@@ -17,6 +17,7 @@
 #include "settings/printer_settings.h"
 #include "status/error_text.h"
 #include "status/printer_status.h"
+#include "ui/command_guard.h"
 #include "ui/dialog_procs.h"
 
 namespace nypr {
@@ -85,6 +86,8 @@ constexpr int kCutResetCount = 4;
 
 // The context of the open display dialog.
 SetupCtxST* g_displayContext = nullptr;
+// Commands of the open dialog still running (its timer waits for them).
+CommandGuard g_commands;
 
 struct RunDistances {
   int warningKm = 0;
@@ -313,7 +316,8 @@ void ShowRunDistancesFnV(NyHwnd dialog, uint8_t printerIndex) {
   showText(dialog, kBodyDistance, kmText(bodyMm));
 }
 
-intptr_t DisplayDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL DisplayDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);
@@ -324,9 +328,10 @@ intptr_t DisplayDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intpt
       setTimer(dialog, kStatusTimer, kStatusFirstMs);
       return 1;
     case kMsgTimer:
-      if (wParam == kStatusTimer) refreshStatus(dialog);
+      if (wParam == kStatusTimer && g_commands.idle()) refreshStatus(dialog);
       return 0;
-    case kMsgCommand:
+    case kMsgCommand: {
+      const CommandGuard::Scope running(g_commands);
       switch (commandId(wParam)) {
         case kSetWarning:
           setWarningDistance(dialog);
@@ -344,6 +349,7 @@ intptr_t DisplayDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intpt
         default:
           return 0;
       }
+    }
     default:
       return 0;
   }

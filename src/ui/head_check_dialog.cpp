@@ -124,7 +124,8 @@ bool runHeadCheck(NyHwnd dialog) {
 
 }  // namespace
 
-intptr_t HeadCheckDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL HeadCheckDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);

@@ -204,7 +204,8 @@ void clearBodyDistance(NyHwnd dialog) {
 
 }  // namespace
 
-intptr_t HighLevelDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL HighLevelDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       onInit(dialog, lParam);

@@ -126,7 +126,8 @@ void setAddresses(NyHwnd dialog) {
 
 }  // namespace
 
-intptr_t IpAddressDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL IpAddressDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);

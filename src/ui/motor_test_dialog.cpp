@@ -59,7 +59,8 @@ void pressMotor(NyHwnd dialog, size_t which) {
 
 }  // namespace
 
-intptr_t MotorTestDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL MotorTestDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);

@@ -13,6 +13,7 @@
 #include "platform/ui.h"
 #include "status/error_text.h"
 #include "status/printer_status.h"
+#include "ui/command_guard.h"
 #include "ui/dialog_procs.h"
 #include "ui/help_opener.h"
 
@@ -105,6 +106,8 @@ constexpr int kMarkControls[] = {kMarkReference, kMarkResistance, kMarkPlus,
 
 // The dialog is modal and there is one at a time.
 SetupCtxST* g_sensorContext = nullptr;
+// Commands of the open dialog still running (its timer waits for them).
+CommandGuard g_commands;
 
 PrintCondST* contextConditions() {
   if (g_sensorContext == nullptr || g_sensorContext->lpPrintJob == nullptr) return nullptr;
@@ -352,16 +355,18 @@ bool ShowCutPositionFnBL(NyHwnd dialog, int operation, uint8_t printerIndex) {
   return true;
 }
 
-intptr_t SensorDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL SensorDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                    intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       if (lParam != 0) g_sensorContext = reinterpret_cast<SetupCtxST*>(lParam);
       initialise(dialog);
       return 1;
     case kMsgTimer:
-      if (wParam == kRefreshTimer) refresh(dialog);
+      if (wParam == kRefreshTimer && g_commands.idle()) refresh(dialog);
       return 0;
-    case kMsgCommand:
+    case kMsgCommand: {
+      const CommandGuard::Scope running(g_commands);
       switch (const int id = commandId(wParam)) {
         case kGapSet:
         case kMarkSet:
@@ -396,6 +401,7 @@ intptr_t SensorDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr
         default:
           return 0;
       }
+    }
     default:
       return 0;
   }

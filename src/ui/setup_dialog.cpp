@@ -178,7 +178,8 @@ intptr_t onCommand(NyHwnd dialog, int id) {
 
 }  // namespace
 
-intptr_t SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL SetupDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                   intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       onInit(dialog, lParam);

@@ -174,7 +174,8 @@ void initHub(NyHwnd dialog, intptr_t lParam) {
 
 }  // namespace
 
-intptr_t TestHubDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL TestHubDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                     intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       initHub(dialog, lParam);

@@ -135,7 +135,8 @@ void requestStop() {
 
 }  // namespace
 
-intptr_t TestPrintDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL TestPrintDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                       intptr_t lParam) {
   switch (message) {
     case kMsgInitDialog:
       LoadDialogItemsExFnV(kTemplate, dialog, kTextSection);

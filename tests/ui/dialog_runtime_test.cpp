@@ -224,7 +224,7 @@ TEST_F(DialogRuntime, ResettingATimerRestartsItsInterval) {
 NyHwnd g_outer = nullptr;
 int g_openDuringInner = 0;
 
-intptr_t innerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL innerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
   if (msg == kMsgInitDialog) {
     EXPECT_EQ(lParam, 9);
     g_openDuringInner = openDialogCount();
@@ -239,7 +239,7 @@ intptr_t innerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) 
   return 0;
 }
 
-intptr_t outerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t) {
+intptr_t NYPR_STDCALL outerProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t) {
   if (msg == kMsgInitDialog) g_outer = dlg;
   if (msg == kMsgCommand && commandId(wParam) == 6219) {
     intptr_t r = dialogBoxParam("DIALOG_KT36R_IP", dlg, innerProc, 9);
@@ -272,6 +272,29 @@ TEST_F(DialogRuntime, ModalDialogsNestAndEachHasItsOwnOperator) {
   EXPECT_EQ(innerRuns, 1);
   EXPECT_EQ(g_openDuringInner, 2);
   EXPECT_EQ(focusWindow(), nullptr);
+}
+
+int g_outerTicks = 0;
+
+intptr_t NYPR_STDCALL timedOuterProc(NyHwnd dlg, uint32_t msg, uintptr_t wParam, intptr_t lParam) {
+  if (msg == kMsgInitDialog) setTimer(dlg, 7, 60000);
+  if (msg == kMsgTimer && wParam == 7) ++g_outerTicks;
+  return outerProc(dlg, msg, wParam, lParam);
+}
+
+TEST_F(DialogRuntime, NestedLoopsFireTheOuterTimersOnlyWhenSwitchedOn) {
+  setDialogOperator("DIALOG_KT36R_IP", [](OperatedDialog& d) { EXPECT_TRUE(d.click(kIdOk)); });
+  setDialogOperator("DIALOG_MAINTENANCE", [](OperatedDialog& d) {
+    EXPECT_TRUE(d.click(6219));
+    EXPECT_TRUE(d.click(kIdOk));
+  });
+  for (bool on : {false, true}) {
+    setOuterTimersInNestedLoops(on);
+    g_outerTicks = 0;
+    EXPECT_EQ(dialogBoxParam("DIALOG_MAINTENANCE", nullptr, timedOuterProc, 0), 1);
+    EXPECT_EQ(g_outerTicks, on ? 1 : 0);
+  }
+  setOuterTimersInNestedLoops(false);
 }
 
 // ---- Controls -------------------------------------------------------------------------------

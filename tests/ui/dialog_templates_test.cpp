@@ -116,8 +116,86 @@ TEST(DialogTemplates, ControlsTheDialogsAddress) {
     const ControlTemplate* c = control(*t, std::stoi(row[1]));
     ASSERT_NE(c, nullptr);
     EXPECT_EQ(c->kind, kindNamed(row[2]));
-    EXPECT_EQ(c->flags, flagsNamed(row[3]));
+    EXPECT_EQ(c->flags & ~platform::kWindowLookFlags, flagsNamed(row[3]));
     EXPECT_EQ(c->text, row[4]);
+  }
+}
+
+// What the real windows need of the data: keyboard reach, edits that scroll, pick-only
+// combo boxes, report lists, and radio groups closed by the next control.
+TEST(DialogTemplates, ControlsCarryTheirWindowStyles) {
+  using enum ControlKind;
+  using namespace platform;
+  for (const DialogTemplate& t : dialogTemplates()) {
+    bool inRadioGroup = false;
+    for (const ControlTemplate& c : t.controls) {
+      SCOPED_TRACE(std::string(t.name) + " " + std::to_string(c.id) + " " + c.text);
+      const bool tabStop = (c.flags & kTabStop) != 0;
+      switch (c.kind) {
+        case Radio:
+          EXPECT_EQ(tabStop, !inRadioGroup || (c.flags & kGroup) != 0);
+          if (!inRadioGroup) {
+            EXPECT_NE(c.flags & kGroup, 0u);
+          }
+          break;
+        case Static:
+        case GroupBox:
+          EXPECT_FALSE(tabStop);
+          break;
+        default:
+          EXPECT_TRUE(tabStop);
+      }
+      if (inRadioGroup && c.kind != Radio) {
+        EXPECT_NE(c.flags & kGroup, 0u);
+      }
+      inRadioGroup = c.kind == Radio;
+      EXPECT_EQ((c.flags & kAutoHScroll) != 0, c.kind == Edit && (c.flags & kMultiLine) == 0);
+      EXPECT_EQ((c.flags & kDropDownList) != 0, c.kind == ComboBox);
+      EXPECT_EQ((c.flags & kReport) != 0, c.kind == ListView);
+    }
+  }
+}
+
+// Every text of a label, button, check box, radio button and frame fits its control in the
+// dialog font, whose cells are fixed: a half-width character (one CP932 byte) is 4 dialog
+// units wide and a full-width one 8. Buttons keep a margin on each side, check boxes and
+// radio buttons room for their box.
+TEST(DialogTemplates, TextsFitTheirControlsInTheDialogFont) {
+  using enum ControlKind;
+  for (const DialogTemplate& t : dialogTemplates()) {
+    for (const ControlTemplate& c : t.controls) {
+      int extra = 0;
+      switch (c.kind) {
+        case Button:
+          extra = 8;
+          break;
+        case CheckBox:
+        case Radio:
+        case GroupBox:
+          extra = 14;
+          break;
+        case Static:
+          break;
+        default:
+          continue;
+      }
+      const std::string text = templateTextCp932(c.text);
+      int lines = 0;
+      size_t widest = 0;
+      size_t start = 0;
+      while (start <= text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        widest = std::max(widest, end - start);
+        start = end + 1;
+        ++lines;
+      }
+      // A multi-line label without line breaks wraps its text over the lines it has room
+      // for (8 units each), losing at most one full-width character at each break.
+      const int wraps = (c.flags & platform::kMultiLine) != 0 && lines == 1 ? c.cy / 8 : 1;
+      EXPECT_LE(static_cast<int>(widest) * 4 + extra, c.cx * wraps - 8 * (wraps - 1))
+          << t.name << " " << c.id << " " << c.text;
+    }
   }
 }
 

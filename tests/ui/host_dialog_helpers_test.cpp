@@ -29,7 +29,7 @@ void insideDialog(const char* name, F body) {
   current = &body;
   dialogBoxParam(
       name, nullptr,
-      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t {
         if (msg == kMsgInitDialog) {
           (*current)(dlg);
           endDialog(dlg, 0);
@@ -90,13 +90,13 @@ TEST_F(HostDialogHelpers, CentresOverTheOwnerDialog) {
   static int32_t box[4];
   dialogBoxParam(
       "DIALOG_MAINTENANCE", nullptr,
-      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) -> intptr_t {
+      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t {
         if (msg != kMsgInitDialog) return 0;
         outer = dlg;
         moveWindow(dlg, 100, 50);
         dialogBoxParam(
             "DIALOG_KT36R_IP", dlg,
-            [](NyHwnd inner, uint32_t m, uintptr_t, intptr_t) -> intptr_t {
+            [](NyHwnd inner, uint32_t m, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t {
               if (m == kMsgInitDialog) {
                 CenterDialogFnV(inner, outer);
                 getWindowRect(inner, &box[0], &box[1], &box[2], &box[3]);
@@ -160,7 +160,7 @@ TEST_F(HostDialogHelpers, WaitNoticeAndDoEvents) {
   });
   dialogBoxParam(
       "DIALOG_KT36R_TESTPRT", nullptr,
-      [](NyHwnd dlg, uint32_t msg, uintptr_t w, intptr_t) -> intptr_t {
+      [](NyHwnd dlg, uint32_t msg, uintptr_t w, intptr_t) NYPR_STDCALL -> intptr_t {
         if (msg == kMsgCommand && commandId(w) == kIdCancel) endDialog(dlg, 0);
         return 0;
       },

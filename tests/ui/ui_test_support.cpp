@@ -13,7 +13,8 @@ RecordingProc::~RecordingProc() {
   g_active = previous_;
 }
 
-intptr_t RecordingProc::proc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL RecordingProc::proc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                          intptr_t lParam) {
   RecordingProc* self = g_active;
   if (self == nullptr) return 0;
   ReceivedMessage m{message, 0, 0, lParam};

@@ -27,7 +27,8 @@ class RecordingProc {
   explicit RecordingProc(Handler handler = {});
   ~RecordingProc();
 
-  static intptr_t proc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam);
+  static intptr_t NYPR_STDCALL proc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                    intptr_t lParam);
 
   std::vector<ReceivedMessage> messages;
   std::vector<uint32_t> timerTicks;  // clock tick at each timer message

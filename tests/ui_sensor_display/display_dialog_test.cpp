@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "dialog_fixture.h"
+#include "nyhost/nyhost_control.h"
 #include "platform/text.h"
 #include "resources/strings.h"
 #include "status/error_text.h"
@@ -232,6 +233,43 @@ TEST_F(DisplayDialogTest, ResettingTheCutCountAsksTheHostsQuestion) {
   EXPECT_EQ(questions_[0].id, 50051u);
   EXPECT_EQ(payloads(sim_, "CPS").back(), "2S200CPS30");
   EXPECT_EQ(payloads(sim_, "CPS").size(), 2u);
+}
+
+// Windows delivers the status tick while a command's error box is up: the tick leaves the
+// printer alone until the command is done, and the polling goes on afterwards.
+TEST_F(DisplayDialogTest, StatusTickWaitsForACommandShowingABox) {
+  struct InBox {
+    OperatedDialog* dialog = nullptr;
+    ktsim::Simulator* sim = nullptr;
+    size_t framesDuring = 0;
+    int boxes = 0;
+  } inBox;
+  inBox.sim = &sim_;
+  openDisplay([&](OperatedDialog& d) {
+    inBox.dialog = &d;
+    nyhostSetMessageBoxHandler(
+        [](void* user, NyHwnd, const char*, const char*, uint32_t) {
+          auto* box = static_cast<InBox*>(user);
+          ++box->boxes;
+          const size_t before = box->sim->receivedFrames().size();
+          EXPECT_TRUE(box->dialog->fireTimer(2));  // delivered by the box's message loop
+          box->framesDuring += box->sim->receivedFrames().size() - before;
+          return 1;
+        },
+        &inBox);
+    ktsim::Fault fault;
+    fault.code = "LRS";
+    fault.action = ktsim::FaultAction::FailureFlag;
+    sim_.addFault(fault);
+    ASSERT_TRUE(d.setText(6601, "7"));
+    ASSERT_TRUE(d.click(6620));
+    EXPECT_EQ(inBox.boxes, 1);
+    EXPECT_EQ(inBox.framesDuring, 0u);
+    EXPECT_TRUE(d.timerActive(2));
+    const size_t before = sim_.receivedFrames().size();
+    ASSERT_TRUE(d.fireTimer(2));
+    EXPECT_GT(sim_.receivedFrames().size(), before);
+  });
 }
 
 }  // namespace

@@ -1,5 +1,4 @@
-// Windows beeps: MessageBeep with the icon sounds; also counted, so tests see that an
-// error was signalled.
+// Beeps through the system sounds; the count serves the same checks as on POSIX.
 #include <windows.h>
 
 #include <atomic>
@@ -13,9 +12,17 @@ std::atomic<int> g_beepCount{0};
 
 void messageBeep(BeepKind kind) {
   g_beepCount.fetch_add(1, std::memory_order_relaxed);
-  MessageBeep(kind == BeepKind::Error     ? MB_ICONHAND
-              : kind == BeepKind::Warning ? MB_ICONEXCLAMATION
-                                          : MB_OK);
+  switch (kind) {
+    case BeepKind::Ok:
+      MessageBeep(MB_OK);
+      break;
+    case BeepKind::Error:
+      MessageBeep(MB_ICONHAND);
+      break;
+    case BeepKind::Warning:
+      MessageBeep(MB_ICONEXCLAMATION);
+      break;
+  }
 }
 
 int beepCountForTesting() {
