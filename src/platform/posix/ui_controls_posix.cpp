@@ -1,7 +1,6 @@
 // Headless controls: dialog items addressed by id (texts, numbers, check marks), combo
 // boxes, report-view lists and IP address controls, with Windows' answers for bad input.
 #include <algorithm>
-#include <cstdio>
 #include <string>
 
 #include "platform/posix/ui_headless_posix.h"
@@ -46,16 +45,6 @@ int getDlgItemText(NyHwnd dialog, int id, char* buf, int size) {
   if (buf == nullptr || size <= 0) return 0;
   std::string text = getDlgItemText(dialog, id);
   return static_cast<int>(copyCp932(text, buf, static_cast<size_t>(size)));
-}
-
-bool setDlgItemInt(NyHwnd dialog, int id, int32_t value, bool isSigned) {
-  char buf[16];
-  if (isSigned) {
-    std::snprintf(buf, sizeof buf, "%d", value);
-  } else {
-    std::snprintf(buf, sizeof buf, "%u", static_cast<uint32_t>(value));
-  }
-  return setDlgItemText(dialog, id, buf);
 }
 
 int64_t getDlgItemInt(NyHwnd dialog, int id, bool* translated, bool isSigned) {

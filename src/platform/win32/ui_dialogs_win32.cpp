@@ -12,7 +12,6 @@
 // commctrl.h needs the types of windows.h.
 #include <commctrl.h>
 
-#include <cstdio>
 #include <mutex>
 #include <string>
 
@@ -188,16 +187,6 @@ std::string getDlgItemText(NyHwnd dialog, int id) {
 int getDlgItemText(NyHwnd dialog, int id, char* buf, int size) {
   if (buf == nullptr || size <= 0) return 0;
   return static_cast<int>(copyCp932(getDlgItemText(dialog, id), buf, static_cast<size_t>(size)));
-}
-
-bool setDlgItemInt(NyHwnd dialog, int id, int32_t value, bool isSigned) {
-  char buf[16];
-  if (isSigned) {
-    std::snprintf(buf, sizeof buf, "%d", value);
-  } else {
-    std::snprintf(buf, sizeof buf, "%u", static_cast<uint32_t>(value));
-  }
-  return setDlgItemText(dialog, id, buf);
 }
 
 int64_t getDlgItemInt(NyHwnd dialog, int id, bool* translated, bool isSigned) {
