@@ -5,16 +5,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cups_server.h"
 #include "ktsim/simulator.h"
+#include "test_data.h"
 
 namespace nypr::test {
 namespace {
 
+using nypr::testing::testDataPath;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -106,37 +107,10 @@ TEST_F(CupsPrintTest, RasterPrintsDotForDotInEveryCopy) {
   }
 }
 
-// A 50 x 30 mm PDF page with a black box of 20 x 12 mm, through cups-filters.
-std::string writePdf(const std::filesystem::path& path) {
-  const std::string content = "0 0 0 rg 28.35 17.01 56.69 34.02 re f\n";
-  std::vector<std::string> objects = {
-      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 141.73 85.04] /Contents 4 0 R "
-      "/Resources << >> >>",
-      "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream"};
-  std::string pdf = "%PDF-1.4\n";
-  std::vector<size_t> offsets;
-  for (size_t i = 0; i < objects.size(); ++i) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-  }
-  const size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  for (size_t o : offsets) {
-    char entry[32];
-    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", o);
-    pdf += entry;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-         " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-  std::ofstream(path, std::ios::binary) << pdf;
-  return path.string();
-}
-
 TEST_F(CupsPrintTest, PdfLabelWithOptionsReachesThePrintConditions) {
-  const std::string pdf = writePdf(server_.dir() / "label.pdf");
+  // A 50 x 30 mm page with a black box of 20 x 12 mm, through cups-filters.
   int job = server_.print(
-      "KT3600R", pdf,
+      "KT3600R", testDataPath("cups/label_50x30mm_box.pdf"),
       {"-o", "PageSize=w142h85", "-o", "Cut=EndOfJob", "-o", "MediaType=ThermalTransfer", "-o",
        "PrintSpeed=130", "-o", "Darkness=20", "-o", "LabelGap=4mm"});
   ASSERT_GT(job, 0);

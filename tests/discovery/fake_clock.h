@@ -1,5 +1,5 @@
 // A clock for tests: sleeping advances the tick at once, and an optional hook sees each
-// sleep (to hold a search at a known point).
+// sleep (to hold a search at a known point). The dialog tests use it too.
 #pragma once
 
 #include <atomic>
@@ -21,6 +21,7 @@ class FakeClock {
   FakeClock& operator=(const FakeClock&) = delete;
 
   uint32_t now() const { return now_.load(); }
+  void advance(uint32_t ms) { now_ += ms; }
   int sleeps() const { return sleeps_.load(); }
   uint32_t sleptMs() const { return slept_.load(); }
   // Called (on the sleeping thread) after each sleep has advanced the clock.

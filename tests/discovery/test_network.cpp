@@ -40,11 +40,6 @@ bool run(const std::vector<std::string>& args) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
-std::string ipText(uint32_t a) {
-  return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
-         std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF);
-}
-
 // Removes namespaces of this program whose process is gone (a killed earlier run).
 void removeStaleNamespaces() {
   std::error_code ec;
@@ -72,6 +67,11 @@ bool enterNamespace(const std::string& name) {
 std::atomic<int> g_counter{0};
 
 }  // namespace
+
+std::string dottedAddress(uint32_t a) {
+  return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
+         std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF);
+}
 
 std::string networkNamespacesUnavailable() {
   if (geteuid() != 0) return "network namespaces need root";
@@ -119,7 +119,8 @@ TestNetwork::TestNetwork(int printers) {
          run({"ip", "-n", driverNs_, "link", "add", port, "type", "veth", "peer", "name", "eth0",
               "netns", ns}) &&
          run({"ip", "-n", driverNs_, "link", "set", port, "master", "br0", "up"}) &&
-         run({"ip", "-n", ns, "addr", "add", ipText(printerAddress(i)) + "/24", "dev", "eth0"}) &&
+         run({"ip", "-n", ns, "addr", "add", dottedAddress(printerAddress(i)) + "/24", "dev",
+              "eth0"}) &&
          run({"ip", "-n", ns, "link", "set", "eth0", "up"}) &&
          run({"ip", "-n", ns, "route", "add", "default", "dev", "eth0"});
   }

@@ -50,6 +50,9 @@ class TestNetwork {
 // A network of four printers made once per test program and kept to its end.
 TestNetwork& sharedTestNetwork();
 
+// An address (host order) in dotted form.
+std::string dottedAddress(uint32_t a);
+
 // Why namespaces cannot be used here, or "" when they can.
 std::string networkNamespacesUnavailable();
 

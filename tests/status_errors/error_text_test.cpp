@@ -3,15 +3,13 @@
 #include "status/error_text.h"
 
 #include <gtest/gtest.h>
-#include <nyhost/nyhost_control.h>
 
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "driver/host/host_api.h"
-#include "driver/module_entry.h"
-#include "driver/slots.h"
+#include "error_fixture.h"
 #include "expected_texts.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/text.h"
@@ -22,14 +20,8 @@ namespace {
 using testing::cp932;
 using testing::messageText;
 
-class ErrorTextTest : public ::testing::Test {
+class ErrorTextTest : public testing::ErrorFixture {
  protected:
-  void SetUp() override {
-    nyhostReset();
-    moduleAttach();  // the host's language loader reaches the module's strings through it
-    std::memset(stKtRSE, 0, sizeof stKtRSE);
-    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
-  }
   void TearDown() override {
     for (uint32_t id : {97u, 100u, 108u}) nyhostSetHostString(id, nullptr);
     nyhostReset();
