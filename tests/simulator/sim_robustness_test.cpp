@@ -135,39 +135,42 @@ TEST(SimSideBySide, AnAddressAlreadyTakenIsRefusedAndStopRestarts) {
   EXPECT_EQ(simtest::exchangeOnce(b.addressValue(), b.commandPort(), "2S200LES"), "2S200LER0");
 }
 
+// Tag, machine number, MAC address and the model text cut or padded to 18 characters.
 TEST(SimDiscovery, AnswersTheSearchWithMachineNumberAndModel) {
   ktsim::Options o;
   o.discovery = true;
   o.discoveryPort = 0;  // any free port on the simulator's own address
   ktsim::Simulator sim(o);
-  sim.setDiscoveryIdentity(7, "KT-3600R");
+  sim.setAddresses("00809200ABCD", 0x0A000005u, 0xFF000000u, 0x0A000001u);
   sim.start();
   ASSERT_NE(sim.discoveryPort(), 0);
-
   const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
   ASSERT_GE(fd, 0);
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(sim.discoveryPort());
   to.sin_addr.s_addr = htonl(sim.addressValue());
-  const std::string request = "RequestMiraMachine?";
-  ASSERT_EQ(
-      ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
-      19);
-  pollfd p{fd, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 3000), 1);
-  char buf[256] = {};
-  sockaddr_in from{};
-  socklen_t len = sizeof from;
-  const ssize_t n =
-      ::recvfrom(fd, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&from), &len);
+  for (const auto& [model, shown] :
+       {std::pair{"KT-3600R", "KT-3600R          "},
+        std::pair{"KT-3600R Ver2.50 with more text", "KT-3600R Ver2.50 w"}}) {
+    SCOPED_TRACE(model);
+    sim.setDiscoveryIdentity(7, model);
+    const std::string request = "RequestMiraMachine?";
+    ASSERT_EQ(::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                       sizeof to),
+              19);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    char buf[256] = {};
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    const ssize_t n =
+        ::recvfrom(fd, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&from), &len);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(std::max<ssize_t>(n, 0))),
+              std::string("MiraMachine07") + "00809200ABCD" + shown);
+    EXPECT_EQ(ntohl(from.sin_addr.s_addr), sim.addressValue());
+  }
   ::close(fd);
-  ASSERT_GE(n, 41);
-  const std::string reply(buf, static_cast<size_t>(n));
-  EXPECT_EQ(reply.substr(0, 11), "MiraMachine");
-  EXPECT_EQ(reply.substr(11, 2), "07");
-  EXPECT_EQ(reply.substr(25, 18), "KT-3600R          ");
-  EXPECT_EQ(ntohl(from.sin_addr.s_addr), sim.addressValue());
 }
 
 // Runs the executable; returns its exit status, with its standard error in `err`.

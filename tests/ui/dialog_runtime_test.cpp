@@ -30,6 +30,16 @@ std::vector<uint32_t> kinds(const RecordingProc& rec) {
   return out;
 }
 
+// The ids (or codes) of the messages of one kind, in order.
+std::vector<int> received(const RecordingProc& rec, uint32_t message,
+                          int ReceivedMessage::*field = &ReceivedMessage::id) {
+  std::vector<int> out;
+  for (const ReceivedMessage& m : rec.messages) {
+    if (m.message == message) out.push_back(m.*field);
+  }
+  return out;
+}
+
 TEST_F(DialogRuntime, UnknownTemplateOrProcedureIsRefused) {
   RecordingProc rec;
   EXPECT_EQ(dialogBoxParam("DIALOG_NO_SUCH_THING", nullptr, RecordingProc::proc, 0), -1);
@@ -195,13 +205,9 @@ TEST_F(DialogRuntime, TimersFireInDueOrderRepeatAndStopWhenKilled) {
     EXPECT_EQ(clock_.now(), before);
   });
   dialogBoxParam("DIALOG_DISPLAY", nullptr, RecordingProc::proc, 0);
-  std::vector<int> ids;
   std::vector<uint32_t> at;
   for (size_t i = 0; i < rec.timerTicks.size(); ++i) at.push_back(rec.timerTicks[i] - start);
-  for (const ReceivedMessage& m : rec.messages) {
-    if (m.message == kMsgTimer) ids.push_back(m.id);
-  }
-  EXPECT_EQ(ids, (std::vector<int>{1, 2, 1, 1, 2, 1, 1}));
+  EXPECT_EQ(received(rec, kMsgTimer), (std::vector<int>{1, 2, 1, 1, 2, 1, 1}));
   EXPECT_EQ(at, (std::vector<uint32_t>{30, 50, 60, 90, 100, 120, 120}));
 }
 
@@ -307,11 +313,7 @@ TEST_F(DialogRuntime, RadioGroupsCheckBoxesAndUnusableControls) {
     EXPECT_EQ(d.checked(6086), 0);
   });
   dialogBoxParam("DIALOG_KT36R_TESTPRT", nullptr, RecordingProc::proc, 0);
-  std::vector<int> commands;
-  for (const ReceivedMessage& m : rec.messages) {
-    if (m.message == kMsgCommand) commands.push_back(m.id);
-  }
-  EXPECT_EQ(commands, (std::vector<int>{6077, 6085, kIdCancel}));
+  EXPECT_EQ(received(rec, kMsgCommand), (std::vector<int>{6077, 6085, kIdCancel}));
 
   setDialogOperator("DIALOG_MAINTENANCE", [](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6708));
@@ -455,15 +457,10 @@ TEST_F(DialogRuntime, ListViewColumnsRowsHitTestAndSelection) {
     EXPECT_EQ(listViewGetSelectedItem(list), -1);
   });
   dialogBoxParam("DIALOG_SEARCHKT_LIST", nullptr, RecordingProc::proc, 0);
-  std::vector<int> notes;
-  for (const ReceivedMessage& m : rec.messages) {
-    if (m.message == kMsgNotify) {
-      EXPECT_EQ(m.id, 1038);
-      notes.push_back(m.code);
-    }
-  }
   // A double click comes as a click and then the double click.
-  EXPECT_EQ(notes, (std::vector<int>{kNmClick, kNmClick, kNmClick, kNmDblClk}));
+  EXPECT_EQ(received(rec, kMsgNotify, &ReceivedMessage::code),
+            (std::vector<int>{kNmClick, kNmClick, kNmClick, kNmDblClk}));
+  EXPECT_EQ(received(rec, kMsgNotify), std::vector<int>(4, 1038));
 }
 
 TEST_F(DialogRuntime, IpAddressControl) {
