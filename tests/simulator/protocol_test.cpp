@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "raster.h"
 
 namespace {
@@ -34,20 +36,12 @@ TEST(Protocol, PrintConditionsAreDecoded) {
   int bad = -1;
   const auto c = parseConditions(p, &bad);
   ASSERT_TRUE(c);
-  EXPECT_EQ(c->widthDots, 960);
-  EXPECT_EQ(c->lengthDots, 1200);
-  EXPECT_EQ(c->gapDots, 24);
-  EXPECT_EQ(c->condition1, 150);
-  EXPECT_EQ(c->condition2, 12);
-  EXPECT_TRUE(c->thermalTransfer);
-  EXPECT_FALSE(c->flag8);
-  EXPECT_TRUE(c->autoPeel);
-  EXPECT_FALSE(c->flag4);
-  EXPECT_TRUE(c->flag2);
-  EXPECT_EQ(c->posAdjX, -12);
-  EXPECT_EQ(c->posAdjY, 24);
-  EXPECT_EQ(c->copies, 3);
-  EXPECT_EQ(c->settings, std::string(168, '5'));
+  EXPECT_EQ(std::tie(c->widthDots, c->lengthDots, c->gapDots, c->condition1, c->condition2),
+            std::make_tuple(960, 1200, 24, 150, 12));
+  EXPECT_EQ(std::tie(c->thermalTransfer, c->flag8, c->autoPeel, c->flag4, c->flag2),
+            std::make_tuple(true, false, true, false, true));
+  EXPECT_EQ(std::tie(c->posAdjX, c->posAdjY, c->copies, c->settings),
+            std::make_tuple(-12, 24, 3, std::string(168, '5')));
   p[8 + 19] = '2';
   EXPECT_FALSE(parseConditions(p, &bad));
   EXPECT_EQ(bad, 8);
