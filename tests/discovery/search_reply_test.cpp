@@ -12,10 +12,12 @@ namespace {
 
 constexpr uint32_t kSender = (192u << 24) | (168u << 16) | (10u << 8) | 200u;
 
+// The datagram sits in a larger buffer, so that a look past its size shows.
 SearchReply judge(const std::string& bytes, FoundPrinterST* record) {
   std::memset(record, 0x5A, sizeof *record);
-  return readSearchReply(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), kSender,
-                         record);
+  std::vector<uint8_t> buffer(bytes.begin(), bytes.end());
+  buffer.resize(bytes.size() + 32, 'Z');
+  return readSearchReply(buffer.data(), bytes.size(), kSender, record);
 }
 
 TEST(SearchReply, PrinterReplyFillsEveryField) {
