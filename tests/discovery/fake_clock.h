@@ -1,5 +1,5 @@
 // A clock for tests: sleeping advances the tick at once, and an optional hook sees each
-// sleep (to hold a search at a known point). The dialog tests use it too.
+// sleep (to hold a search at a known point). The dialog and clock tests use it too.
 #pragma once
 
 #include <atomic>
@@ -12,7 +12,7 @@ namespace nypr::testing {
 
 class FakeClock {
  public:
-  FakeClock() {
+  explicit FakeClock(uint32_t start = 1000) : now_(start) {
     hooks_ = {&FakeClock::tick, &FakeClock::sleep, this};
     platform::setClockForTesting(&hooks_);
   }
@@ -38,7 +38,7 @@ class FakeClock {
   }
 
   platform::ClockHooks hooks_{};
-  std::atomic<uint32_t> now_{1000};
+  std::atomic<uint32_t> now_;
   std::atomic<uint32_t> slept_{0};
   std::atomic<int> sleeps_{0};
   std::function<void(uint32_t)> hook_;

@@ -47,12 +47,12 @@ class ErrorTextTest : public testing::ErrorFixture {
 };
 
 TEST_F(ErrorTextTest, EveryMessageComesOutInCp932WithItsAppendix) {
-  ASSERT_EQ(testing::printerErrorTexts().size(), 107u);
-  ASSERT_EQ(testing::driverErrorTexts().size(), 43u);
-  ASSERT_EQ(testing::conditionTexts().size(), 5u);
-  for (auto texts :
-       {testing::printerErrorTexts(), testing::driverErrorTexts(), testing::conditionTexts()}) {
-    for (const testing::CodeText& entry : texts) {
+  const std::pair<const char*, size_t> tables[] = {
+      {"printer_errors", 107}, {"driver_errors", 43}, {"printer_conditions", 5}};
+  for (const auto& [table, size] : tables) {
+    const auto texts = testing::readMessageTable(table);
+    ASSERT_EQ(texts.size(), size) << table;
+    for (const testing::MessageText& entry : texts) {
       // A detail number must not appear anywhere but after the codes that take one.
       int32_t detail = kNoError;
       std::string appendix;

@@ -23,10 +23,14 @@ TEST(StringTableTest, EveryNamedTextIsInTheTable) {
     EXPECT_STREQ(stored, utf8.c_str()) << "string " << id;
     EXPECT_EQ(moduleStringCp932(id), cp932(utf8)) << "string " << id;
   };
-  for (const auto& e : testing::printerErrorTexts()) check(60100 + e.code, e.utf8);
-  for (const auto& e : testing::driverErrorTexts()) check(e.code, e.utf8);
-  for (const auto& e : testing::conditionTexts()) check(60000 + e.code, e.utf8);
-  for (const auto& e : testing::otherModuleTexts()) check(e.code, e.utf8);
+  // Printer errors sit at 60100 + their number, printer conditions at 60000 + theirs.
+  const std::pair<const char*, uint32_t> tables[] = {{"printer_errors", 60100},
+                                                     {"driver_errors", 0},
+                                                     {"printer_conditions", 60000},
+                                                     {"module_texts", 0}};
+  for (const auto& [table, base] : tables) {
+    for (const auto& e : testing::readMessageTable(table)) check(base + e.code, e.utf8);
+  }
 }
 
 TEST(StringTableTest, KnownCp932Bytes) {
