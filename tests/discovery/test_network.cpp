@@ -121,10 +121,6 @@ TestNetwork::~TestNetwork() {
   if (!driverNs_.empty()) run({"ip", "netns", "del", driverNs_});
 }
 
-uint32_t TestNetwork::driverAddress() const {
-  return (10u << 24) | (77u << 16) | (subnet_ << 8) | 1u;
-}
-
 uint32_t TestNetwork::printerAddress(int i) const {
   return (10u << 24) | (77u << 16) | (subnet_ << 8) | static_cast<uint32_t>(11 + i);
 }

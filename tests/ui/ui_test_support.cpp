@@ -31,7 +31,6 @@ intptr_t NYPR_STDCALL RecordingProc::proc(NyHwnd dialog, uint32_t message, uintp
     m.id = static_cast<int>(hdr->id);
     m.code = hdr->code;
   }
-  self->lastDialog = dialog;
   self->messages.push_back(m);
   return self->handler_ ? self->handler_(dialog, m) : 0;
 }

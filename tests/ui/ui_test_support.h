@@ -32,7 +32,6 @@ class RecordingProc {
 
   std::vector<ReceivedMessage> messages;
   std::vector<uint32_t> timerTicks;  // clock tick at each timer message
-  NyHwnd lastDialog = nullptr;
 
  private:
   Handler handler_;
