@@ -4,8 +4,7 @@
 
 #include <string>
 
-#include "ktsim/simulator.h"
-#include "sim_client.h"
+#include "sim_fixture.h"
 
 namespace {
 
@@ -13,19 +12,7 @@ using namespace std::chrono_literals;
 using simtest::Client;
 using simtest::fields;
 
-class SimCommands : public ::testing::Test {
- protected:
-  void SetUp() override { sim_.start(); }
-
-  // One request on a fresh command connection, as the driver does it.
-  std::string ask(const std::string& payload, ktsim::Port port = ktsim::Port::Command) {
-    return simtest::exchangeOnce(
-        sim_.addressValue(), port == ktsim::Port::Command ? sim_.commandPort() : sim_.finishPort(),
-        payload);
-  }
-
-  ktsim::Simulator sim_;
-};
+using SimCommands = simtest::SimFixture;
 
 TEST_F(SimCommands, StatusBlockCarriesEveryStateField) {
   sim_.updateState([](ktsim::PrinterState& s) {
@@ -168,8 +155,7 @@ TEST_F(SimCommands, HardwareTestsAreCountedAndMotorsFollowTheTestMode) {
 }
 
 TEST_F(SimCommands, ProgramTransferKeepsBlocksAndChecksTheirNumbers) {
-  Client c;
-  ASSERT_TRUE(c.connect(sim_.addressValue(), sim_.commandPort()));
+  Client c = connect();
   EXPECT_EQ(c.exchange("2S200INS"), "2S200INR000");
   std::string block0;  // frame bytes inside the data must not confuse framing
   for (int i = 0; i < 256; ++i) block0 += "\x02\x03";
@@ -192,8 +178,7 @@ TEST_F(SimCommands, ProgramTransferKeepsBlocksAndChecksTheirNumbers) {
 }
 
 TEST_F(SimCommands, OneConnectionServesManyRequestsAndEveryFrameIsRecorded) {
-  Client c;
-  ASSERT_TRUE(c.connect(sim_.addressValue(), sim_.commandPort()));
+  Client c = connect();
   EXPECT_EQ(c.exchange("2S200BZS"), "2S200BZR0");
   EXPECT_EQ(c.exchange("2S200LES"), "2S200LER0");
   c.close();

@@ -12,8 +12,7 @@
 #include <chrono>
 #include <string>
 
-#include "ktsim/simulator.h"
-#include "sim_client.h"
+#include "sim_fixture.h"
 
 namespace {
 
@@ -26,16 +25,15 @@ bool logged(const ktsim::Simulator& sim, const std::string& text) {
                      [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
-class SimBadFrames : public ::testing::Test {
+class SimBadFrames : public simtest::SimFixture {
  protected:
   void SetUp() override {
-    sim_.start();
+    SimFixture::SetUp();
     ASSERT_TRUE(c_.connect(sim_.addressValue(), sim_.commandPort()));
   }
   // The connection still works after the bad bytes.
   void expectStillServing() { EXPECT_EQ(c_.exchange("2S200BZS"), "2S200BZR0"); }
 
-  ktsim::Simulator sim_;
   Client c_;
 };
 
