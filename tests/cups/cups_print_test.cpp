@@ -67,6 +67,13 @@ class CupsPrintTest : public ::testing::Test {
     return path;
   }
 
+  // Prints `copies` of a raster page (see writeRaster); the job id, 0 when lp failed.
+  int printRaster(int width, int height, int copies, unsigned speed = 0) {
+    return server_.print(
+        "KT3600R", writeRaster(width, height, speed),
+        {"-n", std::to_string(copies), "-o", "document-format=application/vnd.cups-raster"});
+  }
+
   // Waits until the job has ended (completed, cancelled or aborted); its last state.
   ipp_jstate_t waitForJobEnd(int job, milliseconds timeout = seconds(20)) {
     ipp_jstate_t state = IPP_JSTATE_PENDING;
@@ -83,9 +90,7 @@ class CupsPrintTest : public ::testing::Test {
 };
 
 TEST_F(CupsPrintTest, RasterPrintsDotForDotInEveryCopy) {
-  const std::string raster = writeRaster(240, 120, 120);
-  int job = server_.print("KT3600R", raster,
-                          {"-n", "3", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(240, 120, 3, 120);
   ASSERT_GT(job, 0);
   ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << server_.errorLog();
   ASSERT_TRUE(sim_.waitForLabels(3, milliseconds(2000)));
@@ -138,8 +143,7 @@ TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
   // reports out to what a printer would send meanwhile: a report that a read cuts in two
   // is lost by the driver, and losing the last one would fail the job.
   sim_.setFinishReportHook([](ktsim::FinishReport& r) { return r.remaining % 1000 == 0; });
-  int job = server_.print("KT3600R", writeRaster(8, 8, 0),
-                          {"-n", "10001", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(8, 8, 10001);
   ASSERT_GT(job, 0);
   ASSERT_EQ(waitForJobEnd(job, seconds(60)), IPP_JSTATE_COMPLETED) << server_.errorLog();
   const auto jobs = sim_.jobs();
@@ -152,8 +156,7 @@ TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
 
 TEST_F(CupsPrintTest, PrinterErrorMidJobStopsTheQueueWithItsReason) {
   sim_.raiseJobError(4, 1);  // out of labels after the first copy
-  int job = server_.print("KT3600R", writeRaster(240, 120, 0),
-                          {"-n", "3", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(240, 120, 3);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(CupsServer::waitUntil(
       [&] { return server_.printerStatus("KT3600R").state == IPP_PSTATE_STOPPED; }, seconds(20)))
@@ -169,8 +172,7 @@ TEST_F(CupsPrintTest, PrinterErrorMidJobStopsTheQueueWithItsReason) {
 
 TEST_F(CupsPrintTest, HeadOpenBeforeTheJobIsAFault) {
   sim_.setHeadOpen(true);
-  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
-                          {"-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(48, 48, 1);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(CupsServer::waitUntil(
       [&] { return server_.printerStatus("KT3600R").hasReason("cover-open-error"); }, seconds(20)))
@@ -180,8 +182,7 @@ TEST_F(CupsPrintTest, HeadOpenBeforeTheJobIsAFault) {
 
 TEST_F(CupsPrintTest, UnreachablePrinterIsOfflineUntilItAnswers) {
   sim_.setAccepting(false);
-  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
-                          {"-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(48, 48, 1);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(CupsServer::waitUntil(
       [&] { return server_.printerStatus("KT3600R").hasReason("offline-report"); }, seconds(20)))
@@ -195,8 +196,7 @@ TEST_F(CupsPrintTest, UnreachablePrinterIsOfflineUntilItAnswers) {
 
 TEST_F(CupsPrintTest, CancelStopsThePrintersJob) {
   sim_.setIssueHold(true);
-  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
-                          {"-n", "5", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(48, 48, 5);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(20))) << server_.errorLog();
   auto r = server_.run({"cancel", "KT3600R-" + std::to_string(job)});
