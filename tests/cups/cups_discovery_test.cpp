@@ -6,20 +6,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <memory>
 #include <string>
 #include <vector>
 
-#include "ktsim/simulator.h"
-#include "test_network.h"
+#include "simulated_printers.h"
 
 namespace nypr::test {
 namespace {
-
-std::string dotted(uint32_t a) {
-  return std::to_string(a >> 24) + "." + std::to_string((a >> 16) & 0xFF) + "." +
-         std::to_string((a >> 8) & 0xFF) + "." + std::to_string(a & 0xFF);
-}
 
 // Runs the backend without arguments on the calling thread's network; its standard output.
 std::string listDevices() {
@@ -47,31 +40,19 @@ std::string listDevices() {
 TEST(CupsDiscovery, BackendListsEveryPrinterTheSearchFinds) {
   nypr::testing::TestNetwork net(2);
   if (!net.available()) GTEST_SKIP() << net.unavailableReason();
-  const struct {
-    int machine;
-    const char* model;
-  } printers[] = {{7, "KT-3600R  Ver2.50 "}, {42, "KT-3600R  Ver1.31 "}};
-  std::vector<std::unique_ptr<ktsim::Simulator>> sims(2);
-  for (int i = 0; i < 2; ++i) {
-    net.runAsPrinter(i, [&, i] {
-      ktsim::Options options;
-      options.discovery = true;
-      options.discoveryAddress = "0.0.0.0";
-      auto sim = std::make_unique<ktsim::Simulator>(options);
-      sim->setDiscoveryIdentity(printers[i].machine, printers[i].model);
-      sim->start();
-      sims[static_cast<size_t>(i)] = std::move(sim);
-    });
-    ASSERT_TRUE(sims[static_cast<size_t>(i)] && sims[static_cast<size_t>(i)]->running());
-  }
+  const std::vector<nypr::testing::SimulatedPrinter> printers = {{7, "KT-3600R  Ver2.50 "},
+                                                                 {42, "KT-3600R  Ver1.31 "}};
+  auto sims = nypr::testing::startSimulatedPrinters(net, printers);
   std::string devices;
   net.runAsDriver([&] { devices = listDevices(); });
-  for (auto& sim : sims) sim->stop();
+  for (auto& sim : sims) {
+    if (sim) sim->stop();
+  }
 
   EXPECT_NE(devices.find("network kt3600r \"Unknown\""), std::string::npos) << devices;
   const std::string machines[] = {"07", "42"};
   for (int i = 0; i < 2; ++i) {
-    const std::string address = dotted(net.printerAddress(i));
+    const std::string address = nypr::testing::dottedAddress(net.printerAddress(i));
     std::string model = printers[i].model;
     model.erase(model.find_last_not_of(' ') + 1);
     const std::string line = "network kt3600r://" + address + " \"" + model + "\" \"" + model +

@@ -5,16 +5,17 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "cups_server.h"
 #include "ktsim/simulator.h"
+#include "test_data.h"
 
 namespace nypr::test {
 namespace {
 
+using nypr::testing::testDataPath;
 using std::chrono::milliseconds;
 using std::chrono::seconds;
 
@@ -66,6 +67,13 @@ class CupsPrintTest : public ::testing::Test {
     return path;
   }
 
+  // Prints `copies` of a raster page (see writeRaster); the job id, 0 when lp failed.
+  int printRaster(int width, int height, int copies, unsigned speed = 0) {
+    return server_.print(
+        "KT3600R", writeRaster(width, height, speed),
+        {"-n", std::to_string(copies), "-o", "document-format=application/vnd.cups-raster"});
+  }
+
   // Waits until the job has ended (completed, cancelled or aborted); its last state.
   ipp_jstate_t waitForJobEnd(int job, milliseconds timeout = seconds(20)) {
     ipp_jstate_t state = IPP_JSTATE_PENDING;
@@ -82,9 +90,7 @@ class CupsPrintTest : public ::testing::Test {
 };
 
 TEST_F(CupsPrintTest, RasterPrintsDotForDotInEveryCopy) {
-  const std::string raster = writeRaster(240, 120, 120);
-  int job = server_.print("KT3600R", raster,
-                          {"-n", "3", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(240, 120, 3, 120);
   ASSERT_GT(job, 0);
   ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << server_.errorLog();
   ASSERT_TRUE(sim_.waitForLabels(3, milliseconds(2000)));
@@ -106,37 +112,10 @@ TEST_F(CupsPrintTest, RasterPrintsDotForDotInEveryCopy) {
   }
 }
 
-// A 50 x 30 mm PDF page with a black box of 20 x 12 mm, through cups-filters.
-std::string writePdf(const std::filesystem::path& path) {
-  const std::string content = "0 0 0 rg 28.35 17.01 56.69 34.02 re f\n";
-  std::vector<std::string> objects = {
-      "<< /Type /Catalog /Pages 2 0 R >>", "<< /Type /Pages /Kids [3 0 R] /Count 1 >>",
-      "<< /Type /Page /Parent 2 0 R /MediaBox [0 0 141.73 85.04] /Contents 4 0 R "
-      "/Resources << >> >>",
-      "<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content + "endstream"};
-  std::string pdf = "%PDF-1.4\n";
-  std::vector<size_t> offsets;
-  for (size_t i = 0; i < objects.size(); ++i) {
-    offsets.push_back(pdf.size());
-    pdf += std::to_string(i + 1) + " 0 obj\n" + objects[i] + "\nendobj\n";
-  }
-  const size_t xref = pdf.size();
-  pdf += "xref\n0 " + std::to_string(objects.size() + 1) + "\n0000000000 65535 f \n";
-  for (size_t o : offsets) {
-    char entry[32];
-    std::snprintf(entry, sizeof entry, "%010zu 00000 n \n", o);
-    pdf += entry;
-  }
-  pdf += "trailer\n<< /Size " + std::to_string(objects.size() + 1) +
-         " /Root 1 0 R >>\nstartxref\n" + std::to_string(xref) + "\n%%EOF\n";
-  std::ofstream(path, std::ios::binary) << pdf;
-  return path.string();
-}
-
 TEST_F(CupsPrintTest, PdfLabelWithOptionsReachesThePrintConditions) {
-  const std::string pdf = writePdf(server_.dir() / "label.pdf");
+  // A 50 x 30 mm page with a black box of 20 x 12 mm, through cups-filters.
   int job = server_.print(
-      "KT3600R", pdf,
+      "KT3600R", testDataPath("cups/label_50x30mm_box.pdf"),
       {"-o", "PageSize=w142h85", "-o", "Cut=EndOfJob", "-o", "MediaType=ThermalTransfer", "-o",
        "PrintSpeed=130", "-o", "Darkness=20", "-o", "LabelGap=4mm"});
   ASSERT_GT(job, 0);
@@ -164,8 +143,7 @@ TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
   // reports out to what a printer would send meanwhile: a report that a read cuts in two
   // is lost by the driver, and losing the last one would fail the job.
   sim_.setFinishReportHook([](ktsim::FinishReport& r) { return r.remaining % 1000 == 0; });
-  int job = server_.print("KT3600R", writeRaster(8, 8, 0),
-                          {"-n", "10001", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(8, 8, 10001);
   ASSERT_GT(job, 0);
   ASSERT_EQ(waitForJobEnd(job, seconds(60)), IPP_JSTATE_COMPLETED) << server_.errorLog();
   const auto jobs = sim_.jobs();
@@ -178,8 +156,7 @@ TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
 
 TEST_F(CupsPrintTest, PrinterErrorMidJobStopsTheQueueWithItsReason) {
   sim_.raiseJobError(4, 1);  // out of labels after the first copy
-  int job = server_.print("KT3600R", writeRaster(240, 120, 0),
-                          {"-n", "3", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(240, 120, 3);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(CupsServer::waitUntil(
       [&] { return server_.printerStatus("KT3600R").state == IPP_PSTATE_STOPPED; }, seconds(20)))
@@ -195,8 +172,7 @@ TEST_F(CupsPrintTest, PrinterErrorMidJobStopsTheQueueWithItsReason) {
 
 TEST_F(CupsPrintTest, HeadOpenBeforeTheJobIsAFault) {
   sim_.setHeadOpen(true);
-  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
-                          {"-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(48, 48, 1);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(CupsServer::waitUntil(
       [&] { return server_.printerStatus("KT3600R").hasReason("cover-open-error"); }, seconds(20)))
@@ -206,8 +182,7 @@ TEST_F(CupsPrintTest, HeadOpenBeforeTheJobIsAFault) {
 
 TEST_F(CupsPrintTest, UnreachablePrinterIsOfflineUntilItAnswers) {
   sim_.setAccepting(false);
-  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
-                          {"-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(48, 48, 1);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(CupsServer::waitUntil(
       [&] { return server_.printerStatus("KT3600R").hasReason("offline-report"); }, seconds(20)))
@@ -221,8 +196,7 @@ TEST_F(CupsPrintTest, UnreachablePrinterIsOfflineUntilItAnswers) {
 
 TEST_F(CupsPrintTest, CancelStopsThePrintersJob) {
   sim_.setIssueHold(true);
-  int job = server_.print("KT3600R", writeRaster(48, 48, 0),
-                          {"-n", "5", "-o", "document-format=application/vnd.cups-raster"});
+  int job = printRaster(48, 48, 5);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(20))) << server_.errorLog();
   auto r = server_.run({"cancel", "KT3600R-" + std::to_string(job)});

@@ -11,6 +11,8 @@
 #include <fstream>
 #include <thread>
 
+#include "test_data.h"
+
 namespace nypr::test {
 namespace fs = std::filesystem;
 namespace {
@@ -50,8 +52,16 @@ void linkEntries(const fs::path& from, const fs::path& to, const std::vector<std
   }
 }
 
-void writeFile(const fs::path& path, const std::string& text) {
-  std::ofstream(path) << text;
+// A configuration file from tests/data/cups with @PORT@ and @DIR@ filled in.
+void writeConfig(const fs::path& dir, const char* name, int port) {
+  std::string text = nypr::testing::readTestData(std::string("cups/") + name);
+  for (const auto& [key, value] :
+       {std::pair<std::string, std::string>{"@PORT@", std::to_string(port)},
+        {"@DIR@", dir.string()}}) {
+    for (size_t at; (at = text.find(key)) != std::string::npos;)
+      text.replace(at, key.size(), value);
+  }
+  std::ofstream(dir / name) << text;
 }
 
 }  // namespace
@@ -93,18 +103,9 @@ bool CupsServer::start() {
   link(NYPR_CUPS_PPD, dir_ / "share/model/nyprkt3600r/kt3600r.ppd");
 
   port_ = freeLoopbackPort();
-  writeFile(dir_ / "cupsd.conf",
-            "Listen 127.0.0.1:" + std::to_string(port_) +
-                "\nBrowsing Off\nLogLevel debug\nMaxLogSize 0\nDefaultShared No\n"
-                "JobRetryInterval 1\nMaxCopies 20000\n"
-                "<Policy default>\n<Limit All>\nOrder Allow,Deny\nAllow all\n</Limit>\n"
-                "</Policy>\n");
+  writeConfig(dir_, "cupsd.conf", port_);
+  writeConfig(dir_, "cups-files.conf", port_);
   const std::string d = dir_.string();
-  writeFile(dir_ / "cups-files.conf",
-            "ServerRoot " + d + "\nServerBin " + d + "/bin\nDataDir " + d + "/share\nCacheDir " +
-                d + "/cache\nStateDir " + d + "/state\nRequestRoot " + d + "/spool\nTempDir " + d +
-                "/spool/temp\nErrorLog " + d + "/log/error_log\nAccessLog " + d +
-                "/log/access_log\nPageLog " + d + "/log/page_log\n");
   pid_ = ::fork();
   if (pid_ == 0) {
     int out = ::open((d + "/log/cupsd.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);

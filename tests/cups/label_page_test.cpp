@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <tuple>
 
 namespace nypr::cups {
 namespace {
@@ -15,6 +16,12 @@ std::FILE* streamOf(const std::string& bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), f);
   std::rewind(f);
   return f;
+}
+
+// Every field of a page, to compare two pages whole.
+auto fieldsOf(const LabelPage& p) {
+  return std::tie(p.widthDots, p.heightDots, p.gapTenths, p.copies, p.speed, p.darkness,
+                  p.thermalTransfer, p.peel, p.cut, p.bits);
 }
 
 TEST(CupsLabelPage, PagesSurviveThePipeInOrder) {
@@ -41,16 +48,7 @@ TEST(CupsLabelPage, PagesSurviveThePipeInOrder) {
   for (const LabelPage* want : {&first, &second}) {
     LabelPage got;
     ASSERT_EQ(readLabelPage(f, got, error), ReadResult::Page) << error;
-    EXPECT_EQ(got.widthDots, want->widthDots);
-    EXPECT_EQ(got.heightDots, want->heightDots);
-    EXPECT_EQ(got.gapTenths, want->gapTenths);
-    EXPECT_EQ(got.copies, want->copies);
-    EXPECT_EQ(got.speed, want->speed);
-    EXPECT_EQ(got.darkness, want->darkness);
-    EXPECT_EQ(got.thermalTransfer, want->thermalTransfer);
-    EXPECT_EQ(got.peel, want->peel);
-    EXPECT_EQ(got.cut, want->cut);
-    EXPECT_EQ(got.bits, want->bits);
+    EXPECT_EQ(fieldsOf(got), fieldsOf(*want));
   }
   LabelPage none;
   EXPECT_EQ(readLabelPage(f, none, error), ReadResult::End);

@@ -1,5 +1,5 @@
 // A clock for tests: sleeping advances the tick at once, and an optional hook sees each
-// sleep (to hold a search at a known point).
+// sleep (to hold a search at a known point). The dialog and clock tests use it too.
 #pragma once
 
 #include <atomic>
@@ -12,7 +12,7 @@ namespace nypr::testing {
 
 class FakeClock {
  public:
-  FakeClock() {
+  explicit FakeClock(uint32_t start = 1000) : now_(start) {
     hooks_ = {&FakeClock::tick, &FakeClock::sleep, this};
     platform::setClockForTesting(&hooks_);
   }
@@ -21,6 +21,7 @@ class FakeClock {
   FakeClock& operator=(const FakeClock&) = delete;
 
   uint32_t now() const { return now_.load(); }
+  void advance(uint32_t ms) { now_ += ms; }
   int sleeps() const { return sleeps_.load(); }
   uint32_t sleptMs() const { return slept_.load(); }
   // Called (on the sleeping thread) after each sleep has advanced the clock.
@@ -37,7 +38,7 @@ class FakeClock {
   }
 
   platform::ClockHooks hooks_{};
-  std::atomic<uint32_t> now_{1000};
+  std::atomic<uint32_t> now_;
   std::atomic<uint32_t> slept_{0};
   std::atomic<int> sleeps_{0};
   std::function<void(uint32_t)> hook_;

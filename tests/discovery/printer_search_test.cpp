@@ -79,14 +79,10 @@ TEST_F(PrinterSearch, PrintersInArrivalOrderWithAddressAsTextAndNumber) {
   for (int i = 0; i < 4; ++i) {
     SCOPED_TRACE(i);
     const FoundPrinterST& r = out.records[static_cast<size_t>(i)];
-    uint32_t a = net().printerAddress(i);
     EXPECT_STREQ(r.szMachineNo, numbers[i]);
     EXPECT_STREQ(r.szModel, models[i]);
-    EXPECT_EQ(r.dwIPAddr, a);
-    char dotted[16];
-    std::snprintf(dotted, sizeof dotted, "%u.%u.%u.%u", a >> 24, (a >> 16) & 0xFF, (a >> 8) & 0xFF,
-                  a & 0xFF);
-    EXPECT_STREQ(r.szIPAddr, dotted);
+    EXPECT_EQ(r.dwIPAddr, net().printerAddress(i));
+    EXPECT_EQ(r.szIPAddr, testing::dottedAddress(net().printerAddress(i)));
   }
   EXPECT_EQ(out.records[4].szMachineNo[0], '\0');
 }

@@ -12,10 +12,12 @@ namespace {
 
 constexpr uint32_t kSender = (192u << 24) | (168u << 16) | (10u << 8) | 200u;
 
+// The datagram sits in a larger buffer, so that a look past its size shows.
 SearchReply judge(const std::string& bytes, FoundPrinterST* record) {
   std::memset(record, 0x5A, sizeof *record);
-  return readSearchReply(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), kSender,
-                         record);
+  std::vector<uint8_t> buffer(bytes.begin(), bytes.end());
+  buffer.resize(bytes.size() + 32, 'Z');
+  return readSearchReply(buffer.data(), bytes.size(), kSender, record);
 }
 
 TEST(SearchReply, PrinterReplyFillsEveryField) {
@@ -27,27 +29,35 @@ TEST(SearchReply, PrinterReplyFillsEveryField) {
   EXPECT_EQ(r.dwIPAddr, kSender);
 }
 
-TEST(SearchReply, DatagramsThatAreNoPrinterReply) {
+// Too short, foreign or our own request are ignored; a model shorter than 18 characters
+// is cut at the end of the text.
+TEST(SearchReply, DatagramsJudgedByLengthAndTag) {
   const std::string x40(40, 'x');
+  const std::string shortModel = "MiraMachine01" + std::string(12, '-') + "KT-3600R Ver!!!!";
   const struct {
     const char* label;
     std::string bytes;
     SearchReply expected;
+    const char* model;  // checked for printer replies
   } cases[] = {
-      {"40 characters", "MiraMachine01" + std::string(27, 'x'), SearchReply::Ignored},
-      {"41 characters", "MiraMachine01" + std::string(28, 'x'), SearchReply::Printer},
-      {"own request", "RequestMiraMachine?", SearchReply::Ignored},
-      {"foreign tag", "MiraMachinX01" + x40, SearchReply::Ignored},
-      {"empty", "", SearchReply::Empty},
+      {"40 characters", "MiraMachine01" + std::string(27, 'x'), SearchReply::Ignored, ""},
+      {"41 characters", shortModel, SearchReply::Printer, "KT-3600R Ver!!!!"},
+      {"own request", "RequestMiraMachine?", SearchReply::Ignored, ""},
+      {"foreign tag", "MiraMachinX01" + x40, SearchReply::Ignored, ""},
+      {"empty", "", SearchReply::Empty, ""},
       // A datagram that starts with a zero byte is an empty text: the listening ends.
-      {"zero first", std::string("\0MiraMachine01", 14) + x40, SearchReply::Empty},
+      {"zero first", std::string("\0MiraMachine01", 14) + x40, SearchReply::Empty, ""},
       // 30 characters before the zero: too short, whatever follows it.
       {"zero at 30", "MiraMachine01" + std::string(17, 'x') + std::string(1, '\0') + x40,
-       SearchReply::Ignored},
+       SearchReply::Ignored, ""},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
     FoundPrinterST r;
-    EXPECT_EQ(judge(c.bytes, &r), c.expected) << c.label;
+    ASSERT_EQ(judge(c.bytes, &r), c.expected);
+    if (c.expected == SearchReply::Printer) {
+      EXPECT_STREQ(r.szModel, c.model);
+    }
   }
   FoundPrinterST r;
   EXPECT_EQ(readSearchReply(nullptr, 10, kSender, &r), SearchReply::Empty);
@@ -61,14 +71,6 @@ TEST(SearchReply, FullBufferWithoutTerminatorIsReadOnlyToItsEnd) {
   EXPECT_EQ(readSearchReply(big.data(), 256, kSender, &r), SearchReply::Printer);
   EXPECT_STREQ(r.szMachineNo, "99");
   EXPECT_EQ(std::strlen(r.szModel), 18u);
-}
-
-TEST(SearchReply, ShortModelIsCutAtTextEnd) {
-  FoundPrinterST r;
-  std::string text = "MiraMachine01" + std::string(12, '-') + "KT-3600R Ver";
-  text.resize(41, '!');
-  ASSERT_EQ(judge(text, &r), SearchReply::Printer);
-  EXPECT_EQ(std::string(r.szModel), text.substr(25));
 }
 
 }  // namespace

@@ -27,8 +27,7 @@ class TestNetwork {
   const std::string& unavailableReason() const { return reason_; }
   bool available() const { return reason_.empty(); }
 
-  // Address of the driver side and of printer i (host order).
-  uint32_t driverAddress() const;
+  // Address of printer i (host order).
   uint32_t printerAddress(int i) const;
 
   // Runs `f` on a new thread that has entered the driver's (or printer i's) namespace,
@@ -49,6 +48,9 @@ class TestNetwork {
 
 // A network of four printers made once per test program and kept to its end.
 TestNetwork& sharedTestNetwork();
+
+// An address (host order) in dotted form.
+std::string dottedAddress(uint32_t a);
 
 // Why namespaces cannot be used here, or "" when they can.
 std::string networkNamespacesUnavailable();

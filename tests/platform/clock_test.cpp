@@ -3,30 +3,22 @@
 
 #include <gtest/gtest.h>
 
+#include "fake_clock.h"
+
 using namespace nypr::platform;
 
 namespace {
 
-struct FakeClock {
-  uint32_t now = 0xFFFFFFF0u;
-  uint32_t slept = 0;
-};
-
 TEST(Clock, InjectedClockDrivesTicksAndSleeps) {
-  FakeClock fake;
-  ClockHooks hooks{[](void* u) { return static_cast<FakeClock*>(u)->now; },
-                   [](void* u, uint32_t ms) {
-                     auto* f = static_cast<FakeClock*>(u);
-                     f->slept += ms;
-                     f->now += ms;
-                   },
-                   &fake};
-  setClockForTesting(&hooks);
-  uint32_t start = tickCount();
-  sleepMs(50);
-  uint32_t end = tickCount();
-  setClockForTesting(nullptr);
-  EXPECT_EQ(fake.slept, 50u);
+  uint32_t start = 0;
+  uint32_t end = 0;
+  {
+    nypr::testing::FakeClock fake(0xFFFFFFF0u);
+    start = tickCount();
+    sleepMs(50);
+    end = tickCount();
+    EXPECT_EQ(fake.sleptMs(), 50u);
+  }
   EXPECT_LT(end, start);        // wrapped past zero...
   EXPECT_EQ(end - start, 50u);  // ...yet the unsigned difference is right
 }

@@ -6,45 +6,27 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/profile.h"
+#include "profile_fixture.h"
 
 namespace fs = std::filesystem;
 using namespace nypr::platform;
 
 namespace {
 
-class ProfileFileTest : public ::testing::Test {
+class ProfileFileTest : public nypr::testing::ProfileFixture {
  protected:
   void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("nypr_profile_file_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "host.ini").string();
-    std::ofstream(path_, std::ios::binary) << "[S]\nk=old\n";
-  }
-  void TearDown() override {
-    fs::permissions(dir_, fs::perms::owner_all);
-    fs::remove_all(dir_);
-  }
-  static std::string contents(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
+    ProfileFixture::SetUp();
+    write("[S]\nk=old\n");
   }
   static mode_t modeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::lstat(path.c_str(), &st), 0);
     return st.st_mode;
   }
-  fs::path dir_;
-  std::string path_;
 };
 
 TEST_F(ProfileFileTest, WriteKeepsTheFileMode) {
@@ -80,9 +62,9 @@ TEST_F(ProfileFileTest, ReadOnlyFileOrFolderFailsAndKeepsTheFile) {
     ASSERT_EQ(::chmod(c.chmodPath.c_str(), c.mode), 0);
     EXPECT_FALSE(profileWriteString(path_, "S", "k", "new"));
     EXPECT_FALSE(profileWriteString(path_, "T", "added", "new"));
-    EXPECT_EQ(contents(path_), "[S]\nk=old\n");
+    EXPECT_EQ(read(), "[S]\nk=old\n");
     EXPECT_EQ(modeOf(c.chmodPath) & 07777, c.mode);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
+    EXPECT_EQ(files(), 1);
     ASSERT_EQ(::chmod(c.chmodPath.c_str(), c.chmodPath == dir_ ? 0755 : 0644), 0);
   }
 }
@@ -114,7 +96,7 @@ TEST_F(ProfileFileTest, ProcessesWritingAtOnceLoseNoUpdate) {
     EXPECT_EQ(profileReadInt(path_, "S", ("P" + std::to_string(p)).c_str(), 0), kWrites);
   }
   EXPECT_EQ(profileReadString(path_, "S", "k", ""), "old");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 1);
+  EXPECT_EQ(files(), 1);
 }
 
 }  // namespace

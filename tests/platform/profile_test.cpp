@@ -3,41 +3,40 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
+#include <string>
 #include <thread>
 #include <vector>
 
-namespace fs = std::filesystem;
+#include "profile_fixture.h"
+#include "test_data.h"
+
 using namespace nypr::platform;
 
 namespace {
 
-class ProfileTest : public ::testing::Test {
+class ProfileTest : public nypr::testing::ProfileFixture {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() /
-           ("nypr_profile_" + std::to_string(::getpid()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "host.ini").string();
-  }
   void TearDown() override {
     profileFailRenameForTesting(false);
-    fs::remove_all(dir_);
+    ProfileFixture::TearDown();
   }
-  void write(const std::string& text) { std::ofstream(path_, std::ios::binary) << text; }
-  std::string read() {
-    std::ifstream in(path_, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  }
-  fs::path dir_;
-  std::string path_;
 };
+
+// A field of a table under tests/data with \n, \r, \\ and \xNN spelled out.
+std::string unescaped(const std::string& field) {
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      out += field[i];
+    } else if (const char c = field[++i]; c == 'x' && i + 2 < field.size()) {
+      out += static_cast<char>(std::stoi(field.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+  }
+  return out;
+}
 
 TEST_F(ProfileTest, MissingFileSectionOrKeyGivesDefault) {
   EXPECT_EQ(profileReadString(path_, "KT3600R Info", "KT00", "dflt"), "dflt");
@@ -80,20 +79,7 @@ TEST_F(ProfileTest, WriteCreatesFileSectionAndKey) {
 }
 
 TEST_F(ProfileTest, WriteKeepsEverythingElseOfAHandEditedFile) {
-  const std::string before =
-      "; written by hand\r\n"
-      "[System Data]\r\n"
-      "Socket_ConnectTimeout=3000\r\n"
-      "\r\n"
-      "[kt3600r info]\r\n"
-      "; printer 1\r\n"
-      "Kt00=OLD\r\n"
-      "KT01=KEEP\r\n"
-      "a line without equals\r\n"
-      "\r\n"
-      "[Log]\r\n"
-      "BACKUPBMP=1\r\n"
-      "; trailing comment\r\n";
+  const std::string before = nypr::testing::readTestData("profile/hand_edited.ini");
   write(before);
   ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", "KT00", "NEW"));
   ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", "STATUS00", "S"));
@@ -109,10 +95,7 @@ TEST_F(ProfileTest, FailedReplaceLeavesThePreviousFileWhole) {
   EXPECT_FALSE(profileWriteString(path_, "S", "k", "new"));
   profileFailRenameForTesting(false);
   EXPECT_EQ(read(), "[S]\nk=old\n");
-  // No temporary file is left behind.
-  int files = 0;
-  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(files(), 1);  // no temporary file left behind
 }
 
 TEST_F(ProfileTest, UnwritableDirectoryIsReportedNotHidden) {
@@ -126,51 +109,19 @@ TEST_F(ProfileTest, NothingIsCachedBetweenCalls) {
   EXPECT_EQ(profileReadInt(path_, "S", "k", 0), 2);
 }
 
-// Files a host or a technician may leave behind, read as the Windows profile functions
-// read them, and written without disturbing any line but the one written.
-struct OddFile {
-  const char* name;
-  std::string text;
-  const char* key;         // in [KT3600R Info]
-  const char* read;        // what a read of the key gives (default "dflt")
-  std::string afterWrite;  // the file after writing the key to "NEW"
-};
-
+// Files a host or a technician may leave behind (tests/data/profile/odd_files.txt).
 TEST_F(ProfileTest, OddFilesReadAndWriteAsWindowsDoes) {
-  const std::string bom = "\xEF\xBB\xBF";
-  const OddFile cases[] = {
-      {"byte-order mark before the first section", bom + "[KT3600R Info]\nKT00=A\n", "KT00", "A",
-       bom + "[KT3600R Info]\nKT00=NEW\n"},
-      {"byte-order mark, new key joins the first section", bom + "[KT3600R Info]\nKT00=A\n", "KT01",
-       "dflt", bom + "[KT3600R Info]\nKT00=A\nKT01=NEW\n"},
-      {"byte-order mark alone", bom, "KT00", "dflt", bom + "[KT3600R Info]\nKT00=NEW\n"},
-      {"duplicate key: the first wins", "[KT3600R Info]\nKT00=A\nkt00=B\n", "KT00", "A",
-       "[KT3600R Info]\nKT00=NEW\nkt00=B\n"},
-      {"duplicate section: only the first is searched",
-       "[KT3600R Info]\nKT00=A\n[Log]\nX=1\n[kt3600r info]\nKT00=B\nKT01=C\n", "KT01", "dflt",
-       "[KT3600R Info]\nKT00=A\nKT01=NEW\n[Log]\nX=1\n[kt3600r info]\nKT00=B\nKT01=C\n"},
-      {"CRLF lines keep their ends", "[KT3600R Info]\r\nKT00 = A \r\nKT01=B\r\n", "KT00", "A",
-       "[KT3600R Info]\r\nKT00=NEW\r\nKT01=B\r\n"},
-      {"CRLF file, new key", "[KT3600R Info]\r\nKT01=B", "KT00", "dflt",
-       "[KT3600R Info]\r\nKT01=B\r\nKT00=NEW\r\n"},
-      {"lines without = are kept", "[KT3600R Info]\nstray text\nKT01=B\n; note\n", "KT00", "dflt",
-       "[KT3600R Info]\nstray text\nKT01=B\nKT00=NEW\n; note\n"},
-      {"a bare key has no value", "[KT3600R Info]\nKT00\nKT00=B\n", "KT00", "dflt",
-       "[KT3600R Info]\nKT00=NEW\nKT00=B\n"},
-      {"quotes around a value", "[KT3600R Info]\nKT00='A B'\nKT01=\"C\n", "KT00", "A B",
-       "[KT3600R Info]\nKT00=NEW\nKT01=\"C\n"},
-      {"section name runs to the last ]", "[KT3600R Info]]\nKT00=A\n[KT3600R Info] x\nKT00=B\n",
-       "KT00", "B", "[KT3600R Info]]\nKT00=A\n[KT3600R Info] x\nKT00=NEW\n"},
-      {"entries before any section belong to none", "KT00=A\n", "KT00", "dflt",
-       "KT00=A\n[KT3600R Info]\nKT00=NEW\n"},
-  };
-  for (const OddFile& c : cases) {
-    SCOPED_TRACE(c.name);
-    write(c.text);
-    EXPECT_EQ(profileReadString(path_, "KT3600R Info", c.key, "dflt"), c.read);
-    ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", c.key, "NEW"));
-    EXPECT_EQ(read(), c.afterWrite);
-    EXPECT_EQ(profileReadString(path_, "KT3600R Info", c.key, "dflt"), "NEW");
+  const auto rows = nypr::testing::readTestTable("profile/odd_files.txt");
+  EXPECT_EQ(rows.size(), 12u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 5u) << row[0];
+    SCOPED_TRACE(row[0]);
+    const char* key = row[2].c_str();
+    write(unescaped(row[1]));
+    EXPECT_EQ(profileReadString(path_, "KT3600R Info", key, "dflt"), row[3]);
+    ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", key, "NEW"));
+    EXPECT_EQ(read(), unescaped(row[4]));
+    EXPECT_EQ(profileReadString(path_, "KT3600R Info", key, "dflt"), "NEW");
   }
 }
 
@@ -212,9 +163,7 @@ TEST_F(ProfileTest, ThreadsWritingAtOnceLoseNoUpdate) {
   }
   EXPECT_EQ(profileReadInt(path_, "System Data", "Socket_ConnectTimeout", -1), 2000);
   EXPECT_EQ(profileReadInt(path_, "Other", "keep", -1), 1);
-  int files = 0;  // no temporary file left behind
-  for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++files;
-  EXPECT_EQ(files, 1);
+  EXPECT_EQ(files(), 1);  // no temporary file left behind
 }
 
 }  // namespace

@@ -8,11 +8,13 @@
 
 #include "ini_fixture.h"
 #include "settings/printer_settings.h"
+#include "test_data.h"
 
 namespace nypr {
 namespace {
 
 using testing::IniFixture;
+using testing::readTestData;
 
 // Factory defaults as the store writes them for a record that was never loaded from a
 // line (field 51, the label length, has no default and is written as zeros).
@@ -118,8 +120,9 @@ TEST_F(SettingsLineTest, AddressAloneGivesDefaultsAndNegativeAdjustmentKeepsItsS
   EXPECT_EQ(stKtRSE[0].PosAdjYI, 24);
 }
 
+// Adjustments beyond what the printer takes are loaded and stored as they stand.
 TEST_F(SettingsLineTest, FullLineRoundTripsFieldForField) {
-  const std::string line = distinctLine("0A000102", "-05#012#1");
+  const std::string line = distinctLine("0A000102", "-30#250#1");
   writeIni("[KT3600R Info]\nKT00=" + line + "\n");
   bool ok = false;
   const KtrInfo info = load(0, &ok);
@@ -129,8 +132,8 @@ TEST_F(SettingsLineTest, FullLineRoundTripsFieldForField) {
     const std::string expected = n == kFieldFixed26 ? "050" : expectedField(n);
     EXPECT_EQ(settingsFieldText(0, n), expected) << "field " << n;
   }
-  EXPECT_EQ(stKtRSE[0].PosAdjXI, -5);
-  EXPECT_EQ(stKtRSE[0].PosAdjYI, 12);
+  EXPECT_EQ(stKtRSE[0].PosAdjXI, -30);
+  EXPECT_EQ(stKtRSE[0].PosAdjYI, 250);
   EXPECT_EQ(stKtRSE[0].PosAdjModeI, 1);
 
   std::string expectedLine = line;
@@ -238,27 +241,8 @@ TEST_F(SettingsLineTest, GarbageInFieldsStaysInItsFieldAndReadsAsNoNumber) {
   EXPECT_EQ(stored.substr(241), "000#099#0");
 }
 
-TEST_F(SettingsLineTest, AdjustmentsBeyondTheRangeAreLoadedAndStoredAsTheyStand) {
-  writeIni("[KT3600R Info]\nKT00=" + distinctLine("C0A8000A", "-30#250#1") + "\n");
-  const KtrInfo info = load(0);
-  EXPECT_EQ(stKtRSE[0].PosAdjXI, -30);
-  EXPECT_EQ(stKtRSE[0].PosAdjYI, 250);
-  EXPECT_EQ(storeAndRead(info).substr(241), "-30#250#1");
-}
-
 TEST_F(SettingsLineTest, StoreKeepsTheRestOfAHandEditedFile) {
-  const std::string before =
-      "; host settings\n"
-      "[System Data]\n"
-      "Socket_ConnectTimeout=3000\n"
-      "\n"
-      "[kt3600r info]\n"
-      "; printer one\n"
-      "kt00=C0A8000A\n"
-      "KT00_AUTOCONNECT=1\n"
-      "[HELP PATH]\n"
-      "KTERR-60402=help\\kt.chm\n";
-  writeIni(before);
+  writeIni(readTestData("settings/hand_edited.ini"));
   const KtrInfo info = load(0);
   WritePrinterSettingsFnV(&info);
   const std::string after = iniText();

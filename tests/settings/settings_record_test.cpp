@@ -6,18 +6,14 @@
 #include <string>
 
 #include "driver/slots.h"
+#include "ini_fixture.h"
 #include "settings/printer_settings.h"
 
 namespace nypr {
 namespace {
 
-class SettingsRecordTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    std::memset(stKtRSE, 0, sizeof stKtRSE);
-    std::memset(PrinterSettings, 0, sizeof PrinterSettings);
-  }
-};
+// Slots and records back at their load-time zero state.
+class SettingsRecordTest : public testing::IniFixture {};
 
 TEST_F(SettingsRecordTest, DefaultsFillEveryFieldButTheLabelLength) {
   std::memcpy(&PrinterSettings[2][136], "1234", 4);

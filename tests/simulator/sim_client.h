@@ -25,7 +25,6 @@ class Client {
 
   // Connects to ip (host order):port; false when not connected within timeoutMs.
   bool connect(uint32_t ip, uint16_t port, int timeoutMs = 2000);
-  bool connected() const { return fd_ >= 0; }
   bool sendRaw(std::string_view bytes);
   bool sendPayload(std::string_view payload) { return sendRaw(frame(payload)); }
   // Reads until one whole frame (by its length digits) arrived; nullopt on close, error or

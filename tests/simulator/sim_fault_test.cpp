@@ -6,8 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ktsim/simulator.h"
-#include "sim_client.h"
+#include "sim_fixture.h"
 
 // Faults name only what differs from the defaults.
 #pragma GCC diagnostic ignored "-Wmissing-field-initializers"
@@ -19,17 +18,8 @@ using ktsim::Fault;
 using ktsim::FaultAction;
 using simtest::Client;
 
-class SimFaults : public ::testing::Test {
+class SimFaults : public simtest::SimFixture {
  protected:
-  void SetUp() override { sim_.start(); }
-
-  Client connect(ktsim::Port port = ktsim::Port::Command) {
-    Client c;
-    EXPECT_TRUE(c.connect(sim_.addressValue(),
-                          port == ktsim::Port::Command ? sim_.commandPort() : sim_.finishPort()));
-    return c;
-  }
-
   // Print conditions of a 16-dot wide label of `lengthDots` lines, one copy.
   static std::string conditions(int lengthDots) {
     char length[8];
@@ -37,8 +27,6 @@ class SimFaults : public ::testing::Test {
     return simtest::fields({"0016", length, "000", "100", "010", "00000", "000", "000", "0001"}) +
            std::string(168, '0');
   }
-
-  ktsim::Simulator sim_;
 };
 
 TEST_F(SimFaults, WrongCodeIsAnsweredTheGivenNumberOfTimes) {
@@ -168,11 +156,9 @@ TEST_F(SimFaults, FullAcceptQueueMakesConnectsTimeOut) {
   EXPECT_FALSE(late.connect(sim_.addressValue(), sim_.commandPort(), 500));
   // The finish port and the connection already open still work.
   EXPECT_EQ(open.exchange("2S200BZS"), "2S200BZR0");
-  Client fin;
-  EXPECT_TRUE(fin.connect(sim_.addressValue(), sim_.finishPort()));
+  Client fin = connect(ktsim::Port::Finish);
   sim_.setAccepting(ktsim::Port::Command, true);
-  Client again;
-  ASSERT_TRUE(again.connect(sim_.addressValue(), sim_.commandPort()));
+  Client again = connect();
   EXPECT_EQ(again.exchange("2S200LES"), "2S200LER0");
   // The simulator's own queue fillers never show up as connections.
   for (const auto& c : sim_.connections()) EXPECT_NE(c.peer, "");

@@ -12,8 +12,7 @@
 #include <chrono>
 #include <string>
 
-#include "ktsim/simulator.h"
-#include "sim_client.h"
+#include "sim_fixture.h"
 
 namespace {
 
@@ -26,19 +25,20 @@ bool logged(const ktsim::Simulator& sim, const std::string& text) {
                      [&](const std::string& l) { return l.find(text) != std::string::npos; });
 }
 
-class SimBadFrames : public ::testing::Test {
+class SimBadFrames : public simtest::SimFixture {
  protected:
   void SetUp() override {
-    sim_.start();
+    SimFixture::SetUp();
     ASSERT_TRUE(c_.connect(sim_.addressValue(), sim_.commandPort()));
   }
   // The connection still works after the bad bytes.
   void expectStillServing() { EXPECT_EQ(c_.exchange("2S200BZS"), "2S200BZR0"); }
 
-  ktsim::Simulator sim_;
   Client c_;
 };
 
+// Every byte that cannot be a frame is dropped (and recorded) up to the next STX, no more
+// and no less: the good frame sent with it in one write is answered.
 TEST_F(SimBadFrames, BadFramesAreDroppedAndLoggedAndTheConnectionServesOn) {
   const std::string stx(1, '\x02');
   const struct {
@@ -47,19 +47,24 @@ TEST_F(SimBadFrames, BadFramesAreDroppedAndLoggedAndTheConnectionServesOn) {
   } rows[] = {
       {"hello\r\n", "no STX"},
       {stx + "00x82S200STS\x03", "bad length digits"},
+      {stx + "0x", "bad length digits"},
       {stx + "00082S200STSX", "no ETX"},
       {stx + "1391" + std::string(1391, 'A') + "\x03", "length 1391 out of range"},
       {stx + "0000\x03", "length 0 out of range"},
   };
   for (const auto& r : rows) {
-    ASSERT_TRUE(c_.sendRaw(r.bytes));
-    expectStillServing();
-    EXPECT_TRUE(logged(sim_, r.logText)) << r.logText;
+    SCOPED_TRACE(r.logText);
+    const size_t before = sim_.frames().size();
+    ASSERT_TRUE(c_.sendRaw(r.bytes + simtest::frame("2S200BZS")));
+    EXPECT_EQ(c_.readPayload(), "2S200BZR0");
+    EXPECT_TRUE(logged(sim_, r.logText));
+    const auto frames = sim_.frames();
+    std::string dropped;
+    for (size_t i = before; i < frames.size(); ++i) {
+      if (!frames[i].valid) dropped += frames[i].bytes;
+    }
+    EXPECT_EQ(dropped, r.bytes);
   }
-  const auto frames = sim_.frames();
-  ASSERT_FALSE(frames.empty());
-  EXPECT_FALSE(frames[0].valid);
-  EXPECT_EQ(frames[0].bytes, "hello\r\n");
   EXPECT_TRUE(sim_.receivedFrames("STS").empty());
 }
 
@@ -128,39 +133,42 @@ TEST(SimSideBySide, AnAddressAlreadyTakenIsRefusedAndStopRestarts) {
   EXPECT_EQ(simtest::exchangeOnce(b.addressValue(), b.commandPort(), "2S200LES"), "2S200LER0");
 }
 
+// Tag, machine number, MAC address and the model text cut or padded to 18 characters.
 TEST(SimDiscovery, AnswersTheSearchWithMachineNumberAndModel) {
   ktsim::Options o;
   o.discovery = true;
   o.discoveryPort = 0;  // any free port on the simulator's own address
   ktsim::Simulator sim(o);
-  sim.setDiscoveryIdentity(7, "KT-3600R");
+  sim.setAddresses("00809200ABCD", 0x0A000005u, 0xFF000000u, 0x0A000001u);
   sim.start();
   ASSERT_NE(sim.discoveryPort(), 0);
-
   const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
   ASSERT_GE(fd, 0);
   sockaddr_in to{};
   to.sin_family = AF_INET;
   to.sin_port = htons(sim.discoveryPort());
   to.sin_addr.s_addr = htonl(sim.addressValue());
-  const std::string request = "RequestMiraMachine?";
-  ASSERT_EQ(
-      ::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to), sizeof to),
-      19);
-  pollfd p{fd, POLLIN, 0};
-  ASSERT_EQ(::poll(&p, 1, 3000), 1);
-  char buf[256] = {};
-  sockaddr_in from{};
-  socklen_t len = sizeof from;
-  const ssize_t n =
-      ::recvfrom(fd, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&from), &len);
+  for (const auto& [model, shown] :
+       {std::pair{"KT-3600R", "KT-3600R          "},
+        std::pair{"KT-3600R Ver2.50 with more text", "KT-3600R Ver2.50 w"}}) {
+    SCOPED_TRACE(model);
+    sim.setDiscoveryIdentity(7, model);
+    const std::string request = "RequestMiraMachine?";
+    ASSERT_EQ(::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                       sizeof to),
+              19);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    char buf[256] = {};
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    const ssize_t n =
+        ::recvfrom(fd, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&from), &len);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(std::max<ssize_t>(n, 0))),
+              std::string("MiraMachine07") + "00809200ABCD" + shown);
+    EXPECT_EQ(ntohl(from.sin_addr.s_addr), sim.addressValue());
+  }
   ::close(fd);
-  ASSERT_GE(n, 41);
-  const std::string reply(buf, static_cast<size_t>(n));
-  EXPECT_EQ(reply.substr(0, 11), "MiraMachine");
-  EXPECT_EQ(reply.substr(11, 2), "07");
-  EXPECT_EQ(reply.substr(25, 18), "KT-3600R          ");
-  EXPECT_EQ(ntohl(from.sin_addr.s_addr), sim.addressValue());
 }
 
 // Runs the executable; returns its exit status, with its standard error in `err`.

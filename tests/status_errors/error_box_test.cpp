@@ -1,16 +1,13 @@
 // The error box and the range message as the host receives them.
 #include <gtest/gtest.h>
-#include <nyhost/nyhost_control.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 
 #include "driver/host/host_api.h"
-#include "driver/module_entry.h"
-#include "driver/slots.h"
+#include "error_fixture.h"
 #include "expected_texts.h"
 #include "platform/ui.h"
 #include "status/error_text.h"
@@ -36,18 +33,15 @@ int recordBox(void* user, NyHwnd owner, const char* text, const char* caption, u
   return box->answer;
 }
 
-class ErrorBoxTest : public ::testing::Test {
+class ErrorBoxTest : public testing::ErrorFixture {
  protected:
   void SetUp() override {
+    ErrorFixture::SetUp();
     dir_ = std::filesystem::temp_directory_path() /
            ("nypr_errbox_" + std::to_string(std::random_device{}()));
     ASSERT_TRUE(std::filesystem::create_directory(dir_));
-    nyhostReset();
-    moduleAttach();
     nyhostSetIniPath((dir_ / "host.ini").string().c_str());
     nyhostSetMessageBoxHandler(&recordBox, &box_);
-    std::memset(stKtRSE, 0, sizeof stKtRSE);
-    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
   }
   void TearDown() override {
     nyhostSetMessageBoxHandler(nullptr, nullptr);

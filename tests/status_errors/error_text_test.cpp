@@ -3,15 +3,13 @@
 #include "status/error_text.h"
 
 #include <gtest/gtest.h>
-#include <nyhost/nyhost_control.h>
 
 #include <cstring>
 #include <set>
 #include <string>
 
 #include "driver/host/host_api.h"
-#include "driver/module_entry.h"
-#include "driver/slots.h"
+#include "error_fixture.h"
 #include "expected_texts.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/text.h"
@@ -22,14 +20,8 @@ namespace {
 using testing::cp932;
 using testing::messageText;
 
-class ErrorTextTest : public ::testing::Test {
+class ErrorTextTest : public testing::ErrorFixture {
  protected:
-  void SetUp() override {
-    nyhostReset();
-    moduleAttach();  // the host's language loader reaches the module's strings through it
-    std::memset(stKtRSE, 0, sizeof stKtRSE);
-    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
-  }
   void TearDown() override {
     for (uint32_t id : {97u, 100u, 108u}) nyhostSetHostString(id, nullptr);
     nyhostReset();
@@ -55,12 +47,12 @@ class ErrorTextTest : public ::testing::Test {
 };
 
 TEST_F(ErrorTextTest, EveryMessageComesOutInCp932WithItsAppendix) {
-  ASSERT_EQ(testing::printerErrorTexts().size(), 107u);
-  ASSERT_EQ(testing::driverErrorTexts().size(), 43u);
-  ASSERT_EQ(testing::conditionTexts().size(), 5u);
-  for (auto texts :
-       {testing::printerErrorTexts(), testing::driverErrorTexts(), testing::conditionTexts()}) {
-    for (const testing::CodeText& entry : texts) {
+  const std::pair<const char*, size_t> tables[] = {
+      {"printer_errors", 107}, {"driver_errors", 43}, {"printer_conditions", 5}};
+  for (const auto& [table, size] : tables) {
+    const auto texts = testing::readMessageTable(table);
+    ASSERT_EQ(texts.size(), size) << table;
+    for (const testing::MessageText& entry : texts) {
       // A detail number must not appear anywhere but after the codes that take one.
       int32_t detail = kNoError;
       std::string appendix;

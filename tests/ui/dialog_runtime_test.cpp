@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "fake_clock.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "platform/ui_operator.h"
@@ -13,7 +14,6 @@ namespace {
 
 using testing::ReceivedMessage;
 using testing::RecordingProc;
-using testing::VirtualClock;
 
 class DialogRuntime : public ::testing::Test {
  protected:
@@ -21,12 +21,22 @@ class DialogRuntime : public ::testing::Test {
     clearDialogOperators();
     EXPECT_EQ(openDialogCount(), 0);
   }
-  VirtualClock clock_;
+  testing::FakeClock clock_;
 };
 
 std::vector<uint32_t> kinds(const RecordingProc& rec) {
   std::vector<uint32_t> out;
   for (const ReceivedMessage& m : rec.messages) out.push_back(m.message);
+  return out;
+}
+
+// The ids (or codes) of the messages of one kind, in order.
+std::vector<int> received(const RecordingProc& rec, uint32_t message,
+                          int ReceivedMessage::*field = &ReceivedMessage::id) {
+  std::vector<int> out;
+  for (const ReceivedMessage& m : rec.messages) {
+    if (m.message == message) out.push_back(m.*field);
+  }
   return out;
 }
 
@@ -173,7 +183,8 @@ TEST_F(DialogRuntime, TimersFireInDueOrderRepeatAndStopWhenKilled) {
   int secondTimerTicks = 0;
   RecordingProc rec([&](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
     if (m.message == kMsgInitDialog) {
-      setTimer(dlg, 1, 30);
+      setTimer(dlg, 1, 10);
+      setTimer(dlg, 1, 30);  // same id: replaced (restarted at the new interval), not doubled
       setTimer(dlg, 2, 50);
     } else if (m.message == kMsgTimer && m.id == 2 && ++secondTimerTicks == 2) {
       killTimer(dlg, 2);
@@ -183,6 +194,7 @@ TEST_F(DialogRuntime, TimersFireInDueOrderRepeatAndStopWhenKilled) {
   uint32_t start = clock_.now();
   setDialogOperator("DIALOG_DISPLAY", [&](OperatedDialog& d) {
     EXPECT_TRUE(d.timerActive(1));
+    EXPECT_EQ(d.timerInterval(1), 30u);
     EXPECT_EQ(d.timerInterval(2), 50u);
     EXPECT_EQ(d.runTimers(6), 6);
     EXPECT_FALSE(d.timerActive(2));
@@ -193,30 +205,10 @@ TEST_F(DialogRuntime, TimersFireInDueOrderRepeatAndStopWhenKilled) {
     EXPECT_EQ(clock_.now(), before);
   });
   dialogBoxParam("DIALOG_DISPLAY", nullptr, RecordingProc::proc, 0);
-  std::vector<int> ids;
   std::vector<uint32_t> at;
   for (size_t i = 0; i < rec.timerTicks.size(); ++i) at.push_back(rec.timerTicks[i] - start);
-  for (const ReceivedMessage& m : rec.messages) {
-    if (m.message == kMsgTimer) ids.push_back(m.id);
-  }
-  EXPECT_EQ(ids, (std::vector<int>{1, 2, 1, 1, 2, 1, 1}));
+  EXPECT_EQ(received(rec, kMsgTimer), (std::vector<int>{1, 2, 1, 1, 2, 1, 1}));
   EXPECT_EQ(at, (std::vector<uint32_t>{30, 50, 60, 90, 100, 120, 120}));
-}
-
-TEST_F(DialogRuntime, ResettingATimerRestartsItsInterval) {
-  RecordingProc rec([](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-    if (m.message == kMsgInitDialog) {
-      setTimer(dlg, 4, 1000);
-      setTimer(dlg, 4, 100);  // same id: replaced, not doubled
-    }
-    if (m.message == kMsgTimer) endDialog(dlg, 1);
-    return 0;
-  });
-  uint32_t start = clock_.now();
-  setDialogOperator("DIALOG_DISPLAY", [](OperatedDialog& d) { EXPECT_EQ(d.runTimers(), 1); });
-  EXPECT_EQ(dialogBoxParam("DIALOG_DISPLAY", nullptr, RecordingProc::proc, 0), 1);
-  ASSERT_EQ(rec.timerTicks.size(), 1u);
-  EXPECT_EQ(rec.timerTicks[0] - start, 100u);
 }
 
 // ---- Nesting --------------------------------------------------------------------------------
@@ -321,11 +313,7 @@ TEST_F(DialogRuntime, RadioGroupsCheckBoxesAndUnusableControls) {
     EXPECT_EQ(d.checked(6086), 0);
   });
   dialogBoxParam("DIALOG_KT36R_TESTPRT", nullptr, RecordingProc::proc, 0);
-  std::vector<int> commands;
-  for (const ReceivedMessage& m : rec.messages) {
-    if (m.message == kMsgCommand) commands.push_back(m.id);
-  }
-  EXPECT_EQ(commands, (std::vector<int>{6077, 6085, kIdCancel}));
+  EXPECT_EQ(received(rec, kMsgCommand), (std::vector<int>{6077, 6085, kIdCancel}));
 
   setDialogOperator("DIALOG_MAINTENANCE", [](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6708));
@@ -374,8 +362,7 @@ TEST_F(DialogRuntime, ReadingNumbersFromControls) {
       {"2147483648", true, false, 0},
       {"-2147483648", true, true, -2147483648LL},
   };
-  RecordingProc rec([&](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-    if (m.message != kMsgInitDialog) return 0;
+  testing::insideDialog("DIALOG_KT36R_TESTPRT", [&](NyHwnd dlg) {
     for (const Case& c : cases) {
       SCOPED_TRACE(c.text);
       setDlgItemText(dlg, 6089, c.text);
@@ -391,10 +378,7 @@ TEST_F(DialogRuntime, ReadingNumbersFromControls) {
     bool ok = true;
     EXPECT_EQ(getDlgItemInt(dlg, 9999, &ok, true), 0);
     EXPECT_FALSE(ok);
-    endDialog(dlg, 0);
-    return 1;
   });
-  dialogBoxParam("DIALOG_KT36R_TESTPRT", nullptr, RecordingProc::proc, 0);
 }
 
 TEST_F(DialogRuntime, ComboBoxEntriesAndSelectionChange) {
@@ -473,20 +457,14 @@ TEST_F(DialogRuntime, ListViewColumnsRowsHitTestAndSelection) {
     EXPECT_EQ(listViewGetSelectedItem(list), -1);
   });
   dialogBoxParam("DIALOG_SEARCHKT_LIST", nullptr, RecordingProc::proc, 0);
-  std::vector<int> notes;
-  for (const ReceivedMessage& m : rec.messages) {
-    if (m.message == kMsgNotify) {
-      EXPECT_EQ(m.id, 1038);
-      notes.push_back(m.code);
-    }
-  }
   // A double click comes as a click and then the double click.
-  EXPECT_EQ(notes, (std::vector<int>{kNmClick, kNmClick, kNmClick, kNmDblClk}));
+  EXPECT_EQ(received(rec, kMsgNotify, &ReceivedMessage::code),
+            (std::vector<int>{kNmClick, kNmClick, kNmClick, kNmDblClk}));
+  EXPECT_EQ(received(rec, kMsgNotify), std::vector<int>(4, 1038));
 }
 
 TEST_F(DialogRuntime, IpAddressControl) {
-  RecordingProc rec([](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-    if (m.message != kMsgInitDialog) return 0;
+  testing::insideDialog("DIALOG_KT36R", [](NyHwnd dlg) {
     NyHwnd ip = getDlgItem(dlg, 6101);
     uint32_t a = 1;
     EXPECT_EQ(ipAddressGet(ip, &a), 0);
@@ -504,10 +482,7 @@ TEST_F(DialogRuntime, IpAddressControl) {
     EXPECT_TRUE(ipAddressClear(ip));
     EXPECT_EQ(ipAddressGet(ip, nullptr), 0);
     EXPECT_FALSE(ipAddressSet(getDlgItem(dlg, 1), 1));  // a button is no address control
-    endDialog(dlg, 0);
-    return 1;
   });
-  dialogBoxParam("DIALOG_KT36R", nullptr, RecordingProc::proc, 0);
 }
 
 TEST_F(DialogRuntime, ClosedAndForeignHandlesFailCleanly) {

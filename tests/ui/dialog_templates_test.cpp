@@ -64,6 +64,16 @@ TEST(DialogTemplates, IdsAreUniqueControlsFitAndTextsSurviveCp932) {
   }
 }
 
+// The value a data file names, from a table of names and values.
+template <typename T, size_t N>
+T named(const std::pair<const char*, T> (&table)[N], const std::string& name) {
+  for (const auto& [n, value] : table) {
+    if (name == n) return value;
+  }
+  ADD_FAILURE() << "unknown name " << name;
+  return table[0].second;
+}
+
 // Kind and flags of a control as the data file names them.
 ControlKind kindNamed(const std::string& name) {
   using enum ControlKind;
@@ -71,16 +81,13 @@ ControlKind kindNamed(const std::string& name) {
       {"Button", Button},     {"CheckBox", CheckBox}, {"Radio", Radio},
       {"Edit", Edit},         {"Static", Static},     {"GroupBox", GroupBox},
       {"ComboBox", ComboBox}, {"ListView", ListView}, {"IpAddress", IpAddress}};
-  for (const auto& [n, kind] : kinds) {
-    if (name == n) return kind;
-  }
-  ADD_FAILURE() << "unknown control kind " << name;
-  return Button;
+  return named(kinds, name);
 }
 
 uint32_t flagsNamed(const std::string& names) {
   using namespace platform;
-  const std::pair<const char*, uint32_t> flags[] = {{"kDisabled", kDisabled},
+  const std::pair<const char*, uint32_t> flags[] = {{"0", 0u},
+                                                    {"kDisabled", kDisabled},
                                                     {"kHidden", kHidden},
                                                     {"kReadOnly", kReadOnly},
                                                     {"kNumber", kNumber},
@@ -93,15 +100,7 @@ uint32_t flagsNamed(const std::string& names) {
                                                     {"kRight", kRight}};
   uint32_t value = 0;
   std::istringstream in(names);
-  for (std::string name; std::getline(in, name, '|');) {
-    if (name == "0") continue;
-    const auto* f = std::find_if(std::begin(flags), std::end(flags),
-                                 [&](const auto& e) { return name == e.first; });
-    if (f == std::end(flags))
-      ADD_FAILURE() << "unknown flag " << name;
-    else
-      value |= f->second;
-  }
+  for (std::string name; std::getline(in, name, '|');) value |= named(flags, name);
   return value;
 }
 

@@ -1,5 +1,7 @@
 #include "ui_test_support.h"
 
+#include "platform/clock.h"
+
 namespace nypr::testing {
 namespace {
 RecordingProc* g_active = nullptr;
@@ -29,18 +31,8 @@ intptr_t NYPR_STDCALL RecordingProc::proc(NyHwnd dialog, uint32_t message, uintp
     m.id = static_cast<int>(hdr->id);
     m.code = hdr->code;
   }
-  self->lastDialog = dialog;
   self->messages.push_back(m);
   return self->handler_ ? self->handler_(dialog, m) : 0;
-}
-
-VirtualClock::VirtualClock() {
-  hooks_ = {&VirtualClock::tick, &VirtualClock::sleep, this};
-  platform::setClockForTesting(&hooks_);
-}
-
-VirtualClock::~VirtualClock() {
-  platform::setClockForTesting(nullptr);
 }
 
 }  // namespace nypr::testing

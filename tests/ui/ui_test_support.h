@@ -1,4 +1,5 @@
-// Helpers for dialog runtime tests: a recording dialog procedure and a virtual clock.
+// Helpers for dialog runtime tests: a recording dialog procedure and a dialog to work in.
+// Their clock is the discovery tests' FakeClock.
 #pragma once
 
 #include <cstdint>
@@ -6,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/clock.h"
 #include "platform/ui.h"
 
 namespace nypr::testing {
@@ -32,26 +32,27 @@ class RecordingProc {
 
   std::vector<ReceivedMessage> messages;
   std::vector<uint32_t> timerTicks;  // clock tick at each timer message
-  NyHwnd lastDialog = nullptr;
 
  private:
   Handler handler_;
   RecordingProc* previous_;
 };
 
-// Sleeping only advances the tick.
-class VirtualClock {
- public:
-  VirtualClock();
-  ~VirtualClock();
-  uint32_t now() const { return now_; }
-  void advance(uint32_t ms) { now_ += ms; }
-
- private:
-  static uint32_t tick(void* user) { return static_cast<VirtualClock*>(user)->now_; }
-  static void sleep(void* user, uint32_t ms) { static_cast<VirtualClock*>(user)->now_ += ms; }
-  platform::ClockHooks hooks_{};
-  uint32_t now_ = 5000;
-};
+// Runs `body(dialog)` inside the initialisation of a dialog of `name`, then closes it.
+template <typename F>
+void insideDialog(const char* name, F body) {
+  static F* current;
+  current = &body;
+  platform::dialogBoxParam(
+      name, nullptr,
+      [](NyHwnd dlg, uint32_t msg, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t {
+        if (msg == platform::kMsgInitDialog) {
+          (*current)(dlg);
+          platform::endDialog(dlg, 0);
+        }
+        return 0;
+      },
+      0);
+}
 
 }  // namespace nypr::testing
