@@ -75,7 +75,10 @@ int main(int argc, char** argv) {
   nyhostSetModuleDir(dir.path.string().c_str());
   char hex[16];
   std::snprintf(hex, sizeof hex, "%08X", value);
-  nyhostProfileWrite("KT3600R Info", "KT00", hex);
+  if (nyhostProfileWrite("KT3600R Info", "KT00", hex) == 0) {
+    std::fprintf(stderr, "whole_label_timing: cannot write %s\n", ini.c_str());
+    return 1;
+  }
 
   auto rows = nypr::bench::randomRows(nypr::bench::kRowBytes, nypr::bench::kLengthDots);
   NyHbitmap bitmap =
