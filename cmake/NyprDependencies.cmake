@@ -7,26 +7,13 @@ if(CMAKE_CROSSCOMPILING)
   # a cross compiler must not see: link just them into a directory of their own.
   set(_hdrs ${CMAKE_BINARY_DIR}/cross-include)
   file(MAKE_DIRECTORY ${_hdrs})
-  foreach(_h SimpleIni.h stb CLI)
+  foreach(_h stb CLI)
     if(EXISTS /usr/include/${_h} AND NOT EXISTS ${_hdrs}/${_h})
       file(CREATE_LINK /usr/include/${_h} ${_hdrs}/${_h} SYMBOLIC)
     endif()
   endforeach()
-  set(SIMPLEINI_INCLUDE_DIR ${_hdrs} CACHE PATH "")
   set(STB_INCLUDE_DIR ${_hdrs} CACHE PATH "")
   set(CLI11_INCLUDE_DIR ${_hdrs} CACHE PATH "")
-endif()
-
-# SimpleIni: INI parser behind the profile functions. Debian builds its char instances
-# into libsimpleini; the narrow, unconverted flavour is the one whose bytes we keep (CP932).
-find_path(SIMPLEINI_INCLUDE_DIR SimpleIni.h REQUIRED)
-add_library(nypr_simpleini INTERFACE)
-target_include_directories(nypr_simpleini SYSTEM INTERFACE ${SIMPLEINI_INCLUDE_DIR})
-target_compile_definitions(nypr_simpleini INTERFACE SI_NO_CONVERSION)
-if(NOT WIN32)
-  # Without conversion the header is all that is used; Debian's library is native only.
-  find_library(SIMPLEINI_LIBRARY simpleini REQUIRED)
-  target_link_libraries(nypr_simpleini INTERFACE ${SIMPLEINI_LIBRARY})
 endif()
 
 # stb: PNG and image reading/writing in the tools and tests.
@@ -56,6 +43,8 @@ if(NYPR_BUILD_TESTS AND WIN32)
 elseif(NYPR_BUILD_TESTS)
   find_package(GTest REQUIRED)
 endif()
-if(NYPR_BUILD_BENCH)
+# Google Benchmark has no mingw build in Debian: a Windows build makes only the portable
+# timing programs of bench/.
+if(NYPR_BUILD_BENCH AND NOT WIN32)
   find_package(benchmark REQUIRED)
 endif()

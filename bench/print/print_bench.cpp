@@ -13,7 +13,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <random>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -32,27 +31,22 @@
 #include "platform/profile.h"
 #include "settings/printer_settings.h"
 #include "status/printer_status.h"
+#include "whole_label.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
-// 80 x 500 mm at 12 dots/mm on the 960-dot head.
-constexpr int kWidthDots = 960;
-constexpr int kLengthDots = 6000;
+using nypr::bench::kLengthDots;
+using nypr::bench::kRowBytes;
+using nypr::bench::kWidthDots;
+using nypr::bench::randomRows;
+
 constexpr int kBpl = 120;
-constexpr int kRowBytes = kWidthDots / 8;
 constexpr int kFrames = kLengthDots / nypr::kLinesPerFrame;  // 1200
 constexpr int kDtiPayload = 12 + 5 * (kBpl + 2);             // 622
 constexpr int kDtiFrame = kDtiPayload + 6;                   // 628
 constexpr int kDtiAnswerFrame = 10 + 6;                      // 16
-
-std::vector<uint8_t> randomRows(int rowBytes, int rows) {
-  std::vector<uint8_t> bits(static_cast<size_t>(rowBytes) * static_cast<size_t>(rows));
-  std::mt19937 rng(42);
-  for (auto& b : bits) b = static_cast<uint8_t>(rng());
-  return bits;
-}
 
 void BM_RasterWholeLabel(benchmark::State& state) {
   const auto bits = randomRows(kRowBytes, kLengthDots);
@@ -185,9 +179,7 @@ struct PrinterSetup {
   std::filesystem::path dir;
   std::vector<uint8_t> bits = randomRows(kRowBytes, kLengthDots);
   NyBitmap bitmap{kWidthDots, kLengthDots, 1, kRowBytes, nullptr, nullptr, 0};
-  LabelFormatST label{};
-  PrintCondST cond{};
-  PrintJobST job{};
+  nypr::bench::WholeLabelJob job;
 
   PrinterSetup() {
     sim.start();
@@ -201,14 +193,7 @@ struct PrinterSetup {
     std::snprintf(value, sizeof value, "%08X", sim.addressValue());
     nypr::platform::profileWriteString(ini, "KT3600R Info", "KT00", value);
     bitmap.bits = bits.data();
-    label.WidthUW = 800;
-    label.LengthUW = 5000;
-    label.GapUW = 30;
-    cond.Cond2UW = 100;
-    cond.CountUW = 1;
-    job.lpLabelFormat = &label;
-    job.lpPrintCond = &cond;
-    if (NyPrInitPrinter(1, &job) != 0) throw std::runtime_error("printer not ready");
+    if (NyPrInitPrinter(1, &job.job) != 0) throw std::runtime_error("printer not ready");
   }
   ~PrinterSetup() {
     NyPrClosePrinter(0);
@@ -232,8 +217,8 @@ struct HandFrames {
                 "2S200PRS",
                 13);
     nypr::ConditionsInput in;
-    in.label = &setup.label;
-    in.cond = &setup.cond;
+    in.label = &setup.job.label;
+    in.cond = &setup.job.cond;
     nypr::buildConditionsData(0, nypr::ConditionsCommand::Print, in, prs + 13);
     prs[6 + 208 - 1] = 0x03;
     std::memcpy(dti.data(),
@@ -333,7 +318,7 @@ void printThroughAbi(benchmark::State& state, bool noReopenPause) {
       [](void*, uint32_t) {}, nullptr};
   if (noReopenPause) nypr::platform::setClockForTesting(&hooks);
   for (auto _ : state) {
-    if (NyPrPrintOneLabel(1, 1, &setup.bitmap, &setup.job, nullptr) != 0) {
+    if (NyPrPrintOneLabel(1, 1, &setup.bitmap, &setup.job.job, nullptr) != 0) {
       state.SkipWithError("print failed");
       break;
     }
