@@ -6,8 +6,10 @@
 #
 #   search_network.sh <kt3600r-sim> <wine-run> <program.exe> [arguments]
 #
-# The program learns the printer's address from NYPR_SEARCH_PRINTER. Exits 77 (skipped)
-# where namespaces cannot be made (not root, no `ip`).
+# The program learns the printer's address from NYPR_SEARCH_PRINTER. The wine prefix is
+# NYPR_WINEPREFIX, else wineprefix-search beside wine-run; its wineserver must not be
+# running elsewhere, and is stopped at the end. Exits 77 (skipped) where namespaces cannot
+# be made (not root, no `ip`).
 set -euo pipefail
 sim=$1 wine_run=$2
 shift 2
@@ -20,7 +22,7 @@ fi
 base=nyprwin$$
 driver=${base}d printer=${base}p
 net=10.79.$(($$ % 250 + 1))
-prefix=$(cd "$(dirname "$wine_run")" && pwd)/wineprefix-search
+prefix=${NYPR_WINEPREFIX:-$(cd "$(dirname "$wine_run")" && pwd)/wineprefix-search}
 sim_pid=
 cleanup() {
   [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null

@@ -178,7 +178,9 @@ void WindowOperator::fireTimer(HWND dialog, uintptr_t id) {
 void WindowOperator::shot(HWND dialog, const std::string& name) {
   const char* folder = std::getenv("NYPR_DIALOG_SHOTS");
   if (folder == nullptr || *folder == '\0') return;
-  SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_NOACTIVATE);
+  // Drawn as the user sees it: on top, its caption active.
+  SetForegroundWindow(dialog);
+  SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // Drawn by the dialog's thread before the screen is copied.
   RedrawWindow(dialog, nullptr, nullptr,
                RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
