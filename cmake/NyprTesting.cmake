@@ -18,8 +18,11 @@ endfunction()
 # One GoogleTest executable; every test case becomes a CTest test carrying the labels.
 function(nypr_add_test name)
   cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS;SOURCES;LIBS" ${ARGN})
-  if(WIN32 AND ("nypr_test_support" IN_LIST ARG_LIBS OR "ktsim" IN_LIST ARG_LIBS))
-    message(STATUS "${name}: POSIX only (drives the in-process printer simulator)")
+  # Suites that drive the simulator run on Windows through its remote control; these
+  # are the ones green under wine so far.
+  set(_wine_ready status_open_tests ui_maintenance_tests)
+  if(WIN32 AND "nypr_test_support" IN_LIST ARG_LIBS AND NOT name IN_LIST _wine_ready)
+    message(STATUS "${name}: not yet run under wine")
     return()
   endif()
   add_executable(${name} ${ARG_SOURCES})
@@ -40,7 +43,7 @@ function(nypr_add_test name)
   if(WIN32)
     # A program linking the driver's objects statically starts the driver as the DLL
     # would; the test list is read when ctest runs (under wine), not at build time.
-    if("nypr_internal" IN_LIST ARG_LIBS)
+    if("nypr_internal" IN_LIST ARG_LIBS OR "nypr_test_support" IN_LIST ARG_LIBS)
       target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/support/module_start.cpp
                                      ${NYPR_STRINGS_RC})
     endif()
