@@ -119,10 +119,15 @@ TEST_F(RealDialogTest, DisplayShowsThePrintersStatusOnItsTimerAndTheDistances) {
 }
 
 TEST_F(RealDialogTest, MaintenanceRefusesAValueOutOfRangeAndStaysOpen) {
+  // The host's names of the two adjustment methods.
+  nyhostSetHostString(2491, cp932("プリンター").c_str());
+  nyhostSetHostString(2492, cp932("ラベル").c_str());
   {
     WindowOperator op([&](WindowOperator& w) {
       HWND d = w.waitDialog("メンテナンス用パラメータの設定");
       ASSERT_NE(d, nullptr);
+      EXPECT_EQ(w.comboCount(d, 6804), 2);
+      EXPECT_EQ(w.text(d, 6804), "プリンター");
       w.shot(d, "DIALOG_MAINTENANCE");
       w.type(d, 6776, "100");
       w.click(d, 1);
@@ -133,9 +138,35 @@ TEST_F(RealDialogTest, MaintenanceRefusesAValueOutOfRangeAndStaysOpen) {
     });
     open("DIALOG_MAINTENANCE", MaintenanceDlgProc);
   }
+  nyhostSetHostString(2491, nullptr);
+  nyhostSetHostString(2492, nullptr);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text,
             cp932("パラメータ「紙なし検出ｾﾝｻｰ」は、0～99の数値を入力して下さい。"));
+}
+
+TEST_F(RealDialogTest, HighLevelShowsTheRecordAndTheTravelAndRefusesAValueOutOfRange) {
+  sim_.setTravel(100, 0, 12345678);
+  {
+    WindowOperator op([&](WindowOperator& w) {
+      HWND d = w.waitDialog("高度な設定");
+      ASSERT_NE(d, nullptr);
+      EXPECT_EQ(w.text(d, 6766), "10");
+      EXPECT_EQ(w.text(d, 6757), "65");
+      EXPECT_EQ(w.text(d, 6607), "12.345678");
+      w.shot(d, "DIALOG_HIGHLEVEL");
+      w.type(d, 6766, "301");
+      w.click(d, 1);
+      EXPECT_TRUE(w.waitFor([&] { return nyhostMessageBoxCount() > 0; }));
+      EXPECT_TRUE(IsWindow(d));
+      w.click(d, 2);
+      EXPECT_TRUE(w.waitClosed(d));
+    });
+    EXPECT_EQ(open("DIALOG_HIGHLEVEL", HighLevelDlgProc), 0);
+  }
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text,
+            cp932("パラメータ「ｷﾞｬｯﾌﾟの+誤差調整」は、0～300の数値を入力して下さい。"));
 }
 
 TEST_F(RealDialogTest, TestPrintSendsTheChosenPatternAndTheWaitDialogWaitsForTheUser) {

@@ -180,10 +180,13 @@ void WindowOperator::shot(HWND dialog, const std::string& name) {
   if (folder == nullptr || *folder == '\0') return;
   // Drawn as the user sees it: on top, its caption active.
   SetForegroundWindow(dialog);
+  waitFor([&] { return GetForegroundWindow() == dialog; });
+  // The first window of the program may still have its caption drawn inactive.
+  sendTo(dialog, WM_NCACTIVATE, TRUE, 0);
   SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
   // Drawn by the dialog's thread before the screen is copied.
   RedrawWindow(dialog, nullptr, nullptr,
-               RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Sleep(200);
   saveWindowShot(dialog, std::string(folder) + "/" + name + ".bmp");
 }
