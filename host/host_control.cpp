@@ -101,6 +101,17 @@ const char* nyhostLastConfirmText(void) {
   return state().lastConfirmText.c_str();
 }
 
+void nyhostSetDialogText(const char* dialogName, int controlId, const char* text) {
+  if (dialogName == nullptr) return;
+  std::lock_guard lock(state().mutex);
+  auto& texts = state().dialogTexts[dialogName];
+  if (text == nullptr) {
+    texts.erase(controlId);
+  } else {
+    texts[controlId] = text;
+  }
+}
+
 void nyhostReset(void) {
   auto& s = state();
   std::lock_guard lock(s.mutex);
@@ -115,6 +126,7 @@ void nyhostReset(void) {
   s.lastText.clear();
   s.lastCaption.clear();
   s.lastStyle = 0;
+  s.dialogTexts.clear();
 }
 
 }  // extern "C"

@@ -167,10 +167,6 @@ void ErrorMessageFnV(NyHwnd owner, uint32_t messageId, uint32_t /*zero*/) {
   NyMessageBox(owner, text, "", NY_MB_ICONERROR);
 }
 
-void SetWaitCursorFnV(int32_t /*on*/) {
-  // A headless host has no cursor to change.
-}
-
 int32_t CheckPasswordFnBL(NyHwnd owner, const char* accessCode, int32_t /*zero*/) {
   const std::string code = accessCode ? accessCode : "";
   NyhostPasswordHandler handler;

@@ -27,6 +27,8 @@ struct State {
   NyhostFileNameHandler fileName = nullptr;
   void* fileNameUser = nullptr;
   std::map<uint32_t, std::string> hostStrings;  // CP932
+  // The host's language for dialog controls: template name -> control id -> text (CP932).
+  std::map<std::string, std::map<int, std::string>> dialogTexts;
   std::string registeredModel;
   NyHmodule registeredModule = nullptr;
   int registerCount = 0;

@@ -19,12 +19,14 @@
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 #include "resources/strings.h"
+#include "window_shot.h"
 
 namespace {
 
 using nypr::platform::ControlKind;
 using nypr::platform::ControlTemplate;
 using nypr::platform::DialogTemplate;
+using nypr::test::saveWindowShot;
 
 std::wstring wide(const char* utf8) {
   const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
@@ -163,44 +165,6 @@ int checkDialog(HWND dialog, const DialogTemplate& t) {
   return failures;
 }
 
-// The dialog's window as it is on the screen, into a 24-bit BMP file.
-bool saveShot(HWND dialog, const std::string& path) {
-  RECT r{};
-  GetWindowRect(dialog, &r);
-  const int w = r.right - r.left;
-  const int h = r.bottom - r.top;
-  HDC screen = GetDC(nullptr);
-  HDC mem = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = w;
-  info.bmiHeader.biHeight = h;
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  void* bits = nullptr;
-  HBITMAP bmp = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(mem, bmp);
-  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  const DWORD stride = static_cast<DWORD>((w * 3 + 3) & ~3);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + stride * static_cast<DWORD>(h);
-  bool ok = false;
-  if (FILE* f = std::fopen(path.c_str(), "wb")) {
-    ok = std::fwrite(&file, sizeof file, 1, f) == 1 &&
-         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, f) == 1 &&
-         std::fwrite(bits, stride, static_cast<size_t>(h), f) == static_cast<size_t>(h);
-    std::fclose(f);
-  }
-  SelectObject(mem, old);
-  DeleteObject(bmp);
-  DeleteDC(mem);
-  ReleaseDC(nullptr, screen);
-  return ok;
-}
-
 void pump() {
   MSG msg;
   for (int i = 0; i < 20; ++i) {
@@ -247,7 +211,7 @@ int main(int argc, char** argv) {
     if (!shots.empty()) {
       SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_SHOWWINDOW);
       pump();
-      if (!saveShot(dialog, shots + "/" + t.name + ".bmp")) {
+      if (!saveWindowShot(dialog, shots + "/" + t.name + ".bmp")) {
         std::printf("%s: screenshot failed\n", t.name);
         ++failures;
       }

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "discovery/setup_context.h"
-#include "driver/module_entry.h"
 #include "driver/printing.h"
 #include "driver/slots.h"
 #include "host_fixture.h"
@@ -26,7 +25,6 @@ class RealDialogTest : public SimulatorTest {
  protected:
   void SetUp() override {
     SimulatorTest::SetUp();
-    moduleAttach();
     CloseSlotSocketsFnV(0);
     stKtRSE[0] = PrinterSlot{};
     stKtRSE[0].skKT = platform::kInvalidSocket;
@@ -66,6 +64,7 @@ TEST_F(RealDialogTest, IpAddressDialogShowsThePrintersAddressesAndSendsTheNewOne
       EXPECT_EQ(w.text(d, 6218), "0080921A2B3C");
       EXPECT_EQ(w.ipAddress(d, 6202), sim_.addressValue());
       EXPECT_EQ(w.ipAddress(d, 6203), 0xFFFFFF00u);
+      w.shot(d, "DIALOG_KT36R_IP");
       w.setIpAddress(d, 6202, 0xC0A8000Au);
       w.click(d, 1);
       EXPECT_TRUE(w.waitClosed(d));
@@ -87,6 +86,7 @@ TEST_F(RealDialogTest, SensorDialogShowsTheReadingsOnEveryTick) {
       w.fireTimer(d, 2);
       EXPECT_TRUE(w.waitFor([&] { return w.text(d, 6705) == "30"; }));
       EXPECT_EQ(w.text(d, 6706), "21");
+      w.shot(d, "DIALOG_SENSOR");
       w.click(d, 2);
       EXPECT_TRUE(w.waitClosed(d));
     });
@@ -94,11 +94,41 @@ TEST_F(RealDialogTest, SensorDialogShowsTheReadingsOnEveryTick) {
   }
 }
 
+TEST_F(RealDialogTest, DisplayShowsThePrintersStatusOnItsTimerAndTheDistances) {
+  sim_.setTravel(100, 100000000, 12500000);
+  sim_.setSensors(31, 22, 13, 54, 5);
+  sim_.setVersions(120, 110, 250, 101);
+  sim_.setTemperatures(253, -41);
+  {
+    WindowOperator op([&](WindowOperator& w) {
+      HWND d = w.waitDialog("プリンターステータス表示・テスト");
+      ASSERT_NE(d, nullptr);
+      // The status comes with the window timer's first tick.
+      EXPECT_TRUE(w.waitFor([&] { return w.text(d, 6703) == "31"; }));
+      EXPECT_EQ(w.text(d, 6606), "100.000000");
+      EXPECT_EQ(w.text(d, 6607), "12.500000");
+      EXPECT_EQ(w.text(d, 6602), "1.20");
+      EXPECT_EQ(w.text(d, 6603), " 25.3");
+      w.shot(d, "DIALOG_DISPLAY");
+      w.click(d, 2);
+      EXPECT_TRUE(w.waitClosed(d));
+    });
+    open("DIALOG_DISPLAY", DisplayDlgProc);
+  }
+  EXPECT_TRUE(messages_.empty());
+}
+
 TEST_F(RealDialogTest, MaintenanceRefusesAValueOutOfRangeAndStaysOpen) {
+  // The host's names of the two adjustment methods.
+  nyhostSetHostString(2491, cp932("プリンター").c_str());
+  nyhostSetHostString(2492, cp932("ラベル").c_str());
   {
     WindowOperator op([&](WindowOperator& w) {
       HWND d = w.waitDialog("メンテナンス用パラメータの設定");
       ASSERT_NE(d, nullptr);
+      EXPECT_EQ(w.comboCount(d, 6804), 2);
+      EXPECT_EQ(w.text(d, 6804), "プリンター");
+      w.shot(d, "DIALOG_MAINTENANCE");
       w.type(d, 6776, "100");
       w.click(d, 1);
       EXPECT_TRUE(w.waitFor([&] { return nyhostMessageBoxCount() > 0; }));
@@ -108,9 +138,35 @@ TEST_F(RealDialogTest, MaintenanceRefusesAValueOutOfRangeAndStaysOpen) {
     });
     open("DIALOG_MAINTENANCE", MaintenanceDlgProc);
   }
+  nyhostSetHostString(2491, nullptr);
+  nyhostSetHostString(2492, nullptr);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text,
             cp932("パラメータ「紙なし検出ｾﾝｻｰ」は、0～99の数値を入力して下さい。"));
+}
+
+TEST_F(RealDialogTest, HighLevelShowsTheRecordAndTheTravelAndRefusesAValueOutOfRange) {
+  sim_.setTravel(100, 0, 12345678);
+  {
+    WindowOperator op([&](WindowOperator& w) {
+      HWND d = w.waitDialog("高度な設定");
+      ASSERT_NE(d, nullptr);
+      EXPECT_EQ(w.text(d, 6766), "10");
+      EXPECT_EQ(w.text(d, 6757), "65");
+      EXPECT_EQ(w.text(d, 6607), "12.345678");
+      w.shot(d, "DIALOG_HIGHLEVEL");
+      w.type(d, 6766, "301");
+      w.click(d, 1);
+      EXPECT_TRUE(w.waitFor([&] { return nyhostMessageBoxCount() > 0; }));
+      EXPECT_TRUE(IsWindow(d));
+      w.click(d, 2);
+      EXPECT_TRUE(w.waitClosed(d));
+    });
+    EXPECT_EQ(open("DIALOG_HIGHLEVEL", HighLevelDlgProc), 0);
+  }
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].text,
+            cp932("パラメータ「ｷﾞｬｯﾌﾟの+誤差調整」は、0～300の数値を入力して下さい。"));
 }
 
 TEST_F(RealDialogTest, TestPrintSendsTheChosenPatternAndTheWaitDialogWaitsForTheUser) {
@@ -121,6 +177,7 @@ TEST_F(RealDialogTest, TestPrintSendsTheChosenPatternAndTheWaitDialogWaitsForThe
       w.click(d, 6079);  // "中央縦線"
       w.click(d, 6085);  // "右側"
       w.type(d, 6089, "12");
+      w.shot(d, "DIALOG_KT36R_TESTPRT");
       w.click(d, 1);
       EXPECT_TRUE(w.waitFor([&] { return sim_.lastJob().has_value(); }));
       EXPECT_TRUE(w.waitFor([&] { return w.enabled(d, 2); }));

@@ -3,7 +3,10 @@
 #include <commctrl.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <vector>
+
+#include "window_shot.h"
 
 namespace nypr::test {
 namespace {
@@ -103,6 +106,13 @@ bool WindowOperator::checked(HWND dialog, int id) {
   return sendTo(GetDlgItem(dialog, id), BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
+int WindowOperator::focusedId(HWND dialog) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(dialog, nullptr), &info)) return 0;
+  return info.hwndFocus != nullptr ? GetDlgCtrlID(info.hwndFocus) : 0;
+}
+
 void WindowOperator::type(HWND dialog, int id, const std::string& text) {
   const std::wstring w = wide(text);
   sendTo(GetDlgItem(dialog, id), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(w.c_str()));
@@ -163,6 +173,22 @@ uint32_t WindowOperator::ipAddress(HWND dialog, int id) {
 
 void WindowOperator::fireTimer(HWND dialog, uintptr_t id) {
   PostMessageW(dialog, WM_TIMER, id, 0);
+}
+
+void WindowOperator::shot(HWND dialog, const std::string& name) {
+  const char* folder = std::getenv("NYPR_DIALOG_SHOTS");
+  if (folder == nullptr || *folder == '\0') return;
+  // Drawn as the user sees it: on top, its caption active.
+  SetForegroundWindow(dialog);
+  waitFor([&] { return GetForegroundWindow() == dialog; });
+  // The first window of the program may still have its caption drawn inactive.
+  sendTo(dialog, WM_NCACTIVATE, TRUE, 0);
+  SetWindowPos(dialog, HWND_TOP, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
+  // Drawn by the dialog's thread before the screen is copied.
+  RedrawWindow(dialog, nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Sleep(200);
+  saveWindowShot(dialog, std::string(folder) + "/" + name + ".bmp");
 }
 
 }  // namespace nypr::test

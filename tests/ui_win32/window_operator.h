@@ -32,6 +32,8 @@ class WindowOperator {
   std::string text(HWND dialog, int id);  // UTF-8
   bool enabled(HWND dialog, int id);
   bool checked(HWND dialog, int id);
+  // The id of the control with the focus on the dialog's thread (0 for none).
+  int focusedId(HWND dialog);
   // Types into an edit (WM_SETTEXT; the edit tells its dialog with EN_CHANGE).
   void type(HWND dialog, int id, const std::string& utf8);
   void click(HWND dialog, int id);  // BM_CLICK
@@ -45,6 +47,9 @@ class WindowOperator {
   uint32_t ipAddress(HWND dialog, int id);
   // The timer message as the system posts it.
   void fireTimer(HWND dialog, uintptr_t id);
+  // When NYPR_DIALOG_SHOTS names a folder (scripts/dialog-shots), the dialog as it is now,
+  // drawn whole, into <folder>/<name>.bmp; otherwise nothing.
+  void shot(HWND dialog, const std::string& name);
 
  private:
   std::thread thread_;

@@ -57,6 +57,10 @@ NYHOST_CTL void nyhostSetPasswordHandler(NyhostPasswordHandler handler, void* us
 NYHOST_CTL void nyhostSetFileNameHandler(NyhostFileNameHandler handler, void* user);
 /* Host text for `id` (CP932); null removes it. */
 NYHOST_CTL void nyhostSetHostString(uint32_t id, const char* text);
+/* The host's text (CP932) for control `controlId` of the driver's dialog template
+ * `dialogName`, which _LoadDialogItemsExFnV puts on the control when the dialog opens;
+ * null removes it. Controls without a host text keep the template's. */
+NYHOST_CTL void nyhostSetDialogText(const char* dialogName, int controlId, const char* text);
 
 /* The host's own access to its INI file (the one TSRGetIniFileName names), with the
  * Windows profile semantics the driver relies on too. Read returns the bytes copied
@@ -82,7 +86,8 @@ NYHOST_CTL int nyhostConfirmCount(void);
 NYHOST_CTL uint32_t nyhostLastConfirmMessageId(void);
 NYHOST_CTL const char* nyhostLastConfirmText(void);
 
-/* Handlers back to their defaults, counters and last message cleared. Paths stay. */
+/* Handlers back to their defaults, dialog texts removed, counters and last message
+ * cleared. Paths and host strings stay. */
 NYHOST_CTL void nyhostReset(void);
 
 #ifdef __cplusplus

@@ -33,6 +33,15 @@ struct DialogStart {
 
 // Set by endDialog: the dialog's modal loop ends after the current message.
 constexpr wchar_t kEndedProperty[] = L"NyprDialogEnded";
+// Set while a dialog is to stay hidden. The modal loop shows its dialog when the queue
+// first goes empty whatever the dialog did in its init: a dialog that hid itself there
+// (the wait dialog) keeps the system from showing it until it is shown again.
+constexpr wchar_t kHiddenProperty[] = L"NyprDialogHidden";
+
+bool isDialogWindow(HWND window) {
+  wchar_t name[16] = {};
+  return GetClassNameW(window, name, 16) > 0 && lstrcmpW(name, L"#32770") == 0;
+}
 
 HMODULE thisModule() {
   HMODULE module = nullptr;
@@ -98,9 +107,15 @@ INT_PTR CALLBACK trampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       return TRUE;
     case WM_NOTIFY:
       return notify(proc, dialog, wParam, lParam);
+    case WM_WINDOWPOSCHANGING:
+      if (GetPropW(dialog, kHiddenProperty) != nullptr) {
+        reinterpret_cast<WINDOWPOS*>(lParam)->flags &= ~static_cast<UINT>(SWP_SHOWWINDOW);
+      }
+      return FALSE;
     case WM_DESTROY:
       proc(dialog, kMsgDestroy, 0, 0);
       RemovePropW(dialog, kEndedProperty);
+      RemovePropW(dialog, kHiddenProperty);
       SetWindowLongPtrW(dialog, DWLP_USER, 0);
       return FALSE;
     default:
@@ -221,6 +236,13 @@ bool isWindowEnabled(NyHwnd window) {
 
 bool showWindow(NyHwnd window, bool show) {
   if (!isWindow(window)) return false;
+  if (isDialogWindow(hwnd(window))) {
+    if (show) {
+      RemovePropW(hwnd(window), kHiddenProperty);
+    } else {
+      SetPropW(hwnd(window), kHiddenProperty, reinterpret_cast<HANDLE>(1));
+    }
+  }
   ShowWindow(hwnd(window), show ? SW_SHOW : SW_HIDE);
   return true;
 }
