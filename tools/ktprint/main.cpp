@@ -4,12 +4,14 @@
 #include <clocale>
 
 #include "commands.h"
+#include "console.h"
 #include "translation.h"
 
 using ktprint::tr;
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  ktprint::setUpConsole();
   ktprint::setUpTranslation(argc > 0 ? argv[0] : nullptr);
   CLI::App app{tr("ktprint: KT3600R label printer from the command line")};
   app.footer(
