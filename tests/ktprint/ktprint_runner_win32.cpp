@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ktprint_runner.h"
@@ -73,16 +72,25 @@ std::wstring environmentBlock(const std::vector<std::string>& changes) {
   return block + L'\0';
 }
 
-// Everything the child writes to `pipe`, its text-mode line ends as "\n".
-std::string readAll(HANDLE pipe) {
-  std::string data;
-  char buf[4096];
-  DWORD n = 0;
-  while (ReadFile(pipe, buf, sizeof buf, &n, nullptr) && n > 0) data.append(buf, n);
+// Appends what `pipe` holds now; false when it held nothing.
+bool drain(HANDLE pipe, std::string& data) {
+  bool any = false;
+  DWORD available = 0;
+  while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+    char buf[4096];
+    DWORD n = 0;
+    if (!ReadFile(pipe, buf, std::min<DWORD>(available, sizeof buf), &n, nullptr) || n == 0) break;
+    data.append(buf, n);
+    any = true;
+  }
+  return any;
+}
+
+// Text-mode line ends as "\n".
+void plainLineEnds(std::string& data) {
   for (size_t at = data.find("\r\n"); at != std::string::npos; at = data.find("\r\n", at)) {
     data.erase(at, 1);
   }
-  return data;
 }
 
 }  // namespace
@@ -127,11 +135,16 @@ CommandResult runKtprint(const std::string& ini, const std::vector<std::string>&
   CloseHandle(errWrite);
   if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
   if (started) {
-    // Both pipes at once: a child filling one while the other is read would wait forever.
-    std::thread errReader([&] { result.err = readAll(errRead); });
-    result.out = readAll(outRead);
-    errReader.join();
-    WaitForSingleObject(process.hProcess, INFINITE);
+    // Read until the child has ended and its pipes are empty. Their ends of stream may
+    // never come: a wine desktop process started by the child inherits its handles.
+    for (;;) {
+      const bool ended = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+      const bool read = drain(outRead, result.out) | drain(errRead, result.err);
+      if (ended && !read) break;
+      if (!read) WaitForSingleObject(process.hProcess, 5);
+    }
+    plainLineEnds(result.out);
+    plainLineEnds(result.err);
     DWORD code = 0;
     if (GetExitCodeProcess(process.hProcess, &code)) result.exitCode = static_cast<int>(code);
     CloseHandle(process.hThread);
