@@ -1,16 +1,13 @@
 // Draining the finish connection before a job: what an earlier job left is dropped, and a
 // peer that never stops sending cannot hold the print call.
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <atomic>
-#include <cstring>
+#include <string>
 #include <thread>
 
 #include "driver/printing.h"
+#include "ktsim/socket.h"
 #include "platform/net.h"
 
 namespace nypr {
@@ -20,47 +17,36 @@ namespace {
 class SendingPeer {
  public:
   explicit SendingPeer(long total) {
-    listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    EXPECT_EQ(::bind(listener_, reinterpret_cast<sockaddr*>(&addr), len), 0);
-    EXPECT_EQ(::listen(listener_, 1), 0);
-    ::getsockname(listener_, reinterpret_cast<sockaddr*>(&addr), &len);
-    port_ = ntohs(addr.sin_port);
+    EXPECT_TRUE(ktsim::startSockets());
+    listener_ = ktsim::Socket::listenOn(0x7F000001, 0, 1);
+    EXPECT_TRUE(listener_.valid());
+    port_ = listener_.localPort();
     writer_ = std::thread([this, total] {
-      const int fd = ::accept(listener_, nullptr, nullptr);
-      char chunk[512];
-      std::memset(chunk, 'x', sizeof chunk);
+      ktsim::Socket peer = listener_.accept(5000);
+      const std::string chunk(512, 'x');
       long sent = 0;
-      while (!stop_ && (total < 0 || sent < total)) {
-        const long want = total < 0 ? sizeof chunk : std::min<long>(sizeof chunk, total - sent);
-        const ssize_t n = ::send(fd, chunk, static_cast<size_t>(want), MSG_NOSIGNAL);
-        if (n <= 0) break;
-        sent += n;
+      while (peer.valid() && !stop_ && (total < 0 || sent < total)) {
+        const long want = total < 0 ? 512 : std::min<long>(512, total - sent);
+        if (!peer.sendAll(std::string_view(chunk).substr(0, static_cast<size_t>(want)))) break;
+        sent += want;
       }
-      sent_ = sent;
       done_ = true;
       while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      ::close(fd);
     });
   }
   ~SendingPeer() {
     stop_ = true;
     if (writer_.joinable()) writer_.join();
-    ::close(listener_);
   }
   uint16_t port() const { return port_; }
   bool done() const { return done_; }
 
  private:
-  int listener_ = -1;
+  ktsim::Socket listener_;
   uint16_t port_ = 0;
   std::thread writer_;
   std::atomic<bool> stop_{false};
   std::atomic<bool> done_{false};
-  std::atomic<long> sent_{0};
 };
 
 platform::SocketHandle connectTo(uint16_t port) {

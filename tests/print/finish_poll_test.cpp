@@ -1,14 +1,9 @@
 // NyPrIsPrintFinished against a printer whose finish connection sends exactly the bytes a
 // test gives it: several reports in one read, reads that end inside a report, silence.
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <random>
 #include <string>
 
+#include "ktsim/socket.h"
 #include "link/connection.h"
 #include "print_fixture.h"
 
@@ -20,58 +15,30 @@ namespace {
 class RawPrinter {
  public:
   enum Socket { kCommandListen, kFinishListen, kCommand, kFinish };
-  ~RawPrinter() { closeAll(); }
   bool start() {
+    if (!ktsim::startSockets()) return false;
     std::random_device rd;
     for (int attempt = 0; attempt < 20; ++attempt) {
       address_ = (127u << 24) | (rd() % 254 + 1) << 16 | (rd() % 254 + 1) << 8 | (rd() % 254 + 1);
-      fds_[kCommandListen] = listenOn(kPortCommand);
-      fds_[kFinishListen] = listenOn(kPortFinish);
-      if (fds_[kCommandListen] >= 0 && fds_[kFinishListen] >= 0) return true;
-      closeAll();
+      sockets_[kCommandListen] = ktsim::Socket::listenOn(address_, kPortCommand, 4);
+      sockets_[kFinishListen] = ktsim::Socket::listenOn(address_, kPortFinish, 4);
+      if (sockets_[kCommandListen].valid() && sockets_[kFinishListen].valid()) return true;
     }
     return false;
   }
   uint32_t address() const { return address_; }
   // Takes the connection the driver opened on that port.
   bool accept(Socket listening) {
-    pollfd p{fds_[listening], POLLIN, 0};
-    if (::poll(&p, 1, 2000) != 1) return false;
-    return (fds_[listening + 2] = ::accept(fds_[listening], nullptr, nullptr)) >= 0;
+    sockets_[listening + 2] = sockets_[listening].accept(2000);
+    return sockets_[listening + 2].valid();
   }
-  void sendFinish(const std::string& bytes) {
-    ASSERT_EQ(::send(fds_[kFinish], bytes.data(), bytes.size(), MSG_NOSIGNAL),
-              static_cast<ssize_t>(bytes.size()));
-  }
+  void sendFinish(const std::string& bytes) { ASSERT_TRUE(sockets_[kFinish].sendAll(bytes)); }
   // Whether the driver has closed that connection (end of stream within 2 s).
-  bool closedByDriver(Socket connection) const {
-    pollfd p{fds_[connection], POLLIN, 0};
-    char c;
-    return ::poll(&p, 1, 2000) == 1 && ::recv(fds_[connection], &c, 1, 0) == 0;
-  }
+  bool closedByDriver(Socket connection) { return sockets_[connection].endOfStream(2000); }
 
  private:
-  int listenOn(uint16_t port) {
-    int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(address_);
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(fd, 4) != 0) {
-      ::close(fd);
-      return -1;
-    }
-    return fd;
-  }
-  void closeAll() {
-    for (int& fd : fds_) {
-      if (fd >= 0) ::close(fd);
-      fd = -1;
-    }
-  }
-
   uint32_t address_ = 0;
-  int fds_[4] = {-1, -1, -1, -1};
+  ktsim::Socket sockets_[4];
 };
 
 // STX "0016" header, code, a blank, error (3), remaining (4), ETX.

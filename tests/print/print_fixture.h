@@ -9,6 +9,7 @@
 
 #include "driver/slots.h"
 #include "host_fixture.h"
+#include "label_bitmap.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/clock.h"
 #include "platform/ui_operator.h"
@@ -41,41 +42,6 @@ struct Job {
   }
   Job(const Job&) = delete;
   Job& operator=(const Job&) = delete;
-};
-
-// A 1-bit label bitmap (0 = black), rows padded to an even byte count as GDI keeps them.
-struct LabelBitmap {
-  NyBitmap bitmap{};
-  std::vector<uint8_t> bits;
-
-  LabelBitmap(int width, int height) {
-    bitmap.width = width;
-    bitmap.height = height;
-    bitmap.bitsPerPixel = 1;
-    bitmap.stride = (width + 15) / 16 * 2;
-    bits.assign(static_cast<size_t>(bitmap.stride) * static_cast<size_t>(height), 0xFF);
-    bitmap.bits = bits.data();
-  }
-  LabelBitmap(const LabelBitmap&) = delete;
-  LabelBitmap& operator=(const LabelBitmap&) = delete;
-
-  void setBlack(int x, int y) {
-    bits[static_cast<size_t>(y * bitmap.stride + x / 8)] &=
-        static_cast<uint8_t>(~(0x80 >> (x % 8)));
-  }
-  bool black(int x, int y) const {
-    return ((bits[static_cast<size_t>(y * bitmap.stride + x / 8)] >> (7 - x % 8)) & 1) == 0;
-  }
-  // Random dots, about half of them black.
-  void fillRandom(uint32_t seed) {
-    std::mt19937 rng(seed);
-    for (int y = 0; y < bitmap.height; ++y) {
-      for (int x = 0; x < bitmap.width; ++x) {
-        if (rng() & 1) setBlack(x, y);
-      }
-    }
-  }
-  NyHbitmap handle() { return &bitmap; }
 };
 
 // Time that passes only when the test (or a sleep of the driver) moves it. `step` is

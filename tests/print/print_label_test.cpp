@@ -21,8 +21,8 @@ void expectPrintedAs(const ktsim::PrintedLabel& printed, const LabelBitmap& src,
                      int lengthDots, bool mirrorX = false, bool mirrorY = false) {
   ASSERT_EQ(printed.height, lengthDots);
   ASSERT_EQ(printed.width, labelDots);
-  const int w = src.bitmap.width;
-  const int h = src.bitmap.height;
+  const int w = src.width();
+  const int h = src.height();
   int wrong = 0;
   for (int y = 0; y < lengthDots; ++y) {
     for (int x = 0; x < labelDots; ++x) {
@@ -233,8 +233,7 @@ TEST_F(PrintLabelTest, NullBitmapAndIncompleteJobsAreRefusedWithoutACode) {
   EXPECT_EQ(NyPrPrintOneLabel(1, 1, bmp.handle(), nullptr, nullptr), -1);
   job.job.lpPrintCond = nullptr;
   EXPECT_EQ(print(job, bmp), -1);
-  NyBitmap broken{};
-  EXPECT_EQ(NyPrPrintOneLabel(1, 1, &broken, &job.job, nullptr), -1);
+  EXPECT_EQ(NyPrPrintOneLabel(1, 1, brokenBitmapHandle(), &job.job, nullptr), -1);
   EXPECT_EQ(lastError(), 300u);
   EXPECT_TRUE(sim_.frames().empty());
 }

@@ -1,8 +1,7 @@
 #include "host_fixture.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <random>
 
 #include "nyhost/nyhost_control.h"
 #include "platform/profile.h"
@@ -14,13 +13,13 @@ void HostTest::SetUp() {
   const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
   dir_ = std::filesystem::temp_directory_path() /
          ("nypr_" + std::string(info->test_suite_name()) + "_" + info->name() + "_" +
-          std::to_string(::getpid()));
+          std::to_string(std::random_device{}()));
   std::filesystem::remove_all(dir_);
   std::filesystem::create_directories(dir_);
   iniPath_ = (dir_ / "host.ini").string();
   nyhostReset();
   nyhostSetIniPath(iniPath_.c_str());
-  nyhostSetModuleDir(dir_.c_str());
+  nyhostSetModuleDir(dir_.string().c_str());
   nyhostSetMessageBoxHandler(
       [](void* user, NyHwnd, const char* text, const char* caption, uint32_t style) {
         static_cast<HostTest*>(user)->messages_.push_back(

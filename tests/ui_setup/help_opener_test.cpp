@@ -46,11 +46,12 @@ class SetupHelp : public test::HostTest {
 };
 
 TEST_F(SetupHelp, TopicOfTheHostProduct) {
-  const std::string dir = dir_.string() + "/";
-  EXPECT_EQ(pressHelp("NyFmt").target, dir + "NYFMT.chm::\\html/47-28lv6.htm");
-  EXPECT_EQ(pressHelp("nyfmt").target, dir + "NYFMT.chm::\\html/47-28lv6.htm");
-  EXPECT_EQ(pressHelp("NyBpr").target, dir + "NYBPR.chm::\\html/47-28lv6.htm");
-  EXPECT_EQ(pressHelp("ktprint").target, dir + "NYPRT.chm::\\html/prt48lv6.htm");
+  // The help file sits in the module's directory, joined the system's way.
+  auto file = [&](const char* name) { return (dir_ / name).string(); };
+  EXPECT_EQ(pressHelp("NyFmt").target, file("NYFMT.chm") + "::\\html/47-28lv6.htm");
+  EXPECT_EQ(pressHelp("nyfmt").target, file("NYFMT.chm") + "::\\html/47-28lv6.htm");
+  EXPECT_EQ(pressHelp("NyBpr").target, file("NYBPR.chm") + "::\\html/47-28lv6.htm");
+  EXPECT_EQ(pressHelp("ktprint").target, file("NYPRT.chm") + "::\\html/prt48lv6.htm");
 }
 
 TEST_F(SetupHelp, WinHelpFileFromTheHelpPathOfTheHostProduct) {
@@ -58,7 +59,7 @@ TEST_F(SetupHelp, WinHelpFileFromTheHelpPathOfTheHostProduct) {
   writeIni("Help Path", "BprHelp", "C:\\Help\\bpr.hlp");
   writeIni("Help Path", "PrtHelp", "/opt/help/prt.hlp");
   platform::setHostProgramNameForTesting("NYFMT");
-  EXPECT_EQ(HelpPathFileFnS(), dir_.string() + "/fmt.hlp");
+  EXPECT_EQ(HelpPathFileFnS(), (dir_ / "fmt.hlp").string());
   platform::setHostProgramNameForTesting("NyBpr");
   EXPECT_EQ(HelpPathFileFnS(), "C:\\Help\\bpr.hlp");
   platform::setHostProgramNameForTesting("other");

@@ -71,7 +71,8 @@ CondDlgCtxST* g_ctx = nullptr;
 std::vector<CallbackResult>* g_results = nullptr;
 std::vector<int> g_tickedAtStart;  // boxes the host's page holds ticked when it opens
 
-intptr_t hostPageProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+intptr_t NYPR_STDCALL hostPageProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
+                                   intptr_t lParam) {
   if (message == platform::kMsgInitDialog) {
     platform::comboAddString(platform::getDlgItem(dialog, 20714), "KT3600R");
     for (int id : g_tickedAtStart) platform::checkDlgButton(dialog, id, 1);

@@ -10,6 +10,7 @@
 #include <climits>
 #include <map>
 #include <mutex>
+#include <set>
 
 #include "platform/net.h"
 
@@ -55,6 +56,24 @@ void dropCloseEvent(SOCKET s) {
   if (it == g_closeEvents.end()) return;
   WSACloseEvent(it->second);
   g_closeEvents.erase(it);
+}
+
+// Sockets in non-blocking mode (Winsock cannot be asked): they never wait in netRecv.
+std::mutex g_nonBlockingMutex;
+std::set<SOCKET> g_nonBlocking;
+
+void markNonBlocking(SOCKET s, bool nonBlocking) {
+  std::lock_guard lock(g_nonBlockingMutex);
+  if (nonBlocking) {
+    g_nonBlocking.insert(s);
+  } else {
+    g_nonBlocking.erase(s);
+  }
+}
+
+bool isNonBlocking(SOCKET s) {
+  std::lock_guard lock(g_nonBlockingMutex);
+  return g_nonBlocking.count(s) != 0;
 }
 
 // select() on one socket; 1 ready, 0 time-out, -1 failure.
@@ -165,6 +184,7 @@ int netClose(SocketHandle s) {
   SOCKET sock = sockOf(s);
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   dropCloseEvent(sock);
+  markNonBlocking(sock, false);
   if (closesocket(sock) != 0) return fail();
   return ok();
 }
@@ -174,6 +194,7 @@ int netSetNonBlocking(SocketHandle s, bool nonBlocking) {
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   u_long v = nonBlocking ? 1 : 0;
   if (ioctlsocket(sock, FIONBIO, &v) != 0) return fail();
+  markNonBlocking(sock, nonBlocking);
   return ok();
 }
 
@@ -248,6 +269,18 @@ int netRecv(SocketHandle s, void* buf, int len) {
   SOCKET sock = sockOf(s);
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   if (len < 0 || (len > 0 && !buf)) return failWith(kNetFault);
+  // A blocking receive ends after the socket's receive time-out, checked here as well:
+  // wine's recv() does not end at SO_RCVTIMEO (Windows' does, and the two then agree).
+  if (!isNonBlocking(sock)) {
+    DWORD limit = 0;
+    int optLen = sizeof limit;
+    if (getsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&limit), &optLen) == 0 &&
+        limit > 0) {
+      const int ready = selectOne(sock, true, false, limit, nullptr);
+      if (ready < 0) return ready;
+      if (ready == 0) return failWith(kNetTimedOut);
+    }
+  }
   int n = recv(sock, static_cast<char*>(buf), len, 0);
   if (n == SOCKET_ERROR) return fail();
   return ok(n);
@@ -281,6 +314,7 @@ int netWatchPeerClose(SocketHandle s) {
     dropCloseEvent(sock);
     return failWith(err);
   }
+  markNonBlocking(sock, true);
   return ok();
 }
 

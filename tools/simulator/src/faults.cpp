@@ -10,36 +10,6 @@ using detail::Connection;
 using detail::FaultEntry;
 using detail::Plan;
 
-const char* toString(FaultAction action) {
-  switch (action) {
-    case FaultAction::WrongCode:
-      return "wrong-code";
-    case FaultAction::NoAnswerClose:
-      return "no-answer-close";
-    case FaultAction::NoAnswer:
-      return "no-answer";
-    case FaultAction::Reset:
-      return "reset";
-    case FaultAction::Delay:
-      return "delay";
-    case FaultAction::Split:
-      return "split";
-    case FaultAction::FailureFlag:
-      return "failure-flag";
-    case FaultAction::Status:
-      return "status";
-    case FaultAction::WrongParameter:
-      return "wrong-parameter";
-    case FaultAction::OtherHeader:
-      return "other-header";
-    case FaultAction::LengthDigits:
-      return "length-digits";
-    case FaultAction::Truncate:
-      return "truncate";
-  }
-  return "?";
-}
-
 Plan Simulator::Impl::planFaults(const Connection& c, const std::string& code) {
   Plan plan;
   for (auto& e : faults) {

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "ktsim/simulator.h"
+
 namespace ktsim {
 
 std::string makeFrame(std::string_view payload) {
@@ -91,6 +93,17 @@ std::optional<FrameReader::Item> FrameReader::next() {
   // Resynchronise at the next STX after the bad one.
   const size_t stx = buffer_.find(kStx, 1);
   return drop(stx == std::string::npos ? buffer_.size() : stx, reason);
+}
+
+std::string FrameRecord::payload() const {
+  if (!valid) return {};
+  const auto p = framePayload(bytes);
+  return p ? std::string(*p) : std::string();
+}
+
+std::string FrameRecord::code() const {
+  const std::string p = payload();
+  return p.size() >= 8 ? p.substr(5, 3) : std::string();
 }
 
 }  // namespace ktsim

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ktsim/simulator.h"
+#include "remote_server.h"
 
 int main(int argc, char** argv) {
   CLI::App app{"KT3600R printer simulator: answers the printer's commands on TCP 10000/10001"};
@@ -52,11 +53,16 @@ int main(int argc, char** argv) {
   app.add_option("--stop-error", stopError, "error number of the report after a stop (PSP)")
       ->check(CLI::Range(0, 999))
       ->capture_default_str();
+  // Test programs that cannot host the simulator (Windows programs under wine) drive it
+  // through this; not for people, so left out of the help.
+  std::string control;
+  app.add_option("--control", control, "serve the remote control on ADDRESS:PORT")->group("");
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return app.exit(e);
   }
+  if (!control.empty()) return ktsim::remote::serveControl(control);
   if (options.address == "random") options.address.clear();
   if (options.discovery && options.discoveryAddress.empty() && !anyAddress) {
     options.discoveryAddress = "0.0.0.0";

@@ -50,17 +50,6 @@ std::string readable(std::string_view bytes) {
 
 }  // namespace detail
 
-std::string FrameRecord::payload() const {
-  if (!valid) return {};
-  const auto p = framePayload(bytes);
-  return p ? std::string(*p) : std::string();
-}
-
-std::string FrameRecord::code() const {
-  const std::string p = payload();
-  return p.size() >= 8 ? p.substr(5, 3) : std::string();
-}
-
 void Simulator::Impl::log(const std::string& line, bool warning) {
   const std::string text = (warning ? "warning: " : "") + line;
   logRecords.push_back(text);

@@ -11,28 +11,6 @@ namespace ktsim {
 using detail::Clock;
 using detail::isEnded;
 
-const char* toString(Port port) {
-  return port == Port::Command ? "command" : "finish";
-}
-
-const char* toString(JobState state) {
-  switch (state) {
-    case JobState::Receiving:
-      return "receiving";
-    case JobState::Issuing:
-      return "issuing";
-    case JobState::Finished:
-      return "finished";
-    case JobState::Stopped:
-      return "stopped";
-    case JobState::Failed:
-      return "failed";
-    case JobState::Abandoned:
-      return "abandoned";
-  }
-  return "?";
-}
-
 void Simulator::Impl::notify() const {
   {
     std::lock_guard<std::mutex> lk(eventMu);

@@ -17,6 +17,15 @@
 //
 // Nothing in here shares code with the driver: the simulator is written from the
 // protocol's description so that a bug on one side shows up on the other.
+//
+// The simulator is a Linux program. In a Windows build (test programs under wine) this
+// same class is a client: the constructor starts the native `kt3600r-sim` (its path built
+// in, or $KTSIM_NATIVE_EXE) with its remote control, and every call runs there. The
+// differences there: updateState() reads, changes and writes the state in three calls;
+// waitFor() evaluates its condition in the calling process, looking again after each
+// simulator event (or every 20 ms); Options::logSink is not called (read logLines());
+// paths (outputDir, PrintedLabel::file) are translated between the two sides; a call
+// after the simulator process has gone throws std::runtime_error.
 #pragma once
 
 #include <array>
@@ -81,6 +90,8 @@ struct MemoryCard {
   int files = 0;                            // 4 digits
   std::string firstSize = "000000000000";   // 12 characters as sent
   std::string secondSize = "000000000000";  // 12 characters as sent
+
+  bool operator==(const MemoryCard&) const = default;
 };
 
 // Everything the printer answers from. Set it with setState()/updateState() or the
@@ -158,6 +169,8 @@ struct PrinterState {
   bool motorTestMode = false;
   bool innerMotorRunning = false;
   bool outerMotorRunning = false;
+
+  bool operator==(const PrinterState&) const = default;
 };
 
 // What a fault does to the answer of a matching request.
@@ -196,6 +209,8 @@ struct Fault {
   int segments = 3;                // Split
   int number = 0;                  // Status / WrongParameter / LengthDigits / Truncate
   std::string header = "21200";    // OtherHeader
+
+  bool operator==(const Fault&) const = default;
 };
 
 // One frame on the wire, as received from the host or sent by the printer.
@@ -210,6 +225,8 @@ struct FrameRecord {
   std::string payload() const;
   // The three code letters (payload 5..7), or "" when there are none.
   std::string code() const;
+
+  bool operator==(const FrameRecord&) const = default;
 };
 
 // One TCP connection accepted by the simulator.
@@ -219,6 +236,8 @@ struct ConnectionRecord {
   std::string peer;  // "a.b.c.d:port"
   bool open = true;
   bool closedByPrinter = false;  // closed by a fault, stop() or a printer event
+
+  bool operator==(const ConnectionRecord&) const = default;
 };
 
 // The print conditions of a PRS (or FES) request, decoded.
@@ -238,6 +257,8 @@ struct PrintConditions {
   int copies = 0;
   std::string settings;  // the 168-character parameter record
   std::string raw;       // the 200 data bytes as received
+
+  bool operator==(const PrintConditions&) const = default;
 };
 
 enum class JobKind { Print, Feed, TestPrint };
@@ -258,6 +279,8 @@ struct FinishReport {
   int remaining = 0;  // 4 digits: copies still to issue
   bool delivered = false;
   uint64_t connection = 0;  // finish connection it went out on
+
+  bool operator==(const FinishReport&) const = default;
 };
 
 // One issued label, rendered as the host's bitmap looked: top row first, x to the right.
@@ -275,6 +298,8 @@ struct PrintedLabel {
            pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] ==
                0;
   }
+
+  bool operator==(const PrintedLabel&) const = default;
 };
 
 // One job as the printer saw it.
@@ -292,6 +317,8 @@ struct JobRecord {
   int copiesIssued = 0;
   int endError = 0;  // error of the last report
   std::vector<FinishReport> reports;
+
+  bool operator==(const JobRecord&) const = default;
 };
 
 // The program received with INS / IDS... / INE.
@@ -300,6 +327,8 @@ struct ProgramRecord {
   bool complete = false;  // INE accepted
   int blocks = 0;
   std::vector<uint8_t> data;  // blocks x 512 bytes, as received
+
+  bool operator==(const ProgramRecord&) const = default;
 };
 
 // Called on the issuing thread before a finish report goes out; may change it.
