@@ -1,5 +1,5 @@
-// Ctrl-C during a job. POSIX only: the test sends SIGINT; on Windows a console control
-// event reaches only processes that share a console, which a test under ctest has not.
+// Ctrl-C during a job: the test sends SIGINT (not under wine: a console control event
+// reaches only processes that share a console, which a test under ctest has not).
 #include <stb_image_write.h>
 
 #include <string>

@@ -1,4 +1,5 @@
-// ktprint's messages follow the user's locale (GNU gettext: POSIX builds).
+// ktprint's messages follow the user's locale (GNU gettext: POSIX builds; ktprint.exe
+// speaks English).
 #include <string>
 
 #include "host_fixture.h"
