@@ -1,13 +1,12 @@
-// The host's label bitmap through the print path's image steps: the monochrome copy and
-// the raster rows. The geometry is random but the buffer is sized for it, as a host
-// that keeps the bitmap contract hands it over (the stride may still be too short for
-// the width: that bitmap must be refused, never read past).
-// Input: depth, width (2 bytes), height, extra stride, palette size, label width
-// (2 bytes), then the pixels (repeated to fill the rows) and the palette.
-// Checks: the copy has the label's size; for 24- and 32-bit labels each copy pixel is the
-// nearer of black and white; each raster line is its row, bottom row first, with the
-// dots past the edge cleared to the end of the edge's 16-dot group (so the row padding
-// never prints) and blank lines once the rows run out.
+// The host's label bitmap (the platform's own: a record on POSIX, GDI on Windows) through
+// the print path's image steps: the monochrome copy and the raster rows. The geometry is random but
+// the buffer is sized for it, as a host that keeps the bitmap contract hands it over (the stride
+// may still be too short for the width: that bitmap must be refused, never read past). Input:
+// depth, width (2 bytes), height, extra stride, palette size, label width (2 bytes), then the
+// pixels (repeated to fill the rows) and the palette. Checks: the copy has the label's size; for
+// 24- and 32-bit labels each copy pixel is the nearer of black and white; each raster line is its
+// row, bottom row first, with the dots past the edge cleared to the end of the edge's 16-dot group
+// (so the row padding never prints) and blank lines once the rows run out.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -15,6 +14,7 @@
 #include "driver/raster.h"
 #include "image/monochrome_copy.h"
 #include "platform/gdi.h"
+#include "test_bitmap.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ bool lineDot(const uint8_t* line, int bpl, int x) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size < 9) return 0;
-  NyBitmap label{};
+  nypr::testing::BitmapLayout label{};
   label.bitsPerPixel = kDepths[data[0] % 6];
   label.width = 1 + (data[1] | data[2] << 8) % 1400;
   label.height = 1 + data[3] % 24;
@@ -54,7 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   label.palette = palette.empty() ? nullptr : palette.data();
   label.paletteCount = paletteCount;
 
-  NyHbitmap copy = nypr::makeMonochromeCopy(&label);
+  const auto host = nypr::testing::makeHostBitmap(label);
+  NyHbitmap copy = nypr::makeMonochromeCopy(static_cast<NyHbitmap>(host.get()));
   if (label.stride < packedRow) {
     if (copy != nullptr) std::abort();
     return 0;

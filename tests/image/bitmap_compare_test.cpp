@@ -36,7 +36,7 @@ Result compare(TestBitmap& a, TestBitmap& b) {
   r.count = nypr::CompareBitmapFnSW(a.handle(), b.handle(), &out);
   EXPECT_EQ(out != nullptr, r.count > 0);
   if (r.count > 0 && out != nullptr) r.rects.assign(out, out + r.count);
-  std::free(out);
+  testing::releaseHostBlock(out);
   return r;
 }
 

@@ -1,12 +1,12 @@
 // The image exports as the host calls them: through the shared module, with the host's
 // INI file from the stand-in host library.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -22,7 +22,7 @@ class ImageExports : public ::testing::Test {
  protected:
   void SetUp() override {
     dir_ = std::filesystem::temp_directory_path() /
-           ("nypr_image_abi_" + std::to_string(::getpid()) + "_" +
+           ("nypr_image_abi_" + std::to_string(std::random_device{}()) + "_" +
             ::testing::UnitTest::GetInstance()->current_test_info()->name());
     std::filesystem::create_directories(dir_);
     ini_ = (dir_ / "host.ini").string();
@@ -85,19 +85,21 @@ TEST_F(ImageExports, CompareHandsOverAnArrayTheHostFrees) {
   ASSERT_NE(rects, nullptr);
   EXPECT_EQ(std::vector<int>({rects[0].x, rects[0].y, rects[0].cx, rects[0].cy}),
             std::vector<int>({48, 16, 16, 16}));
-  std::free(rects);
+  nypr::testing::releaseHostBlock(rects);
   EXPECT_EQ(CompareBitmapFnSW(a.handle(), b.handle(), nullptr), 1);  // count only
   EXPECT_EQ(CompareBitmapFnSW(nullptr, b.handle(), &rects), -1);
 }
 
 TEST_F(ImageExports, DibUtilitiesAndContrastLimitOnTheHostsMemory) {
   TestBitmap bm(10, 3, 8);
-  NyHglobal dib = BitmapToDIB(bm.handle(), nullptr);
-  ASSERT_NE(dib, nullptr);
+  NyHglobal block = BitmapToDIB(bm.handle(), nullptr);
+  ASSERT_NE(block, nullptr);
+  void* dib = nypr::testing::lockHostBlock(block);
   EXPECT_EQ(DIBNumColors(dib), 256);
   EXPECT_EQ(PaletteSize(dib), 1024);
   EXPECT_EQ(FindDIBBits(dib), static_cast<uint8_t*>(dib) + 40 + 1024);
-  std::free(dib);
+  nypr::testing::unlockHostBlock(block);
+  nypr::testing::releaseHostBlock(block);
 
   uint8_t header[40];
   InitBitmapInfoHeader(header, 1, 1, 1);

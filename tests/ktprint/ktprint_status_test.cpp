@@ -1,4 +1,7 @@
-// ktprint config and status, end to end against the simulated printer.
+// ktprint config and status, end to end against the simulated printer; exit codes; the
+// driver's log.
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include "host_fixture.h"
@@ -61,6 +64,35 @@ TEST_F(KtprintTest, StatusOfAPrinterThatDoesNotAnswer) {
   auto r = runKtprint(iniPath_, {"status"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("No.10061"), std::string::npos) << r.err;
+}
+
+TEST_F(KtprintTest, ExitCodesTellUsageFromPrinterFailures) {
+  const struct {
+    std::vector<std::string> args;
+    int exitCode;
+  } cases[] = {
+      {{"--help"}, 0},     {{"print", (dir_ / "missing.png").string()}, 2},
+      {{"print"}, 2},      {{"print", iniPath_, "--rotate", "45"}, 2},
+      {{"frobnicate"}, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.args.front());
+    EXPECT_EQ(runKtprint(iniPath_, c.args).exitCode, c.exitCode);
+  }
+  EXPECT_NE(runKtprint(iniPath_, {"--help"}).out.find("130"), std::string::npos);
+}
+
+TEST_F(KtprintTest, DriverLogIsUtf8InAFileOrOnStandardError) {
+  std::string log = (dir_ / "driver.log").string();
+  auto r = runKtprint(iniPath_, {"status"}, {"NYHOST_LOG=" + log});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  std::ifstream in(log, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  EXPECT_NE(text.str().find("(詳細ログ"), std::string::npos);
+  r = runKtprint(iniPath_, {"status"}, {"NYHOST_LOG=-"});
+  ASSERT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_NE(r.err.find("(詳細ログ"), std::string::npos);
 }
 
 }  // namespace

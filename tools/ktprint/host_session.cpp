@@ -1,8 +1,10 @@
 #include "host_session.h"
 
 #include <cstdio>
+#include <iostream>
 #include <mutex>
 
+#include "console.h"
 #include "driver_messages.h"
 #include "nyhost/nyhost_control.h"
 #include "terminal_text.h"
@@ -17,7 +19,7 @@ int g_printer = 1;
 
 void show(const std::string& message) {
   std::lock_guard lock(g_shownMutex);
-  std::fprintf(stderr, "ktprint: %s\n", message.c_str());
+  std::cerr << "ktprint: " << message << "\n";
   g_shown = message;
 }
 
@@ -31,15 +33,15 @@ int printMessageBox(void* /*user*/, NyHwnd /*owner*/, const char* text, const ch
     show(driverMessage(code, box));
     return 1;
   }
-  std::fprintf(stderr, "%s: %s\n", toTerminal(caption ? caption : "").c_str(),
-               toTerminal(box).c_str());
+  std::cerr << toTerminal(caption ? caption : "") << ": " << toTerminal(box) << "\n";
   return 1;
 }
 
 }  // namespace
 
 void setUpHost(const GlobalOptions& options) {
-  if (!options.iniPath.empty()) nyhostSetIniPath(options.iniPath.c_str());
+  const std::string ini = options.iniPath.empty() ? defaultIniPath() : options.iniPath;
+  if (!ini.empty()) nyhostSetIniPath(ini.c_str());
   g_printer = options.printer;
   nyhostSetMessageBoxHandler(&printMessageBox, nullptr);
 }
@@ -69,9 +71,9 @@ void reportFailure(int printer, const char* what) {
   std::string message = driverErrorText(printer);
   std::lock_guard lock(g_shownMutex);
   if (message.empty() || message == g_shown) {
-    std::fprintf(stderr, "ktprint: %s\n", what);
+    std::cerr << "ktprint: " << what << "\n";
   } else {
-    std::fprintf(stderr, "ktprint: %s: %s\n", what, message.c_str());
+    std::cerr << "ktprint: " << what << ": " << message << "\n";
   }
   g_shown.clear();
 }

@@ -75,7 +75,7 @@ Grey scaled(const Grey& in, int width, int height) {
 
 bool LabelImage::dot(int x, int y) const {
   if (x < 0 || y < 0 || x >= widthDots || y >= heightDots) return false;
-  uint8_t b = bits[static_cast<size_t>(y) * static_cast<size_t>(bitmap.stride) + (x >> 3)];
+  uint8_t b = bits[static_cast<size_t>(y) * static_cast<size_t>(stride) + (x >> 3)];
   return (b & (0x80 >> (x & 7))) == 0;
 }
 
@@ -160,13 +160,11 @@ std::unique_ptr<LabelImage> loadLabelImage(const std::string& path, const Pictur
       }
     }
   }
-  image->bitmap.width = image->widthDots;
-  image->bitmap.height = image->heightDots;
-  image->bitmap.bitsPerPixel = 1;
-  image->bitmap.stride = stride;
-  image->bitmap.bits = image->bits.data();
-  image->bitmap.palette = nullptr;
-  image->bitmap.paletteCount = 0;
+  image->stride = stride;
+  if (!image->bitmap.make(image->widthDots, image->heightDots, image->bits.data(), stride)) {
+    error = path + ": " + tr("no bitmap for the label");
+    return nullptr;
+  }
   return image;
 }
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "nyprkt3600r/platform_types.h"
+#include "host_bitmap.h"
 
 namespace ktprint {
 
@@ -26,8 +26,9 @@ struct PictureOptions {
 struct LabelImage {
   int widthDots = 0;
   int heightDots = 0;
-  std::vector<uint8_t> bits;  // rows top-down, 1 = white, stride padded to 2 bytes
-  NyBitmap bitmap{};          // points into `bits`
+  int stride = 0;             // bytes a row, padded to 2
+  std::vector<uint8_t> bits;  // rows top-down, 1 = white
+  HostBitmap bitmap;          // the host's handle of these rows
 
   LabelImage() = default;
   LabelImage(const LabelImage&) = delete;
@@ -39,7 +40,7 @@ struct LabelImage {
 // Loads `path`: transparent parts become white, colours become grey, the picture is
 // turned, scaled, and made 1-bit; by default one pixel is one dot. The picture sits at
 // the top left of the label, cut or padded with white. Null with `error` set when the
-// file cannot be read or is too large to be a label.
+// file cannot be read or is too large to be a label, or the system gives no bitmap.
 std::unique_ptr<LabelImage> loadLabelImage(const std::string& path, const PictureOptions& options,
                                            std::string& error);
 

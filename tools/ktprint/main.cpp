@@ -4,18 +4,23 @@
 #include <clocale>
 
 #include "commands.h"
+#include "console.h"
 #include "translation.h"
 
 using ktprint::tr;
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
+  ktprint::setUpConsole();
   ktprint::setUpTranslation(argc > 0 ? argv[0] : nullptr);
   CLI::App app{tr("ktprint: KT3600R label printer from the command line")};
   app.footer(
       tr("Exit status: 0 done, 1 the printer or the driver failed, 2 bad arguments or "
          "unreadable input, 130 stopped with Ctrl-C."));
   app.require_subcommand(1);
+  // Options are spelt --name on Windows too: a picture's path may start with '/' (a path
+  // from the drive's root, or a wine path), which Windows-style options would take.
+  app.allow_windows_style_options(false);
   ktprint::GlobalOptions options;
   app.add_option("--ini", options.iniPath, tr("host INI file holding the printers' settings"));
   app.add_option("--printer", options.printer, tr("printer number"))->check(CLI::Range(1, 8));

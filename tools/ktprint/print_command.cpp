@@ -1,14 +1,12 @@
 // ktprint print / feed / cut / stop.
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <string>
 
 #include "commands.h"
+#include "console.h"
 #include "label_image.h"
 #include "terminal_text.h"
 #include "translation.h"
@@ -18,7 +16,7 @@ namespace {
 
 std::atomic<int> g_interrupts{0};
 
-void onInterrupt(int) {
+void onInterrupt() {
   g_interrupts.fetch_add(1);
 }
 
@@ -38,7 +36,7 @@ uint16_t tenthsOfDots(int dots) {
 // Progress over all the jobs of one print: copies issued so far of the copies wanted.
 class Progress {
  public:
-  explicit Progress(int total) : total_(total), terminal_(::isatty(1) != 0) {}
+  explicit Progress(int total) : total_(total), terminal_(standardOutputIsTerminal()) {}
   void show(int issued) {
     if (issued == last_) return;
     last_ = issued;
@@ -47,15 +45,15 @@ class Progress {
       int filled = total_ > 0 ? static_cast<int>(int64_t{issued} * kBar / total_) : kBar;
       std::string bar(static_cast<size_t>(filled), '#');
       bar.resize(kBar, '.');
-      std::printf("\r%s [%s]", issuedText(issued).c_str(), bar.c_str());
+      std::cout << "\r" << issuedText(issued) << " [" << bar << "]";
     } else {
-      std::printf("%s\n", issuedText(issued).c_str());
+      std::cout << issuedText(issued) << "\n";
     }
-    std::fflush(stdout);
+    std::cout.flush();
   }
   void end() {
-    if (terminal_ && last_ >= 0) std::printf("\n");
-    std::fflush(stdout);
+    if (terminal_ && last_ >= 0) std::cout << "\n";
+    std::cout.flush();
   }
   std::string issuedText(int issued) const {
     char text[128];
@@ -160,7 +158,7 @@ JobEnd printJob(const GlobalOptions& options, LabelImage& image, HostJob& job, i
     return {fail(options, tr("the printer is not ready")), 0};
   }
   uint32_t confirm = 1;
-  if (NyPrPrintOneLabel(printer, copies, &image.bitmap, &job.job, &confirm) != 0) {
+  if (NyPrPrintOneLabel(printer, copies, image.bitmap.handle(), &job.job, &confirm) != 0) {
     NyPrClosePrinter(slot);
     return {fail(options, tr("the label was not sent")), 0};
   }
@@ -199,9 +197,9 @@ int runPrint(const GlobalOptions& options, const PrintOptions& p) {
   job.labelFormat.LengthUW =
       p.lengthMm > 0 ? tenthsOfMm(p.lengthMm) : tenthsOfDots(image->heightDots);
   fillConditions(job, p, options.printer);
-  job.job.hLabelBitmap = &image->bitmap;
+  job.job.hLabelBitmap = image->bitmap.handle();
 
-  std::signal(SIGINT, onInterrupt);
+  catchInterrupts(onInterrupt);
   Progress progress(p.copies);
   progress.show(0);
   int issued = 0;
@@ -219,7 +217,7 @@ int runPrint(const GlobalOptions& options, const PrintOptions& p) {
   }
   progress.end();
   if (rc != kExitOk) std::cerr << "ktprint: " << progress.issuedText(issued) << "\n";
-  std::signal(SIGINT, SIG_DFL);
+  releaseInterrupts();
   return rc;
 }
 

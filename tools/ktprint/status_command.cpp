@@ -21,8 +21,10 @@ int runConfig(const GlobalOptions& options, const std::string& address) {
     std::cerr << "ktprint: " << tr("cannot write") << " " << nyhostIniPath() << "\n";
     return kExitFailed;
   }
-  std::printf(tr("printer %d: address %s stored in %s\n"), options.printer, address.c_str(),
-              nyhostIniPath());
+  char text[1024];
+  std::snprintf(text, sizeof text, tr("printer %d: address %s stored in %s\n"), options.printer,
+                address.c_str(), nyhostIniPath());
+  std::cout << text;
   return kExitOk;
 }
 

@@ -5,7 +5,8 @@
 
 namespace ktprint {
 
-// Converts CP932 text to the terminal's encoding (UTF-8 where the locale names none).
+// Converts CP932 text to the terminal's encoding: the locale's on POSIX (UTF-8 where it
+// names none), UTF-8 on Windows (console.h shows it on the console).
 std::string toTerminal(const std::string& cp932);
 // Converts CP932 text to UTF-8 (for JSON and files, whatever the terminal).
 std::string toUtf8(const std::string& cp932);

@@ -1,9 +1,9 @@
-#include "terminal_text.h"
-
 #include <iconv.h>
 #include <langinfo.h>
 
 #include <cstring>
+
+#include "terminal_text.h"
 
 namespace ktprint {
 namespace {

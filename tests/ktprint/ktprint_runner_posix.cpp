@@ -1,5 +1,3 @@
-#include "ktprint_runner.h"
-
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +6,8 @@
 #include <csignal>
 #include <cstdlib>
 #include <string>
+
+#include "ktprint_runner.h"
 
 namespace nypr::test {
 namespace {
