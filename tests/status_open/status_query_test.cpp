@@ -3,6 +3,7 @@
 #include <string>
 
 #include "driver/slots.h"
+#include "link/connection.h"
 #include "host_fixture.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "status/error_text.h"
@@ -16,6 +17,16 @@ class StatusQueryTest : public SimulatorTest {
   void SetUp() override {
     SimulatorTest::SetUp();
     stKtRSE[0].CurKTRInfoST = {10000, 10001, sim_.addressValue(), 0, 0};
+  }
+  // The slot is the module's own: its connections and summary would otherwise carry over
+  // to the next case's printer.
+  void TearDown() override {
+    KT36R_CloseSocket(0, 0);
+    KT36R_CloseSocket(0, 1);
+    stKtRSE[0].PrnStatusST = {};
+    stKtRSE[0].dwLastError = kNoError;
+    stKtRSE[0].dwError = static_cast<int32_t>(kNoError);
+    SimulatorTest::TearDown();
   }
 };
 
