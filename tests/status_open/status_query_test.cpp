@@ -3,8 +3,8 @@
 #include <string>
 
 #include "driver/slots.h"
-#include "link/connection.h"
 #include "host_fixture.h"
+#include "link/connection.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "status/error_text.h"
 #include "status/printer_status.h"
