@@ -24,13 +24,6 @@ std::string payloadOf(const char* code) {
   return std::string("2S200") + code;
 }
 
-TEST(Frame, WrapsPayloadInStxLengthEtx) {
-  char buf[32] = {};
-  std::memcpy(buf + 5, "2S200BZS", 8);
-  ASSERT_EQ(KtMakeFrameFnI(buf, 8), 14);
-  EXPECT_EQ(std::string(buf, 14), framed("00082S200BZS"));
-}
-
 TEST(Frame, LongestPayloadAndTheLimits) {
   std::vector<char> buf(1400, 'x');
   EXPECT_EQ(KtMakeFrameFnI(buf.data(), 1390), 1396);

@@ -101,25 +101,16 @@ TEST_F(LinkWireTest, CardTestForCardThree) {
   EXPECT_EQ(sim_.receivedFrames("CDS").size(), 1u);
 }
 
+// The clamps themselves are the frame tests' table; here they must reach the wire.
 TEST_F(LinkWireTest, DistanceRequestClampedOnTheWire) {
-  struct Case {
-    const char* data;  // payload offsets 8..21 as the caller fills them
-    const char* wire;
-  };
-  const Case cases[] = {{"13000123456789", "12500000000000"},
-                        {"10001000000042", "10011000000042"},
-                        {"01230000000000", "00010000000000"}};
-  for (const Case& c : cases) {
-    sim_.clearRecords();
-    char request[23] = {};
-    std::memcpy(request + 8, c.data, 14);
-    char answer[32] = {};
-    EXPECT_EQ(KtGetHeadDistanceFnBL(0, request, answer), 1) << c.data;
-    auto frames = sim_.receivedFrames("LRS");
-    ASSERT_EQ(frames.size(), 1u);
-    EXPECT_EQ(frames[0].bytes, wireFrame(std::string("2S200LRS") + c.wire)) << c.data;
-    EXPECT_EQ(std::string(answer, 5), "2S200");
-  }
+  char request[23] = {};
+  std::memcpy(request + 8, "13000123456789", 14);
+  char answer[32] = {};
+  EXPECT_EQ(KtGetHeadDistanceFnBL(0, request, answer), 1);
+  auto frames = sim_.receivedFrames("LRS");
+  ASSERT_EQ(frames.size(), 1u);
+  EXPECT_EQ(frames[0].bytes, wireFrame("2S200LRS12500000000000"));
+  EXPECT_EQ(std::string(answer, 5), "2S200");
   // The distance query leaves the command connection for the next one.
   EXPECT_TRUE(isOpenSocket(slot().skKT));
 }
@@ -163,34 +154,27 @@ TEST_F(LinkWireTest, MotorTestChoices) {
   EXPECT_TRUE(isOpenSocket(slot().skKT));
 }
 
-TEST_F(LinkWireTest, ProgramOf1024BytesIsTwoBlocksThenEnd) {
-  const std::string program = writeProgram(1024);
-  EXPECT_EQ(KtSendProgramFnBL(0, programPath().c_str()), 1);
-  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS", "IDS", "IDS", "INE"}));
-  auto ids = sim_.receivedFrames("IDS");
-  ASSERT_EQ(ids.size(), 2u);
-  EXPECT_EQ(ids[0].bytes.size(), 530u);
-  EXPECT_EQ(ids[0].payload().substr(0, 12), "2S200IDS0000");
-  EXPECT_EQ(ids[1].payload().substr(0, 12), "2S200IDS0001");
-  EXPECT_EQ(ids[0].payload().substr(12), program.substr(0, 512));
-  EXPECT_EQ(ids[1].payload().substr(12), program.substr(512, 512));
-  EXPECT_EQ(sim_.receivedFrames("INE")[0].bytes, wireFrame("2S200INE"));
-  EXPECT_TRUE(sim_.program().complete);
-  EXPECT_EQ(slot().skKT, kInvalidSocket);
-}
-
-TEST_F(LinkWireTest, ProgramOf1000BytesSendsAWholeShortLastBlock) {
-  const std::string program = writeProgram(1000);
-  EXPECT_EQ(KtSendProgramFnBL(0, programPath().c_str()), 1);
-  auto ids = sim_.receivedFrames("IDS");
-  ASSERT_EQ(ids.size(), 2u);
-  EXPECT_EQ(ids[1].payload().substr(8, 4), "0001");
-  // 488 new bytes; the rest of the 512 is what the block before left in the buffer.
-  const std::string second = ids[1].payload().substr(12);
-  ASSERT_EQ(second.size(), 512u);
-  EXPECT_EQ(second.substr(0, 488), program.substr(512));
-  EXPECT_EQ(second.substr(488), program.substr(488, 24));
-  EXPECT_EQ(sim_.receivedFrames("INE").size(), 1u);
+TEST_F(LinkWireTest, ProgramGoesOutIn512ByteBlocksThenEnd) {
+  for (const size_t size : {size_t{1024}, size_t{1000}}) {
+    SCOPED_TRACE(size);
+    sim_.clearRecords();
+    const std::string program = writeProgram(size);
+    EXPECT_EQ(KtSendProgramFnBL(0, programPath().c_str()), 1);
+    EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS", "IDS", "IDS", "INE"}));
+    auto ids = sim_.receivedFrames("IDS");
+    ASSERT_EQ(ids.size(), 2u);
+    EXPECT_EQ(ids[1].bytes.size(), 530u);  // a short last block still goes out whole
+    EXPECT_EQ(ids[0].payload().substr(0, 12), "2S200IDS0000");
+    EXPECT_EQ(ids[1].payload().substr(0, 12), "2S200IDS0001");
+    EXPECT_EQ(ids[0].payload().substr(12), program.substr(0, 512));
+    // Past the new bytes, the rest of the block is what the block before left in the buffer.
+    const std::string second = ids[1].payload().substr(12);
+    EXPECT_EQ(second.substr(0, size - 512), program.substr(512));
+    EXPECT_EQ(second.substr(size - 512), program.substr(size - 512, 1024 - size));
+    EXPECT_EQ(sim_.receivedFrames("INE")[0].bytes, wireFrame("2S200INE"));
+    EXPECT_TRUE(sim_.program().complete);
+    EXPECT_EQ(slot().skKT, kInvalidSocket);
+  }
 
   // A missing file stops the transfer after INS, without INE.
   sim_.clearRecords();
@@ -296,18 +280,8 @@ TEST_F(LinkAnswerTest, AddressStatusFiveIsThePrintersError) {
   EXPECT_EQ(std::string(answer + 8, 3), "005");
 }
 
-TEST_F(LinkAnswerTest, AutoCutNumberBecomesTheError) {
-  sim_.setCutError(7);
-  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 0);
-  EXPECT_EQ(slot().dwLastError, 7u);
-  auto sent = sentAnswers(sim_, "CTR");
-  ASSERT_FALSE(sent.empty());
-  EXPECT_EQ(sent.back().payload(), "2S200CTR7");
-
-  sim_.setCutError(0);
-  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
-
-  // An answer without its number reads as 0: the cut is done.
+// The cut error's number itself is the completion tests' case.
+TEST_F(LinkAnswerTest, AutoCutAnswerWithoutItsNumberReadsAsDone) {
   sim_.setCutError(7);
   sim_.addFault({.code = "CTS", .action = FaultAction::Truncate, .number = 8});
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
@@ -370,27 +344,32 @@ TEST_F(LinkAnswerTest, FieldsPastAShortAnswerNeverShowAnEarlierAnswersBytes) {
   EXPECT_EQ(answer[40], '\0');
 }
 
-TEST_F(LinkAnswerTest, WrongCodeThenTheRightOneIsAcceptedOnTheSecondReceive) {
-  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  wrongAnswers("BZS", "LER", 1, 1);
+// Answers with another code are read past, up to three receives.
+TEST_F(LinkAnswerTest, WrongCodesAreReadPastUpToThreeReceives) {
+  const struct {
+    int wrong, earlier, result;
+    uint32_t lastError;
+  } rows[] = {{1, 1, 15, kNoError}, {3, 2, kExNoRightAnswer, kErrSocketReceive}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.wrong);
+    KT36R_CloseSocket(0, 0);
+    sim_.clearFaults();
+    const size_t logStart = logText().size();
+    ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+    wrongAnswers("BZS", "LER", row.wrong, row.earlier);
 
-  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
-  ASSERT_EQ(r.result, 15);
-  EXPECT_EQ(r.answer.substr(5, 8), "2S200BZR");
-  EXPECT_EQ(slot().dwLastError, kNoError);
-  const std::string log = logText();
-  EXPECT_NE(log.find(cp932("(詳細ログ@110@)KT3600Rから-->PCの受信2回目です。")), std::string::npos);
-  EXPECT_EQ(log.find(cp932("(詳細ログ@110@)KT3600Rから-->PCの受信3回目です。")), std::string::npos);
-}
-
-TEST_F(LinkAnswerTest, ThreeWrongAnswersGiveMinusSeven) {
-  ASSERT_NE(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
-  wrongAnswers("BZS", "LER", 3, 2);
-
-  ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
-  EXPECT_EQ(r.result, kExNoRightAnswer);
-  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
-  EXPECT_EQ(slot().dwError, static_cast<int32_t>(kNoError));  // no empty receive
+    ExchangeResult r = exchangeOnSlot(0, "2S200BZS");
+    ASSERT_EQ(r.result, row.result);
+    EXPECT_EQ(slot().dwLastError, row.lastError);
+    EXPECT_EQ(slot().dwError, static_cast<int32_t>(kNoError));  // no empty receive
+    if (row.wrong > 1) continue;
+    EXPECT_EQ(r.answer.substr(5, 8), "2S200BZR");
+    const std::string log = logText().substr(logStart);
+    EXPECT_NE(log.find(cp932("(詳細ログ@110@)KT3600Rから-->PCの受信2回目です。")),
+              std::string::npos);
+    EXPECT_EQ(log.find(cp932("(詳細ログ@110@)KT3600Rから-->PCの受信3回目です。")),
+              std::string::npos);
+  }
 }
 
 TEST_F(LinkAnswerTest, ThreeWrongAnswersOnTheAuxiliaryChannelGive60302) {
