@@ -185,19 +185,6 @@ sockaddr_in inetAddress(uint32_t ipHost, uint16_t port) {
 
 }  // namespace
 
-uint16_t netHtons(uint16_t v) {
-  return htons(v);
-}
-uint32_t netHtonl(uint32_t v) {
-  return htonl(v);
-}
-uint16_t netNtohs(uint16_t v) {
-  return ntohs(v);
-}
-uint32_t netNtohl(uint32_t v) {
-  return ntohl(v);
-}
-
 int netLastError() {
   return t_lastError;
 }
