@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 
 extern "C" {
 

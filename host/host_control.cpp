@@ -1,5 +1,5 @@
 // The stand-in host's control API.
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "host_state.h"
 #include "platform/profile.h"
 

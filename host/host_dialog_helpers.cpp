@@ -7,7 +7,7 @@
 #include <mutex>
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "host_state.h"
 #include "host_window.h"
 

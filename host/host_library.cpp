@@ -9,7 +9,7 @@
 #include <string>
 #include <utility>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "host_state.h"
 #include "log_sink.h"
 #include "nyprkt3600r/module_resources.h"

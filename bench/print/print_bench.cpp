@@ -18,9 +18,9 @@
 #include <thread>
 #include <vector>
 
+#include "core/slots.h"
 #include "driver/print_conditions.h"
 #include "driver/raster.h"
-#include "driver/slots.h"
 #include "image/monochrome_copy.h"
 #include "ktsim/simulator.h"
 #include "link/exchange.h"

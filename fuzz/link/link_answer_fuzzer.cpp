@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "link/aux_channel.h"
 #include "link/command_table.h"
 #include "link/commands.h"

@@ -5,9 +5,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "discovery/printer_search.h"
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "status/error_text.h"

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "image/bmp_file.h"
 #include "platform/file_system.h"
 #include "platform/profile.h"

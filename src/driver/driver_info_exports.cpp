@@ -1,7 +1,7 @@
 // What the driver and its printer are, as the host asks at start: the three info queries.
 #include <cstring>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "resources/strings.h"
 

@@ -1,9 +1,9 @@
 // The host's fixed table of I/O-control questions.
 #include <cstring>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "driver/module_entry.h"
-#include "driver/slots.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "settings/printer_settings.h"
 

@@ -2,8 +2,8 @@
 // load hooks run them, once each per load (platform/module_load.h).
 #include "driver/module_entry.h"
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "nyprkt3600r/module_resources.h"
 #include "platform/module_load.h"
 #include "platform/net.h"

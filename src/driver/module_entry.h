@@ -1,6 +1,11 @@
 #pragma once
 
+#include "nyprkt3600r/platform_types.h"
+
 namespace nypr {
+
+// The module handle given to the host at start-up (resources are reached through it).
+NyHmodule moduleHandle();
 
 // Model name under which the driver registers with the host.
 inline constexpr const char* kModelName = "KT3600R";

@@ -1,8 +1,8 @@
 // Opening and closing a printer, and dropping one of its connections.
 #include <cstdio>
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "link/connection.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "settings/printer_settings.h"

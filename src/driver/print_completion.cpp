@@ -5,11 +5,11 @@
 #include <cstring>
 #include <string>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "driver/finish_report.h"
-#include "driver/host/host_api.h"
 #include "driver/print_conditions.h"
 #include "driver/printing.h"
-#include "driver/slots.h"
 #include "link/aux_channel.h"
 #include "link/command_table.h"
 #include "link/connection.h"

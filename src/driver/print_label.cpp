@@ -4,12 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "driver/bmp_backup.h"
-#include "driver/host/host_api.h"
 #include "driver/print_conditions.h"
 #include "driver/printing.h"
 #include "driver/raster.h"
-#include "driver/slots.h"
 #include "image/monochrome_copy.h"
 #include "link/command_table.h"
 #include "link/connection.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "nyprkt3600r/host_records.h"
 #include "nyprkt3600r/platform_types.h"
 #include "platform/socket_handle.h"

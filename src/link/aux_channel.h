@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 
 namespace nypr {
 

@@ -2,8 +2,8 @@
 // head check.
 #include <cstring>
 
-#include "driver/host/host_api.h"
-#include "driver/host/wait_cursor.h"
+#include "core/host_api.h"
+#include "core/wait_cursor.h"
 #include "link/aux_channel.h"
 #include "link/connection.h"
 #include "link/frame.h"

@@ -1,7 +1,7 @@
 // Opening and closing connections for the auxiliary channel.
 #include <algorithm>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "link/connection.h"
 #include "link/log_text.h"
 #include "platform/clock.h"

@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "link/aux_channel.h"
 #include "link/connection.h"
 #include "link/exchange.h"

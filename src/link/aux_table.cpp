@@ -1,7 +1,7 @@
 // Command table and answer recognition of the auxiliary channel.
 #include <cstring>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "link/aux_channel.h"
 #include "link/frame.h"
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/host/host_api.h"
-#include "driver/host/wait_cursor.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
+#include "core/wait_cursor.h"
 #include "link/command_table.h"
 #include "link/connection.h"
 #include "link/exchange.h"

@@ -1,7 +1,7 @@
 // Opening and closing the main link's connections.
 #include "link/connection.h"
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "platform/clock.h"
 #include "platform/ui.h"
 #include "status/error_text.h"

@@ -16,7 +16,7 @@
 
 #include <cstdint>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "platform/net.h"
 #include "platform/socket_handle.h"
 

@@ -3,8 +3,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "link/connection.h"
 #include "link/frame.h"
 #include "link/log_text.h"

@@ -12,7 +12,7 @@
 
 #include <cstdint>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 
 namespace nypr::platform {
 

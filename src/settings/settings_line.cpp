@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "platform/profile.h"
 #include "settings/printer_settings.h"
 #include "status/error_text.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 
 namespace nypr {
 

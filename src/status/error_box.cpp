@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "platform/profile.h"
 #include "platform/text.h"
 #include "platform/ui.h"

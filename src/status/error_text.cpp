@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "platform/text.h"
 #include "resources/strings.h"
 #include "status/error_message.h"

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "nyprkt3600r/platform_types.h"
 
 namespace nypr {

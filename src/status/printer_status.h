@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 
 namespace nypr {
 

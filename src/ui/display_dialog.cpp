@@ -6,8 +6,8 @@
 #include <initializer_list>
 #include <string>
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "link/commands.h"
 #include "link/frame.h"
 #include "platform/profile.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "discovery/setup_context.h"
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
 #include "link/aux_channel.h"
 #include "platform/ui.h"
 #include "resources/strings.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "platform/file_system.h"
 #include "platform/help.h"
 #include "platform/profile.h"

@@ -7,8 +7,8 @@
 #include <span>
 #include <string>
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "link/commands.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/ui.h"

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "link/commands.h"
 #include "platform/ui.h"
 #include "settings/printer_settings.h"

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "driver/printing.h"
-#include "driver/slots.h"
 #include "link/commands.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/ui.h"

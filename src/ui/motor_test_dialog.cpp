@@ -1,9 +1,9 @@
 // The motor test: one button per winding motor, each press starts or stops its motor.
 #include <cstdint>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "discovery/setup_context.h"
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
 #include "link/commands.h"
 #include "platform/ui.h"
 #include "resources/strings.h"

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "platform/ui.h"
 #include "settings/printer_settings.h"
 #include "status/error_text.h"

@@ -2,8 +2,8 @@
 // the sensor and cutter distances with their defaults, and the checks on confirmation.
 #include "ui/print_condition_callback.h"
 
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "link/connection.h"
 #include "platform/ui.h"
 #include "settings/printer_settings.h"

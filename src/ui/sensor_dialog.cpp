@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "driver/printing.h"
-#include "driver/slots.h"
 #include "link/aux_channel.h"
 #include "link/commands.h"
 #include "link/connection.h"

@@ -4,10 +4,10 @@
 
 #include <algorithm>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "discovery/printer_search.h"
 #include "discovery/search_list_dialog.h"
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
 #include "platform/ui.h"
 #include "settings/printer_settings.h"
 #include "status/error_text.h"

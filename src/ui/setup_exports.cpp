@@ -1,7 +1,7 @@
 // The exports of the printer setup: the setup dialog and the host's print-condition
 // callback.
+#include "core/slots.h"
 #include "discovery/setup_context.h"
-#include "driver/slots.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/ui.h"
 #include "ui/dialog_procs.h"

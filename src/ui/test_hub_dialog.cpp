@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "discovery/setup_context.h"
-#include "driver/host/host_api.h"
-#include "driver/slots.h"
 #include "link/aux_channel.h"
 #include "link/commands.h"
 #include "platform/ui.h"

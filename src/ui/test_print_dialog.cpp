@@ -3,10 +3,10 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/host_api.h"
+#include "core/slots.h"
 #include "discovery/setup_context.h"
-#include "driver/host/host_api.h"
 #include "driver/printing.h"
-#include "driver/slots.h"
 #include "link/commands.h"
 #include "link/connection.h"
 #include "platform/clock.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "core/slots.h"
 #include "discovery/printer_search.h"
-#include "driver/slots.h"
 #include "fake_clock.h"
 #include "nyhost/nyhost_control.h"
 #include "ordered_printers.h"

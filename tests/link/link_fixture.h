@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "host_fixture.h"
 #include "ktsim/simulator.h"
 #include "platform/clock.h"

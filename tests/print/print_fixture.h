@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "host_fixture.h"
 #include "label_bitmap.h"
 #include "nyprkt3600r/nyprkt3600r.h"

@@ -3,7 +3,7 @@
 
 #include <cstring>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "settings/printer_settings.h"
 
 namespace nypr {

@@ -8,7 +8,7 @@
 #include <random>
 #include <sstream>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "settings/printer_settings.h"
 
 namespace nypr::testing {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "ini_fixture.h"
 #include "settings/printer_settings.h"
 

@@ -6,7 +6,7 @@
 #include <random>
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "error_fixture.h"
 #include "expected_texts.h"
 #include "platform/ui.h"

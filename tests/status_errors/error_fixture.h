@@ -7,8 +7,8 @@
 
 #include <cstring>
 
+#include "core/slots.h"
 #include "driver/module_entry.h"
-#include "driver/slots.h"
 
 namespace nypr::testing {
 

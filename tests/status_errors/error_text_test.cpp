@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "error_fixture.h"
 #include "expected_texts.h"
 #include "nyprkt3600r/nyprkt3600r.h"

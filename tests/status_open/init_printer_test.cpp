@@ -1,7 +1,7 @@
 // Opening a printer through the exported interface.
 #include <string>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "host_fixture.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "settings/printer_settings.h"

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <string>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "host_fixture.h"
 #include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"

@@ -2,7 +2,7 @@
 // and on the screen.
 #include <string>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "host_fixture.h"
 #include "link/connection.h"
 #include "nyprkt3600r/nyprkt3600r.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "fake_clock.h"
 #include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/window_ops.h"

@@ -1,6 +1,6 @@
 #include "dialog_fixture.h"
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "nyhost/nyhost_control.h"
 #include "settings/printer_settings.h"
 #include "status/printer_status.h"

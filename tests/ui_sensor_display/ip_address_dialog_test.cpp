@@ -1,8 +1,8 @@
 // The IP address dialog against the simulated printer.
 #include <string>
 
+#include "core/slots.h"
 #include "dialog_fixture.h"
-#include "driver/slots.h"
 #include "settings/printer_settings.h"
 #include "ui/dialog_procs.h"
 

@@ -1,8 +1,8 @@
 // The sensor dialog against the simulated printer, operated as a technician would.
 #include <string>
 
+#include "core/slots.h"
 #include "dialog_fixture.h"
-#include "driver/slots.h"
 #include "platform/file_system.h"
 #include "platform/help.h"
 #include "platform/text.h"

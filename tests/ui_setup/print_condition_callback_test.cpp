@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "host_fixture.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/text.h"

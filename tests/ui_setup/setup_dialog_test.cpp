@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/slots.h"
+#include "core/slots.h"
 #include "host_fixture.h"
 #include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"

@@ -1,7 +1,7 @@
 // The host's conversion of the card test's size texts into a byte count and its unit.
 #include <gtest/gtest.h>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 
 namespace {
 

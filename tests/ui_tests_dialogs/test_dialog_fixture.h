@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/slots.h"
 #include "driver/module_entry.h"
-#include "driver/slots.h"
 #include "host_fixture.h"
 #include "link/connection.h"
 #include "platform/clock.h"

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "nyhost/nyhost_control.h"
 #include "platform/text.h"
 #include "platform/ui.h"

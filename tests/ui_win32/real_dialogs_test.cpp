@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "core/slots.h"
 #include "discovery/setup_context.h"
 #include "driver/printing.h"
-#include "driver/slots.h"
 #include "host_fixture.h"
 #include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/host_records.h"

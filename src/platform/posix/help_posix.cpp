@@ -6,7 +6,7 @@
 #include <mutex>
 #include <string>
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 #include "platform/help.h"
 
 namespace nypr::platform {

@@ -82,9 +82,6 @@ platform::CriticalSection& slotLock();
 // printer from several threads take turns.
 platform::CriticalSection& exchangeLock();
 
-// The module handle given to the host at start-up (resources are reached through it).
-NyHmodule moduleHandle();
-
 inline bool isValidSlotIndex(unsigned index) {
   return index < kSlotCount;
 }

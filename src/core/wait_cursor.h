@@ -1,7 +1,7 @@
 // The host's hourglass for as long as a printer exchange takes.
 #pragma once
 
-#include "driver/host/host_api.h"
+#include "core/host_api.h"
 
 namespace nypr {
 

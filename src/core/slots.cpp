@@ -1,4 +1,4 @@
-#include "driver/slots.h"
+#include "core/slots.h"
 
 namespace nypr {
 
