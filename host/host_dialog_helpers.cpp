@@ -1,6 +1,7 @@
 // The host library's dialog helpers, working on the driver's windows (host_window.h
 // reaches them: the headless runtime's on POSIX, real windows on Windows).
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <map>
@@ -10,8 +11,13 @@
 #include "core/host_api.h"
 #include "host_state.h"
 #include "host_window.h"
+#include "nyhost/nyhost_control.h"
 
 namespace {
+
+// The hourglass as the driver last set it, and how often it was shown.
+std::atomic<bool> g_waitCursorOn{false};
+std::atomic<int> g_waitCursorShown{0};
 
 // The wait notice the host shows (one at a time, like the real host's).
 struct WaitNotice {
@@ -104,7 +110,14 @@ void DoEventsFnV(NyHwnd window, int32_t /*count*/) {
 }
 
 void SetWaitCursorFnV(int32_t on) {
+  if (on != 0) g_waitCursorShown.fetch_add(1);
+  g_waitCursorOn.store(on != 0);
   nyhost::setWaitCursor(on != 0);
+}
+
+int nyhostWaitCursor(int* shownCount) {
+  if (shownCount != nullptr) *shownCount = g_waitCursorShown.load();
+  return g_waitCursorOn.load() ? 1 : 0;
 }
 
 NyHwnd ShowWaitMessageFnH(NyHwnd owner, const char* text) {

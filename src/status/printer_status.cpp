@@ -178,8 +178,9 @@ bool GetPrinterStatusFnBL(uint8_t index, char* block) {
     platform::CriticalSectionLock lock(exchangeLock());
     const int got = exchangeWithBuffers(index, send, frameLen, recv, kStatusBufSize, 0, 0);
     if (got > 0) {
-      // Only what arrived is copied; the rest of a short block stays NUL.
-      int payload = got - kFrameHeadLen;
+      // Only the payload that arrived is copied (not the frame's ETX); the rest of a
+      // short block stays NUL.
+      int payload = got - kFrameOverhead;
       if (payload > kStatusBlockLen) payload = kStatusBlockLen;
       if (payload > 0) std::memcpy(block, recv + kFrameHeadLen, static_cast<size_t>(payload));
       if (block[kStatusFailureFlag] == '1') {

@@ -15,6 +15,7 @@
 #include "link/connection.h"
 #include "link/exchange.h"
 #include "link_fixture.h"
+#include "nyhost/nyhost_control.h"
 #include "platform/net.h"
 #include "status/error_text.h"
 
@@ -181,10 +182,23 @@ TEST_F(LinkWireTest, ProgramGoesOutIn512ByteBlocksThenEnd) {
   EXPECT_EQ(KtSendProgramFnBL(0, (dir_ / "none.bin").string().c_str()), 0);
   EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS"}));
   EXPECT_EQ(slot().skKT, kInvalidSocket);
+
+  // A printer that refuses the upload at its start gives its number as the error.
+  sim_.clearRecords();
+  sim_.addFault({.code = "INS", .action = FaultAction::Status, .number = 7});
+  EXPECT_EQ(KtSendProgramFnBL(0, programPath().c_str()), 0);
+  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS"}));
+  EXPECT_EQ(slot().dwLastError, 7u);
 }
 
 TEST_F(LinkWireTest, AutoCutCommandByKind) {
+  int shownBefore = 0;
+  nyhostWaitCursor(&shownBefore);
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
+  // The hourglass was up for the cut, and is down again.
+  int shown = 0;
+  EXPECT_EQ(nyhostWaitCursor(&shown), 0);
+  EXPECT_EQ(shown, shownBefore + 1);
   auto cts = sim_.receivedFrames("CTS");
   ASSERT_EQ(cts.size(), 1u);
   EXPECT_EQ(cts[0].bytes, '\x02' + std::string("00082S200CTS") + '\x03');

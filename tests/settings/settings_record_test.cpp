@@ -72,8 +72,11 @@ TEST_F(SettingsRecordTest, HostAdjustmentTakesTheLabelBytesInHostMode) {
     int mode;
     uint8_t x, y;
     int expectX, expectY;
-  } rows[] = {
-      {1, 104, 130, -24, 2}, {1, 10, 20, 10, 20}, {1, 65, 140, -63, 12}, {0, 130, 0, -63, 12}};
+  } rows[] = {{1, 104, 130, -24, 2},
+              {1, 10, 20, 10, 20},
+              {1, 64, 3, 64, 3},
+              {1, 65, 140, -63, 12},
+              {0, 130, 0, -63, 12}};
   LabelFormatST label{};
   for (const auto& r : rows) {
     stKtRSE[1].PosAdjModeI = r.mode;

@@ -23,7 +23,7 @@ using testing::messageText;
 class ErrorTextTest : public testing::ErrorFixture {
  protected:
   void TearDown() override {
-    for (uint32_t id : {97u, 100u, 108u}) nyhostSetHostString(id, nullptr);
+    for (uint32_t id : {97u, 100u, 108u, 1001u, 1002u}) nyhostSetHostString(id, nullptr);
     nyhostReset();
   }
 
@@ -74,6 +74,10 @@ TEST_F(ErrorTextTest, EveryMessageComesOutInCp932WithItsAppendix) {
 TEST_F(ErrorTextTest, StringRangesHostMessagesAndTheFallback) {
   nyhostSetHostString(108, "host text 108");
   nyhostSetHostString(12345, nullptr);  // a host message the host does not have
+  // Host texts cut after a lead byte: alone, and after a character whose trail byte is
+  // itself a lead byte value.
+  nyhostSetHostString(1001, "\x82");
+  nyhostSetHostString(1002, "\x82\x82\x82");
   char wide[512];
   ASSERT_GT(LoadStringFnI(40019, wide, sizeof wide), 0);  // the host's own text
   setError(0, 22);
@@ -89,6 +93,8 @@ TEST_F(ErrorTextTest, StringRangesHostMessagesAndTheFallback) {
       {108, "host text 108"},
       {40019, wide},
       {12345, "ERROR:12345"},
+      {1001, "ERROR:1001"},
+      {1002, "\x82\x82"},
       {61234, "ERROR:61234"},  // a driver id without a string
       {60309, "ERROR:60309"},
   };

@@ -1,5 +1,6 @@
 // The status query against the simulated printer: what lands in the slot, the INI file
 // and on the screen.
+#include <cstring>
 #include <string>
 
 #include "core/slots.h"
@@ -54,6 +55,18 @@ TEST_F(StatusQueryTest, ValidStatusFillsTheSummaryAndTheStatusLine) {
   EXPECT_EQ(sim_.receivedFrames("STS").size(), 1u);
   EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);
   EXPECT_TRUE(messages_.empty());
+
+  // A short answer from this model fills what arrived; the rest of the block is NUL,
+  // whatever the caller's buffer held.
+  ktsim::Fault shortAnswer;
+  shortAnswer.code = "STS";
+  shortAnswer.action = ktsim::FaultAction::Truncate;
+  shortAnswer.number = 30;
+  sim_.addFault(shortAnswer);
+  std::memset(block, 'x', sizeof block);
+  ASSERT_TRUE(GetPrinterStatusFnBL(0, block));
+  EXPECT_EQ(std::string(block + 20, 3), "030");
+  EXPECT_EQ(std::string(block + 30, kStatusBlockLen - 30), std::string(kStatusBlockLen - 30, '\0'));
 }
 
 TEST_F(StatusQueryTest, AnotherModelIsNamedAndRefused) {

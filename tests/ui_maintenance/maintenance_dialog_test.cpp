@@ -463,16 +463,34 @@ TEST_F(MaintenanceDialog, TestFeedAndTestPrintGiveTheButtonsBack) {
   EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
 }
 
-TEST_F(MaintenanceDialog, TestFeedOnAPrinterThatIsGoneShowsTheError) {
-  sim_.stop();
-  openMaintenance([&](OperatedDialog& d) {
-    EXPECT_TRUE(d.click(6011));
-    EXPECT_FALSE(d.ended());
-    EXPECT_TRUE(d.enabled(6011));
-    d.cancel();
-  });
-  EXPECT_FALSE(messages_.empty());
-  EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
+// A printer that is gone or not ready: each test action shows the error and gives the
+// buttons back; a test print goes no further, while a test feed is still tried.
+TEST_F(MaintenanceDialog, TestActionsOnAPrinterThatIsGoneOrNotReadyShowTheError) {
+  const struct {
+    bool gone;
+    int button;
+    const char* command;
+    size_t sent;
+  } rows[] = {{false, 6011, "FES", 1},
+              {false, 6012, "PRS", 0},
+              {true, 6011, "FES", 0},
+              {true, 6012, "PRS", 0}};
+  sim_.setHeadOpen(true);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(std::string(r.gone ? "gone, " : "head open, ") + r.command);
+    sim_.clearRecords();
+    messages_.clear();
+    if (r.gone && sim_.running()) sim_.stop();
+    openMaintenance([&](OperatedDialog& d) {
+      EXPECT_TRUE(d.click(r.button));
+      EXPECT_FALSE(d.ended());
+      EXPECT_TRUE(d.enabled(r.button));
+      d.cancel();
+    });
+    EXPECT_FALSE(messages_.empty());
+    EXPECT_EQ(sim_.receivedFrames(r.command).size(), r.sent);
+    EXPECT_EQ(stKtRSE[0].dwUserData, 0u);
+  }
 }
 
 }  // namespace

@@ -144,21 +144,32 @@ TEST_F(SensorDialogTest, RefreshTimerUpdatesTheReadingsAndSlowsDownAfterAFailure
   EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrStatus));
 }
 
-TEST_F(SensorDialogTest, RejectedReadAtOpeningShowsTheErrorAndKeepsPolling) {
-  ktsim::Fault fault;
-  fault.code = "GMS";
-  fault.action = ktsim::FaultAction::FailureFlag;
-  sim_.addFault(fault);
-  openSensor([&](OperatedDialog& d) {
-    EXPECT_EQ(d.text(6703), "");
-    EXPECT_EQ(d.text(6705), "30");
-    EXPECT_EQ(d.timerInterval(2), 1500u);
-    ASSERT_TRUE(d.fireTimer(2));
-    EXPECT_EQ(d.timerInterval(2), 1500u);
-  });
-  EXPECT_EQ(sim_.receivedFrames("GMS").size(), 1u);
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(messages_[0].text, moduleStringCp932(kErrGapMark));
+// A failed read at opening (the detection settings refused, or no status at all) shows
+// the error and leaves the dialog polling the readings.
+TEST_F(SensorDialogTest, FailedReadAtOpeningShowsTheErrorAndKeepsPolling) {
+  for (const bool statusFails : {false, true}) {
+    SCOPED_TRACE(statusFails ? "status" : "gap and mark settings");
+    sim_.clearRecords();
+    sim_.clearFaults();
+    messages_.clear();
+    sim_.setStatusFailure(statusFails);
+    ktsim::Fault refused;
+    refused.code = "GMS";
+    refused.action = ktsim::FaultAction::FailureFlag;
+    if (!statusFails) sim_.addFault(refused);
+    openSensor([&](OperatedDialog& d) {
+      EXPECT_EQ(d.text(6703), "");
+      EXPECT_EQ(d.text(6705), statusFails ? "" : "30");
+      EXPECT_EQ(d.timerInterval(2), 1500u);
+      sim_.setStatusFailure(false);
+      ASSERT_TRUE(d.fireTimer(2));
+      EXPECT_EQ(d.text(6705), "30");
+      EXPECT_EQ(d.timerInterval(2), 1500u);
+    });
+    EXPECT_EQ(sim_.receivedFrames("GMS").size(), statusFails ? 0u : 1u);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, moduleStringCp932(statusFails ? kErrStatus : kErrGapMark));
+  }
 }
 
 TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetresAndMoves) {

@@ -61,6 +61,9 @@ NYHOST_CTL void nyhostSetHostString(uint32_t id, const char* text);
  * `dialogName`, which _LoadDialogItemsExFnV puts on the control when the dialog opens;
  * null removes it. Controls without a host text keep the template's. */
 NYHOST_CTL void nyhostSetDialogText(const char* dialogName, int controlId, const char* text);
+/* 1 while the driver shows the host's wait cursor (the hourglass), else 0; `shownCount`,
+ * when not null, receives how often it was turned on since the host was loaded. */
+NYHOST_CTL int nyhostWaitCursor(int* shownCount);
 
 /* The host's own access to its INI file (the one TSRGetIniFileName names), with the
  * Windows profile semantics the driver relies on too. Read returns the bytes copied
