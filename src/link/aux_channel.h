@@ -19,16 +19,16 @@ inline constexpr int kKind284 = 284;      // "6A200"
 
 enum SeCommandNo : int {
   kSeCmdCPS = 36,  // cut position
-  kSeCmdPTS = 38,
   kSeCmdHCS = 40,  // head check
   kSeCmdACS = 46,  // auto cut (other kinds)
   kSeCmdCTS = 80,  // auto cut (this printer)
 };
 
 // Header by kind (other kinds leave the header bytes as they are) and code by number
-// (numbers without a code leave the code bytes).
+// (numbers of commands the channel does not send leave the code bytes).
 void SE_SetCmdHeaderFnV(char* payload, int commandNo, int kind);
-int SE_GetCmdLenFnI(int commandNo, int dataLen);
+// Payload length of a request the channel sends; 0 for other numbers.
+int SE_GetCmdLenFnI(int commandNo);
 // The frame of KtMakeFrameFnI.
 int SE_MakeFrameFnI(char* buf, int len);
 int SE_GetCmdTypeFnI(const char* payload);

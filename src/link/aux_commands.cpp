@@ -63,7 +63,7 @@ int SE_AutoCutFnBL(PrinterSlot* slot, int kind) {
   WaitCursor cursor;
   const int commandNo = kind == kKindKt3600r ? kSeCmdCTS : kSeCmdACS;
   SE_SetCmdHeaderFnV(send + kFrameHeadLen, commandNo, kind);
-  const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdACS, 0), recv, kBufferSize);
+  const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(commandNo), recv, kBufferSize);
   int result = 0;
   if (received > 0) {
     // The printer's cut result follows the code: 0 done, else its error number. Anything
@@ -87,7 +87,7 @@ int SE_GetCutPositionFnBL(PrinterSlot* slot, char* request, char* answer, int ki
   char recv[kBufferSize] = {};
   SE_SetCmdHeaderFnV(request, kSeCmdCPS, kind);
   std::memcpy(send + kFrameHeadLen, request, 10);
-  const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdCPS, 0), recv, kBufferSize);
+  const int received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdCPS), recv, kBufferSize);
   if (received <= 0) return 0;
   return judgeAnswer(slot, recv, answer, 35, kErrCutPosition);
 }
@@ -103,7 +103,7 @@ int SE_HeadCheckFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
     WaitCursor cursor;
     SE_SetCmdHeaderFnV(request, kSeCmdHCS, kind);
     std::memcpy(send + kFrameHeadLen, request, 20);
-    received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdHCS, 0), recv, kHeadCheckBufferSize);
+    received = exchangeFrame(slot, send, SE_GetCmdLenFnI(kSeCmdHCS), recv, kHeadCheckBufferSize);
     SE_CloseSocketFnV(0, slot);
   }
   if (received <= 0) return 0;
