@@ -77,6 +77,16 @@ TEST_F(ProfileFileTest, LinkPlantedInASharedFolderIsNotFollowed) {
   }
 }
 
+// A FIFO or device at the INI's path is neither waited on nor replaced by a file.
+TEST_F(ProfileFileTest, SpecialFileIsNeitherReadNorReplaced) {
+  fs::remove(path_);
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0644), 0);
+  EXPECT_EQ(profileReadString(path_, "S", "k", "dflt"), "dflt");
+  EXPECT_FALSE(profileWriteString(path_, "S", "k", "new"));
+  EXPECT_TRUE(fs::is_fifo(path_));
+  EXPECT_EQ(files(), 1);
+}
+
 // A read-only INI or folder is a refusal, as on Windows: the write reports failure and
 // nothing is replaced.
 TEST_F(ProfileFileTest, ReadOnlyFileOrFolderFailsAndKeepsTheFile) {

@@ -124,7 +124,7 @@ class FileLock {
   }
   bool acquire(const std::string& path, Clock::time_point deadline) {
     while (Clock::now() < deadline) {
-      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
       if (fd_ < 0) return false;
       while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         if ((errno != EWOULDBLOCK && errno != EINTR) || Clock::now() >= deadline) return false;
