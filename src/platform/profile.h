@@ -21,12 +21,21 @@
 //   file or folder, a value or names that would not read back (line breaks, "=" in the
 //   key) and a lock not obtained in time are failures. Returns false on failure, and the
 //   file is then unchanged.
+// - A file larger than kMaxProfileBytes, or one that is not a regular file, is not read
+//   (POSIX backend): reads give the defaults, as for a missing file, and writes fail and
+//   leave it untouched, so such a file is never cut down to what an edit could hold.
+//   A symbolic link planted by another user in a shared sticky folder (the kernel's
+//   protected-symlinks case) is not followed: the write fails.
 #pragma once
 
 #include <cstddef>
 #include <string>
 
 namespace nypr::platform {
+
+// The host INI holds a few sections of short lines (a few KiB with all eight printers);
+// 1 MiB leaves room for any hand-kept file and bounds what one read costs.
+constexpr size_t kMaxProfileBytes = size_t{1} << 20;
 
 std::string profileReadString(const std::string& path, const char* section, const char* key,
                               const char* defaultValue);

@@ -41,6 +41,14 @@ void link(const fs::path& target, const fs::path& name) {
   fs::create_symlink(target, name, ec);
 }
 
+// A copy, not a link: the scheduler's helpers run as the CUPS user, who may not be able to
+// enter the build tree (a checkout in a private home or temporary folder).
+void copyIn(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  fs::copy_file(from, to, fs::copy_options::overwrite_existing, ec);
+  if (ec) ADD_FAILURE() << "cannot copy " << from << ": " << ec.message();
+}
+
 // Links every entry of `from` into `to`, except those named in `skip`.
 void linkEntries(const fs::path& from, const fs::path& to, const std::vector<std::string>& skip) {
   std::error_code ec;
@@ -88,8 +96,8 @@ CupsServer::CupsServer() {
 bool CupsServer::start() {
   dir_ = fs::temp_directory_path() / ("nypr_cupsd_" + std::to_string(::getpid()));
   fs::remove_all(dir_);
-  for (const char* sub : {"bin/backend", "bin/filter", "share/model/nyprkt3600r", "spool/temp",
-                          "log", "cache", "state"}) {
+  for (const char* sub : {"bin/backend", "bin/filter", "bin/lib", "share/model/nyprkt3600r",
+                          "spool/temp", "log", "cache", "state"}) {
     fs::create_directories(dir_ / sub);
   }
   // A scheduler running as root hands jobs to the CUPS user, which must reach its files.
@@ -97,10 +105,15 @@ bool CupsServer::start() {
                             fs::perms::others_read | fs::perms::others_exec);
   linkEntries(kSystemServerBin, dir_ / "bin", {"backend", "filter"});
   linkEntries(fs::path(kSystemServerBin) / "filter", dir_ / "bin/filter", {});
-  link(NYPR_CUPS_FILTER, dir_ / "bin/filter/rastertokt3600r");
-  link(NYPR_CUPS_BACKEND, dir_ / "bin/backend/kt3600r");
+  // What the build made: the filter, the backend and the libraries it finds in ../lib
+  // under the names it asks for, and the PPD.
+  copyIn(NYPR_CUPS_FILTER, dir_ / "bin/filter/rastertokt3600r");
+  copyIn(NYPR_CUPS_BACKEND, dir_ / "bin/backend/kt3600r");
+  for (const fs::path lib : {NYPR_CUPS_MODULE_LIB, NYPR_CUPS_HOST_LIB}) {
+    copyIn(lib, dir_ / "bin/lib" / lib.filename());
+  }
   linkEntries(kSystemDataDir, dir_ / "share", {"model"});
-  link(NYPR_CUPS_PPD, dir_ / "share/model/nyprkt3600r/kt3600r.ppd");
+  copyIn(NYPR_CUPS_PPD, dir_ / "share/model/nyprkt3600r/kt3600r.ppd");
 
   port_ = freeLoopbackPort();
   writeConfig(dir_, "cupsd.conf", port_);

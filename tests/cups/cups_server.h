@@ -1,6 +1,8 @@
 // A private CUPS scheduler for tests: cupsd as an ordinary process on a free port of the
 // loopback address, with its own server root, spool, logs and a ServerBin that links the
-// system's filters and our backend and filter (nothing is installed into the system).
+// system's filters and holds copies of our backend, its libraries, filter and PPD, which
+// the CUPS user must read wherever the build tree is (nothing is installed into the
+// system).
 // The command-line clients run against it; job and printer states are read over IPP.
 #pragma once
 

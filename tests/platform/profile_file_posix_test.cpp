@@ -1,11 +1,14 @@
 // The INI file's kind and permissions survive a write, and processes sharing the file
 // lose no update. POSIX only: it forks writers and uses file modes and symbolic links.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/profile.h"
@@ -47,6 +50,41 @@ TEST_F(ProfileFileTest, WriteThroughASymbolicLinkUpdatesItsTarget) {
   EXPECT_EQ(contents(target), "[S]\nk=new\n");
   EXPECT_EQ(profileReadString(path_, "S", "k", ""), "new");
   EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "real"), {}), 1);
+}
+
+// In a shared sticky folder a link is followed only as the kernel would follow it: the
+// caller's own link, not one another user planted at the name the caller writes to.
+TEST_F(ProfileFileTest, LinkPlantedInASharedFolderIsNotFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a link to another user needs root";
+  const fs::path shared = dir_ / "tmp";
+  fs::create_directories(shared);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  const struct {
+    const char* name;
+    uid_t linkOwner;
+    bool followed;
+  } cases[] = {{"the caller's own link", ::geteuid(), true}, {"a planted link", 65534, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    write("[S]\nk=old\n");
+    const std::string link = (shared / "host.ini").string();
+    fs::remove(link);
+    fs::create_symlink(path_, link);
+    ASSERT_EQ(::lchown(link.c_str(), c.linkOwner, c.linkOwner), 0);
+    EXPECT_EQ(profileWriteString(link, "S", "k", "new"), c.followed);
+    EXPECT_EQ(read(), c.followed ? "[S]\nk=new\n" : "[S]\nk=old\n");
+    EXPECT_TRUE(fs::is_symlink(link));
+  }
+}
+
+// A FIFO or device at the INI's path is neither waited on nor replaced by a file.
+TEST_F(ProfileFileTest, SpecialFileIsNeitherReadNorReplaced) {
+  fs::remove(path_);
+  ASSERT_EQ(::mkfifo(path_.c_str(), 0644), 0);
+  EXPECT_EQ(profileReadString(path_, "S", "k", "dflt"), "dflt");
+  EXPECT_FALSE(profileWriteString(path_, "S", "k", "new"));
+  EXPECT_TRUE(fs::is_fifo(path_));
+  EXPECT_EQ(files(), 1);
 }
 
 // A read-only INI or folder is a refusal, as on Windows: the write reports failure and
@@ -97,6 +135,79 @@ TEST_F(ProfileFileTest, ProcessesWritingAtOnceLoseNoUpdate) {
   }
   EXPECT_EQ(profileReadString(path_, "S", "k", ""), "old");
   EXPECT_EQ(files(), 1);
+}
+
+// Runs `body` in a child process whose address space is limited to what it has now plus
+// `headroom`, so an allocation that grows with the file fails the check instead of the
+// machine; the child's exit status (1 for a failed check, 3 for an exception, 128 + a
+// signal) is returned.
+int inBoundedChild(size_t headroom, const std::function<bool()>& body) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+#if defined(__SANITIZE_ADDRESS__)
+    (void)headroom;  // the sanitizer reserves terabytes of address space: no limit
+#else
+    long pages = 0;
+    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+      if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+      std::fclose(f);
+    }
+    const rlim_t limit =
+        static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + headroom;
+    const rlimit r{limit, limit};
+    if (pages == 0 || ::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(2);
+#endif
+    try {
+      ::_exit(body() ? 0 : 1);
+    } catch (...) {
+      ::_exit(3);  // out of memory
+    }
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// What one read or write of the INI costs is bounded by the file, never by its line
+// count, and a file above the size limit is refused whole: the defaults are read and a
+// write fails without touching it.
+TEST_F(ProfileFileTest, LargeFilesCostTheirSizeAtMostAndAboveTheLimitAreRefused) {
+  const size_t kBlankLines50MB = size_t{50} << 20;
+  const struct {
+    const char* name;
+    size_t blankLines;  // before "[S]\nk=old\n"
+    const char* reads;
+    bool writes;
+  } cases[] = {
+      {"just under the limit", kMaxProfileBytes - 10, "old", true},
+      {"just over the limit", kMaxProfileBytes - 9, "dflt", false},
+      {"50 MB of blank lines", kBlankLines50MB, "dflt", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    {
+      std::FILE* f = std::fopen(path_.c_str(), "wb");
+      ASSERT_NE(f, nullptr);
+      const std::string chunk(1 << 20, '\n');
+      for (size_t left = c.blankLines; left > 0;) {
+        const size_t n = std::min(left, chunk.size());
+        ASSERT_EQ(std::fwrite(chunk.data(), 1, n, f), n);
+        left -= n;
+      }
+      std::fputs("[S]\nk=old\n", f);
+      std::fclose(f);
+    }
+    const uintmax_t size = fs::file_size(path_);
+    // The file in memory once and an edited copy, with room to spare, but far less than
+    // a record per line (tens of bytes each).
+    EXPECT_EQ(inBoundedChild(size_t{16} << 20,
+                             [&] {
+                               return profileReadString(path_, "S", "k", "dflt") == c.reads &&
+                                      profileWriteString(path_, "S", "k2", "v") == c.writes;
+                             }),
+              0);
+    EXPECT_EQ(fs::file_size(path_), c.writes ? size + 5 : size);
+  }
 }
 
 }  // namespace

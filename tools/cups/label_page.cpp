@@ -56,6 +56,10 @@ ReadResult readLabelPage(std::FILE* in, LabelPage& page, std::string& error) {
     }
     line.push_back(static_cast<char>(c));
   }
+  if (c == EOF && std::ferror(in)) {
+    error = "the page stream cannot be read";
+    return ReadResult::Bad;
+  }
   if (c == EOF && line.empty()) return ReadResult::End;
   if (c == EOF) {
     error = "page header cut short";
@@ -103,7 +107,7 @@ ReadResult readLabelPage(std::FILE* in, LabelPage& page, std::string& error) {
   const size_t size = static_cast<size_t>(page.stride()) * static_cast<size_t>(page.heightDots);
   page.bits.assign(size, 0xFF);
   if (std::fread(page.bits.data(), 1, size, in) != size) {
-    error = "page raster cut short";
+    error = std::ferror(in) ? "the page stream cannot be read" : "page raster cut short";
     return ReadResult::Bad;
   }
   return ReadResult::Page;

@@ -46,7 +46,7 @@ bool writeLabelPage(std::FILE* out, const LabelPage& page);
 enum class ReadResult { Page, End, Bad };
 
 // Reads the next page record. End at a clean end of stream; Bad (with `error`) for a
-// record that is malformed, outside the limits or cut short.
+// record that is malformed, outside the limits or cut short, and for a read error.
 ReadResult readLabelPage(std::FILE* in, LabelPage& page, std::string& error);
 
 }  // namespace nypr::cups

@@ -1,9 +1,12 @@
 #include "label_printer.h"
 
 #include <cups/backend.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "driver_status.h"
 #include "nyhost/nyhost_control.h"
@@ -99,13 +102,29 @@ int backendStatus(JobOutcome outcome) {
 }  // namespace
 
 LabelPrinter::~LabelPrinter() {
-  if (!iniPath_.empty()) ::unlink(iniPath_.c_str());
+  // The folder holds only what the driver wrote for this job.
+  std::error_code ec;
+  if (!dir_.empty()) std::filesystem::remove_all(dir_, ec);
 }
 
 bool LabelPrinter::configure(uint32_t address, const std::string& tempDir) {
-  iniPath_ = tempDir + "/kt3600r-" + std::to_string(::getpid()) + ".ini";
+  std::string dir = tempDir + "/kt3600r-XXXXXX";
+  if (::mkdtemp(dir.data()) == nullptr) {
+    std::fprintf(stderr, "ERROR: Unable to make a folder for the printer settings in %s\n",
+                 tempDir.c_str());
+    return false;
+  }
+  dir_ = dir;
+  iniPath_ = dir_ + "/kt3600r.ini";
+  const int fd =
+      ::open(iniPath_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (fd < 0 || ::close(fd) != 0) {
+    std::fprintf(stderr, "ERROR: Unable to create the printer settings file %s\n",
+                 iniPath_.c_str());
+    return false;
+  }
   nyhostSetIniPath(iniPath_.c_str());
-  nyhostSetModuleDir(tempDir.c_str());
+  nyhostSetModuleDir(dir_.c_str());
   nyhostSetMessageBoxHandler(&messageBox, nullptr);
   char line[16];
   std::snprintf(line, sizeof line, "%08X", address);

@@ -21,8 +21,10 @@ class LabelPrinter {
   LabelPrinter(const LabelPrinter&) = delete;
   LabelPrinter& operator=(const LabelPrinter&) = delete;
 
-  // Writes the printer's address (host order) into a host INI file of its own under
-  // `tempDir`, where the driver reads its settings (factory defaults besides the address).
+  // Writes the printer's address (host order) into a host INI file of its own, where the
+  // driver reads its settings (factory defaults besides the address). The file is created
+  // new in a folder of its own made under `tempDir` (which others may write to), so no
+  // name in `tempDir` can be prepared for it; both are removed with the printer.
   bool configure(uint32_t address, const std::string& tempDir);
 
   // Prints `page` in its copies (more than the printer takes at once are split into
@@ -43,6 +45,7 @@ class LabelPrinter {
   int failure(const char* step);
 
   const std::atomic<bool>& cancelled_;
+  std::string dir_;
   std::string iniPath_;
 };
 

@@ -3,11 +3,8 @@
 //   rastertokt3600r job user title copies options [file]
 //
 // Each raster page becomes one label page with the job's copies (the printer makes the
-// copies itself). A page the printer cannot take ends the job with ERROR: and status 1.
-#include <cups/raster.h>
-#include <fcntl.h>
-#include <unistd.h>
-
+// copies itself). A page the printer cannot take, or a stream that does not end right
+// after a whole page, ends the job with ERROR: naming the page and status 1.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -23,23 +20,24 @@ int main(int argc, char* argv[]) {
   int copies = std::atoi(argv[4]);
   if (copies < 1) copies = 1;
   if (copies > nypr::cups::LabelPage::kMaxCopies) copies = nypr::cups::LabelPage::kMaxCopies;
-  int fd = 0;
-  if (argc == 7 && (fd = ::open(argv[6], O_RDONLY)) < 0) {
+  std::FILE* in = stdin;
+  if (argc == 7 && (in = std::fopen(argv[6], "rb")) == nullptr) {
     std::fprintf(stderr, "ERROR: Unable to open raster file %s\n", argv[6]);
     return 1;
   }
-  cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_READ);
-  if (raster == nullptr) {
-    std::fprintf(stderr, "ERROR: Unable to read the raster stream\n");
+  nypr::cups::RasterReader reader(in);
+  std::string error;
+  if (!reader.start(error)) {
+    std::fprintf(stderr, "ERROR: Unable to read the raster stream: %s\n", error.c_str());
     return 1;
   }
-  cups_page_header2_t header;
   int pages = 0;
   int status = 0;
-  while (cupsRasterReadHeader2(raster, &header)) {
+  for (;;) {
     nypr::cups::LabelPage page;
-    std::string error;
-    if (!nypr::cups::pageFromRaster(header, raster, copies, page, error)) {
+    const auto read = reader.next(copies, page, error);
+    if (read == nypr::cups::ReadResult::End) break;
+    if (read == nypr::cups::ReadResult::Bad) {
       std::fprintf(stderr, "ERROR: Page %d: %s\n", pages + 1, error.c_str());
       status = 1;
       break;
@@ -52,8 +50,10 @@ int main(int argc, char* argv[]) {
       break;
     }
   }
-  cupsRasterClose(raster);
-  if (fd != 0) ::close(fd);
-  if (status == 0 && pages == 0) std::fprintf(stderr, "ERROR: No pages found\n");
-  return status == 0 && pages == 0 ? 1 : status;
+  if (in != stdin) std::fclose(in);
+  if (status == 0 && pages == 0) {
+    std::fprintf(stderr, "ERROR: No pages found\n");
+    status = 1;
+  }
+  return status;
 }

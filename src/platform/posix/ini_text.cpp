@@ -2,8 +2,6 @@
 
 #include <strings.h>
 
-#include <vector>
-
 namespace nypr::platform {
 namespace {
 
@@ -33,61 +31,58 @@ struct Line {
   std::string_view value;  // trimmed value of such an entry
 };
 
-std::vector<Line> splitLines(std::string_view text, size_t start) {
-  std::vector<Line> lines;
-  for (size_t pos = start; pos < text.size();) {
-    const size_t nl = text.find('\n', pos);
-    Line line;
-    line.begin = pos;
-    line.end = nl == std::string_view::npos ? text.size() : nl + 1;
-    pos = line.end;
-    const std::string_view t = trim(text.substr(line.begin, line.end - line.begin));
-    if (t.empty()) {
-      lines.push_back(line);
-      continue;
-    }
-    const size_t close = t.rfind(']');
-    if (t.front() == '[' && close != std::string_view::npos) {
-      line.kind = Line::Kind::Section;
-      line.name = t.substr(1, close - 1);
-    } else {
-      line.kind = Line::Kind::Entry;
-      const size_t eq = t.find('=');
-      line.name = trim(t.substr(0, eq));
-      if (eq != std::string_view::npos) {
-        line.hasValue = true;
-        line.value = trim(t.substr(eq + 1));
-      }
-    }
-    lines.push_back(line);
+// The line that starts at `pos` (which must be inside the text), classified.
+Line lineAt(std::string_view text, size_t pos) {
+  const size_t nl = text.find('\n', pos);
+  Line line;
+  line.begin = pos;
+  line.end = nl == std::string_view::npos ? text.size() : nl + 1;
+  const std::string_view t = trim(text.substr(line.begin, line.end - line.begin));
+  if (t.empty()) return line;
+  const size_t close = t.rfind(']');
+  if (t.front() == '[' && close != std::string_view::npos) {
+    line.kind = Line::Kind::Section;
+    line.name = t.substr(1, close - 1);
+    return line;
   }
-  return lines;
+  line.kind = Line::Kind::Entry;
+  const size_t eq = t.find('=');
+  line.name = trim(t.substr(0, eq));
+  if (eq != std::string_view::npos) {
+    line.hasValue = true;
+    line.value = trim(t.substr(eq + 1));
+  }
+  return line;
 }
 
 size_t bodyStart(std::string_view text) {
   return text.substr(0, kUtf8Bom.size()) == kUtf8Bom ? kUtf8Bom.size() : 0;
 }
 
-// Where the entry the reader uses lies: the index of the first matching section header
-// (or npos), and the index of the key's entry inside that section (or npos).
+// Where the entry the reader uses lies: the first matching section header, the key's
+// entry inside that section and the section's last "name=value" entry, each when found.
+// One pass over the text that keeps no more than these three lines, so the memory a read
+// takes does not grow with the number of lines.
 struct Place {
-  size_t section = std::string_view::npos;
-  size_t entry = std::string_view::npos;
-  size_t lastValue = std::string_view::npos;  // the section's last "name=value" entry
+  std::optional<Line> section;
+  std::optional<Line> entry;
+  std::optional<Line> lastValue;
 };
 
-Place locate(const std::vector<Line>& lines, std::string_view section, std::string_view key) {
+Place locate(std::string_view text, std::string_view section, std::string_view key) {
   Place place;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const Line& line = lines[i];
-    if (place.section == std::string_view::npos) {
-      if (line.kind == Line::Kind::Section && equalsNoCase(line.name, section)) place.section = i;
+  for (size_t pos = bodyStart(text); pos < text.size();) {
+    const Line line = lineAt(text, pos);
+    pos = line.end;
+    if (!place.section) {
+      if (line.kind == Line::Kind::Section && equalsNoCase(line.name, section))
+        place.section = line;
       continue;
     }
     if (line.kind == Line::Kind::Section) break;  // only the first occurrence counts
     if (line.kind != Line::Kind::Entry) continue;
-    if (line.hasValue) place.lastValue = i;
-    if (place.entry == std::string_view::npos && equalsNoCase(line.name, key)) place.entry = i;
+    if (line.hasValue) place.lastValue = line;
+    if (!place.entry && equalsNoCase(line.name, key)) place.entry = line;
   }
   return place;
 }
@@ -98,10 +93,9 @@ std::optional<std::string> iniFindValue(std::string_view text, std::string_view 
                                         std::string_view key) {
   section = trim(section);
   key = trim(key);
-  const std::vector<Line> lines = splitLines(text, bodyStart(text));
-  const Place place = locate(lines, section, key);
-  if (place.entry == std::string_view::npos || !lines[place.entry].hasValue) return std::nullopt;
-  std::string_view v = lines[place.entry].value;
+  const Place place = locate(text, section, key);
+  if (!place.entry || !place.entry->hasValue) return std::nullopt;
+  std::string_view v = place.entry->value;
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
   }
@@ -117,16 +111,15 @@ std::optional<std::string> iniSetValue(std::string_view text, std::string_view s
       key.find('=') != key.npos || key.front() == '[') {
     return std::nullopt;
   }
-  const std::vector<Line> lines = splitLines(text, bodyStart(text));
-  const Place place = locate(lines, section, key);
+  const Place place = locate(text, section, key);
   const std::string_view eol = text.find("\r\n") != text.npos ? "\r\n" : "\n";
   const std::string entry = std::string(key) + "=" + std::string(value);
 
   std::string out;
   out.reserve(text.size() + entry.size() + section.size() + 8);
-  if (place.entry != std::string_view::npos) {
+  if (place.entry) {
     // Replace the entry in place, keeping the key as the file spells it and its line end.
-    const Line& line = lines[place.entry];
+    const Line& line = *place.entry;
     const std::string_view raw = text.substr(line.begin, line.end - line.begin);
     const size_t lead = raw.find_first_not_of(" \t\v\f\x1a");
     const std::string_view ending = raw.substr(raw.find_last_not_of("\r\n") + 1);
@@ -136,12 +129,10 @@ std::optional<std::string> iniSetValue(std::string_view text, std::string_view s
     out.append(text.substr(line.end));
     return out;
   }
-  if (place.section != std::string_view::npos) {
+  if (place.section) {
     // A new entry after the section's last value, so blank lines and trailing comments
     // between sections stay where they are.
-    const size_t after =
-        place.lastValue != std::string_view::npos ? place.lastValue : place.section;
-    const size_t at = lines[after].end;
+    const size_t at = place.lastValue ? place.lastValue->end : place.section->end;
     out.append(text.substr(0, at));
     if (out.empty() || out.back() != '\n') out.append(eol);
     out.append(entry).append(eol);

@@ -13,15 +13,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstring>
-#include <fstream>
 #include <mutex>
-#include <sstream>
 #include <string>
 #include <thread>
 
@@ -40,13 +39,39 @@ constexpr int kMaxLinks = 40;
 std::atomic<bool> g_failRename{false};
 std::timed_mutex g_writeMutex;
 
-bool readFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  out = ss.str();
-  return true;
+enum class FileRead { Read, Missing, Refused };
+
+// The whole INI, read through one descriptor: a file that is not a regular file (a FIFO
+// would block the caller for ever) or is larger than kMaxProfileBytes is refused unread.
+FileRead readFile(const std::string& path, std::string& out) {
+  out.clear();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? FileRead::Missing : FileRead::Refused;
+  struct stat st {};
+  FileRead result = FileRead::Refused;
+  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+      static_cast<unsigned long long>(st.st_size) <= kMaxProfileBytes) {
+    // One byte more than the file holds shows a file that grew meanwhile.
+    out.resize(static_cast<size_t>(st.st_size) + 1);
+    size_t done = 0;
+    for (;;) {
+      if (done == out.size()) {
+        if (done > kMaxProfileBytes) break;
+        out.resize(std::min(out.size() * 2, kMaxProfileBytes + 1));
+      }
+      const ssize_t n = ::read(fd, out.data() + done, out.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) break;
+      if (n == 0) {
+        result = FileRead::Read;
+        break;
+      }
+      done += static_cast<size_t>(n);
+    }
+    out.resize(result == FileRead::Read ? done : 0);
+  }
+  ::close(fd);
+  return result;
 }
 
 std::string directoryOf(const std::string& path) {
@@ -55,13 +80,26 @@ std::string directoryOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+// A link the kernel's protected-symlinks rule would not follow: one in a sticky
+// world-writable folder (a shared temporary folder) that belongs neither to this process's
+// user nor to the folder's owner, such as a link another user planted at a name the
+// caller expected to create. The links are resolved here, so the rule is applied here.
+bool plantedLink(const std::string& link, const struct stat& linkStat) {
+  struct stat dir {};
+  if (::stat(directoryOf(link).c_str(), &dir) != 0) return true;
+  const bool shared = (dir.st_mode & S_ISVTX) != 0 && (dir.st_mode & S_IWOTH) != 0;
+  return shared && linkStat.st_uid != ::geteuid() && linkStat.st_uid != dir.st_uid;
+}
+
 // The file a write must replace: symbolic links are followed to their final target (which
-// may not exist yet), so the link stays and the file it names is updated.
+// may not exist yet), so the link stays and the file it names is updated. A planted link
+// (see above) is a failure.
 bool resolveTarget(const std::string& path, std::string& target) {
   target = path;
   for (int i = 0; i < kMaxLinks; ++i) {
     struct stat st {};
     if (::lstat(target.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return true;
+    if (plantedLink(target, st)) return false;
     std::string link(PATH_MAX, '\0');
     const ssize_t n = ::readlink(target.c_str(), link.data(), link.size());
     if (n <= 0 || static_cast<size_t>(n) >= link.size()) return false;
@@ -86,7 +124,7 @@ class FileLock {
   }
   bool acquire(const std::string& path, Clock::time_point deadline) {
     while (Clock::now() < deadline) {
-      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+      fd_ = ::open(path.c_str(), O_RDONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
       if (fd_ < 0) return false;
       while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         if ((errno != EWOULDBLOCK && errno != EINTR) || Clock::now() >= deadline) return false;
@@ -152,7 +190,7 @@ std::string profileReadString(const std::string& path, const char* section, cons
                               const char* defaultValue) {
   const char* def = defaultValue ? defaultValue : "";
   std::string data;
-  if (section == nullptr || key == nullptr || !readFile(path, data)) return def;
+  if (section == nullptr || key == nullptr || readFile(path, data) != FileRead::Read) return def;
   std::optional<std::string> value = iniFindValue(data, section, key);
   return value ? *value : std::string(def);
 }
@@ -201,8 +239,9 @@ bool profileWriteString(const std::string& path, const char* section, const char
   if (!threads.owns_lock()) return false;
   FileLock lock;
   if (!lock.acquire(target, deadline) || readOnly(lock.mode())) return false;
+  // A file that cannot be read whole is never replaced: the edit would drop its lines.
   std::string data;
-  readFile(target, data);
+  if (readFile(target, data) != FileRead::Read) return false;
   std::optional<std::string> edited = iniSetValue(data, section, key, val);
   return edited && replaceFile(target, lock, *edited);
 }

@@ -1,0 +1,270 @@
+// What a stranger can hand the filter and the backend: every raster or page stream ends
+// in whole labels or in an ERROR: line naming the page and a failing status, within bounded
+// memory (the filter runs under an address-space limit, so an allocation sized by the
+// stream fails the row instead of the machine); the backend's settings file is its own.
+#include <cups/backend.h>
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "label_page.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // the sanitizer reserves terabytes of address space
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
+constexpr rlim_t kAddressSpace = rlim_t{256} << 20;
+
+struct Outcome {
+  int exitCode = -1;  // -1: killed by a signal
+  std::string errors;
+  int labels = 0;  // whole label records on standard output
+};
+
+// Runs `program` with `args`, standard input from `input`, the environment plus `env`;
+// `inChild` runs in the child just before the program starts (with the program's pid).
+Outcome run(const std::string& program, const std::vector<std::string>& args, const fs::path& input,
+            const std::vector<std::pair<std::string, std::string>>& env = {},
+            const std::function<void()>& inChild = nullptr) {
+  const fs::path out = input.string() + ".out";
+  const fs::path err = input.string() + ".err";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!kSanitized) {
+      const rlimit limit{kAddressSpace, kAddressSpace};
+      ::setrlimit(RLIMIT_AS, &limit);
+    }
+    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
+    ::dup2(::open(input.c_str(), O_RDONLY), 0);
+    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+    ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    if (inChild) inChild();
+    ::execv(program.c_str(), argv.data());
+    ::_exit(127);
+  }
+  Outcome r;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream in(err);
+  r.errors.assign(std::istreambuf_iterator<char>(in), {});
+  if (std::FILE* f = std::fopen(out.c_str(), "rb")) {
+    nypr::cups::LabelPage page;
+    std::string error;
+    while (nypr::cups::readLabelPage(f, page, error) == nypr::cups::ReadResult::Page) ++r.labels;
+    std::fclose(f);
+  }
+  return r;
+}
+
+// A raster stream built page by page: whole pages through libcups's writer, or raw header
+// words (any value, as a stranger could send them) and raw bytes.
+class RasterBytes {
+ public:
+  explicit RasterBytes(uint32_t sync) { append(&sync, sizeof sync); }
+  static cups_page_header2_t label(unsigned width, unsigned height) {
+    cups_page_header2_t h{};
+    h.HWResolution[0] = h.HWResolution[1] = 300;
+    h.cupsWidth = width;
+    h.cupsHeight = height;
+    h.cupsBitsPerColor = h.cupsBitsPerPixel = 1;
+    h.cupsBytesPerLine = (width + 7) / 8;
+    h.cupsColorSpace = CUPS_CSPACE_K;
+    return h;
+  }
+  // `h` with the 32-bit word of `field` (an offset in the header) set to `value`.
+  static cups_page_header2_t with(cups_page_header2_t h, size_t field, uint32_t value) {
+    std::memcpy(reinterpret_cast<unsigned char*>(&h) + field, &value, sizeof value);
+    return h;
+  }
+  RasterBytes& header(const cups_page_header2_t& h) {
+    append(&h, sizeof h);
+    return *this;
+  }
+  RasterBytes& bytes(size_t count, unsigned char value) {
+    data_.append(count, static_cast<char>(value));
+    return *this;
+  }
+  RasterBytes& cutTo(size_t size) {
+    data_.resize(size);
+    return *this;
+  }
+  // Whole pages of a striped label as libcups writes them in `mode`.
+  static RasterBytes written(cups_mode_t mode, int pages, unsigned width, unsigned height) {
+    RasterBytes r;
+    cups_raster_t* raster = cupsRasterOpenIO(&RasterBytes::collect, &r, mode);
+    for (int p = 0; p < pages; ++p) {
+      cups_page_header2_t h = label(width, height);
+      cupsRasterWriteHeader2(raster, &h);
+      std::vector<unsigned char> line(h.cupsBytesPerLine);
+      for (unsigned y = 0; y < height; ++y) {
+        std::fill(line.begin(), line.end(), static_cast<unsigned char>(y % 3 == 0 ? 0xF0 : 0));
+        cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
+      }
+    }
+    cupsRasterClose(raster);
+    return r;
+  }
+  size_t size() const { return data_.size(); }
+  const std::string& data() const { return data_; }
+
+ private:
+  RasterBytes() = default;
+  void append(const void* p, size_t n) { data_.append(static_cast<const char*>(p), n); }
+  static ssize_t collect(void* ctx, unsigned char* p, size_t n) {
+    static_cast<RasterBytes*>(ctx)->append(p, n);
+    return static_cast<ssize_t>(n);
+  }
+  std::string data_;
+};
+
+class CupsDoorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("nypr_cups_door_" + std::to_string(::getpid()));
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path file(const std::string& name, const std::string& bytes) {
+    std::ofstream(dir_ / name, std::ios::binary) << bytes;
+    return dir_ / name;
+  }
+  fs::path dir_;
+};
+
+#define AT(field) offsetof(cups_page_header2_t, field)
+
+TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
+  const auto label = RasterBytes::label(16, 4);
+  const auto onePage = [] { return RasterBytes::written(CUPS_RASTER_WRITE_COMPRESSED, 1, 16, 4); };
+  const struct {
+    const char* what;
+    RasterBytes stream;
+    int exitCode;
+    const char* says;  // in the filter's messages
+    int labels;        // label records passed on
+  } cases[] = {
+      {"two pages, compressed", RasterBytes::written(CUPS_RASTER_WRITE_COMPRESSED, 2, 16, 4), 0,
+       "INFO: Label 2: 16 x 4 dots", 2},
+      {"a page in network byte order", RasterBytes::written(CUPS_RASTER_WRITE_PWG, 1, 960, 3), 0,
+       "INFO: Label 1: 960 x 3", 1},
+      {"bytes per line far above the width",
+       RasterBytes(CUPS_RASTER_SYNC)
+           .header(RasterBytes::with(label, AT(cupsBytesPerLine), 0x7FFFFFF0))
+           .bytes(8, 0),
+       1, "ERROR: Page 1: the raster lines are 2147483632 bytes where 16 dots take 2", 0},
+      {"bytes per line far above the width, compressed",
+       RasterBytes(CUPS_RASTER_SYNCv2)
+           .header(RasterBytes::with(label, AT(cupsBytesPerLine), 0x7FFFFFF0))
+           .bytes(8, 0),
+       1, "ERROR: Page 1: the raster lines are 2147483632 bytes", 0},
+      {"cut mode 8",
+       RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(CutMedia), 8)).bytes(8, 0),
+       1, "ERROR: Page 1: unknown cut mode 8", 0},
+      {"colour space 64",
+       RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(cupsColorSpace), 64)), 1,
+       "ERROR: Page 1: the raster is not black and white (colour space 64)", 0},
+      {"colour space 0xFFFFFFFF",
+       RasterBytes(CUPS_RASTER_SYNC)
+           .header(RasterBytes::with(label, AT(cupsColorSpace), 0xFFFFFFFF)),
+       1, "(colour space 4294967295)", 0},
+      {"24 bits per pixel on page 1",
+       RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(cupsBitsPerPixel), 24)), 1,
+       "ERROR: Page 1: the raster has 24 bits per pixel", 0},
+      {"241 bits per pixel on page 2",
+       onePage().header(RasterBytes::with(label, AT(cupsBitsPerPixel), 241)), 1,
+       "ERROR: Page 2: the raster has 241 bits per pixel", 1},
+      {"an empty header on page 2", onePage().header(cups_page_header2_t{}), 1,
+       "ERROR: Page 2: the raster has 0 bits per pixel", 1},
+      {"the stream ends inside header 2", onePage().header(label).cutTo(onePage().size() + 900), 1,
+       "ERROR: Page 2: the raster stream ends inside the page header", 1},
+      {"the stream ends inside page 1", onePage().cutTo(onePage().size() - 3), 1,
+       "ERROR: Page 1: the raster page is cut short", 0},
+      {"no page at all", RasterBytes(CUPS_RASTER_SYNC), 1, "ERROR: No pages found", 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const Outcome r =
+        run(NYPR_CUPS_FILTER, {"1", "user", "title", "1", ""}, file("in.ras", c.stream.data()));
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_NE(r.errors.find(c.says), std::string::npos) << r.errors;
+    if (c.exitCode != 0 && std::string(c.says) != "ERROR: No pages found") {
+      EXPECT_EQ(r.errors.find("No pages found"), std::string::npos) << r.errors;
+    }
+    EXPECT_EQ(r.labels, c.labels);
+  }
+}
+
+TEST_F(CupsDoorTest, BackendEndsTheJobOnAReadErrorAndKeepsItsSettingsToItself) {
+  // The shared temporary folder as a manual run or a TempDir setting gives it, with a link
+  // planted where the backend used to put its settings file.
+  const fs::path shared = dir_ / "tmp";
+  fs::create_directories(shared);
+  fs::permissions(shared, fs::perms::all | fs::perms::sticky_bit);
+  const fs::path victim = file("victim", "keep\n");
+  const fs::path empty = file("empty", "");
+  fs::create_directories(dir_ / "folder");
+  const struct {
+    const char* what;
+    std::vector<std::string> file;  // the print file argument, or stdin
+    int exitCode;
+    const char* says;
+  } cases[] = {
+      {"a folder as the print file",
+       {(dir_ / "folder").string()},
+       CUPS_BACKEND_CANCEL,
+       "ERROR: Label 1: the page stream cannot be read"},
+      {"an empty job", {}, CUPS_BACKEND_OK, "INFO: Ready to print"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::vector<std::string> args{"1", "user", "title", "1", ""};
+    args.insert(args.end(), c.file.begin(), c.file.end());
+    const Outcome r =
+        run(NYPR_CUPS_BACKEND, args, empty,
+            {{"DEVICE_URI", "kt3600r://127.0.0.1"}, {"TMPDIR", shared.string()}}, [&] {
+              const std::string name = "kt3600r-" + std::to_string(::getpid()) + ".ini";
+              std::error_code ec;
+              fs::create_symlink(victim, shared / name, ec);
+            });
+    EXPECT_EQ(r.exitCode, c.exitCode);
+    EXPECT_NE(r.errors.find(c.says), std::string::npos) << r.errors;
+    if (c.exitCode != CUPS_BACKEND_OK) {
+      EXPECT_EQ(r.errors.find("Ready to print"), std::string::npos) << r.errors;
+    }
+    std::ifstream in(victim);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep\n");
+    for (const auto& entry : fs::directory_iterator(shared)) {
+      EXPECT_TRUE(fs::is_symlink(entry.symlink_status())) << "left behind: " << entry.path();
+    }
+  }
+}
+
+}  // namespace
