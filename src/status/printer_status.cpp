@@ -175,7 +175,7 @@ bool GetPrinterStatusFnBL(uint8_t index, char* block) {
   {
     // The answer is read and the connection closed before another call on this printer
     // can use them; the warning below waits for the user outside the lock.
-    platform::CriticalSectionLock lock(exchangeLock());
+    platform::CriticalSectionLock lock(printerLock(index));
     const int got = exchangeWithBuffers(index, send, frameLen, recv, kStatusBufSize, 0, 0);
     if (got > 0) {
       // Only what arrived is copied; the rest of a short block stays NUL.
