@@ -373,7 +373,9 @@ BENCHMARK(BM_StatusQueryPerLabel)->Unit(benchmark::kMillisecond)->UseRealTime();
 //               takes the whole raster in before it answers it)
 //   arm         "Printting_Status" and the finish connection's 500 ms time-outs
 // exchanges = status + conditions + raster_exchanges; whole = the sum of the phases;
-// whole_per_exchanges is their ratio.
+// whole_per_exchanges is their ratio. abi is the same label through NyPrPrintOneLabel in
+// the same iteration, abi_per_exchanges its ratio to the replica's exchanges. An
+// iteration's time covers both labels.
 void BM_PrintLabelPhases(benchmark::State& state) {
   using Clock = std::chrono::steady_clock;
   PrinterSetup setup;
@@ -395,6 +397,7 @@ void BM_PrintLabelPhases(benchmark::State& state) {
     kRasterExchanges,
     kLastFrame,
     kArm,
+    kAbi,
     kCount
   };
   double ms[kCount] = {};
@@ -482,11 +485,24 @@ void BM_PrintLabelPhases(benchmark::State& state) {
     setup.sim.waitForJobEnd(5s);
     setup.sim.clearRecords();
     state.ResumeTiming();
+
+    // The same label through the exported entry, right after: the pair sees the same load.
+    t = Clock::now();
+    const int16_t printed = NyPrPrintOneLabel(1, 1, &setup.bitmap, &setup.job.job, nullptr);
+    ms[kAbi] += lap(t);
+    if (printed != 0) {
+      state.SkipWithError("print failed");
+      break;
+    }
+    state.PauseTiming();
+    setup.sim.waitForJobEnd(5s);
+    setup.sim.clearRecords();
+    state.ResumeTiming();
   }
   nypr::platform::setClockForTesting(nullptr);
   const double n = static_cast<double>(std::max<int64_t>(state.iterations(), 1));
-  const char* names[kCount] = {"checks", "finish",           "status",     "conditions",
-                               "raster", "raster_exchanges", "last_frame", "arm"};
+  const char* names[kCount] = {"checks",           "finish",     "status", "conditions", "raster",
+                               "raster_exchanges", "last_frame", "arm",    "abi"};
   for (int p = 0; p < kCount; ++p) state.counters[names[p]] = ms[p] / n;
   const double exchanges = ms[kStatus] + ms[kConditions] + ms[kRasterExchanges];
   const double whole =
@@ -494,6 +510,7 @@ void BM_PrintLabelPhases(benchmark::State& state) {
   state.counters["exchanges"] = exchanges / n;
   state.counters["whole"] = whole / n;
   state.counters["whole_per_exchanges"] = exchanges > 0 ? whole / exchanges : 0;
+  state.counters["abi_per_exchanges"] = exchanges > 0 ? ms[kAbi] / exchanges : 0;
 }
 BENCHMARK(BM_PrintLabelPhases)->Unit(benchmark::kMillisecond)->UseRealTime();
 
