@@ -3,6 +3,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <thread>
 
@@ -18,7 +19,7 @@ using namespace std::chrono_literals;
 
 thread_local bool t_printerOneThread = false;
 
-// Printer 1 is opened on its own thread; the test learns when that thread is inside the
+// Printer 1 is called on its own thread; the test learns when that thread is inside the
 // driver (its first clock reading is the reconnect pause, just before the connect) and
 // holds its error box open until released.
 class PrinterOne {
@@ -33,10 +34,10 @@ class PrinterOne {
     platform::setClockForTesting(nullptr);
   }
 
-  void open(PrintJobST* job) {
-    thread_ = std::thread([this, job] {
+  void run(std::function<int32_t()> call) {
+    thread_ = std::thread([this, call] {
       t_printerOneThread = true;
-      result_ = NyPrInitPrinter(1, job);
+      result_ = call();
       returned_ = true;
     });
   }
@@ -94,12 +95,15 @@ using PrinterIndependenceTest = SimulatorTest;
 TEST_F(PrinterIndependenceTest, APrinterThatDoesNotAnswerHoldsUpOnlyItsOwnCalls) {
   struct Case {
     const char* name;
-    bool refuses;  // else it accepts no connection: the connect waits out its 5 s
+    bool refuses;     // else it accepts no connection: the connect waits out its 5 s
+    bool inExchange;  // the connect of a status exchange, else the opening's own
     int32_t socketError;
   };
   const Case cases[] = {
-      {"printer 1's connect is pending", false, platform::kNetTimedOut},
-      {"printer 1's error box is open", true, platform::kNetConnRefused},
+      {"printer 1's connect is pending", false, false, platform::kNetTimedOut},
+      {"printer 1's error box is open", true, false, platform::kNetConnRefused},
+      {"the error box of a connect inside an exchange is open", true, true,
+       platform::kNetConnRefused},
   };
   configurePrinter(2, sim_.addressValue());
   for (const Case& c : cases) {
@@ -118,8 +122,17 @@ TEST_F(PrinterIndependenceTest, APrinterThatDoesNotAnswerHoldsUpOnlyItsOwnCalls)
     ASSERT_EQ(NyPrInitPrinter(2, &job.job), 0);
     sim_.clearRecords();
 
+    // The ready check connects inside its status exchange; the opening gives it the address.
+    if (c.inExchange) {
+      ASSERT_EQ(NyPrInitPrinter(1, &job.job), -1);
+    }
+
     PrinterOne one;
-    one.open(&job.job);
+    if (c.inExchange) {
+      one.run([] { return NyPrIsPrintReady(0, 1) == 1 ? 0 : -1; });
+    } else {
+      one.run([&job] { return NyPrInitPrinter(1, &job.job); });
+    }
     ASSERT_TRUE(one.waitInsideDriver());
     EXPECT_EQ(NyPrPrintOneLabel(2, 1, label.handle(), &job.job, nullptr), 0);
     EXPECT_FALSE(one.returned()) << "printer 2's label waited for printer 1";
