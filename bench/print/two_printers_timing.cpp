@@ -2,7 +2,9 @@
 // a connect time-out (a printer that is switched off: its listener accepts nothing):
 //   alone        printer 2 only;
 //   init         printer 1's NyPrInitPrinter (its fresh connection, outside any exchange);
-//   exchange     printer 1's ready check, whose status exchange connects inside the exchange.
+//   exchange     printer 1's ready check, whose status exchange connects inside the exchange;
+//   aux          printer 1's auto cut, whose exchange on the auxiliary channel connects
+//                inside the exchange with its five attempts.
 // Each label is timed from NyPrPrintOneLabel's call to its return; labels are printed one
 // after another for as long as printer 1's call lasts. One line per case on standard output:
 //   two_printers case=... labels=N median_ms=... max_ms=... printer1_ms=...
@@ -138,5 +140,6 @@ int main() {
   // Printer 1's slot now holds its address: its ready check connects inside the status
   // exchange.
   ok = ok && whilePrinterOne(p, "exchange", [] { NyPrIsPrintReady(0, 1); });
+  ok = ok && whilePrinterOne(p, "aux", [] { NyPrSendPrintAutoCut(0); });
   return ok ? 0 : 1;
 }
