@@ -90,8 +90,9 @@ void report(const char* name, std::vector<double> ms, double printerOneMs) {
   std::sort(ms.begin(), ms.end());
   const size_t n = ms.size();
   const double median = n % 2 == 1 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
-  std::printf("two_printers case=%s labels=%zu median_ms=%.1f max_ms=%.1f printer1_ms=%.0f\n", name,
-              n, median, ms.back(), printerOneMs);
+  std::printf(
+      "two_printers case=%s labels=%zu median_ms=%.1f min_ms=%.1f max_ms=%.1f printer1_ms=%.0f\n",
+      name, n, median, ms.front(), ms.back(), printerOneMs);
 }
 
 // Labels on printer 2 for as long as `printerOne` runs on its own thread.
