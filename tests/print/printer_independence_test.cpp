@@ -32,6 +32,7 @@ class PrinterOne {
     release();
     if (thread_.joinable()) thread_.join();
     platform::setClockForTesting(nullptr);
+    nyhostSetMessageBoxHandler(nullptr, nullptr);
   }
 
   void run(std::function<int32_t()> call) {
