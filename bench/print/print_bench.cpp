@@ -9,6 +9,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -19,11 +20,16 @@
 #include <vector>
 
 #include "core/slots.h"
+#include "driver/bmp_backup.h"
 #include "driver/print_conditions.h"
+#include "driver/printing.h"
 #include "driver/raster.h"
 #include "image/monochrome_copy.h"
 #include "ktsim/simulator.h"
+#include "link/command_table.h"
+#include "link/connection.h"
 #include "link/exchange.h"
+#include "link/frame.h"
 #include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/clock.h"
@@ -334,13 +340,19 @@ void printThroughAbi(benchmark::State& state, bool noReopenPause) {
 }
 
 // The fixed part of every label: the status query the print path asks before the
-// conditions (STS, the distance query on a new command connection, two INI writes).
+// conditions (STS, the distance query on a new command connection, the status line in the
+// INI file, which changes with every label as the label travel grows).
 void BM_StatusQueryPerLabel(benchmark::State& state) {
   PrinterSetup setup;
   nypr::platform::ClockHooks hooks{[](void*) { return 0u; }, [](void*, uint32_t) {}, nullptr};
   nypr::platform::setClockForTesting(&hooks);
   char block[nypr::kStatusBlockLen];
+  uint64_t travelMm = 0;
   for (auto _ : state) {
+    state.PauseTiming();
+    travelMm += 503;
+    setup.sim.setTravel(0, travelMm, travelMm);
+    state.ResumeTiming();
     if (!nypr::GetPrinterStatusFnBL(0, block)) {
       state.SkipWithError("status failed");
       break;
@@ -349,6 +361,158 @@ void BM_StatusQueryPerLabel(benchmark::State& state) {
   nypr::platform::setClockForTesting(nullptr);
 }
 BENCHMARK(BM_StatusQueryPerLabel)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The label of BM_PrintLabelAbiNoReopenPause taken apart: the steps of NyPrPrintOneLabel one
+// after another through the module's own functions, each timed (counters in ms per label):
+//   checks      the 1-bit copy of the host's bitmap, its size, the backup setting
+//   finish      the finish connection opened (an open one reused) and drained
+//   status      the status query (STS and LRS on fresh connections, the INI status line)
+//   conditions  the PRS exchange with the print conditions
+//   raster      the bits read, converted and sent in 1200 DTI frames; raster_exchanges
+//               counts the frames' exchanges alone, last_frame the last one's (the printer
+//               takes the whole raster in before it answers it)
+//   arm         "Printting_Status" and the finish connection's 500 ms time-outs
+// exchanges = status + conditions + raster_exchanges; whole = the sum of the phases;
+// whole_per_exchanges is their ratio. abi is the same label through NyPrPrintOneLabel in
+// the same iteration, abi_per_exchanges its ratio to the replica's exchanges. An
+// iteration's time covers both labels.
+void BM_PrintLabelPhases(benchmark::State& state) {
+  using Clock = std::chrono::steady_clock;
+  PrinterSetup setup;
+  nypr::platform::ClockHooks hooks{
+      [](void*) {
+        return static_cast<uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now().time_since_epoch())
+                .count());
+      },
+      [](void*, uint32_t) {}, nullptr};
+  nypr::platform::setClockForTesting(&hooks);
+  nypr::PrinterSlot& slot = nypr::stKtRSE[0];
+  enum Phase {
+    kChecks,
+    kFinish,
+    kStatus,
+    kConditions,
+    kRaster,
+    kRasterExchanges,
+    kLastFrame,
+    kArm,
+    kAbi,
+    kCount
+  };
+  double ms[kCount] = {};
+  auto lap = [](Clock::time_point& t) {
+    const auto now = Clock::now();
+    const double elapsed = std::chrono::duration<double, std::milli>(now - t).count();
+    t = now;
+    return elapsed;
+  };
+  char frame[nypr::kFrameOverhead + nypr::kMaxPayloadLen + 1] = {};
+  char reply[101] = {};
+  char* payload = frame + nypr::kFrameHeadLen;
+  for (auto _ : state) {
+    auto t = Clock::now();
+    NyHbitmap mono = nypr::makeMonochromeCopy(&setup.bitmap);
+    nypr::platform::BitmapDesc desc;
+    const int bpl = nypr::bytesPerLineForHead(nypr::settingsFieldInt(0, nypr::kFieldHeadWidth));
+    if (mono == nullptr || !nypr::platform::gdiGetBitmapDesc(mono, &desc)) {
+      state.SkipWithError("no 1-bit copy");
+      break;
+    }
+    nypr::backupLabelBitmap(1, mono);
+    ms[kChecks] += lap(t);
+
+    nypr::drainFinishConnection(nypr::KT36R_CreateSocket(0, 0, 1));
+    nypr::forgetFinishReportHead(0);
+    ms[kFinish] += lap(t);
+
+    char block[nypr::kStatusBlockLen];
+    const bool ready = nypr::GetPrinterStatusFnBL(0, block);
+    ms[kStatus] += lap(t);
+
+    nypr::KtSetCmdHeaderFnV(payload, nypr::kCmdPRS);
+    nypr::ConditionsInput in = nypr::conditionsInputFromJob(setup.job.job);
+    in.posAdjX = slot.PosAdjXI;
+    in.posAdjY = slot.PosAdjYI;
+    nypr::buildConditionsData(0, nypr::ConditionsCommand::Print, in,
+                              payload + nypr::kPayloadCodeEnd);
+    nypr::applyLaterSettingsUpdates(0, setup.job.cond);
+    const int prs = nypr::exchangeWithBuffers(
+        0, frame, nypr::KtMakeFrameFnI(frame, nypr::KtGetCmdLenFnI(nypr::kCmdPRS, 0)), reply, 100,
+        0, 0);
+    ms[kConditions] += lap(t);
+    if (!ready || prs <= 0) {
+      state.SkipWithError("status or conditions failed");
+      break;
+    }
+
+    const size_t imageBytes = static_cast<size_t>(desc.widthBytes) * desc.height;
+    NyHglobal block32 = nypr::platform::gdiGlobalAlloc(imageBytes + 32);
+    auto* bits = static_cast<uint8_t*>(nypr::platform::gdiGlobalLock(block32));
+    nypr::platform::gdiGetBitmapBits(mono, bits, imageBytes);
+    nypr::KtSetCmdHeaderFnV(payload, nypr::kCmdDTI);
+    const int dtiLen = nypr::KtMakeFrameFnI(
+        frame, nypr::KtGetCmdLenFnI(nypr::kCmdDTI, nypr::frameRasterBytes(bpl)));
+    nypr::RasterWalker walker(bits, desc.widthBytes, desc.height, nypr::edgeMaskForDots(desc.width),
+                              bpl);
+    const int frames = nypr::frameCountForLength(setup.job.label.LengthUW);
+    bool sent = true;
+    for (int f = 0; f < frames && sent; ++f) {
+      walker.fillFrame(reinterpret_cast<uint8_t*>(payload + 12));
+      nypr::KtPutNum4FnV(f, payload + nypr::kPayloadCodeEnd);
+      auto e = Clock::now();
+      sent = nypr::exchangeWithBuffers(0, frame, dtiLen, reply, 100, 0, 0) > 0;
+      const double exchange = lap(e);
+      ms[kRasterExchanges] += exchange;
+      if (f == frames - 1) ms[kLastFrame] += exchange;
+    }
+    nypr::platform::gdiGlobalUnlock(block32);
+    nypr::platform::gdiGlobalFree(block32);
+    nypr::deleteMonochromeCopy(mono);
+    ms[kRaster] += lap(t);
+    if (!sent) {
+      state.SkipWithError("raster failed");
+      break;
+    }
+
+    nypr::setPrintingStatus("1");
+    if (nypr::KT36R_CreateSocket(0, 0, 1) != nypr::platform::kInvalidSocket) {
+      nypr::SetTimeOut(0, 500, 500, 1);
+    }
+    ms[kArm] += lap(t);
+
+    state.PauseTiming();
+    setup.sim.waitForJobEnd(5s);
+    setup.sim.clearRecords();
+    state.ResumeTiming();
+
+    // The same label through the exported entry, right after: the pair sees the same load.
+    t = Clock::now();
+    const int16_t printed = NyPrPrintOneLabel(1, 1, &setup.bitmap, &setup.job.job, nullptr);
+    ms[kAbi] += lap(t);
+    if (printed != 0) {
+      state.SkipWithError("print failed");
+      break;
+    }
+    state.PauseTiming();
+    setup.sim.waitForJobEnd(5s);
+    setup.sim.clearRecords();
+    state.ResumeTiming();
+  }
+  nypr::platform::setClockForTesting(nullptr);
+  const double n = static_cast<double>(std::max<int64_t>(state.iterations(), 1));
+  const char* names[kCount] = {"checks",           "finish",     "status", "conditions", "raster",
+                               "raster_exchanges", "last_frame", "arm",    "abi"};
+  for (int p = 0; p < kCount; ++p) state.counters[names[p]] = ms[p] / n;
+  const double exchanges = ms[kStatus] + ms[kConditions] + ms[kRasterExchanges];
+  const double whole =
+      ms[kChecks] + ms[kFinish] + ms[kStatus] + ms[kConditions] + ms[kRaster] + ms[kArm];
+  state.counters["exchanges"] = exchanges / n;
+  state.counters["whole"] = whole / n;
+  state.counters["whole_per_exchanges"] = exchanges > 0 ? whole / exchanges : 0;
+  state.counters["abi_per_exchanges"] = exchanges > 0 ? ms[kAbi] / exchanges : 0;
+}
+BENCHMARK(BM_PrintLabelPhases)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One write of the host's INI file (replaced atomically, flushed to disk).
 void BM_IniWrite(benchmark::State& state) {

@@ -47,7 +47,7 @@ inline constexpr uint32_t kRseConnFinish = 0x2;
 struct PrinterSlot {
   platform::SocketHandle skKT;   // command connection
   platform::SocketHandle skFin;  // finish report connection
-  uint32_t dwRseConnFlags;       // guarded by slotLock()
+  uint32_t dwRseConnFlags;       // guarded by printerLock()
   uintptr_t dwUserData;          // I/O control 15/16; owner window of the wait dialog
   uint16_t JobKindUW;
   uint32_t dwLastError;  // driver error code, 300 = none
@@ -75,11 +75,20 @@ extern PrinterSlot stKtRSE[kSlotCount];
 // Set by the test-print dialog while it follows a running test print.
 extern volatile int g_TestPrintFlag;
 
-// Guards dwRseConnFlags of every slot (the auxiliary channel's socket-creation lock).
+// One printer's calls take turns under its own lock (recursive, as a Windows critical
+// section is: an error box shown under it runs a message loop). A command lends the slot
+// its buffers, reads the answer and opens or closes the slot's sockets under it, so calls
+// on one printer from several threads never use one another's buffers or sockets, while
+// other printers go on: a printer that is switched off holds up only its own callers.
+// Taken before exchangeLock(), never the other way round.
+platform::CriticalSection& printerLock(uint8_t index);
+// The lock of the slot `slot` points at; a record outside the table shares one lock.
+platform::CriticalSection& printerLock(const PrinterSlot* slot);
+// The auxiliary channel's socket-creation lock: held while that channel creates and
+// connects a socket, on any slot.
 platform::CriticalSection& slotLock();
-// Serialises every command exchange on every slot (recursive). Command functions hold it
-// from lending their buffers to the slot until they have read the answer, so calls on one
-// printer from several threads take turns.
+// Held by one exchange, on any slot, from its socket check to its answer check: the
+// printer sees one request at a time from this host.
 platform::CriticalSection& exchangeLock();
 
 inline bool isValidSlotIndex(unsigned index) {

@@ -35,8 +35,10 @@ bool moduleAttach() {
     return false;
   }
   RegisterDLLPrinterFnV(kModelName, moduleHandle());
-  // Both locks exist from now on: the slot lock first, then the exchange lock.
+  // The locks exist from now on: the socket-creation lock, the printers' own, then the
+  // exchange lock.
   slotLock();
+  printerLock(static_cast<uint8_t>(0));
   exchangeLock();
   return true;
 }

@@ -182,7 +182,7 @@ int32_t isPrintFinished(uint8_t printerNo, uint16_t* remaining, int32_t mode, ui
 
   char reply[kFinishReadSize + 1] = {};
   // The report is read before another call on this printer touches the finish connection.
-  platform::CriticalSectionLock lock(exchangeLock());
+  platform::CriticalSectionLock lock(printerLock(index));
   FinishCarry& carry = g_finishCarry[index];
   // A head kept from a connection that has since closed belongs to no report to come.
   if (!platform::isOpenSocket(slot.skFin)) carry.len = 0;

@@ -237,8 +237,8 @@ int16_t printOneLabel(uint8_t printerNo, int32_t copies, NyHbitmap label, PrintJ
   for (int f = 0; f < frames; ++f) {
     walker.fillFrame(raster);
     KtPutNum4FnV(f, payload + kPayloadCodeEnd);
-    // One frame at a time: other printers' exchanges go on between the frames.
-    platform::CriticalSectionLock lock(exchangeLock());
+    // The reply is judged before another call on this printer lends its buffers.
+    platform::CriticalSectionLock lock(printerLock(index));
     if (exchangeWithBuffers(index, frame, dtiFrameLen, reply, kReplySize, 0, 0) <= 0) return -1;
     if (reply[kDtiFailurePos] == '1') {
       slot.dwLastError = kErrLabelTransfer;

@@ -18,9 +18,9 @@ constexpr int kBufferSize = 100;
 constexpr int kHeadCheckBufferSize = 250;
 
 // Frames the payload standing at send + 5 and exchanges it on the command connection. The
-// buffers are lent to the slot and taken back under the exchange lock.
+// buffers are lent to the slot and taken back under the printer's lock.
 int exchangeFrame(PrinterSlot* slot, char* send, int payloadLen, char* recv, int recvSize) {
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(slot));
   slot->SendSize = SE_MakeFrameFnI(send, payloadLen);
   slot->RecvSize = recvSize;
   slot->lpSendBuf = send;
@@ -57,7 +57,7 @@ int readLeadingNumber(const char* text) {
 int SE_AutoCutFnBL(PrinterSlot* slot, int kind) {
   if (!slot) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(slot));
   char send[kBufferSize] = {};
   char recv[kBufferSize + 1] = {};  // stays terminated when the answer fills the buffer
   WaitCursor cursor;
@@ -82,7 +82,7 @@ int SE_AutoCutFnBL(PrinterSlot* slot, int kind) {
 int SE_GetCutPositionFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
   if (!slot || !request) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(slot));
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   SE_SetCmdHeaderFnV(request, kSeCmdCPS, kind);
@@ -95,7 +95,7 @@ int SE_GetCutPositionFnBL(PrinterSlot* slot, char* request, char* answer, int ki
 int SE_HeadCheckFnBL(PrinterSlot* slot, char* request, char* answer, int kind) {
   if (!slot || !request) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(slot));
   char send[kBufferSize] = {};
   char recv[kHeadCheckBufferSize] = {};
   int received;

@@ -58,10 +58,11 @@ int SE_ConnectTimeoutMs() {
   return std::clamp(t, kSeConnectTimeoutMin, kSeConnectTimeoutMax);
 }
 
-SocketHandle SE_CreateSocket(int forceNew, int isFin, PrinterSlot* slot) {
+SocketHandle openAuxSocket(int forceNew, int isFin, PrinterSlot* slot,
+                           PendingConnectError* pending) {
   if (!slot) return kInvalidSocket;
-  // As the main link's: sockets change only between exchanges.
-  CriticalSectionLock exchange(exchangeLock());
+  // As the main link's: sockets change only between this printer's exchanges.
+  CriticalSectionLock printer(printerLock(slot));
   const int printerNo = slot->CurKTRInfoST.PrinterNoUB;
   slot->dwError = static_cast<int32_t>(kNoError);
   slot->dwLastError = kNoError;
@@ -137,8 +138,20 @@ SocketHandle SE_CreateSocket(int forceNew, int isFin, PrinterSlot* slot) {
   SE_CloseSocketFnV(1, slot);
   slot->dwLastError = failure;
   slot->dwError = detail;
-  SE_ShowErrorFnI(focusWindow(), slot);
+  if (pending != nullptr) pending->note(*slot);
   return kInvalidSocket;
+}
+
+void showPendingAuxConnectError(PrinterSlot* slot, const PendingConnectError& pending) {
+  if (slot == nullptr) return;
+  pending.show(*slot, [slot] { SE_ShowErrorFnI(focusWindow(), slot); });
+}
+
+SocketHandle SE_CreateSocket(int forceNew, int isFin, PrinterSlot* slot) {
+  PendingConnectError pending;
+  const SocketHandle s = openAuxSocket(forceNew, isFin, slot, &pending);
+  showPendingAuxConnectError(slot, pending);
+  return s;
 }
 
 int SE_ConnectFnI(const NetSockAddrIn* addr, int addrLen, int timeoutMs, int isFin,
@@ -194,20 +207,15 @@ int SE_ConnectFnI(const NetSockAddrIn* addr, int addrLen, int timeoutMs, int isF
 
 void SE_CloseSocketFnV(int isFin, PrinterSlot* slot) {
   if (!slot) return;
-  CriticalSectionLock exchange(exchangeLock());
+  CriticalSectionLock printer(printerLock(slot));
   const int printerNo = slot->CurKTRInfoST.PrinterNoUB;
   SocketHandle& field = socketField(slot, isFin);
   const SocketHandle s = field;
   printd("[%d]SE_CloseSocketFnV(%p, %p) IsFin(%d)...\r\n", printerNo, static_cast<void*>(slot),
          asPtr(s), isFin);
   if (isOpenSocket(s)) {
-    bool graceful;
-    {
-      // The bit stays until the channel connects this socket anew (SE_CreateSocket).
-      CriticalSectionLock lock(slotLock());
-      graceful = (slot->dwRseConnFlags & connBit(isFin)) != 0;
-    }
-    if (graceful) {
+    // The bit stays until the channel connects this socket anew (SE_CreateSocket).
+    if ((slot->dwRseConnFlags & connBit(isFin)) != 0) {
       const int ret = s_closesocket(s, 2000);
       if (ret != 0) printd("<K52>s_closesocket(%p) not succeeded, ret=%d\r\n", asPtr(s), ret);
     } else {

@@ -30,17 +30,15 @@ std::string logText(const char* bytes, int len) {
   return std::string(bytes, static_cast<size_t>(std::min(len, kLogFrameChars)));
 }
 
-}  // namespace
-
-int SE_SendRecvFnI(int flags, int isFin, PrinterSlot* slot) {
-  if (!slot) return kExNoSocket;
-  CriticalSectionLock lock(exchangeLock());
+// The exchange proper, under the exchange lock; a failed connect's error box waits in
+// `pending` until the lock is left.
+int exchangeUnderLock(int flags, int isFin, PrinterSlot* slot, PendingConnectError* pending) {
   slot->dwError = static_cast<int32_t>(kNoError);
   slot->dwLastError = kNoError;
   const int printerNo = slot->CurKTRInfoST.PrinterNoUB;
   const int portNo = isFin ? kPortFinish : kPortCommand;
 
-  SocketHandle s = SE_CreateSocket(0, isFin, slot);
+  SocketHandle s = openAuxSocket(0, isFin, slot, pending);
   if (s == kInvalidSocket) return kExNoSocket;
   const bool quiet = isImageFrame(slot);
 
@@ -62,7 +60,7 @@ int SE_SendRecvFnI(int flags, int isFin, PrinterSlot* slot) {
     if (sent < 0) {
       printd("[%d]send() failed, err=%d\r\n", printerNo, err);
       if (err == kNetConnReset && !(flags & kExNoResetRetry)) {
-        const SocketHandle again = SE_CreateSocket(0, isFin, slot);
+        const SocketHandle again = openAuxSocket(0, isFin, slot, pending);
         if (again != kInvalidSocket) {
           s = again;
           sent = netSend(s, slot->lpSendBuf, slot->SendSize);
@@ -87,7 +85,7 @@ int SE_SendRecvFnI(int flags, int isFin, PrinterSlot* slot) {
     int err = netLastError();
     if (got < 0) {
       if (err == kNetConnReset && !(flags & kExNoResetRetry)) {
-        const SocketHandle again = SE_CreateSocket(0, isFin, slot);
+        const SocketHandle again = openAuxSocket(0, isFin, slot, pending);
         if (again != kInvalidSocket) {
           s = again;
           got = receiveFromPrinter(s, slot->lpRecvBuf, slot->RecvSize);
@@ -122,6 +120,21 @@ int SE_SendRecvFnI(int flags, int isFin, PrinterSlot* slot) {
   }
   slot->dwLastError = firstProblem;
   return kExNoRightAnswer;
+}
+
+}  // namespace
+
+int SE_SendRecvFnI(int flags, int isFin, PrinterSlot* slot) {
+  if (!slot) return kExNoSocket;
+  CriticalSectionLock printer(printerLock(slot));
+  PendingConnectError pending;
+  int result;
+  {
+    CriticalSectionLock lock(exchangeLock());
+    result = exchangeUnderLock(flags, isFin, slot, &pending);
+  }
+  showPendingAuxConnectError(slot, pending);
+  return result;
 }
 
 int SE_SendRecvComFnI(PrinterSlot* slot) {

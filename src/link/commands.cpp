@@ -51,7 +51,7 @@ int judgeFlag(uint8_t n, const char* recv, int answerLen, char* answer, int flag
 int flagCommand(uint8_t n, int commandNo, uint32_t failureCode, bool closeCommand) {
   if (!isValidSlotIndex(n)) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -98,7 +98,7 @@ int KtMotorTestEndFnBL(uint8_t n) {
 int KtMotorTestFnBL(uint8_t n, int firstChoice, int secondChoice) {
   if (!isValidSlotIndex(n)) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -117,7 +117,7 @@ int KtMotorTestFnBL(uint8_t n, int firstChoice, int secondChoice) {
 int KtCardTestFnBL(uint8_t n, int cardNo, char* answer) {
   if (!isValidSlotIndex(n)) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   if (cardNo < 0 || cardNo > 9) {
     stKtRSE[n].dwLastError = kErrCardTest;  // one digit on the wire: no such card
     return 0;
@@ -140,7 +140,7 @@ int KtCardTestFnBL(uint8_t n, int cardNo, char* answer) {
 int KtSetAddressFnBL(uint8_t n, char* request, char* answer) {
   if (!isValidSlotIndex(n) || !request) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -165,7 +165,7 @@ int KtSetAddressFnBL(uint8_t n, char* request, char* answer) {
 int KtGetGapMarkFnBL(uint8_t n, char* request, char* answer) {
   if (!isValidSlotIndex(n) || !request) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -184,7 +184,7 @@ int KtGetGapMarkFnBL(uint8_t n, char* request, char* answer) {
 int KtGetHeadDistanceFnBL(uint8_t n, char* request, char* answer) {
   if (!isValidSlotIndex(n) || !request) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;
@@ -204,7 +204,7 @@ int KtGetHeadDistanceFnBL(uint8_t n, char* request, char* answer) {
 int KtTestPrintFnBL(uint8_t n, char* request) {
   if (!isValidSlotIndex(n) || !request) return 0;
   // The answer is read before another call on this printer lends its buffers.
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   char send[kBufferSize] = {};
   char recv[kBufferSize] = {};
   int received;

@@ -30,12 +30,11 @@ SocketHandle& socketField(PrinterSlot& slot, int isFin) {
 
 }  // namespace
 
-SocketHandle KT36R_CreateSocket(uint8_t n, int forceNew, int isFin) {
+SocketHandle openSlotSocket(uint8_t n, int forceNew, int isFin, PendingConnectError* pending) {
   printd("KT36R CreateSocket(%i, %i, %i)...\r\n", n, forceNew, isFin);
   if (!isValidSlotIndex(n)) return kInvalidSocket;
-  // A socket is opened, closed or changed only between exchanges, never under one that
-  // another call on this printer is running.
-  CriticalSectionLock lock(exchangeLock());
+  // A socket is opened, closed or changed only between this printer's exchanges.
+  CriticalSectionLock lock(printerLock(n));
   PrinterSlot& slot = stKtRSE[n];
   slot.dwError = static_cast<int32_t>(kNoError);
   slot.dwLastError = kNoError;
@@ -60,10 +59,7 @@ SocketHandle KT36R_CreateSocket(uint8_t n, int forceNew, int isFin) {
     KT36R_CloseSocket(n, isFin);
   }
 
-  if (!isFin) {
-    const uint32_t elapsed = tickCount() - slot.dwCloseTick;
-    if (elapsed < kCommandReopenPauseMs) sleepMs(kCommandReopenPauseMs - elapsed);
-  }
+  waitReopenPause(n, isFin);
 
   field = netTcpSocket();
   if (field == kInvalidSocket) {
@@ -83,15 +79,36 @@ SocketHandle KT36R_CreateSocket(uint8_t n, int forceNew, int isFin) {
   }
 
   KT36R_CloseSocket(n, isFin);
-  ShowPrinterErrorFnI(focusWindow(), n);
-  printd("KT36R CreateSocket() - failed.\r\n");
+  if (pending != nullptr) pending->note(slot);
   return kInvalidSocket;
+}
+
+void showPendingConnectError(uint8_t n, const PendingConnectError& pending) {
+  if (!pending.pending || !isValidSlotIndex(n)) return;
+  pending.show(stKtRSE[n], [n] { ShowPrinterErrorFnI(focusWindow(), n); });
+  printd("KT36R CreateSocket() - failed.\r\n");
+}
+
+SocketHandle KT36R_CreateSocket(uint8_t n, int forceNew, int isFin) {
+  PendingConnectError pending;
+  const SocketHandle s = openSlotSocket(n, forceNew, isFin, &pending);
+  showPendingConnectError(n, pending);
+  return s;
+}
+
+void waitReopenPause(uint8_t n, int isFin) {
+  if (isFin || !isValidSlotIndex(n)) return;
+  CriticalSectionLock lock(printerLock(n));
+  const PrinterSlot& slot = stKtRSE[n];
+  if (isOpenSocket(slot.skKT)) return;
+  const uint32_t elapsed = tickCount() - slot.dwCloseTick;
+  if (elapsed < kCommandReopenPauseMs) sleepMs(kCommandReopenPauseMs - elapsed);
 }
 
 void KT36R_CloseSocket(uint8_t n, int isFin) {
   printd("KT36R CloseSocket(%i, %i)...\r\n", n, isFin);
   if (!isValidSlotIndex(n)) return;
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   PrinterSlot& slot = stKtRSE[n];
   SocketHandle& field = socketField(slot, isFin);
   if (!isOpenSocket(field)) return;
@@ -150,7 +167,7 @@ int SockGetErrorFnI(SocketHandle s) {
 
 int16_t SetTimeOut(uint8_t n, int recvTimeoutMs, int sendTimeoutMs, int isFin) {
   if (!isValidSlotIndex(n)) return -3;
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   const SocketHandle s = socketField(stKtRSE[n], isFin);
   int16_t result = 0;
   // The send time-out is set even when the receive one failed.

@@ -56,16 +56,14 @@ const Cp932Text kLog116{
 const Cp932Text kLog117{
     "(詳細ログ@117)KT3600Rから-->PCの再受信が失敗しました。 (ret == SOCKET_ERROR)。\r\n"};
 
-}  // namespace
-
-int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
-  if (!isValidSlotIndex(n)) return kExNoSocket;
-  CriticalSectionLock lock(exchangeLock());
+// The exchange proper, under the exchange lock. A failed connect's error box waits in
+// `pending` until the lock is left.
+int exchangeUnderLock(uint8_t n, int flags, int isFin, PendingConnectError* pending) {
   PrinterSlot& slot = stKtRSE[n];
   slot.dwError = static_cast<int32_t>(kNoError);
   slot.dwLastError = kNoError;
 
-  SocketHandle s = KT36R_CreateSocket(n, 0, isFin);
+  SocketHandle s = openSlotSocket(n, 0, isFin, pending);
   if (s == kInvalidSocket) return kExNoSocket;
   s = isFin ? slot.skFin : slot.skKT;
 
@@ -85,7 +83,7 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
       printlog_detail("ERR", kLog104.get());
       if (err == kNetConnReset && !(flags & kExNoResetRetry)) {
         printlog_detail("ERR", kLog105.get());
-        const SocketHandle again = KT36R_CreateSocket(n, 0, isFin);
+        const SocketHandle again = openSlotSocket(n, 0, isFin, pending);
         if (again != kInvalidSocket) {
           printlog_detail("INF", kLog106.get());
           s = again;
@@ -118,7 +116,7 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
       printlog_detail("ERR", kLog111.get());
       if (err == kNetConnReset && !(flags & kExNoResetRetry)) {
         printlog_detail("ERR", kLog112.get());
-        const SocketHandle again = KT36R_CreateSocket(n, 0, isFin);
+        const SocketHandle again = openSlotSocket(n, 0, isFin, pending);
         if (again != kInvalidSocket) {
           printlog_detail("INF", kLog113.get());
           s = again;
@@ -166,6 +164,23 @@ int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
   return kExNoRightAnswer;
 }
 
+}  // namespace
+
+int KtSendRecvExFnI(uint8_t n, int flags, int isFin) {
+  if (!isValidSlotIndex(n)) return kExNoSocket;
+  CriticalSectionLock printer(printerLock(n));
+  // The pause owed to the printer after a close holds up no other printer.
+  waitReopenPause(n, isFin);
+  PendingConnectError pending;
+  int result;
+  {
+    CriticalSectionLock lock(exchangeLock());
+    result = exchangeUnderLock(n, flags, isFin, &pending);
+  }
+  showPendingConnectError(n, pending);
+  return result;
+}
+
 int KtSendRecvFnI(uint8_t n) {
   return KtSendRecvExFnI(n, 0, 0);
 }
@@ -173,7 +188,7 @@ int KtSendRecvFnI(uint8_t n) {
 int exchangeWithBuffers(uint8_t n, char* frame, int frameLen, char* recv, int recvSize, int flags,
                         int isFin) {
   if (!isValidSlotIndex(n)) return kExNoSocket;
-  CriticalSectionLock lock(exchangeLock());
+  CriticalSectionLock lock(printerLock(n));
   PrinterSlot& slot = stKtRSE[n];
   slot.SendSize = frameLen;
   slot.RecvSize = recvSize;

@@ -4,7 +4,9 @@
 // points lpRecvBuf/RecvSize at the answer buffer. The exchange sends the frame, then
 // receives up to three times until an answer carries the code the request expects,
 // whatever its length; wrong answers are dropped. Past the taken answer the buffer is
-// zero-cleared up to RecvSize. Every exchange of every slot runs under the exchange lock.
+// zero-cleared up to RecvSize. Every exchange of every slot runs under the exchange lock, from
+// its socket check to its answer check, inside the printer's own lock; the pause owed to
+// the printer before a reconnect and the error box of a failed connect come outside it.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +34,7 @@ int KtSendRecvFnI(uint8_t n);
 
 // One exchange on slot n with the caller's buffers: the frame of frameLen bytes (room for
 // one byte more) and an answer buffer of recvSize bytes. The buffers are lent to the slot
-// and taken back under the exchange lock, so calls on one printer from several threads
+// and taken back under the printer's lock, so calls on one printer from several threads
 // take turns instead of using one another's buffers. Results as KtSendRecvExFnI.
 int exchangeWithBuffers(uint8_t n, char* frame, int frameLen, char* recv, int recvSize, int flags,
                         int isFin);

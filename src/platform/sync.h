@@ -1,7 +1,7 @@
 // Process-wide critical sections.
 //
 // Contract: a CriticalSection is re-entrant on its owning thread, as a Windows critical
-// section is (an error box shown while the exchange lock is held runs a message loop that
+// section is (an error box shown while a printer's lock is held runs a message loop that
 // may come back into the driver on the same thread). enter/leave must pair up on one
 // thread; CriticalSectionLock does that by scope.
 #pragma once

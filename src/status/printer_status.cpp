@@ -45,13 +45,20 @@ void appendFlag(std::string& line, char c) {
   }
 }
 
+// A write replaces the whole file and waits for the disk; every label asks the status once,
+// and the auto-connect flag seldom changes.
+void writeKeyIfChanged(const std::string& ini, const char* key, const std::string& value) {
+  if (platform::profileReadString(ini, "KT3600R Info", key, "\x01") == value) return;
+  platform::profileWriteString(ini, "KT3600R Info", key, value.c_str());
+}
+
 void writeStatusKeys(uint8_t index, const std::string& line) {
   const std::string ini = hostIniPath();
   char key[32];
   std::snprintf(key, sizeof key, "STATUS%02d", index);
-  platform::profileWriteString(ini, "KT3600R Info", key, line.c_str());
+  writeKeyIfChanged(ini, key, line);
   std::snprintf(key, sizeof key, "KT%02d_AUTOCONNECT", index);
-  platform::profileWriteString(ini, "KT3600R Info", key, g_AutoConnectFlag ? "1" : "0");
+  writeKeyIfChanged(ini, key, g_AutoConnectFlag ? "1" : "0");
 }
 
 // Tells the user that the printer at the slot's address is another model.
@@ -175,7 +182,7 @@ bool GetPrinterStatusFnBL(uint8_t index, char* block) {
   {
     // The answer is read and the connection closed before another call on this printer
     // can use them; the warning below waits for the user outside the lock.
-    platform::CriticalSectionLock lock(exchangeLock());
+    platform::CriticalSectionLock lock(printerLock(index));
     const int got = exchangeWithBuffers(index, send, frameLen, recv, kStatusBufSize, 0, 0);
     if (got > 0) {
       // Only the payload that arrived is copied (not the frame's ETX); the rest of a

@@ -3,6 +3,8 @@
 #include <stb_image_write.h>
 
 #include <algorithm>
+#include <array>
+#include <cstring>
 
 namespace ktsim::detail {
 
@@ -25,6 +27,15 @@ void setDot(PrintedLabel& label, int x, int y) {
 
 PrintedLabel renderLabel(const std::vector<std::vector<uint8_t>>& lines, int bytesPerLine,
                          int widthDots, int lengthDots) {
+  // The eight pixels of one raster byte (bit 0 is the leftmost dot, a set bit prints): a
+  // whole label is millions of dots, and the host waits for the last frame's answer.
+  static const auto kByteDots = [] {
+    std::array<std::array<uint8_t, 8>, 256> table{};
+    for (int v = 0; v < 256; ++v) {
+      for (int b = 0; b < 8; ++b) table[v][b] = (v >> b) & 1 ? 0 : 255;
+    }
+    return table;
+  }();
   // The head cannot print wider than its line.
   const int width = std::min(widthDots, std::max(bytesPerLine, 0) * 8);
   PrintedLabel label = blank(width, lengthDots);
@@ -32,12 +43,14 @@ PrintedLabel renderLabel(const std::vector<std::vector<uint8_t>>& lines, int byt
   for (int j = 0; j < used; ++j) {
     const auto& line = lines[static_cast<size_t>(j)];
     const int y = lengthDots - 1 - j;
-    for (int x = 0; x < width; ++x) {
-      const int group = x / 16;
-      const int within = x % 16;
-      const int index = bytesPerLine - 2 - 2 * group + within / 8;
+    uint8_t* row = label.pixels.data() + static_cast<size_t>(y) * static_cast<size_t>(width);
+    // Dots come in groups of 16, the groups' byte pairs in reverse order from the line's end.
+    for (int x = 0; x < width; x += 8) {
+      const int index = bytesPerLine - 2 - 2 * (x / 16) + (x % 16) / 8;
       if (index < 0 || index >= static_cast<int>(line.size())) continue;
-      if ((line[static_cast<size_t>(index)] >> (within % 8)) & 1) setDot(label, x, y);
+      const uint8_t byte = line[static_cast<size_t>(index)];
+      if (byte == 0) continue;
+      std::memcpy(row + x, kByteDots[byte].data(), static_cast<size_t>(std::min(8, width - x)));
     }
   }
   return label;
