@@ -13,6 +13,7 @@
 #include <set>
 
 #include "platform/net.h"
+#include "platform/win32/net_win32_seam.h"
 
 namespace nypr::platform {
 namespace {
@@ -124,8 +125,18 @@ sockaddr_in inetAddress(uint32_t ipHost, uint16_t port) {
   return sa;
 }
 
+win32net::SocketMaker g_makeSocket = WSASocketW;
+
 SocketHandle newSocket(int type, int protocol) {
-  SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  SOCKET s = g_makeSocket(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL) {
+    // Windows before 7 SP1 refuses the flag: a plain socket, kept from child processes
+    // afterwards (the host may start programs while a printer connection is open).
+    s = g_makeSocket(AF_INET, type, protocol, nullptr, 0, 0);
+    if (s != INVALID_SOCKET) {
+      SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    }
+  }
   if (s == INVALID_SOCKET) {
     fail();
     return kInvalidSocket;
@@ -135,6 +146,12 @@ SocketHandle newSocket(int type, int protocol) {
 }
 
 }  // namespace
+
+win32net::SocketMaker win32net::setSocketMaker(SocketMaker maker) {
+  const SocketMaker previous = g_makeSocket;
+  g_makeSocket = maker != nullptr ? maker : WSASocketW;
+  return previous;
+}
 
 int netLastError() {
   return t_lastError;
@@ -310,6 +327,14 @@ int netWaitPeerClose(SocketHandle s, uint32_t ms) {
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   WSAEVENT ev = closeEventOf(sock);
   if (ev == WSA_INVALID_EVENT) return failWith(kNetInvalid);
+  // A socket without a connection (its connect failed or never finished) gets no
+  // FD_CLOSE: there is no peer to wait for, as poll() says on POSIX.
+  sockaddr_in peer{};
+  int peerLen = sizeof peer;
+  if (getpeername(sock, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0 &&
+      WSAGetLastError() == WSAENOTCONN) {
+    return ok(1);
+  }
   DWORD rc = WSAWaitForMultipleEvents(1, &ev, FALSE, ms, FALSE);
   if (rc == WSA_WAIT_TIMEOUT) return ok(0);
   if (rc == WSA_WAIT_FAILED) return fail();
