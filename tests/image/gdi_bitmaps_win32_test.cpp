@@ -37,7 +37,11 @@ TEST(MonochromeCopyOnWindows, EqualsGdisOwnConversion) {
   };
   for (const Picture& p : pictures) {
     BITMAPINFO info{};
-    info.bmiHeader = {sizeof(BITMAPINFOHEADER), p.width, -p.height, 1, 24, BI_RGB};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = p.width;
+    info.bmiHeader.biHeight = -p.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
     void* bits = nullptr;
     HBITMAP label = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     ASSERT_NE(label, nullptr);
@@ -85,8 +89,13 @@ TEST(CompareBitmapOnWindows, PaddingAfterWholeBlocksIsNoImage) {
     struct {
       BITMAPINFOHEADER header;
       RGBQUAD colours[2];
-    } info{{sizeof(BITMAPINFOHEADER), c.width, -8, 1, 1, BI_RGB},
-           {{0, 0, 0, 0}, {255, 255, 255, 0}}};
+    } info{};
+    info.header.biSize = sizeof(BITMAPINFOHEADER);
+    info.header.biWidth = c.width;
+    info.header.biHeight = -8;
+    info.header.biPlanes = 1;
+    info.header.biBitCount = 1;
+    info.colours[1] = {255, 255, 255, 0};
     HBITMAP bitmaps[2] = {};
     for (int i = 0; i < 2; ++i) {
       void* bits = nullptr;
@@ -101,7 +110,7 @@ TEST(CompareBitmapOnWindows, PaddingAfterWholeBlocksIsNoImage) {
     }
     GdiFlush();
     DiffRectST* rects = nullptr;
-    EXPECT_EQ(CompareBitmapFnSW(bitmaps[0], bitmaps[1], &rects), c.expected) << c.width;
+    EXPECT_EQ(nypr::CompareBitmapFnSW(bitmaps[0], bitmaps[1], &rects), c.expected) << c.width;
     if (rects != nullptr) GlobalFree(rects);
     DeleteObject(bitmaps[0]);
     DeleteObject(bitmaps[1]);

@@ -32,25 +32,34 @@ endif()
 string(REPLACE "." ", " commas "${VERSION}")
 foreach(dll nyprkt3600r.dll ktprint/NyLib.dll ktprint/NyDrw.dll)
   get_filename_component(name ${dll} NAME)
-  execute_process(COMMAND ${WINDRES} -J pe-i386 -O rc -i ${WORK_DIR}/unpacked/${top}/${dll}
+  execute_process(COMMAND ${WINDRES} -O rc -i ${WORK_DIR}/unpacked/${top}/${dll}
     RESULT_VARIABLE rc OUTPUT_VARIABLE script ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "windres cannot read ${dll}: ${err}")
   endif()
   foreach(want "FILEVERSION ${commas}, 0" "PRODUCTVERSION ${commas}, 0"
-      "BLOCK \"041104b0\"" "BLOCK \"040904b0\"" "VALUE \"OriginalFilename\", \"${name}\""
-      "VALUE \"FileVersion\", \"${VERSION}\"" "VALUE \"FileDescription\", \"[^\"]+\""
+      "BLOCK \"041104[bB]0\"" "BLOCK \"040904[bB]0\"" "VALUE \"OriginalFilename\", \"${name}\""
+      "VALUE \"FileVersion\", \"${VERSION}\"" "VALUE \"FileDescription\", L?\"[^\"]+\""
       "VALUE \"Translation\", 0x411, 1200, 0x409, 1200")
     if(NOT script MATCHES "${want}")
       message(FATAL_ERROR "${dll}: no ${want} in its resources:\n${script}")
     endif()
   endforeach()
   if(name STREQUAL "nyprkt3600r.dll")
-    string(REGEX MATCHALL "LANGUAGE [0-9]+, [0-9]+\nSTRINGTABLE" tables "${script}")
+    # windres names a language when it changes: the languages in force at the tables.
+    string(REGEX MATCHALL "LANGUAGE [0-9]+, [0-9]+|STRINGTABLE" tokens "${script}")
+    set(language "")
+    set(tables "")
+    foreach(t IN LISTS tokens)
+      if(t STREQUAL "STRINGTABLE")
+        list(APPEND tables "${language}")
+      else()
+        set(language "${t}")
+      endif()
+    endforeach()
     list(REMOVE_DUPLICATES tables)
-    list(LENGTH tables languages)
-    if(NOT languages EQUAL 1)
-      message(FATAL_ERROR "${dll}: the string table in ${languages} languages: ${tables}")
+    if(NOT tables STREQUAL "LANGUAGE 17, 1")
+      message(FATAL_ERROR "${dll}: the string table in other languages than Japanese: ${tables}")
     endif()
   endif()
 endforeach()
