@@ -5,15 +5,18 @@
 #   ktprint/                            ktprint.exe with the stand-in host DLLs (NyLib.dll,
 #                                       NyDrw.dll) and a copy of the module, to check a
 #                                       printer without the host; never beside the real host
-install(FILES $<TARGET_FILE:nyprkt3600r> DESTINATION .)
+# Programs and DLLs go in stripped (the build's debug information stays in the build
+# tree); import libraries stay out: the .def is the vendor's way to one.
+install(TARGETS nyprkt3600r RUNTIME DESTINATION . ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
 install(FILES ${PROJECT_SOURCE_DIR}/src/nyprkt3600r.def DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/include/nyprkt3600r DESTINATION include
   FILES_MATCHING PATTERN "*.h")
 install(FILES ${PROJECT_SOURCE_DIR}/docs/windows-package/README.md DESTINATION .)
-install(FILES $<TARGET_FILE:ktprint> $<TARGET_FILE:NyLib> $<TARGET_FILE:NyDrw>
-  $<TARGET_FILE:nyprkt3600r> DESTINATION ktprint)
+install(TARGETS ktprint NyLib NyDrw nyprkt3600r RUNTIME DESTINATION ktprint
+  ARCHIVE DESTINATION lib EXCLUDE_FROM_ALL)
 
 set(CPACK_GENERATOR ZIP)
+set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGE_NAME nyprkt3600r)
 set(CPACK_PACKAGE_VENDOR "NYPRKT3600R developers")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})

@@ -63,4 +63,12 @@ foreach(dll nyprkt3600r.dll ktprint/NyLib.dll ktprint/NyDrw.dll)
     endif()
   endif()
 endforeach()
+# ktprint runs as unpacked, on the DLLs of its own folder.
+if(EMULATOR)
+  execute_process(COMMAND ${EMULATOR} ${WORK_DIR}/unpacked/${top}/ktprint/ktprint.exe --help
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT out MATCHES "SUBCOMMAND")
+    message(FATAL_ERROR "the packaged ktprint.exe does not run (${rc}):\n${out}\n${err}")
+  endif()
+endif()
 message(STATUS "${zip}: ${files}")
