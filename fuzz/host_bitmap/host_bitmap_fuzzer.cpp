@@ -4,9 +4,9 @@
 // may still be too short for the width: that bitmap must be refused, never read past). Input:
 // depth, width (2 bytes), height, extra stride, palette size, label width (2 bytes), then the
 // pixels (repeated to fill the rows) and the palette. Checks: the copy has the label's size; for
-// 24- and 32-bit labels each copy pixel is the nearer of black and white; each raster line is its
-// row, bottom row first, with the dots past the edge cleared to the end of the edge's 16-dot group
-// (so the row padding never prints) and blank lines once the rows run out.
+// 24- and 32-bit labels each copy pixel is black or white by the platform's mapping; each raster
+// line is its row, bottom row first, with the dots past the edge cleared to the end of the edge's
+// 16-dot group (so the row padding never prints) and blank lines once the rows run out.
 #include <cstdint>
 #include <cstdlib>
 #include <vector>
@@ -76,7 +76,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int y = 0; y < label.height; ++y) {
       for (int x = 0; x < label.width; ++x) {
         const uint8_t* p = pixels.data() + size_t(y) * size_t(label.stride) + size_t(x * step);
+        // The platform's mapping (platform/gdi.h): GDI's blit keeps white only where the
+        // pixel is white; POSIX takes the nearer of black and white.
+#ifdef _WIN32
+        const bool white = p[0] == 0xFF && p[1] == 0xFF && p[2] == 0xFF;
+#else
         const bool white = p[0] + p[1] + p[2] >= 383;
+#endif
         if (copyPixelWhite(bits, desc.widthBytes, x, y) != white) std::abort();
       }
     }

@@ -88,12 +88,17 @@ bool markDifferingBlocks(const uint8_t* a, const uint8_t* b, const platform::Bit
                          int32_t blocksX, std::vector<uint8_t>& grid, int* count) {
   const auto widthBytes = static_cast<size_t>(desc.widthBytes);
   const size_t bytesPerBlock = desc.bitsPixel;  // 8 pixels of bitsPixel bits
+  // A row of whole blocks ends at its last block: the padding after it is no image. A
+  // partial last block takes the rest of the row.
+  const size_t compared = desc.width % 8 == 0
+                              ? std::min(widthBytes, bytesPerBlock * static_cast<size_t>(blocksX))
+                              : widthBytes;
   for (int32_t y = 0; y < desc.height; ++y) {
     const uint8_t* rowA = a + static_cast<size_t>(y) * widthBytes;
     const uint8_t* rowB = b + static_cast<size_t>(y) * widthBytes;
-    if (std::memcmp(rowA, rowB, widthBytes) == 0) continue;
+    if (std::memcmp(rowA, rowB, compared) == 0) continue;
     uint8_t* gridRow = grid.data() + static_cast<size_t>(y / 8) * static_cast<size_t>(blocksX);
-    for (size_t i = 0; i < widthBytes; ++i) {
+    for (size_t i = 0; i < compared; ++i) {
       if (rowA[i] == rowB[i]) continue;
       // Bytes past the last whole block belong to the last block column.
       const auto bx = static_cast<int32_t>(std::min<size_t>(i / bytesPerBlock, blocksX - 1));

@@ -9,8 +9,11 @@
 //   (BITMAP.bmWidthBytes). Bits of a row past its last pixel read as 0.
 // - A device-independent bitmap (DIB) stores its rows bottom row first, each row padded
 //   to a multiple of 4 bytes; the colour table entries are blue, green, red, 0.
-// - When a colour pixel is drawn into a 1-bit bitmap it becomes the nearer of black and
-//   white (white when red + green + blue >= 383).
+// - When a colour pixel is drawn into a 1-bit bitmap it becomes black or white by the
+//   platform's rule: on Windows GDI's own colour-to-monochrome mapping of a blit (white
+//   only where the pixel is the background colour, white; any other colour black), which
+//   the host's other printer drivers get too; on POSIX the nearer of black and white
+//   (white when red + green + blue >= 383).
 // None of these functions shows a message or throws.
 #pragma once
 
@@ -73,8 +76,8 @@ NyHbitmap gdiCreateMonochromeBitmap(int32_t width, int32_t height);
 void gdiDeleteBitmap(NyHbitmap bitmap);
 
 // Draws the packed DIB `dib` (`dibSize` bytes: header, colour table, rows) at (0, 0) into
-// the 1-bit bitmap `target`, clipped to it; each pixel becomes the nearer of black and
-// white. Accepts 40-byte and 12-byte headers, 1, 4, 8, 16, 24 and 32 bits per pixel,
+// the 1-bit bitmap `target`, clipped to it; each pixel becomes black or white as above.
+// Accepts 40-byte and 12-byte headers, 1, 4, 8, 16, 24 and 32 bits per pixel,
 // bottom-up or top-down rows, plain or bit-field 16/32-bit pixels. False (target left as
 // it was) for a malformed DIB, one larger than `dibSize`, or a target that is not 1-bit.
 bool gdiDrawDib(NyHbitmap target, const void* dib, size_t dibSize);

@@ -154,7 +154,8 @@ int netShutdown(SocketHandle s, int how);
 // and makes the socket non-blocking, as the event selection does. 0 or -1.
 int netWatchPeerClose(SocketHandle s);
 // Waits up to `ms` for the peer's end of stream (or reset) on a watched socket, without
-// consuming data. 1 when the peer has closed, 0 when the time ran out, -1 on failure.
+// consuming data. 1 when the peer has closed or there is no connection (its connect
+// failed: nothing to wait for), 0 when the time ran out, -1 on failure.
 int netWaitPeerClose(SocketHandle s, uint32_t ms);
 
 // Waits up to `ms` until the socket has data (or end of stream) to receive.

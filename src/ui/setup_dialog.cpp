@@ -66,14 +66,9 @@ KtrInfo& contextInfo() {
   return stKtRSE[contextSlot()].CurKTRInfoST;
 }
 
+// An unset address shows as 0.0.0.0, as every other address: what is stored, shown.
 void showAddress(NyHwnd dialog, uint32_t address) {
-  NyHwnd control = getDlgItem(dialog, kIdAddress);
-  // An unset address shows as blank fields, which is what the user has to fill in.
-  if (address == 0) {
-    ipAddressClear(control);
-  } else {
-    ipAddressSet(control, address);
-  }
+  ipAddressSet(getDlgItem(dialog, kIdAddress), address);
 }
 
 void loadSettings() {

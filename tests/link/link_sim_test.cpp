@@ -533,6 +533,13 @@ TEST_F(LinkConnectionTest, RefusedConnectShowsTheSocketError) {
   EXPECT_EQ(slot().skKT, kInvalidSocket);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_NE(messages_[0].text.find("No.10061"), std::string::npos);
+  // A socket without a connection is closed at once, the two refused shutdowns its only
+  // trace (no wait for a peer's end of stream, nothing to drain).
+  const std::string log = logText();
+  EXPECT_NE(log.find("shutdown(SD_SEND) failed, err=10057"), std::string::npos) << log;
+  EXPECT_NE(log.find("shutdown(0) failed, err=10057"), std::string::npos) << log;
+  EXPECT_EQ(log.find("wait close timeout"), std::string::npos) << log;
+  EXPECT_EQ(log.find("recv() failed"), std::string::npos) << log;
 
   EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
   EXPECT_EQ(slot().dwLastError, kErrSocket);

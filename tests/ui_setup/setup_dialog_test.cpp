@@ -105,7 +105,8 @@ TEST_F(SetupDialog, OkWithoutAddressShowsMessageAndStaysOpen) {
   bool stayed = false;
   uint32_t errorAfter = 0;
   setup(1, [&](OperatedDialog& d) {
-    EXPECT_EQ(d.ipAddressFields(6101), 0);  // blank fields
+    EXPECT_EQ(d.ipAddressFields(6101), 4);  // "0.0.0.0", not blank fields
+    EXPECT_EQ(d.ipAddress(6101), 0u);
     EXPECT_TRUE(d.click(1));
     stayed = !d.ended();
     errorAfter = stKtRSE[0].dwLastError;

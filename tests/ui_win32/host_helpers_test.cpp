@@ -2,6 +2,7 @@
 // screen coordinates, control texts in the host's language, numbers read from edits,
 // combo boxes filled with host texts, the wait notice.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <string>
 
@@ -26,6 +27,50 @@ intptr_t NYPR_STDCALL helperProc(NyHwnd d, uint32_t message, uintptr_t wParam, i
   }
   if (message == kMsgCommand && commandId(wParam) == kIdCancel) endDialog(d, 0);
   return 0;
+}
+
+// A host helper that keeps its own data in the dialog's DWLP_USER slot, as the window is
+// the host's to use once it is handed over.
+int g_strayCalls = 0;
+int g_driverCommands = 0;
+INT_PTR CALLBACK strayProc(HWND d, UINT, WPARAM, LPARAM) {
+  ++g_strayCalls;
+  EndDialog(d, -9);
+  return 0;
+}
+void helperUsingTheUserSlot(NyHwnd d) {
+  SetWindowLongPtrW(static_cast<HWND>(d), DWLP_USER, reinterpret_cast<LONG_PTR>(&strayProc));
+}
+
+intptr_t NYPR_STDCALL userSlotProc(NyHwnd d, uint32_t message, uintptr_t wParam, intptr_t) {
+  if (message == kMsgInitDialog) {
+    LoadDialogItemsExFnV("DIALOG_MAINTENANCE", d, "KT-PRINTER");
+    helperUsingTheUserSlot(d);
+    CenterDialogFnV(d, nullptr);
+    return 1;
+  }
+  if (message == kMsgCommand && commandId(wParam) == kIdCancel) {
+    ++g_driverCommands;
+    endDialog(d, 7);
+  }
+  return 0;
+}
+
+TEST(HostHelpersOnRealWindows, AHelperWritingTheUserSlotLeavesTheProcedureInPlace) {
+  g_strayCalls = g_driverCommands = 0;
+  intptr_t result = 0;
+  {
+    WindowOperator op([](WindowOperator& w) {
+      HWND d = w.waitDialog("メンテナンス用パラメータの設定");
+      ASSERT_NE(d, nullptr);
+      w.click(d, 2);
+      EXPECT_TRUE(w.waitClosed(d));
+    });
+    result = dialogBoxParam("DIALOG_MAINTENANCE", nullptr, userSlotProc, 0);
+  }
+  EXPECT_EQ(result, 7);
+  EXPECT_EQ(g_driverCommands, 1);
+  EXPECT_EQ(g_strayCalls, 0);
 }
 
 TEST(HostHelpersOnRealWindows, CentreTextsNumbersCombosAndNotice) {

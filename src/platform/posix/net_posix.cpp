@@ -14,6 +14,8 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 #include "platform/net.h"
 
@@ -21,6 +23,26 @@ namespace nypr::platform {
 namespace {
 
 thread_local int t_lastError = 0;
+
+// Sockets whose connection came up. Linux forgets a connection once both sides have
+// ended it, where Winsock still lets it be shut down; a socket whose connect failed was
+// never connected, on either.
+std::mutex g_connectedMutex;
+std::set<int> g_connected;
+
+void markConnected(int fd, bool connected) {
+  std::lock_guard lock(g_connectedMutex);
+  if (connected) {
+    g_connected.insert(fd);
+  } else {
+    g_connected.erase(fd);
+  }
+}
+
+bool wasConnected(int fd) {
+  std::lock_guard lock(g_connectedMutex);
+  return g_connected.count(fd) != 0;
+}
 
 int winsockError(int err) {
   switch (err) {
@@ -222,6 +244,7 @@ SocketHandle netUdpSocket() {
 int netClose(SocketHandle s) {
   int fd = fdOf(s);
   if (fd < 0) return fail(EBADF);
+  markConnected(fd, false);
   // Linux releases the descriptor even when close() reports EINTR; never retry.
   if (close(fd) != 0 && errno != EINTR) return fail(errno);
   return ok();
@@ -277,6 +300,7 @@ int netConnect(SocketHandle s, const NetSockAddrIn* addr, int addrLen) {
   sa.sin_port = addr->portNet;
   sa.sin_addr.s_addr = addr->addrNet;
   if (connect(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail(errno);
+  markConnected(fd, true);
   return ok();
 }
 
@@ -292,7 +316,9 @@ NetConnectWait netWaitConnect(SocketHandle s, uint32_t ms) {
   if (n == 0) return NetConnectWait::TimedOut;
   // A refused connect shows as POLLERR/POLLHUP, which Windows reports in the exception set.
   if (revents & (POLLERR | POLLHUP | POLLNVAL)) return NetConnectWait::Refused;
-  return (revents & POLLOUT) ? NetConnectWait::Connected : NetConnectWait::TimedOut;
+  if ((revents & POLLOUT) == 0) return NetConnectWait::TimedOut;
+  markConnected(fd, true);
+  return NetConnectWait::Connected;
 }
 
 int netSend(SocketHandle s, const void* data, int len) {
@@ -328,17 +354,8 @@ int netShutdown(SocketHandle s, int how) {
                                             : -1;
   if (posixHow < 0) return fail(EINVAL);
   if (shutdown(fd, posixHow) != 0) {
-    // Linux forgets a connection once both sides have ended it; Winsock still lets the
-    // socket be shut down until it is closed. A socket that was connected keeps its
-    // local port, one that never was has none.
-    if (errno == ENOTCONN) {
-      sockaddr_in local{};
-      socklen_t len = sizeof local;
-      if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &len) == 0 && local.sin_port != 0) {
-        return ok();
-      }
-      errno = ENOTCONN;
-    }
+    // Winsock still lets a connection that both sides have ended be shut down.
+    if (errno == ENOTCONN && wasConnected(fd)) return ok();
     return fail(errno);
   }
   return ok();

@@ -1,6 +1,6 @@
 // Bitmaps and global memory on Windows: a bitmap handle is the host's HBITMAP, a global
-// memory block a GlobalAlloc block. GDI reads every bitmap and DIB format; the one rule
-// applied here is the monochrome threshold of platform/gdi.h, so both builds draw alike.
+// memory block a GlobalAlloc block. GDI reads every bitmap and DIB format and maps colour
+// to monochrome by its own rule (platform/gdi.h).
 #include <windows.h>
 
 #include <cstring>
@@ -148,48 +148,40 @@ bool gdiDrawDib(NyHbitmap target, const void* dib, size_t dibSize) {
   const auto* bytes = static_cast<const uint8_t*>(dib);
   if (!checkDib(bytes, dibSize, &layout)) return false;
 
-  // GDI renders the DIB, whatever its format, into a 32-bit top-down picture...
-  const int32_t width = std::min<int32_t>(layout.width, bm.bmWidth);
-  const int32_t height = std::min<int32_t>(layout.height, bm.bmHeight);
+  // GDI renders the DIB, whatever its format, into a 32-bit picture...
   BITMAPINFO rgb{};
   rgb.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-  rgb.bmiHeader.biWidth = bm.bmWidth;
-  rgb.bmiHeader.biHeight = -bm.bmHeight;
+  rgb.bmiHeader.biWidth = layout.width;
+  rgb.bmiHeader.biHeight = -layout.height;
   rgb.bmiHeader.biPlanes = 1;
   rgb.bmiHeader.biBitCount = 32;
   void* pixels = nullptr;
   HBITMAP canvas = CreateDIBSection(nullptr, &rgb, DIB_RGB_COLORS, &pixels, nullptr, 0);
   if (canvas == nullptr) return false;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, canvas);
-  const int drawn = SetDIBitsToDevice(
-      dc, 0, 0, static_cast<DWORD>(layout.width), static_cast<DWORD>(layout.height), 0, 0, 0,
-      static_cast<UINT>(layout.height), bytes + layout.headerAndTable,
-      reinterpret_cast<const BITMAPINFO*>(bytes), DIB_RGB_COLORS);
-  GdiFlush();
-  SelectObject(dc, old);
-  DeleteDC(dc);
-
-  // ...and each pixel becomes the nearer of black and white in the target's own rows.
+  HDC screen = GetDC(nullptr);
+  HDC source = screen != nullptr ? CreateCompatibleDC(screen) : nullptr;
+  HDC mono = screen != nullptr ? CreateCompatibleDC(screen) : nullptr;
   bool done = false;
-  if (drawn > 0) {
-    const int32_t rowBytes = evenRowBytes(bm.bmWidth, 1);
-    std::vector<uint8_t> mono(static_cast<size_t>(rowBytes) * bm.bmHeight);
-    if (GetBitmapBits(target, static_cast<LONG>(mono.size()), mono.data()) ==
-        static_cast<LONG>(mono.size())) {
-      const auto* rgbRows = static_cast<const uint8_t*>(pixels);
-      for (int32_t y = 0; y < height; ++y) {
-        const uint8_t* src = rgbRows + static_cast<size_t>(y) * bm.bmWidth * 4;
-        uint8_t* dst = mono.data() + static_cast<size_t>(y) * rowBytes;
-        for (int32_t x = 0; x < width; ++x) {
-          const bool white = src[4 * x] + src[4 * x + 1] + src[4 * x + 2] >= 383;
-          const auto mask = static_cast<uint8_t>(0x80u >> (x & 7));
-          dst[x >> 3] = static_cast<uint8_t>(white ? (dst[x >> 3] | mask) : (dst[x >> 3] & ~mask));
-        }
-      }
-      done = SetBitmapBits(target, static_cast<DWORD>(mono.size()), mono.data()) != 0;
+  if (source != nullptr && mono != nullptr) {
+    HGDIOBJ oldSource = SelectObject(source, canvas);
+    HGDIOBJ oldMono = SelectObject(mono, target);
+    const int drawn = SetDIBitsToDevice(
+        source, 0, 0, static_cast<DWORD>(layout.width), static_cast<DWORD>(layout.height), 0, 0, 0,
+        static_cast<UINT>(layout.height), bytes + layout.headerAndTable,
+        reinterpret_cast<const BITMAPINFO*>(bytes), DIB_RGB_COLORS);
+    // ...which a blit into the 1-bit bitmap maps as Windows maps colour to monochrome for
+    // every driver: the source's background colour (white) gives white, any other black.
+    if (drawn > 0 && oldSource != nullptr && oldMono != nullptr) {
+      SetBkColor(source, RGB(255, 255, 255));
+      done = BitBlt(mono, 0, 0, std::min<int32_t>(layout.width, bm.bmWidth),
+                    std::min<int32_t>(layout.height, bm.bmHeight), source, 0, 0, SRCCOPY) != FALSE;
     }
+    if (oldMono != nullptr) SelectObject(mono, oldMono);
+    if (oldSource != nullptr) SelectObject(source, oldSource);
   }
+  if (mono != nullptr) DeleteDC(mono);
+  if (source != nullptr) DeleteDC(source);
+  if (screen != nullptr) ReleaseDC(nullptr, screen);
   DeleteObject(canvas);
   return done;
 }

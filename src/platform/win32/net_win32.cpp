@@ -10,9 +10,9 @@
 #include <climits>
 #include <map>
 #include <mutex>
-#include <set>
 
 #include "platform/net.h"
+#include "platform/win32/net_win32_seam.h"
 
 namespace nypr::platform {
 namespace {
@@ -58,22 +58,34 @@ void dropCloseEvent(SOCKET s) {
   g_closeEvents.erase(it);
 }
 
-// Sockets in non-blocking mode (Winsock cannot be asked): they never wait in netRecv.
-std::mutex g_nonBlockingMutex;
-std::set<SOCKET> g_nonBlocking;
+// What netRecv needs of a socket without asking Winsock on every frame: whether it is
+// non-blocking (Winsock cannot be asked) and the receive time-out set on it.
+struct ReceiveMode {
+  bool nonBlocking = false;
+  DWORD timeoutMs = 0;
+};
+std::mutex g_receiveModesMutex;
+std::map<SOCKET, ReceiveMode> g_receiveModes;
 
 void markNonBlocking(SOCKET s, bool nonBlocking) {
-  std::lock_guard lock(g_nonBlockingMutex);
-  if (nonBlocking) {
-    g_nonBlocking.insert(s);
-  } else {
-    g_nonBlocking.erase(s);
-  }
+  std::lock_guard lock(g_receiveModesMutex);
+  g_receiveModes[s].nonBlocking = nonBlocking;
 }
 
-bool isNonBlocking(SOCKET s) {
-  std::lock_guard lock(g_nonBlockingMutex);
-  return g_nonBlocking.count(s) != 0;
+void setReceiveTimeoutOf(SOCKET s, DWORD ms) {
+  std::lock_guard lock(g_receiveModesMutex);
+  g_receiveModes[s].timeoutMs = ms;
+}
+
+void forgetReceiveMode(SOCKET s) {
+  std::lock_guard lock(g_receiveModesMutex);
+  g_receiveModes.erase(s);
+}
+
+ReceiveMode receiveModeOf(SOCKET s) {
+  std::lock_guard lock(g_receiveModesMutex);
+  auto it = g_receiveModes.find(s);
+  return it == g_receiveModes.end() ? ReceiveMode{} : it->second;
 }
 
 // select() on one socket; 1 ready, 0 time-out, -1 failure.
@@ -124,8 +136,18 @@ sockaddr_in inetAddress(uint32_t ipHost, uint16_t port) {
   return sa;
 }
 
+win32net::SocketMaker g_makeSocket = WSASocketW;
+
 SocketHandle newSocket(int type, int protocol) {
-  SOCKET s = WSASocketW(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  SOCKET s = g_makeSocket(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL) {
+    // Windows before 7 SP1 refuses the flag: a plain socket, kept from child processes
+    // afterwards (the host may start programs while a printer connection is open).
+    s = g_makeSocket(AF_INET, type, protocol, nullptr, 0, 0);
+    if (s != INVALID_SOCKET) {
+      SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
+    }
+  }
   if (s == INVALID_SOCKET) {
     fail();
     return kInvalidSocket;
@@ -135,6 +157,12 @@ SocketHandle newSocket(int type, int protocol) {
 }
 
 }  // namespace
+
+win32net::SocketMaker win32net::setSocketMaker(SocketMaker maker) {
+  const SocketMaker previous = g_makeSocket;
+  g_makeSocket = maker != nullptr ? maker : WSASocketW;
+  return previous;
+}
 
 int netLastError() {
   return t_lastError;
@@ -171,7 +199,7 @@ int netClose(SocketHandle s) {
   SOCKET sock = sockOf(s);
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   dropCloseEvent(sock);
-  markNonBlocking(sock, false);
+  forgetReceiveMode(sock);
   if (closesocket(sock) != 0) return fail();
   return ok();
 }
@@ -186,7 +214,9 @@ int netSetNonBlocking(SocketHandle s, bool nonBlocking) {
 }
 
 int netSetReceiveTimeout(SocketHandle s, uint32_t ms) {
-  return setTimeoutOption(s, SO_RCVTIMEO, ms);
+  const int rc = setTimeoutOption(s, SO_RCVTIMEO, ms);
+  if (rc == 0) setReceiveTimeoutOf(sockOf(s), ms);
+  return rc;
 }
 
 int netSetSendTimeout(SocketHandle s, uint32_t ms) {
@@ -256,17 +286,14 @@ int netRecv(SocketHandle s, void* buf, int len) {
   SOCKET sock = sockOf(s);
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   if (len < 0 || (len > 0 && !buf)) return failWith(kNetFault);
-  // A blocking receive ends after the socket's receive time-out, checked here as well:
-  // wine's recv() does not end at SO_RCVTIMEO (Windows' does, and the two then agree).
-  if (!isNonBlocking(sock)) {
-    DWORD limit = 0;
-    int optLen = sizeof limit;
-    if (getsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&limit), &optLen) == 0 &&
-        limit > 0) {
-      const int ready = selectOne(sock, true, false, limit, nullptr);
-      if (ready < 0) return ready;
-      if (ready == 0) return failWith(kNetTimedOut);
-    }
+  // A blocking receive ends after the socket's receive time-out, kept here by a wait for
+  // data first: wine's recv() does not end at SO_RCVTIMEO, and Windows' leaves the
+  // connection in an undefined state when it does. Only a socket with a time-out waits;
+  // the time-out is the one set through this backend (no query on every frame).
+  if (const ReceiveMode mode = receiveModeOf(sock); !mode.nonBlocking && mode.timeoutMs > 0) {
+    const int ready = selectOne(sock, true, false, mode.timeoutMs, nullptr);
+    if (ready < 0) return ready;
+    if (ready == 0) return failWith(kNetTimedOut);
   }
   int n = recv(sock, static_cast<char*>(buf), len, 0);
   if (n == SOCKET_ERROR) return fail();
@@ -310,6 +337,14 @@ int netWaitPeerClose(SocketHandle s, uint32_t ms) {
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   WSAEVENT ev = closeEventOf(sock);
   if (ev == WSA_INVALID_EVENT) return failWith(kNetInvalid);
+  // A socket without a connection (its connect failed or never finished) gets no
+  // FD_CLOSE: there is no peer to wait for, as poll() says on POSIX.
+  sockaddr_in peer{};
+  int peerLen = sizeof peer;
+  if (getpeername(sock, reinterpret_cast<sockaddr*>(&peer), &peerLen) != 0 &&
+      WSAGetLastError() == WSAENOTCONN) {
+    return ok(1);
+  }
   DWORD rc = WSAWaitForMultipleEvents(1, &ev, FALSE, ms, FALSE);
   if (rc == WSA_WAIT_TIMEOUT) return ok(0);
   if (rc == WSA_WAIT_FAILED) return fail();

@@ -1,7 +1,9 @@
 // Real dialogs: modal dialogs from the module's own resources, run by the window manager.
 //
 // The driver's dialog procedures run unchanged behind one trampoline, which keeps the
-// procedure in the dialog's user slot and hands it the messages the procedures know
+// procedure in a window property of the module's own (not the dialog's DWLP_USER slot:
+// the window goes to the host's helpers, which may use that slot) and hands it the
+// messages the procedures know
 // (init, command, timer, notify, destroy). A list view's click arrives as the system's
 // NMITEMACTIVATE record and is copied field by field into the driver's record.
 //
@@ -37,6 +39,8 @@ constexpr wchar_t kEndedProperty[] = L"NyprDialogEnded";
 // first goes empty whatever the dialog did in its init: a dialog that hid itself there
 // (the wait dialog) keeps the system from showing it until it is shown again.
 constexpr wchar_t kHiddenProperty[] = L"NyprDialogHidden";
+// The driver's procedure of the dialog.
+constexpr wchar_t kProcProperty[] = L"NyprDialogProc";
 
 bool isDialogWindow(HWND window) {
   wchar_t name[16] = {};
@@ -66,7 +70,7 @@ bool isListView(HWND window) {
 }
 
 DialogProc procOf(HWND dialog) {
-  return reinterpret_cast<DialogProc>(GetWindowLongPtrW(dialog, DWLP_USER));
+  return reinterpret_cast<DialogProc>(GetPropW(dialog, kProcProperty));
 }
 
 INT_PTR notify(DialogProc proc, HWND dialog, WPARAM wParam, LPARAM lParam) {
@@ -94,7 +98,7 @@ INT_PTR notify(DialogProc proc, HWND dialog, WPARAM wParam, LPARAM lParam) {
 INT_PTR CALLBACK trampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     const auto* start = reinterpret_cast<const DialogStart*>(lParam);
-    SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(start->proc));
+    SetPropW(dialog, kProcProperty, reinterpret_cast<HANDLE>(start->proc));
     return start->proc(dialog, kMsgInitDialog, wParam, start->param);
   }
   const DialogProc proc = procOf(dialog);
@@ -116,7 +120,7 @@ INT_PTR CALLBACK trampoline(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
       proc(dialog, kMsgDestroy, 0, 0);
       RemovePropW(dialog, kEndedProperty);
       RemovePropW(dialog, kHiddenProperty);
-      SetWindowLongPtrW(dialog, DWLP_USER, 0);
+      RemovePropW(dialog, kProcProperty);
       return FALSE;
     default:
       return FALSE;
