@@ -275,6 +275,7 @@ bool inspectPicture(std::string_view data, int& width, int& height, std::string&
     return false;
   }
   int channels = 0;
+  g_budget = size_t{1} << 20;  // the decoder's state while it reads the header
   if (stbi_info_from_memory(reinterpret_cast<const stbi_uc*>(data.data()),
                             static_cast<int>(data.size()), &width, &height, &channels) == 0) {
     error = reason(tr("cannot read"));
@@ -298,7 +299,11 @@ bool decodeGrey(std::string_view data, Grey& grey, std::string& error) {
       stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(data.data()),
                             static_cast<int>(data.size()), &width, &height, &channels, 4);
   if (rgba == nullptr) {
-    error = reason(tr("cannot read"));
+    // Out of budget: data that inflates far beyond what the declared size needs.
+    const char* why = stbi_failure_reason();
+    error = why != nullptr && std::strcmp(why, "outofmem") != 0
+                ? why
+                : tr("the picture is too large for a label");
     return false;
   }
   if (static_cast<size_t>(width) * static_cast<size_t>(height) != pixels) {
