@@ -111,6 +111,19 @@ bool wholePng(const Bytes& b) {
   }
 }
 
+// The Huffman tables of a DHT segment: each of at most 256 codes, all within the segment
+// (the decoder fills fixed tables of 256 from the counts without checking them).
+bool wellFormedTables(const Bytes& b, size_t at, size_t end) {
+  while (at < end) {
+    if (end - at < 17 || (b.at(at) >> 4) > 1 || (b.at(at) & 15) > 3) return false;
+    size_t codes = 0;
+    for (size_t i = 1; i <= 16; ++i) codes += b.at(at + i);
+    if (codes > 256 || codes > end - at - 17) return false;
+    at += 17 + codes;
+  }
+  return true;
+}
+
 // Segments up to EOI, skipping each scan's entropy-coded data; counts the scans.
 bool wholeJpeg(const Bytes& b, int& scans) {
   scans = 0;
@@ -125,6 +138,7 @@ bool wholeJpeg(const Bytes& b, int& scans) {
     if (b.size() - at < 2) return false;
     const unsigned length = b.be16(at);
     if (length < 2 || length > b.size() - at) return false;
+    if (marker == 0xC4 && !wellFormedTables(b, at + 2, at + length)) return false;
     at += length;
     if (marker != 0xDA) continue;
     if (++scans > kMaxJpegScans) return false;
@@ -202,7 +216,7 @@ bool wholeGif(const Bytes& b) {
 }
 
 // A binary PGM or PPM: header as the decoder reads it, then every sample in the file.
-bool wholePnm(const Bytes& b) {
+bool wholePnm(const Bytes& b, bool& sixteenBit) {
   const unsigned channels = b.at(1) == '5' ? 1 : 3;
   size_t at = 2;
   auto space = [](unsigned c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
@@ -222,7 +236,10 @@ bool wholePnm(const Bytes& b) {
   }
   if (at >= b.size() || !space(b.at(at))) return false;
   ++at;  // the one white space before the samples
-  const uint64_t bytesPerSample = values[2] > 255 ? 2 : 1;
+  // 16-bit samples: this decoder version converts them as 8-bit ones, past its buffer.
+  sixteenBit = values[2] > 255;
+  if (sixteenBit) return false;
+  const uint64_t bytesPerSample = 1;
   if (values[0] == 0 || values[1] == 0 || values[0] > 0xFFFFFF || values[1] > 0xFFFFFF) {
     return false;
   }
@@ -244,6 +261,7 @@ bool inspectPicture(std::string_view data, int& width, int& height, std::string&
     return false;
   }
   int scans = 0;
+  bool sixteenBit = false;
   bool whole = false;
   switch (kind) {
     case Kind::Png:
@@ -263,7 +281,11 @@ bool inspectPicture(std::string_view data, int& width, int& height, std::string&
       whole = wholeGif(b);
       break;
     case Kind::Pnm:
-      whole = wholePnm(b);
+      whole = wholePnm(b, sixteenBit);
+      if (sixteenBit) {
+        error = tr("16-bit PGM and PPM pictures are not read");
+        return false;
+      }
       break;
   }
   if (!whole) {
