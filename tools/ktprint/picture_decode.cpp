@@ -246,9 +246,10 @@ bool wholePnm(const Bytes& b, bool& sixteenBit) {
   return values[0] * values[1] * channels * bytesPerSample <= b.size() - at;
 }
 
+// The decoder's reason, or `fallback` where it gives none (a GIF without a picture).
 std::string reason(const char* fallback) {
   const char* why = stbi_failure_reason();
-  return why != nullptr ? why : fallback;
+  return why != nullptr && *why != '\0' ? why : fallback;
 }
 
 }  // namespace
@@ -321,11 +322,9 @@ bool decodeGrey(std::string_view data, Grey& grey, std::string& error) {
       stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(data.data()),
                             static_cast<int>(data.size()), &width, &height, &channels, 4);
   if (rgba == nullptr) {
+    error = reason(tr("cannot read"));
     // Out of budget: data that inflates far beyond what the declared size needs.
-    const char* why = stbi_failure_reason();
-    error = why != nullptr && std::strcmp(why, "outofmem") != 0
-                ? why
-                : tr("the picture is too large for a label");
+    if (error == "outofmem") error = tr("the picture is too large for a label");
     return false;
   }
   if (static_cast<size_t>(width) * static_cast<size_t>(height) != pixels) {
