@@ -32,9 +32,11 @@ constexpr bool kAddressLimit = true;
 constexpr bool kAddressLimit = true;
 #endif
 
-// ktprint with `args` (its INI first), at most 512 MiB of address space and 10 s of CPU;
-// killed when it has not ended after 60 s. Exit code, or -signal.
-CommandResult runLimited(const std::string& ini, const std::vector<std::string>& args) {
+// ktprint with `args` (its INI first, its standard output to `out`), at most 512 MiB of
+// address space and 10 s of CPU; killed when it has not ended after 60 s. Exit code, or
+// -signal.
+CommandResult runLimited(const std::string& ini, const std::vector<std::string>& args,
+                         const std::string& out) {
   CommandResult result;
   int errPipe[2];
   if (::pipe(errPipe) != 0) return result;
@@ -42,8 +44,7 @@ CommandResult runLimited(const std::string& ini, const std::vector<std::string>&
   if (pid == 0) {
     ::dup2(errPipe[1], 2);
     ::close(errPipe[0]);
-    int null = ::open("/dev/null", O_WRONLY);
-    ::dup2(null, 1);
+    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
     if (kAddressLimit) {
       const rlimit memory{512u << 20, 512u << 20};
       ::setrlimit(RLIMIT_AS, &memory);
@@ -103,6 +104,7 @@ TEST_F(KtprintDoorsTest, EveryBadInputIsRefusedWithinBoundsAndNothingIsPrinted) 
     std::vector<std::string> args;
     int exitCode;
     const char* message;
+    std::string out = "/dev/null";
   } rows[] = {
       // Sizes, checked before they are narrowed to the print command's fields.
       {"8 x 80 000 dots", iniPath_, {"print", data("long-8x80000.png")}, 2, "longer than 833.2 mm"},
@@ -164,7 +166,7 @@ TEST_F(KtprintDoorsTest, EveryBadInputIsRefusedWithinBoundsAndNothingIsPrinted) 
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
-    auto r = runLimited(row.ini, row.args);
+    auto r = runLimited(row.ini, row.args, row.out);
     EXPECT_EQ(r.exitCode, row.exitCode) << r.err;
     EXPECT_NE(r.err.find(row.message), std::string::npos) << r.err;
   }

@@ -134,12 +134,27 @@ int main(int argc, char** argv) {
   if (!usableIni(options.iniPath.empty() ? ktprint::defaultIniPath() : options.iniPath)) {
     return ktprint::kExitUsage;
   }
-  if (printCmd->parsed()) return ktprint::runPrint(options, print);
-  if (feed->parsed()) return ktprint::runFeed(options, feedOptions);
-  if (cut->parsed()) return ktprint::runCut(options);
-  if (stop->parsed()) return ktprint::runStop(options);
-  if (config->parsed()) return ktprint::runConfig(options, address);
-  if (status->parsed()) return ktprint::runStatus(options, json);
-  if (search->parsed()) return ktprint::runSearch(searchMs, searchJson);
-  return ktprint::kExitUsage;
+  int rc = ktprint::kExitUsage;
+  if (printCmd->parsed()) {
+    rc = ktprint::runPrint(options, print);
+  } else if (feed->parsed()) {
+    rc = ktprint::runFeed(options, feedOptions);
+  } else if (cut->parsed()) {
+    rc = ktprint::runCut(options);
+  } else if (stop->parsed()) {
+    rc = ktprint::runStop(options);
+  } else if (config->parsed()) {
+    rc = ktprint::runConfig(options, address);
+  } else if (status->parsed()) {
+    rc = ktprint::runStatus(options, json);
+  } else if (search->parsed()) {
+    rc = ktprint::runSearch(searchMs, searchJson);
+  }
+  // What was shown must have reached its reader (a full disk, a closed pipe).
+  std::cout.flush();
+  if (!std::cout && rc == ktprint::kExitOk) {
+    std::cerr << "ktprint: " << tr("cannot write the standard output") << "\n";
+    rc = ktprint::kExitUsage;
+  }
+  return rc;
 }
