@@ -83,13 +83,6 @@ TEST_F(KtprintPrintTest, PrinterErrorMidJobEndsWithItsMessage) {
   EXPECT_NE(r.err.find("No labels!"), std::string::npos) << r.err;
 }
 
-TEST_F(KtprintPrintTest, LabelsWiderThanThePrinterAreRefused) {
-  std::string png = writePicture(1000, 100);  // 83 mm
-  auto r = runKtprint(iniPath_, {"print", png});
-  EXPECT_EQ(r.exitCode, 1);
-  EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
-}
-
 TEST_F(KtprintPrintTest, UnreadablePictureIsABadArgument) {
   std::string path = (dir_ / "not-a-picture.png").string();
   FILE* f = std::fopen(path.c_str(), "w");

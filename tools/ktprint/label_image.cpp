@@ -1,41 +1,22 @@
 #include "label_image.h"
 
-#include <stb_image.h>
 #include <stb_image_resize.h>
 #include <stb_image_write.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
 
+#include "picture_decode.h"
 #include "translation.h"
 
 namespace ktprint {
 namespace {
 
-// Far beyond any label (80 mm x 2 m is 23 million dots); refuses pictures that would
-// only exhaust memory.
-constexpr int64_t kMaxPixels = int64_t{64} * 1024 * 1024;
-
-struct Grey {
-  int width = 0;
-  int height = 0;
-  std::vector<uint8_t> pixels;
-  uint8_t at(int x, int y) const {
-    return pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
-  }
-};
-
-// RGBA on white, to grey (ITU-R BT.601 weights).
-Grey compositeOnWhite(const unsigned char* rgba, int width, int height) {
-  Grey g{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height)};
-  for (size_t i = 0; i < g.pixels.size(); ++i) {
-    const unsigned char* p = rgba + i * 4;
-    int luma = (299 * p[0] + 587 * p[1] + 114 * p[2] + 500) / 1000;
-    int alpha = p[3];
-    g.pixels[i] = static_cast<uint8_t>((luma * alpha + 255 * (255 - alpha) + 127) / 255);
-  }
-  return g;
-}
+// Larger files are no label picture (a 16-megapixel PNG stored without compression
+// fits); reading them would only take memory.
+constexpr uintmax_t kMaxFileBytes = uintmax_t{80} * 1024 * 1024;
 
 Grey turned(const Grey& in, int degrees) {
   if (degrees == 0) return in;
@@ -62,16 +43,104 @@ Grey turned(const Grey& in, int degrees) {
   return out;
 }
 
-Grey scaled(const Grey& in, int width, int height) {
-  Grey out{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height)};
-  if (stbir_resize_uint8(in.pixels.data(), in.width, in.height, 0, out.pixels.data(), width, height,
-                         0, 1) == 0) {
-    return in;
+// Means of `fx` x `fy` blocks (the last ones cut at the edge).
+Grey boxReduced(const Grey& in, int fx, int fy) {
+  Grey out{(in.width + fx - 1) / fx, (in.height + fy - 1) / fy, {}};
+  out.pixels.resize(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
+  for (int oy = 0; oy < out.height; ++oy) {
+    const int y1 = std::min(in.height, (oy + 1) * fy);
+    for (int ox = 0; ox < out.width; ++ox) {
+      const int x1 = std::min(in.width, (ox + 1) * fx);
+      uint64_t sum = 0;
+      for (int y = oy * fy; y < y1; ++y) {
+        for (int x = ox * fx; x < x1; ++x) sum += in.at(x, y);
+      }
+      const uint64_t count =
+          static_cast<uint64_t>(x1 - ox * fx) * static_cast<uint64_t>(y1 - oy * fy);
+      out.pixels[static_cast<size_t>(oy) * out.width + ox] =
+          static_cast<uint8_t>((sum + count / 2) / count);
+    }
   }
   return out;
 }
 
+// The resampler's work grows with the square of a large reduction: blocks are averaged
+// first so that it never reduces by more than half.
+bool scaled(const Grey& in, int width, int height, Grey& out) {
+  const int fx = std::max(1, in.width / width);
+  const int fy = std::max(1, in.height / height);
+  const Grey reduced = fx > 1 || fy > 1 ? boxReduced(in, fx, fy) : Grey{};
+  const Grey& from = fx > 1 || fy > 1 ? reduced : in;
+  out = Grey{width, height, std::vector<uint8_t>(static_cast<size_t>(width) * height)};
+  return stbir_resize_uint8(from.pixels.data(), from.width, from.height, 0, out.pixels.data(),
+                            width, height, 0, 1) != 0;
+}
+
+bool readPicture(const std::string& path, std::string& bytes, std::string& error) {
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (ec || !std::filesystem::exists(status)) {
+    error = path + ": " + tr("cannot read");
+    return false;
+  }
+  // A FIFO or a device would block or never end.
+  if (!std::filesystem::is_regular_file(status)) {
+    error = path + ": " + tr("not a regular file");
+    return false;
+  }
+  const uintmax_t size = std::filesystem::file_size(path, ec);
+  if (ec || size > kMaxFileBytes) {
+    error = path + ": " + (ec ? tr("cannot read") : tr("the picture is too large for a label"));
+    return false;
+  }
+  std::ifstream in(path, std::ios::binary);
+  bytes.resize(static_cast<size_t>(size));
+  if (!in || !in.read(bytes.data(), static_cast<std::streamsize>(size)) ||
+      in.peek() != std::ifstream::traits_type::eof()) {
+    error = path + ": " + tr("cannot read");
+    return false;
+  }
+  return true;
+}
+
 }  // namespace
+
+bool planLabel(int pictureWidth, int pictureHeight, const PictureOptions& options, LabelPlan& plan,
+               std::string& error) {
+  auto fits = [&](int64_t width, int64_t length) {
+    if (width > kHeadWidthDots) {
+      error = tr("the label is wider than 80 mm");
+      return false;
+    }
+    if (length > kMaxLengthDots) {
+      error = tr("the label is longer than 833.2 mm");
+      return false;
+    }
+    return true;
+  };
+  if (!fits(options.widthDots, options.heightDots)) return false;
+  const bool quarter = options.rotate == 90 || options.rotate == 270;
+  int64_t width = quarter ? pictureHeight : pictureWidth;
+  int64_t height = quarter ? pictureWidth : pictureHeight;
+  if (options.fit) {
+    const int64_t box = options.widthDots > 0 ? options.widthDots : kHeadWidthDots;
+    double scale = static_cast<double>(box) / static_cast<double>(width);
+    if (options.heightDots > 0 && static_cast<double>(height) * scale > options.heightDots) {
+      scale = static_cast<double>(options.heightDots) / static_cast<double>(height);
+    }
+    // Wide enough for any picture stb reads times any label size.
+    width = std::max<int64_t>(1, std::llround(static_cast<double>(width) * scale));
+    height = std::max<int64_t>(1, std::llround(static_cast<double>(height) * scale));
+  }
+  const int64_t labelWidth = options.widthDots > 0 ? options.widthDots : width;
+  const int64_t labelLength = options.heightDots > 0 ? options.heightDots : height;
+  if (!fits(labelWidth, labelLength)) return false;
+  plan.labelWidth = static_cast<int>(labelWidth);
+  plan.labelLength = static_cast<int>(labelLength);
+  plan.scaledWidth = options.fit ? static_cast<int>(width) : 0;
+  plan.scaledHeight = options.fit ? static_cast<int>(height) : 0;
+  return true;
+}
 
 bool LabelImage::dot(int x, int y) const {
   if (x < 0 || y < 0 || x >= widthDots || y >= heightDots) return false;
@@ -112,44 +181,40 @@ std::vector<uint8_t> toDots(const std::vector<uint8_t>& grey, int width, int hei
 
 std::unique_ptr<LabelImage> loadLabelImage(const std::string& path, const PictureOptions& options,
                                            std::string& error) {
-  int w = 0;
-  int h = 0;
-  int channels = 0;
-  if (stbi_info(path.c_str(), &w, &h, &channels) == 0) {
-    error = path + ": " + (stbi_failure_reason() ? stbi_failure_reason() : tr("cannot read"));
+  std::string bytes;
+  if (!readPicture(path, bytes, error)) return nullptr;
+  auto image = makeLabelImage(bytes, options, error);
+  if (!image) error = path + ": " + error;
+  return image;
+}
+
+std::unique_ptr<LabelImage> makeLabelImage(std::string_view bytes, const PictureOptions& options,
+                                           std::string& error) {
+  int width = 0;
+  int height = 0;
+  LabelPlan plan;
+  if (!inspectPicture(bytes, width, height, error) ||
+      !planLabel(width, height, options, plan, error)) {
     return nullptr;
   }
-  if (int64_t{w} * h > kMaxPixels) {
-    error = path + ": " + tr("the picture is too large for a label");
-    return nullptr;
-  }
-  unsigned char* rgba = stbi_load(path.c_str(), &w, &h, &channels, 4);
-  if (rgba == nullptr) {
-    error = path + ": " + (stbi_failure_reason() ? stbi_failure_reason() : tr("cannot read"));
-    return nullptr;
-  }
-  Grey grey = turned(compositeOnWhite(rgba, w, h), options.rotate);
-  stbi_image_free(rgba);
+  Grey picture;
+  if (!decodeGrey(bytes, picture, error)) return nullptr;
+  Grey grey = turned(picture, options.rotate);
+  picture = Grey{};
   if (options.fit) {
-    int boxWidth = options.widthDots > 0 ? options.widthDots : kHeadWidthDots;
-    double scale = static_cast<double>(boxWidth) / grey.width;
-    if (options.heightDots > 0 && grey.height * scale > options.heightDots) {
-      scale = static_cast<double>(options.heightDots) / grey.height;
-    }
-    int fw = std::max(1, static_cast<int>(std::lround(grey.width * scale)));
-    int fh = std::max(1, static_cast<int>(std::lround(grey.height * scale)));
-    if (int64_t{fw} * fh > kMaxPixels) {
-      error = path + ": " + tr("the picture is too large for a label");
+    Grey fitted;
+    if (!scaled(grey, plan.scaledWidth, plan.scaledHeight, fitted)) {
+      error = tr("the picture is too large for a label");
       return nullptr;
     }
-    grey = scaled(grey, fw, fh);
+    grey = std::move(fitted);
   }
   std::vector<uint8_t> dots =
       toDots(grey.pixels, grey.width, grey.height, options.threshold, options.dither);
 
   auto image = std::make_unique<LabelImage>();
-  image->widthDots = options.widthDots > 0 ? options.widthDots : grey.width;
-  image->heightDots = options.heightDots > 0 ? options.heightDots : grey.height;
+  image->widthDots = plan.labelWidth;
+  image->heightDots = plan.labelLength;
   const int stride = (image->widthDots + 15) / 16 * 2;
   image->bits.assign(static_cast<size_t>(stride) * static_cast<size_t>(image->heightDots), 0xFF);
   for (int y = 0; y < image->heightDots && y < grey.height; ++y) {
@@ -162,7 +227,7 @@ std::unique_ptr<LabelImage> loadLabelImage(const std::string& path, const Pictur
   }
   image->stride = stride;
   if (!image->bitmap.make(image->widthDots, image->heightDots, image->bits.data(), stride)) {
-    error = path + ": " + tr("no bitmap for the label");
+    error = tr("no bitmap for the label");
     return nullptr;
   }
   return image;
@@ -176,8 +241,20 @@ bool writePreview(const LabelImage& image, bool mirror, const std::string& path)
       if (image.dot(sx, y)) pixels[static_cast<size_t>(y) * image.widthDots + x] = 0;
     }
   }
-  return stbi_write_png(path.c_str(), image.widthDots, image.heightDots, 1, pixels.data(),
-                        image.widthDots) != 0;
+  std::string png;
+  auto append = [](void* context, void* data, int size) {
+    static_cast<std::string*>(context)->append(static_cast<const char*>(data),
+                                               static_cast<size_t>(size));
+  };
+  if (stbi_write_png_to_func(append, &png, image.widthDots, image.heightDots, 1, pixels.data(),
+                             image.widthDots) == 0) {
+    return false;
+  }
+  // Written, flushed and closed without a fault, or the preview is not there.
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(png.data(), static_cast<std::streamsize>(png.size()));
+  out.close();
+  return !out.fail();
 }
 
 }  // namespace ktprint

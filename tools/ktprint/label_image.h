@@ -1,10 +1,11 @@
-// A label picture (PNG, JPEG, BMP... anything stb_image reads) turned into the host's
-// 1-bit bitmap at the printer's 12 dots/mm.
+// A label picture (PNG, JPEG, BMP, GIF, PGM/PPM) turned into the host's 1-bit bitmap at
+// the printer's 12 dots/mm.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "host_bitmap.h"
@@ -13,6 +14,9 @@ namespace ktprint {
 
 // The printer's head line: 80 mm at 12 dots/mm.
 inline constexpr int kHeadWidthDots = 960;
+// The longest label the print command describes: 833.2 mm, whose 0.1 mm count (8332)
+// the driver turns back into at most 9999 dots.
+inline constexpr int kMaxLengthDots = 9998;
 
 struct PictureOptions {
   int widthDots = 0;    // label width; 0: the (turned, scaled) picture's
@@ -37,11 +41,26 @@ struct LabelImage {
   bool dot(int x, int y) const;  // true where the label prints
 };
 
+// The label a picture of this size gives with these options, or false with `error`
+// naming the limit (width or length) it passes.
+struct LabelPlan {
+  int labelWidth = 0;
+  int labelLength = 0;
+  int scaledWidth = 0;  // with fit: the turned picture scaled to this size
+  int scaledHeight = 0;
+};
+bool planLabel(int pictureWidth, int pictureHeight, const PictureOptions& options, LabelPlan& plan,
+               std::string& error);
+
 // Loads `path`: transparent parts become white, colours become grey, the picture is
 // turned, scaled, and made 1-bit; by default one pixel is one dot. The picture sits at
 // the top left of the label, cut or padded with white. Null with `error` set when the
-// file cannot be read or is too large to be a label, or the system gives no bitmap.
+// file cannot be read, is not a whole picture of those kinds, gives a label beyond the
+// printer's limits, or the system gives no bitmap.
 std::unique_ptr<LabelImage> loadLabelImage(const std::string& path, const PictureOptions& options,
+                                           std::string& error);
+// The same from the picture file's bytes (sized and checked before they are decoded).
+std::unique_ptr<LabelImage> makeLabelImage(std::string_view bytes, const PictureOptions& options,
                                            std::string& error);
 
 // The grey picture to 1-bit dots (1 = print), `width` x `height`, row by row.

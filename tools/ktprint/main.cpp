@@ -2,12 +2,42 @@
 // the driver module's exported interface.
 #include <CLI/CLI.hpp>
 #include <clocale>
+#include <cmath>
+#include <filesystem>
+#include <iostream>
 
 #include "commands.h"
 #include "console.h"
 #include "translation.h"
 
 using ktprint::tr;
+
+namespace {
+
+// A range check lets NaN through (every comparison with it is false).
+const CLI::Validator& finite() {
+  static const CLI::Validator check(
+      [](std::string& text) -> std::string {
+        double value = 0;
+        if (CLI::detail::lexical_cast(text, value) && std::isfinite(value)) return {};
+        return tr("not a finite number:") + std::string(" ") + text;
+      },
+      "FINITE");
+  return check;
+}
+
+// The settings are written by renaming a new file over the old one: a device, a FIFO or
+// a directory there would be replaced or block.
+bool usableIni(const std::string& path) {
+  if (path.empty()) return true;
+  std::error_code ec;
+  const auto status = std::filesystem::status(path, ec);
+  if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) return true;
+  std::cerr << "ktprint: " << path << ": " << tr("not a regular file") << "\n";
+  return false;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   std::setlocale(LC_ALL, "");
@@ -50,10 +80,13 @@ int main(int argc, char** argv) {
   printCmd->add_option("--copies", print.copies, tr("copies to issue"))
       ->check(CLI::Range(1, 999999));
   printCmd->add_option("--width", print.widthMm, tr("label width, mm (default: the picture's)"))
+      ->check(finite())
       ->check(CLI::Range(1.0, 200.0));
   printCmd->add_option("--length", print.lengthMm, tr("label length, mm (default: the picture's)"))
+      ->check(finite())
       ->check(CLI::Range(1.0, 2000.0));
   printCmd->add_option("--gap", print.gapMm, tr("gap between labels, mm"))
+      ->check(finite())
       ->check(CLI::Range(0.0, 99.0));
   printCmd->add_option("--speed", print.speed, tr("print speed, mm/s"))->check(CLI::Range(70, 150));
   printCmd->add_flag("--cut", print.cut, tr("cut after each label"));
@@ -79,10 +112,13 @@ int main(int argc, char** argv) {
   feedOptions.lengthMm = 50;
   auto* feed = app.add_subcommand("feed", tr("feed one blank label"));
   feed->add_option("--width", feedOptions.widthMm, tr("label width, mm"))
+      ->check(finite())
       ->check(CLI::Range(1.0, 80.0));
   feed->add_option("--length", feedOptions.lengthMm, tr("label length, mm"))
+      ->check(finite())
       ->check(CLI::Range(1.0, 2000.0));
   feed->add_option("--gap", feedOptions.gapMm, tr("gap between labels, mm"))
+      ->check(finite())
       ->check(CLI::Range(0.0, 99.0));
   feed->add_flag("--cut", feedOptions.cut, tr("cut after the label"));
   auto* cut = app.add_subcommand("cut", tr("cut at the auto cutter"));
@@ -95,12 +131,30 @@ int main(int argc, char** argv) {
     int rc = app.exit(e);
     return rc == 0 ? ktprint::kExitOk : ktprint::kExitUsage;
   }
-  if (printCmd->parsed()) return ktprint::runPrint(options, print);
-  if (feed->parsed()) return ktprint::runFeed(options, feedOptions);
-  if (cut->parsed()) return ktprint::runCut(options);
-  if (stop->parsed()) return ktprint::runStop(options);
-  if (config->parsed()) return ktprint::runConfig(options, address);
-  if (status->parsed()) return ktprint::runStatus(options, json);
-  if (search->parsed()) return ktprint::runSearch(searchMs, searchJson);
-  return ktprint::kExitUsage;
+  if (!usableIni(options.iniPath.empty() ? ktprint::defaultIniPath() : options.iniPath)) {
+    return ktprint::kExitUsage;
+  }
+  int rc = ktprint::kExitUsage;
+  if (printCmd->parsed()) {
+    rc = ktprint::runPrint(options, print);
+  } else if (feed->parsed()) {
+    rc = ktprint::runFeed(options, feedOptions);
+  } else if (cut->parsed()) {
+    rc = ktprint::runCut(options);
+  } else if (stop->parsed()) {
+    rc = ktprint::runStop(options);
+  } else if (config->parsed()) {
+    rc = ktprint::runConfig(options, address);
+  } else if (status->parsed()) {
+    rc = ktprint::runStatus(options, json);
+  } else if (search->parsed()) {
+    rc = ktprint::runSearch(searchMs, searchJson);
+  }
+  // What was shown must have reached its reader (a full disk, a closed pipe).
+  std::cout.flush();
+  if (!std::cout && rc == ktprint::kExitOk) {
+    std::cerr << "ktprint: " << tr("cannot write the standard output") << "\n";
+    rc = ktprint::kExitUsage;
+  }
+  return rc;
 }

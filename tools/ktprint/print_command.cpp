@@ -20,17 +20,32 @@ void onInterrupt() {
   g_interrupts.fetch_add(1);
 }
 
-// 0.1 mm units of a length in millimetres.
-uint16_t tenthsOfMm(double mm) {
-  return static_cast<uint16_t>(mm * 10.0 + 0.5);
+// 0.1 mm units of a length in millimetres (the options' ranges keep it finite and small).
+int64_t tenthsOfMm(double mm) {
+  return static_cast<int64_t>(mm * 10.0 + 0.5);
 }
 // Dots of a length in 0.1 mm, as the driver counts them (12 dots/mm, halves up).
-int dotsOfTenths(uint16_t tenths) {
+int64_t dotsOfTenths(int64_t tenths) {
   return (tenths * 120 + 50) / 100;
 }
 // 0.1 mm units of a dot count at 12 dots/mm.
-uint16_t tenthsOfDots(int dots) {
-  return static_cast<uint16_t>((dots * 10 + 6) / 12);
+int64_t tenthsOfDots(int64_t dots) {
+  return (dots * 10 + 6) / 12;
+}
+// The label's size in 0.1 mm as the print command carries it: false (and the limit
+// passed on standard error) when it is wider or longer than the printer takes.
+bool labelTenths(int64_t width, int64_t length, uint16_t& widthField, uint16_t& lengthField) {
+  if (dotsOfTenths(width) > kHeadWidthDots) {
+    std::cerr << "ktprint: " << tr("the label is wider than 80 mm") << "\n";
+    return false;
+  }
+  if (dotsOfTenths(length) > kMaxLengthDots) {
+    std::cerr << "ktprint: " << tr("the label is longer than 833.2 mm") << "\n";
+    return false;
+  }
+  widthField = static_cast<uint16_t>(width);
+  lengthField = static_cast<uint16_t>(length);
+  return true;
 }
 
 // Progress over all the jobs of one print: copies issued so far of the copies wanted.
@@ -82,7 +97,7 @@ void fillConditions(HostJob& job, const PrintOptions& p, int printer) {
   if (p.cut) flags |= NYPR_COND_AUTO_CUT;
   job.printCond.OptionFlagsUW = flags;
   job.labelFormat.MirrorFlagsUL = p.mirror ? 1u : 0u;
-  job.labelFormat.GapUW = tenthsOfMm(p.gapMm);
+  job.labelFormat.GapUW = static_cast<uint16_t>(tenthsOfMm(p.gapMm));
 }
 
 // Failed polls without an error code that end a job when they come in a row.
@@ -172,8 +187,13 @@ JobEnd printJob(const GlobalOptions& options, LabelImage& image, HostJob& job, i
 int runPrint(const GlobalOptions& options, const PrintOptions& p) {
   setUpHost(options);
   PictureOptions picture;
-  picture.widthDots = p.widthMm > 0 ? dotsOfTenths(tenthsOfMm(p.widthMm)) : 0;
-  picture.heightDots = p.lengthMm > 0 ? dotsOfTenths(tenthsOfMm(p.lengthMm)) : 0;
+  // Sizes beyond the label's limits stay beyond them (the picture's plan refuses them).
+  const int64_t kBeyond = int64_t{kMaxLengthDots} + 1;
+  picture.widthDots =
+      p.widthMm > 0 ? static_cast<int>(std::min(dotsOfTenths(tenthsOfMm(p.widthMm)), kBeyond)) : 0;
+  picture.heightDots =
+      p.lengthMm > 0 ? static_cast<int>(std::min(dotsOfTenths(tenthsOfMm(p.lengthMm)), kBeyond))
+                     : 0;
   picture.threshold = p.threshold;
   picture.dither = p.dither;
   picture.fit = p.fit;
@@ -193,9 +213,11 @@ int runPrint(const GlobalOptions& options, const PrintOptions& p) {
     return kExitOk;
   }
   HostJob job;
-  job.labelFormat.WidthUW = p.widthMm > 0 ? tenthsOfMm(p.widthMm) : tenthsOfDots(image->widthDots);
-  job.labelFormat.LengthUW =
-      p.lengthMm > 0 ? tenthsOfMm(p.lengthMm) : tenthsOfDots(image->heightDots);
+  if (!labelTenths(p.widthMm > 0 ? tenthsOfMm(p.widthMm) : tenthsOfDots(image->widthDots),
+                   p.lengthMm > 0 ? tenthsOfMm(p.lengthMm) : tenthsOfDots(image->heightDots),
+                   job.labelFormat.WidthUW, job.labelFormat.LengthUW)) {
+    return kExitUsage;
+  }
   fillConditions(job, p, options.printer);
   job.job.hLabelBitmap = image->bitmap.handle();
 
@@ -224,8 +246,10 @@ int runPrint(const GlobalOptions& options, const PrintOptions& p) {
 int runFeed(const GlobalOptions& options, const PrintOptions& label) {
   setUpHost(options);
   HostJob job;
-  job.labelFormat.WidthUW = tenthsOfMm(label.widthMm);
-  job.labelFormat.LengthUW = tenthsOfMm(label.lengthMm);
+  if (!labelTenths(tenthsOfMm(label.widthMm), tenthsOfMm(label.lengthMm), job.labelFormat.WidthUW,
+                   job.labelFormat.LengthUW)) {
+    return kExitUsage;
+  }
   fillConditions(job, label, options.printer);
   const auto printer = static_cast<uint8_t>(options.printer);
   if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, tr("cannot open the printer"));

@@ -14,6 +14,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "deadline.h"
 #include "ktsim/frame.h"
 #include "net.h"
 #include "protocol.h"
@@ -110,6 +111,7 @@ void Simulator::Impl::start() {
   if (state.ip == 0) state.ip = ip;
   started = true;
   stopping = false;
+  halting = false;
   log("listening on " + detail::dotted(ip) + " ports " + std::to_string(listeners[0].number) + "/" +
           std::to_string(listeners[1].number) +
           (udpFd >= 0 ? ", discovery on port " + std::to_string(udpPort) : ""),
@@ -141,11 +143,21 @@ void Simulator::Impl::closeAll() {
   }
 }
 
+void Simulator::Impl::pause(Millis length) {
+  const auto until = detail::deadlineAfter(length);
+  for (;;) {
+    const auto now = Clock::now();
+    if (halting || now >= until) return;
+    std::this_thread::sleep_for(std::min<Clock::duration>(until - now, Millis(50)));
+  }
+}
+
 void Simulator::Impl::stop() {
   {
     std::lock_guard<std::mutex> lk(mu);
     if (!started) return;
     stopping = true;
+    halting = true;
   }
   const char b = 1;
   [[maybe_unused]] auto n = ::write(wake[1], &b, 1);
@@ -395,11 +407,12 @@ int Simulator::Impl::handleFrame(Connection& c, const std::string& frame) {
   }
   if (plan.swallow) return plan.reset ? 2 : plan.close ? 1 : 0;
   if (answer.empty()) return 0;
-  if (plan.delay.count() > 0) std::this_thread::sleep_for(plan.delay);
+  if (plan.delay.count() > 0) pause(plan.delay);
   std::string out = makeFrame(answer);
   if (plan.lengthSkew != 0) {
-    const int announced = std::clamp(static_cast<int>(answer.size()) + plan.lengthSkew, 0, 9999);
-    detail::put(out, 1, detail::digits(announced, 4));
+    const int64_t announced = std::clamp<int64_t>(
+        static_cast<int64_t>(answer.size()) + plan.lengthSkew, int64_t{0}, int64_t{9999});
+    detail::put(out, 1, detail::digits(static_cast<int>(announced), 4));
   }
   bool ok = true;
   {
@@ -411,7 +424,7 @@ int Simulator::Impl::handleFrame(Connection& c, const std::string& frame) {
       const size_t parts = std::min<size_t>(static_cast<size_t>(plan.segments), out.size());
       const size_t step = (out.size() + parts - 1) / parts;
       for (size_t at = 0; at < out.size() && ok; at += step) {
-        if (at > 0) std::this_thread::sleep_for(plan.gap);
+        if (at > 0) pause(plan.gap);
         ok = detail::sendAll(c.fd, std::string_view(out).substr(at, step));
       }
     }

@@ -1,6 +1,7 @@
 // Fault switches: which requests they match and what they do to the answer.
 #include <algorithm>
 
+#include "deadline.h"
 #include "protocol.h"
 #include "simulator_impl.h"
 
@@ -36,11 +37,11 @@ Plan Simulator::Impl::planFaults(const Connection& c, const std::string& code) {
         plan.swallow = plan.reset = true;
         break;
       case FaultAction::Delay:
-        plan.delay += f.delay;
+        plan.delay = detail::addedWaits(plan.delay, f.delay);
         break;
       case FaultAction::Split:
         plan.segments = std::max(f.segments, 2);
-        plan.gap = f.delay;
+        plan.gap = detail::boundedWait(f.delay);
         break;
       case FaultAction::FailureFlag:
         plan.failure = true;

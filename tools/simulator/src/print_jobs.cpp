@@ -280,7 +280,9 @@ void Simulator::Impl::engineLoop() {
         notify();
         continue;
       }
-      if (!hold && !labelWaiting) {
+      // Only an auto-peel job waits for the label on the peeler to be taken; without
+      // auto-peel the peel sensor plays no part and the label stays where it is.
+      if (!hold && !(labelWaiting && job->conditions.autoPeel)) {
         const auto now = Clock::now();
         if (!nextIssueAt) nextIssueAt = now + copyTime(*job);
         if (now >= *nextIssueAt) {

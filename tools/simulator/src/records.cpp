@@ -10,8 +10,18 @@ namespace ktsim {
 
 using detail::Connection;
 using detail::isEnded;
+using detail::kFrameRecordBytes;
 using detail::kMaxLogLines;
 using detail::readable;
+
+namespace {
+
+// A record's share of the budget: its bytes and what holding them costs.
+size_t recordCost(const FrameRecord& r) {
+  return sizeof(FrameRecord) + r.bytes.capacity() + 32;
+}
+
+}  // namespace
 
 namespace detail {
 
@@ -75,6 +85,11 @@ void Simulator::Impl::recordFrame(const Connection& c, bool received, bool valid
   r.valid = valid;
   r.bytes = std::move(bytes);
   frameRecords.push_back(std::move(r));
+  frameRecordBytes += recordCost(frameRecords.back());
+  while (frameRecordBytes > kFrameRecordBytes && frameRecords.size() > 1) {
+    frameRecordBytes -= recordCost(frameRecords.front());
+    frameRecords.pop_front();
+  }
 }
 
 ConnectionRecord* Simulator::Impl::connectionRecord(uint64_t id) {
@@ -86,7 +101,7 @@ ConnectionRecord* Simulator::Impl::connectionRecord(uint64_t id) {
 
 std::vector<FrameRecord> Simulator::frames() const {
   std::lock_guard<std::mutex> lk(impl_->mu);
-  return impl_->frameRecords;
+  return {impl_->frameRecords.begin(), impl_->frameRecords.end()};
 }
 
 std::vector<FrameRecord> Simulator::receivedFrames(std::string_view code) const {

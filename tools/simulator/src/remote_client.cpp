@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "deadline.h"
 #include "ktsim/simulator.h"
 #include "ktsim/socket.h"
 #include "remote_codec.h"
@@ -70,7 +71,8 @@ struct Simulator::Impl {
     Socket socket = borrow();
     std::optional<std::string> answer;
     if (remote::sendMessage(socket, request.bytes())) {
-      answer = remote::receiveMessage(socket, static_cast<int>((limit + kAnswerWait).count()));
+      const Millis wait = std::min(detail::addedWaits(limit, kAnswerWait), Millis(INT32_MAX));
+      answer = remote::receiveMessage(socket, static_cast<int>(wait.count()));
     }
     if (!answer) throw std::runtime_error("ktsim: the native simulator stopped answering");
     giveBack(std::move(socket));
@@ -404,7 +406,7 @@ void Simulator::setFinishReportHook(FinishReportHook hook) {
 }
 
 bool Simulator::waitFor(const std::function<bool()>& condition, Millis timeout) const {
-  const auto deadline = std::chrono::steady_clock::now() + timeout;
+  const auto deadline = detail::deadlineAfter(timeout);
   for (;;) {
     if (condition()) return true;
     const auto left =

@@ -41,13 +41,14 @@ bool sendMessage(Socket& socket, std::string_view payload) {
   return socket.sendAll(std::string_view(head, 4)) && socket.sendAll(payload);
 }
 
-std::optional<std::string> receiveMessage(Socket& socket, int timeoutMs) {
+std::optional<std::string> receiveMessage(Socket& socket, int timeoutMs, uint32_t maxBytes) {
   unsigned char head[4];
   if (!socket.receiveExact(reinterpret_cast<char*>(head), 4, timeoutMs)) return std::nullopt;
   const uint32_t n = head[0] | (head[1] << 8) | (head[2] << 16) | (uint32_t{head[3]} << 24);
-  if (n > kMaxMessage) return std::nullopt;
+  if (n > maxBytes) return std::nullopt;
   std::string payload(n, '\0');
-  if (n > 0 && !socket.receiveExact(payload.data(), n, timeoutMs)) return std::nullopt;
+  const int bodyMs = timeoutMs >= 0 ? timeoutMs : static_cast<int>(kMessageBodyWait.count());
+  if (n > 0 && !socket.receiveExact(payload.data(), n, bodyMs)) return std::nullopt;
   return payload;
 }
 

@@ -21,6 +21,7 @@
 
 #include "ktsim/simulator.h"
 #include "ktsim/socket.h"
+#include "remote_protocol.h"
 
 namespace ktsim::remote {
 
@@ -267,8 +268,10 @@ void fields(A& a, ProgramRecord& p) {
 
 // Sends one message; false when the connection failed.
 bool sendMessage(Socket& socket, std::string_view payload);
-// The next message within `timeoutMs` (-1: no limit); nullopt on end of stream, error,
-// time-out or a length beyond kMaxMessage.
-std::optional<std::string> receiveMessage(Socket& socket, int timeoutMs);
+// The next message within `timeoutMs` (-1: its length may take any time, its bytes then
+// come within kMessageBodyWait); nullopt on end of stream, error, time-out or a length
+// beyond `maxBytes`.
+std::optional<std::string> receiveMessage(Socket& socket, int timeoutMs,
+                                          uint32_t maxBytes = kMaxMessage);
 
 }  // namespace ktsim::remote

@@ -21,6 +21,11 @@ namespace ktsim::remote {
 
 // The largest message either side accepts (a thousand big labels fit).
 inline constexpr uint32_t kMaxMessage = 512u << 20;
+// The largest request (or hook answer) the simulator accepts: every call's arguments are
+// small (a printer state, a fault, a list of broken dots).
+inline constexpr uint32_t kMaxRequest = 1u << 20;
+// A message's bytes follow its length at once: a sender that stops between them is gone.
+inline constexpr std::chrono::milliseconds kMessageBodyWait{5000};
 // How long the simulator waits for its first control connection before it exits.
 inline constexpr std::chrono::milliseconds kFirstConnectionWait{10000};
 // How long a finish report waits for the client's hook before it goes out unchanged.

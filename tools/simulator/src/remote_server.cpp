@@ -73,7 +73,8 @@ bool Server::callHook(FinishReport& report) {
   Writer request;
   request(report);
   if (sendMessage(hook_, request.bytes())) {
-    if (auto answer = receiveMessage(hook_, static_cast<int>(kHookAnswerWait.count()))) {
+    if (auto answer =
+            receiveMessage(hook_, static_cast<int>(kHookAnswerWait.count()), kMaxRequest)) {
       try {
         Reader in(*answer);
         FinishReport changed;
@@ -328,7 +329,7 @@ bool Server::dispatch(Op op, Reader& in, Writer& out) {
 
 void Server::serveConnection(Socket socket, bool owner) {
   for (;;) {
-    const auto request = receiveMessage(socket, -1);
+    const auto request = receiveMessage(socket, -1, kMaxRequest);
     if (!request) break;
     Writer answer;
     bool keep = true;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "deadline.h"
 #include "protocol.h"
 #include "simulator_impl.h"
 
@@ -20,7 +21,7 @@ void Simulator::Impl::notify() const {
 }
 
 bool Simulator::Impl::waitFor(const std::function<bool()>& condition, Millis timeout) const {
-  const auto deadline = Clock::now() + timeout;
+  const auto deadline = detail::deadlineAfter(timeout);
   for (;;) {
     uint64_t seen;
     {

@@ -37,7 +37,11 @@ using Clock = std::chrono::steady_clock;
 inline constexpr size_t kMaxStoredLabels = 1000;
 // Log lines kept in memory.
 inline constexpr size_t kMaxLogLines = 20000;
-// A frame that stays incomplete this long is dropped (the host sent fewer bytes than
+// The frame record keeps the newest frames within this much memory (about a hundred
+// jobs of the longest labels); older ones are dropped.
+inline constexpr size_t kFrameRecordBytes =
+    size_t{64}
+    << 20;  // A frame that stays incomplete this long is dropped (the host sent fewer bytes than
 // its length digits promised).
 inline constexpr Millis kPartialFrameTimeout{2000};
 // Test prints come out 30 mm long over the whole head.
@@ -123,6 +127,7 @@ struct Simulator::Impl {
   PrinterState state;
   bool started = false;
   bool stopping = false;
+  std::atomic<bool> halting{false};  // stopping, read without `mu` by paused answers
   uint32_t ip = 0;
   int wake[2] = {-1, -1};
   Listener listeners[2];
@@ -134,7 +139,8 @@ struct Simulator::Impl {
   std::vector<std::shared_ptr<Connection>> connections;  // open or not yet joined
   std::vector<ConnectionRecord> connectionRecords;
   uint64_t nextConnection = 1;
-  std::vector<FrameRecord> frameRecords;
+  std::deque<FrameRecord> frameRecords;  // the newest, within kFrameRecordBytes
+  size_t frameRecordBytes = 0;
   std::map<uint64_t, JobRecord> jobRecords;
   std::map<uint64_t, PrintedLabel> jobLabels;  // rendered once per job
   std::map<uint64_t, int> testForms;           // issue form of test-print jobs
@@ -176,6 +182,8 @@ struct Simulator::Impl {
   void start();
   void closeAll();
   void stop();
+  // Sleeps `length` (bounded), or until the simulator stops.
+  void pause(Millis length);
   void acceptLoop(Listener& l);
   // Joins the threads of connections that ended. Caller holds mu.
   void reap();
