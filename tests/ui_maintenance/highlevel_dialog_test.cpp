@@ -41,10 +41,7 @@ TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravelOrItsError) {
   EXPECT_EQ(lrs[0].payload(), "2S200LRS00010000000000");
   EXPECT_TRUE(messages_.empty());
 
-  ktsim::Fault fault;  // a travel that cannot be read shows the error
-  fault.code = "LRS";
-  fault.action = ktsim::FaultAction::FailureFlag;
-  sim_.addFault(fault);
+  sim_.addFault(fault("LRS"));  // a travel that cannot be read shows the error
   openHighLevel([&](OperatedDialog& d) {
     EXPECT_EQ(d.text(6607), "");
     d.cancel();
@@ -120,14 +117,13 @@ TEST_F(HighLevelDialog, ValuesOutOfRangeAreRefusedAndSignedOnesKeepTheirSign) {
 TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
   sim_.setTravel(100, 0, 12345678);
   openHighLevel([&](OperatedDialog& d) {
-    answer_ = 7;
+    answers_ = {7};
     EXPECT_TRUE(d.click(6015));
     ASSERT_EQ(questions_.size(), 1u);
-    EXPECT_EQ(questions_[0].messageId, 0u);
+    EXPECT_EQ(questions_[0].id, 0u);
     EXPECT_EQ(questions_[0].text, cp932("プリンターの本体走行距離をクリアしてもよろしいですか？"));
     EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);  // the opening's read only
     EXPECT_EQ(d.text(6607), "12.345678");
-    answer_ = 6;
     EXPECT_TRUE(d.click(6015));
     const auto lrs = sim_.receivedFrames("LRS");
     ASSERT_EQ(lrs.size(), 2u);
@@ -139,7 +135,7 @@ TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
 }
 
 TEST_F(HighLevelDialog, TestFeedAndPrintGoToThePrinter) {
-  ASSERT_EQ(NyPrInitPrinter(1, &job_.job), 0);
+  ASSERT_EQ(NyPrInitPrinter(1, &hostJob_.job), 0);
   openHighLevel([&](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6011));
     EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);

@@ -167,8 +167,8 @@ TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
   EXPECT_EQ(storedField(10), "0");
   EXPECT_EQ(storedField(0), "1");
   EXPECT_EQ(line.substr(241), "-24#006#1");
-  EXPECT_EQ(job_.label.PosAdjXUB, 104);
-  EXPECT_EQ(job_.label.PosAdjYUB, 134);
+  EXPECT_EQ(hostJob_.label.PosAdjXUB, 104);
+  EXPECT_EQ(hostJob_.label.PosAdjYUB, 134);
 }
 
 // A stored adjustment the combos cannot show stays as stored; the label gets the nearest
@@ -179,8 +179,8 @@ TEST_F(MaintenanceDialog, AdjustmentsBeyondTheCombosAreKeptAndReachTheLabelClamp
   stKtRSE[0].PosAdjModeI = 1;
   openMaintenance([](OperatedDialog& d) { d.click(1); });
   EXPECT_EQ(settingsLine().substr(241), "050#-30#1");
-  EXPECT_EQ(job_.label.PosAdjXUB, 128 + 24);
-  EXPECT_EQ(job_.label.PosAdjYUB, 128 - 24);
+  EXPECT_EQ(hostJob_.label.PosAdjXUB, 128 + 24);
+  EXPECT_EQ(hostJob_.label.PosAdjYUB, 128 - 24);
 }
 
 TEST_F(MaintenanceDialog, HistoryControlOffNeitherChecksNorStoresItsRows) {
@@ -201,14 +201,13 @@ TEST_F(MaintenanceDialog, DefaultsComeBackOnlyAfterYesAndAreSavedOnlyBySet) {
   setSettingsFieldInt(0, kFieldHistoryControl, 0);
   const std::string before = settingsLine();
   intptr_t result = openMaintenance([&](OperatedDialog& d) {
-    answer_ = 7;
+    answers_ = {7};
     EXPECT_TRUE(d.click(6794));
     ASSERT_EQ(questions_.size(), 1u);
-    EXPECT_EQ(questions_[0].messageId, 50036u);
+    EXPECT_EQ(questions_[0].id, 50036u);
     EXPECT_EQ(d.text(6776), "50");
     EXPECT_TRUE(sim_.receivedFrames("LRS").empty());
 
-    answer_ = 6;
     EXPECT_TRUE(d.click(6794));
     EXPECT_EQ(d.text(6776), "80");
     EXPECT_EQ(d.checked(6708), 1);
@@ -261,8 +260,8 @@ TEST_F(ProgramUpdate, TheChosenFileGoesToThePrinterInBlocks) {
   EXPECT_EQ(filter_, 38013u);
   ASSERT_EQ(questions_.size(), 2u);
   // The driver's own texts come with no host message id.
-  EXPECT_EQ(questions_[0].messageId, 0u);
-  EXPECT_EQ(questions_[1].messageId, 0u);
+  EXPECT_EQ(questions_[0].id, 0u);
+  EXPECT_EQ(questions_[1].id, 0u);
   EXPECT_EQ(questions_[0].text, cp932("KT3600Rをこのファイルでバージョンアップして宜しいですか。"));
   EXPECT_EQ(questions_[0].style, 0u);
   EXPECT_EQ(questions_[1].style, 2u);
@@ -287,7 +286,7 @@ TEST_F(ProgramUpdate, NoFileOrNoYesSendsNothing) {
   choose_ = false;
   clickUpdate();
   EXPECT_TRUE(questions_.empty());
-  answer_ = 7;
+  answers_ = {7};
   choose_ = true;
   clickUpdate();
   EXPECT_EQ(questions_.size(), 1u);
@@ -295,10 +294,7 @@ TEST_F(ProgramUpdate, NoFileOrNoYesSendsNothing) {
 }
 
 TEST_F(ProgramUpdate, APrinterRefusingTheEndShowsItsError) {
-  ktsim::Fault fault;
-  fault.code = "INE";
-  fault.action = ktsim::FaultAction::FailureFlag;
-  sim_.addFault(fault);
+  sim_.addFault(fault("INE"));
   clickUpdate();
   ASSERT_EQ(questions_.size(), 1u);  // no "finished" notice
   ASSERT_EQ(messages_.size(), 1u);
@@ -324,7 +320,7 @@ TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
     EXPECT_EQ(d.text(6766), "10");
     d.cancel();
   });
-  platform::setDialogOperator("DIALOG_MAINTENANCE", [&](OperatedDialog& d) {
+  openMaintenance([&](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6774));
     EXPECT_EQ(opened, 0);
     check.accept = true;
@@ -332,9 +328,6 @@ TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
     EXPECT_EQ(opened, 1);
     d.cancel();
   });
-  SetupCtxST ctx{0, nullptr, &job_.job};
-  platform::dialogBoxParam("DIALOG_MAINTENANCE", nullptr, MaintenanceDlgProc,
-                           reinterpret_cast<intptr_t>(&ctx));
   EXPECT_EQ(check.codes, (std::vector<std::string>{"482", "482"}));
 }
 

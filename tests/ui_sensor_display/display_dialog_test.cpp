@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog_fixture.h"
 #include "nyhost/nyhost_control.h"
 #include "platform/text.h"
+#include "printer_dialog.h"
 #include "resources/strings.h"
 #include "status/error_text.h"
 #include "test_data.h"
@@ -205,10 +205,7 @@ TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirstAndShowsAFailure) {
     EXPECT_EQ(sim_.state().labelTravelMm, 0u);
 
     // A failed clear shows the error and leaves the distance shown.
-    ktsim::Fault fault;
-    fault.code = "LRS";
-    fault.action = ktsim::FaultAction::FailureFlag;
-    sim_.addFault(fault);
+    sim_.addFault(fault("LRS"));
     ASSERT_TRUE(d.click(6619));
     EXPECT_EQ(d.text(6606), "0.000000");
     EXPECT_FALSE(d.ended());
@@ -257,10 +254,7 @@ TEST_F(DisplayDialogTest, StatusTickWaitsForACommandShowingABox) {
           return 1;
         },
         &inBox);
-    ktsim::Fault fault;
-    fault.code = "LRS";
-    fault.action = ktsim::FaultAction::FailureFlag;
-    sim_.addFault(fault);
+    sim_.addFault(fault("LRS"));
     ASSERT_TRUE(d.setText(6601, "7"));
     ASSERT_TRUE(d.click(6620));
     EXPECT_EQ(inBox.boxes, 1);

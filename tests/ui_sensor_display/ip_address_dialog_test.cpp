@@ -2,7 +2,7 @@
 #include <string>
 
 #include "core/slots.h"
-#include "dialog_fixture.h"
+#include "printer_dialog.h"
 #include "settings/printer_settings.h"
 #include "ui/dialog_procs.h"
 
@@ -65,11 +65,9 @@ TEST_F(IpAddressDialogTest, ShowsThePrintersAddressesAndStoresTheNewOne) {
 }
 
 TEST_F(IpAddressDialogTest, FailedReadShowsTheErrorAndCloses) {
-  ktsim::Fault fault;
-  fault.code = "ADS";
-  fault.action = ktsim::FaultAction::Status;
-  fault.number = 5;
-  sim_.addFault(fault);
+  ktsim::Fault status = fault("ADS", ktsim::FaultAction::Status);
+  status.number = 5;
+  sim_.addFault(status);
   const std::string before = settingsLine();
   intptr_t result = openIp([](OperatedDialog& d) { EXPECT_TRUE(d.ended()); });
   EXPECT_EQ(result, 0);

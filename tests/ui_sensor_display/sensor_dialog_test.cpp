@@ -2,10 +2,10 @@
 #include <string>
 
 #include "core/slots.h"
-#include "dialog_fixture.h"
 #include "platform/file_system.h"
 #include "platform/help.h"
 #include "platform/text.h"
+#include "printer_dialog.h"
 #include "resources/strings.h"
 #include "status/error_text.h"
 #include "ui/dialog_procs.h"
@@ -153,10 +153,7 @@ TEST_F(SensorDialogTest, FailedReadAtOpeningShowsTheErrorAndKeepsPolling) {
     sim_.clearFaults();
     messages_.clear();
     sim_.setStatusFailure(statusFails);
-    ktsim::Fault refused;
-    refused.code = "GMS";
-    refused.action = ktsim::FaultAction::FailureFlag;
-    if (!statusFails) sim_.addFault(refused);
+    if (!statusFails) sim_.addFault(fault("GMS"));
     openSensor([&](OperatedDialog& d) {
       EXPECT_EQ(d.text(6703), "");
       EXPECT_EQ(d.text(6705), statusFails ? "" : "30");
@@ -188,10 +185,7 @@ TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetresAndMoves) {
     EXPECT_TRUE(messages_.empty());
 
     // A failed move shows its error and keeps the print conditions.
-    ktsim::Fault fault;
-    fault.code = "CPS";
-    fault.action = ktsim::FaultAction::FailureFlag;
-    sim_.addFault(fault);
+    sim_.addFault(fault("CPS"));
     ASSERT_TRUE(d.click(6069));
     EXPECT_EQ(d.text(6065), "262");
     EXPECT_EQ(conditions_.CutterDistUW, 263);

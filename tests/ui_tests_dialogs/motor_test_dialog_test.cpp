@@ -80,8 +80,8 @@ TEST_F(MotorTestTest, EveryOpeningStartsFromStart) {
 }
 
 TEST_F(MotorTestTest, ARefusedPressKeepsTextAndToggleAndARefusedEndIsShown) {
-  sim_.addFault(fault("MTS", ktsim::FaultAction::FailureFlag));
-  sim_.addFault(fault("MES", ktsim::FaultAction::FailureFlag));
+  sim_.addFault(fault("MTS"));
+  sim_.addFault(fault("MES"));
   runMotorTest([&](OperatedDialog& d) {
     d.click(6013);
     ASSERT_EQ(messages_.size(), 1u);
@@ -101,7 +101,7 @@ TEST_F(MotorTestTest, ARefusedPressKeepsTextAndToggleAndARefusedEndIsShown) {
 }
 
 TEST_F(MotorTestTest, RefusedStartOpensNoMotorDialog) {
-  sim_.addFault(fault("MIS", ktsim::FaultAction::FailureFlag));
+  sim_.addFault(fault("MIS"));
   bool opened = false;
   platform::setDialogOperator("DIALOG_MOTO_TEST", [&](OperatedDialog& d) {
     opened = true;

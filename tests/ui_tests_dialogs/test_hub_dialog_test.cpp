@@ -38,8 +38,8 @@ TEST_F(TestHubTest, BuzzerAndLedTestsReachThePrinterAndFailuresShowTheirErrors) 
     EXPECT_EQ(sim_.state().ledTests, 1);
     EXPECT_TRUE(messages_.empty());
 
-    sim_.addFault(fault("BZS", ktsim::FaultAction::FailureFlag));
-    sim_.addFault(fault("LES", ktsim::FaultAction::FailureFlag));
+    sim_.addFault(fault("BZS"));
+    sim_.addFault(fault("LES"));
     EXPECT_TRUE(d.click(6215));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].text.find(text(60306)), std::string::npos);

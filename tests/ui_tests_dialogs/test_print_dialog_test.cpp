@@ -80,7 +80,7 @@ TEST_F(TestPrintTest, CountsOutsideFourDigitsAreRefusedBeforeSending) {
     sim_.setIssueHold(true);  // the count is what matters here, not the labels
     for (const char* count : {"0", "9999"}) {
       d.setText(6089, count);
-      sim_.addFault(fault("PTS", ktsim::FaultAction::FailureFlag));
+      sim_.addFault(fault("PTS"));
       d.click(1);
     }
     d.click(2);
@@ -105,7 +105,7 @@ TEST_F(TestPrintTest, GoesOutEvenWhenTheFinishConnectionCannotBeOpenedFirst) {
 }
 
 TEST_F(TestPrintTest, RefusedTestPrintShowsTheErrorAndIsNotFollowed) {
-  sim_.addFault(fault("PTS", ktsim::FaultAction::FailureFlag));
+  sim_.addFault(fault("PTS"));
   bool pumped = false;
   openTestPrint([&](OperatedDialog& d) {
     d.onPump([&](OperatedDialog&) {
