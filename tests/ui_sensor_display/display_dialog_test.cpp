@@ -69,21 +69,24 @@ TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControlAndSurvivesAFailure) 
   sim_.setPaperStopPosition(1);
   openDisplay([&](OperatedDialog& d) {
     ASSERT_TRUE(d.fireTimer(2));
-    EXPECT_EQ(d.text(6703), "31");
-    EXPECT_EQ(d.text(6704), "22");
-    EXPECT_EQ(d.text(6702), "13");
-    EXPECT_EQ(d.text(6701), "54");
-    EXPECT_EQ(d.text(6705), "5");
-    EXPECT_EQ(d.text(6602), "1.20");
-    EXPECT_EQ(d.text(6616), "1.10");
-    EXPECT_EQ(d.text(6617), "2.50");
-    EXPECT_EQ(d.text(6622), "1.01");
-    EXPECT_EQ(d.text(6615), "12");
-    EXPECT_EQ(utf8(d.text(6605)), messageText(60004));
-    EXPECT_EQ(utf8(d.text(6604)), messageText(60008));
-    EXPECT_EQ(d.text(6603), " 25.3");
-    EXPECT_EQ(d.text(6614), "-04.1");
-    EXPECT_EQ(utf8(d.text(6618)), messageText(60018));
+    const std::vector<std::pair<int, std::string>> shown = {
+        {6703, "31"},
+        {6704, "22"},
+        {6702, "13"},
+        {6701, "54"},
+        {6705, "5"},
+        {6602, "1.20"},
+        {6616, "1.10"},
+        {6617, "2.50"},
+        {6622, "1.01"},
+        {6615, "12"},
+        {6603, " 25.3"},
+        {6614, "-04.1"},
+        {6605, messageText(60004)},
+        {6604, messageText(60008)},
+        {6618, messageText(60018)},
+    };
+    for (const auto& [id, text] : shown) EXPECT_EQ(utf8(d.text(id)), text) << "control " << id;
     EXPECT_EQ(d.timerInterval(2), 1500u);
 
     sim_.setHeadOpen(true);
