@@ -60,12 +60,9 @@ TEST_F(HighLevelDialog, RadioGroupsAndTheWinderBoxAreStoredInMemoryOnly) {
     EXPECT_TRUE(d.click(1));
   });
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(memoryField(47), "2");
-  EXPECT_EQ(memoryField(48), "0");
-  EXPECT_EQ(memoryField(61), "1");
-  EXPECT_EQ(memoryField(49), "1");
-  EXPECT_EQ(memoryField(29), "0");
-  EXPECT_EQ(memoryField(30), "00");
+  const std::pair<int, const char*> stored[] = {{47, "2"}, {48, "0"}, {61, "1"},
+                                                {49, "1"}, {29, "0"}, {30, "00"}};
+  for (const auto& [field, text] : stored) EXPECT_EQ(memoryField(field), text) << field;
   EXPECT_EQ(settingsLine(), before);
 
   // A wide group with nothing ticked is stored as 5, which ticks its first button later.

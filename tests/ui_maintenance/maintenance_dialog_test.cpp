@@ -154,17 +154,10 @@ TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
   char address[16];
   std::snprintf(address, sizeof address, "%08X#", sim_.addressValue());
   EXPECT_EQ(line.substr(0, 9), address);
-  EXPECT_EQ(storedField(23), "055");
-  EXPECT_EQ(storedField(9), "-05");
-  EXPECT_EQ(storedField(8), "040");
-  EXPECT_EQ(storedField(7), "400");
-  EXPECT_EQ(storedField(55), "09");
-  EXPECT_EQ(storedField(57), "0");
-  EXPECT_EQ(storedField(58), "0");
-  EXPECT_EQ(storedField(27), "0");
-  EXPECT_EQ(storedField(50), "0960");
-  EXPECT_EQ(storedField(10), "0");
-  EXPECT_EQ(storedField(0), "1");
+  const std::pair<int, const char*> stored[] = {{23, "055"},  {9, "-05"}, {8, "040"}, {7, "400"},
+                                                {55, "09"},   {57, "0"},  {58, "0"},  {27, "0"},
+                                                {50, "0960"}, {10, "0"},  {0, "1"}};
+  for (const auto& [field, text] : stored) EXPECT_EQ(storedField(field), text) << field;
   EXPECT_EQ(line.substr(241), "-24#006#1");
   EXPECT_EQ(hostJob_.label.PosAdjXUB, 104);
   EXPECT_EQ(hostJob_.label.PosAdjYUB, 134);
