@@ -5,14 +5,17 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "fake_clock.h"
+#include "nyprkt3600r/nyprkt3600r.h"
 #include "ordered_printers.h"
 #include "test_network.h"
 #include "test_responder.h"
@@ -138,6 +141,29 @@ TEST_F(PrinterSearch, HundredRepliesUseAllReceivesAndKeepAtMost100Records) {
   }
 }
 
+// The export lists the records in arrival order up to the caller's room, and not beyond it.
+TEST_F(PrinterSearch, ExportListsUpToTheCallersRoom) {
+  const char* numbers[] = {"07", "12"};
+  for (const int32_t room : {8, 1}) {
+    SCOPED_TRACE(room);
+    std::vector<NyPrFoundPrinterST> listed(static_cast<size_t>(room) + 1);
+    std::memset(listed.data(), 0x55, listed.size() * sizeof(NyPrFoundPrinterST));
+    int32_t count = 99;
+    testing::OrderedPrinters printers(net(), {{testing::printerReply(7, "KT-3600R  Ver2.50")},
+                                              {testing::printerReply(12, "KT-8100_12 Ver1.16")}});
+    ASSERT_TRUE(printers.allBound());
+    net().runAsDriver([&] { count = NyPrSearchPrinters(200, listed.data(), room); });
+    ASSERT_EQ(count, std::min(room, 2));
+    for (size_t k = 0; k < static_cast<size_t>(count); ++k) {
+      EXPECT_STREQ(listed[k].szMachineNo, numbers[k]);
+      EXPECT_EQ(listed[k].szIPAddr,
+                testing::dottedAddress(net().printerAddress(static_cast<int>(k))));
+    }
+    EXPECT_STREQ(listed[0].szModel, "KT-3600R  Ver2.50 ");
+    EXPECT_EQ(listed[static_cast<size_t>(room)].szIPAddr[0], 0x55);
+  }
+}
+
 TEST(PrinterSearchAlone, NoRouteForTheBroadcastFailsAtSend) {
   if (std::string why = testing::networkNamespacesUnavailable(); !why.empty()) GTEST_SKIP() << why;
   SearchOutcome out;
@@ -158,6 +184,10 @@ TEST(PrinterSearchAlone, MissingTableIsRefusedWithoutSocket) {
   int count = -1;
   EXPECT_EQ(SearchPrinterListFnI(&count, nullptr), kSearchBadArgs);
   EXPECT_EQ(count, 0);
+  NyPrFoundPrinterST one{};
+  EXPECT_EQ(NyPrSearchPrinters(0, nullptr, 4), -6);
+  EXPECT_EQ(NyPrSearchPrinters(0, &one, 0), -6);
+  EXPECT_EQ(NyPrSearchPrinters(0, &one, -1), -6);
 }
 
 }  // namespace

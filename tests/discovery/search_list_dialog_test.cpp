@@ -3,14 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/slots.h"
 #include "discovery/printer_search.h"
 #include "fake_clock.h"
-#include "nyhost/nyhost_control.h"
+#include "host_fixture.h"
 #include "ordered_printers.h"
 #include "platform/text.h"
 #include "platform/ui_operator.h"
@@ -24,20 +23,16 @@ namespace {
 using platform::OperatedDialog;
 using testing::TestNetwork;
 
-class SearchListDialog : public ::testing::Test {
+class SearchListDialog : public test::HostTest {
  protected:
   void SetUp() override {
+    HostTest::SetUp();
     if (!net().available()) GTEST_SKIP() << net().unavailableReason();
-    ini_ = std::filesystem::temp_directory_path() /
-           ("nypr_search_list_" + std::to_string(::getpid()) + ".ini");
-    nyhostReset();
-    nyhostSetIniPath(ini_.c_str());
     nSearchSel = 42;
   }
   void TearDown() override {
     platform::clearDialogOperators();
-    nyhostReset();
-    std::filesystem::remove(ini_);
+    HostTest::TearDown();
   }
   static TestNetwork& net() { return testing::sharedTestNetwork(); }
 
@@ -58,7 +53,6 @@ class SearchListDialog : public ::testing::Test {
     return result;
   }
 
-  std::filesystem::path ini_;
   testing::FakeClock clock_;
 };
 
@@ -66,7 +60,6 @@ TEST_F(SearchListDialog, EmptyListOffersOnlyCancel) {
   bool operated = false;
   intptr_t result = openWith({}, 0, [&](OperatedDialog& d) {
     operated = true;
-    EXPECT_EQ(platform::utf8FromCp932(d.title()), "LANのKT一覧");
     EXPECT_EQ(d.listRows(1038), 0);
     ASSERT_EQ(d.listColumns(1038), 3);
     EXPECT_EQ(platform::utf8FromCp932(d.listColumnText(1038, 0)), "機械番号");
@@ -108,7 +101,7 @@ TEST_F(SearchListDialog, ClickBelowLastRowClearsSelectionAndOwnModelRowCloses) {
   EXPECT_EQ(result, 1);
   ASSERT_EQ(nSearchSel, 1);
   EXPECT_EQ(stFoundPrinter[1].dwIPAddr, net().printerAddress(1));
-  EXPECT_EQ(nyhostMessageBoxCount(), 0);
+  EXPECT_TRUE(messages_.empty());
 }
 
 // Another model shows 60425 and stays open; a double click on a KT-3600 row selects it.
@@ -122,14 +115,14 @@ TEST_F(SearchListDialog, OtherModelShowsMessageAndStaysOpen) {
         EXPECT_TRUE(d.clickListRow(1038, 0));
         EXPECT_TRUE(d.click(1));
         stillOpen = !d.ended();
-        message = nyhostLastMessageText();
+        message = messages_.empty() ? "" : messages_.back().text;
         slotErrorAfter = stKtRSE[2].dwLastError;
         EXPECT_TRUE(d.doubleClickListRow(1038, 0));  // refused again
         EXPECT_FALSE(d.ended());
         EXPECT_TRUE(d.doubleClickListRow(1038, 1));
       });
   EXPECT_TRUE(stillOpen);
-  EXPECT_EQ(nyhostMessageBoxCount(), 2);
+  EXPECT_EQ(messages_.size(), 2u);
   EXPECT_NE(platform::utf8FromCp932(message).find(testing::messageText(60425)), std::string::npos)
       << platform::utf8FromCp932(message);
   EXPECT_EQ(slotErrorAfter, 0u);

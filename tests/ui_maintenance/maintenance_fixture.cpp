@@ -6,44 +6,18 @@
 namespace nypr::test {
 
 void MaintenanceTest::SetUp() {
-  SimulatorTest::SetUp();
+  PrinterDialogTest::SetUp();
   clock_.install();
-  nyhostSetConfirmHandler(
-      [](void* user, NyHwnd, uint32_t id, const char* text, uint32_t style) {
-        auto* self = static_cast<MaintenanceTest*>(user);
-        self->questions_.push_back({id, text != nullptr ? text : "", style});
-        return style == 2 ? 1 : self->answer_;
-      },
-      this);
-  job_.job.hLabelBitmap = label_.handle();
-  // As the setup dialog leaves it before opening the maintenance dialog.
-  PrinterSlot& slot = stKtRSE[0];
-  slot.CurKTRInfoST.PrinterNoUB = 0;
-  slot.dwUserData = 0;
-  ASSERT_TRUE(ReadPrinterSettingsFnBL(&slot.CurKTRInfoST));
+  hostJob_.job.hLabelBitmap = bitmap_.handle();
+  context_.lpPrintJob = &hostJob_.job;
 }
 
 void MaintenanceTest::TearDown() {
-  platform::clearDialogOperators();
   NyPrClosePrinter(0);
   FakeClock::uninstall();
   stKtRSE[0].dwUserData = 0;
   stKtRSE[0].PosAdjModeI = 0;
-  SimulatorTest::TearDown();
-}
-
-intptr_t MaintenanceTest::openMaintenance(platform::DialogOperator op) {
-  platform::setDialogOperator("DIALOG_MAINTENANCE", std::move(op));
-  SetupCtxST ctx{0, nullptr, &job_.job};
-  return platform::dialogBoxParam("DIALOG_MAINTENANCE", nullptr, MaintenanceDlgProc,
-                                  reinterpret_cast<intptr_t>(&ctx));
-}
-
-intptr_t MaintenanceTest::openHighLevel(platform::DialogOperator op) {
-  platform::setDialogOperator("DIALOG_HIGHLEVEL", std::move(op));
-  SetupCtxST ctx{0, nullptr, &job_.job};
-  return platform::dialogBoxParam("DIALOG_HIGHLEVEL", nullptr, HighLevelDlgProc,
-                                  reinterpret_cast<intptr_t>(&ctx));
+  PrinterDialogTest::TearDown();
 }
 
 std::string MaintenanceTest::settingsLine() {

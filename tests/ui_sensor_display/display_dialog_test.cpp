@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "dialog_fixture.h"
 #include "nyhost/nyhost_control.h"
 #include "platform/text.h"
+#include "printer_dialog.h"
 #include "resources/strings.h"
 #include "status/error_text.h"
 #include "test_data.h"
@@ -69,21 +69,24 @@ TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControlAndSurvivesAFailure) 
   sim_.setPaperStopPosition(1);
   openDisplay([&](OperatedDialog& d) {
     ASSERT_TRUE(d.fireTimer(2));
-    EXPECT_EQ(d.text(6703), "31");
-    EXPECT_EQ(d.text(6704), "22");
-    EXPECT_EQ(d.text(6702), "13");
-    EXPECT_EQ(d.text(6701), "54");
-    EXPECT_EQ(d.text(6705), "5");
-    EXPECT_EQ(d.text(6602), "1.20");
-    EXPECT_EQ(d.text(6616), "1.10");
-    EXPECT_EQ(d.text(6617), "2.50");
-    EXPECT_EQ(d.text(6622), "1.01");
-    EXPECT_EQ(d.text(6615), "12");
-    EXPECT_EQ(utf8(d.text(6605)), messageText(60004));
-    EXPECT_EQ(utf8(d.text(6604)), messageText(60008));
-    EXPECT_EQ(d.text(6603), " 25.3");
-    EXPECT_EQ(d.text(6614), "-04.1");
-    EXPECT_EQ(utf8(d.text(6618)), messageText(60018));
+    const std::vector<std::pair<int, std::string>> shown = {
+        {6703, "31"},
+        {6704, "22"},
+        {6702, "13"},
+        {6701, "54"},
+        {6705, "5"},
+        {6602, "1.20"},
+        {6616, "1.10"},
+        {6617, "2.50"},
+        {6622, "1.01"},
+        {6615, "12"},
+        {6603, " 25.3"},
+        {6614, "-04.1"},
+        {6605, messageText(60004)},
+        {6604, messageText(60008)},
+        {6618, messageText(60018)},
+    };
+    for (const auto& [id, text] : shown) EXPECT_EQ(utf8(d.text(id)), text) << "control " << id;
     EXPECT_EQ(d.timerInterval(2), 1500u);
 
     sim_.setHeadOpen(true);
@@ -205,10 +208,7 @@ TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirstAndShowsAFailure) {
     EXPECT_EQ(sim_.state().labelTravelMm, 0u);
 
     // A failed clear shows the error and leaves the distance shown.
-    ktsim::Fault fault;
-    fault.code = "LRS";
-    fault.action = ktsim::FaultAction::FailureFlag;
-    sim_.addFault(fault);
+    sim_.addFault(fault("LRS"));
     ASSERT_TRUE(d.click(6619));
     EXPECT_EQ(d.text(6606), "0.000000");
     EXPECT_FALSE(d.ended());
@@ -257,10 +257,7 @@ TEST_F(DisplayDialogTest, StatusTickWaitsForACommandShowingABox) {
           return 1;
         },
         &inBox);
-    ktsim::Fault fault;
-    fault.code = "LRS";
-    fault.action = ktsim::FaultAction::FailureFlag;
-    sim_.addFault(fault);
+    sim_.addFault(fault("LRS"));
     ASSERT_TRUE(d.setText(6601, "7"));
     ASSERT_TRUE(d.click(6620));
     EXPECT_EQ(inBox.boxes, 1);

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "core/slots.h"
-#include "dialog_fixture.h"
+#include "printer_dialog.h"
 #include "settings/printer_settings.h"
 #include "ui/dialog_procs.h"
 
@@ -64,39 +64,40 @@ TEST_F(IpAddressDialogTest, ShowsThePrintersAddressesAndStoresTheNewOne) {
   EXPECT_TRUE(messages_.empty());
 }
 
-TEST_F(IpAddressDialogTest, FailedReadShowsTheErrorAndCloses) {
-  ktsim::Fault fault;
-  fault.code = "ADS";
-  fault.action = ktsim::FaultAction::Status;
-  fault.number = 5;
-  sim_.addFault(fault);
+// A failed read (the dialog closes at once), a refused address and a cancel: the stored
+// address stays, and only a failure is shown.
+TEST_F(IpAddressDialogTest, FailureOrCancelKeepsTheStoredAddress) {
+  const struct {
+    const char* what;
+    bool readFails;
+    uint32_t typed;  // 0: the printer refuses an empty address
+    int button;
+    uint32_t error;  // kNoError: nothing shown
+    size_t requests;
+  } rows[] = {{"read fails", true, 0, 0, 5, 1},
+              {"refused", false, 0, 1, 50, 2},
+              {"cancel", false, kNewIp, 2, kNoError, 1}};
   const std::string before = settingsLine();
-  intptr_t result = openIp([](OperatedDialog& d) { EXPECT_TRUE(d.ended()); });
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(stKtRSE[0].dwLastError, 5u);
-  EXPECT_EQ(payloads(sim_, "ADS").size(), 1u);
-  EXPECT_EQ(settingsLine(), before);
-}
-
-TEST_F(IpAddressDialogTest, RefusedAddressShowsTheErrorAndKeepsTheStoredOne) {
-  const std::string before = settingsLine();
-  intptr_t result = openIp([&](OperatedDialog& d) {
-    ASSERT_TRUE(d.setIpAddress(6202, 0));  // the printer refuses an empty address
-    ASSERT_TRUE(d.click(1));
-    EXPECT_TRUE(d.ended());
-  });
-  EXPECT_EQ(result, 0);
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(stKtRSE[0].dwLastError, 50u);
-  EXPECT_EQ(settingsLine(), before);
-  EXPECT_EQ(stKtRSE[0].CurKTRInfoST.IpAddrUL, sim_.addressValue());
-}
-
-TEST_F(IpAddressDialogTest, CancelSendsNothing) {
-  intptr_t result = openIp([](OperatedDialog& d) { ASSERT_TRUE(d.click(2)); });
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(payloads(sim_, "ADS").size(), 1u);
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.what);
+    sim_.clearRecords();
+    messages_.clear();
+    stKtRSE[0].dwLastError = kNoError;
+    ktsim::Fault status = fault("ADS", ktsim::FaultAction::Status);
+    status.number = 5;
+    if (r.readFails) sim_.addFault(status);
+    EXPECT_EQ(openIp([&](OperatedDialog& d) {
+                ASSERT_TRUE(d.setIpAddress(6202, r.typed));
+                ASSERT_TRUE(d.click(r.button));
+                EXPECT_TRUE(d.ended());
+              }),
+              0);
+    EXPECT_EQ(messages_.size(), r.error == kNoError ? 0u : 1u);
+    EXPECT_EQ(stKtRSE[0].dwLastError, r.error);
+    EXPECT_EQ(payloads(sim_, "ADS").size(), r.requests);
+    EXPECT_EQ(settingsLine(), before);
+    EXPECT_EQ(stKtRSE[0].CurKTRInfoST.IpAddrUL, sim_.addressValue());
+  }
 }
 
 }  // namespace

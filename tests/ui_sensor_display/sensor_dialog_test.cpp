@@ -2,10 +2,10 @@
 #include <string>
 
 #include "core/slots.h"
-#include "dialog_fixture.h"
 #include "platform/file_system.h"
 #include "platform/help.h"
 #include "platform/text.h"
+#include "printer_dialog.h"
 #include "resources/strings.h"
 #include "status/error_text.h"
 #include "ui/dialog_procs.h"
@@ -37,16 +37,11 @@ TEST_F(SensorDialogTest, OpeningAlignsTheDetectionWithGapPrintConditions) {
   intptr_t result = openSensor([&](OperatedDialog& d) {
     operated = true;
     // Readings of the status, the values of the write-back's reply.
-    EXPECT_EQ(d.text(6705), "30");
-    EXPECT_EQ(d.text(6706), "20");
-    EXPECT_EQ(d.text(6703), "45");
-    EXPECT_EQ(d.text(6601), "33");
-    EXPECT_EQ(d.text(6704), "60");
-    EXPECT_EQ(d.text(6506), "41");
-    EXPECT_EQ(d.checked(6504), 1);
-    EXPECT_EQ(d.checked(6505), 0);
-    EXPECT_EQ(d.checked(6509), 0);
-    EXPECT_EQ(d.checked(6510), 1);
+    const std::pair<int, const char*> shown[] = {{6705, "30"}, {6706, "20"}, {6703, "45"},
+                                                 {6601, "33"}, {6704, "60"}, {6506, "41"}};
+    for (const auto& [id, text] : shown) EXPECT_EQ(d.text(id), text) << "control " << id;
+    for (int id : {6504, 6510}) EXPECT_EQ(d.checked(id), 1) << id;
+    for (int id : {6505, 6509}) EXPECT_EQ(d.checked(id), 0) << id;
     // Gap detection is in use now: only the gap group can be adjusted.
     for (int id : {6703, 6502, 6503, 6504, 6505}) EXPECT_TRUE(d.enabled(id)) << id;
     for (int id : {6704, 6506, 6507, 6508, 6509, 6510}) EXPECT_FALSE(d.enabled(id)) << id;
@@ -153,10 +148,7 @@ TEST_F(SensorDialogTest, FailedReadAtOpeningShowsTheErrorAndKeepsPolling) {
     sim_.clearFaults();
     messages_.clear();
     sim_.setStatusFailure(statusFails);
-    ktsim::Fault refused;
-    refused.code = "GMS";
-    refused.action = ktsim::FaultAction::FailureFlag;
-    if (!statusFails) sim_.addFault(refused);
+    if (!statusFails) sim_.addFault(fault("GMS"));
     openSensor([&](OperatedDialog& d) {
       EXPECT_EQ(d.text(6703), "");
       EXPECT_EQ(d.text(6705), statusFails ? "" : "30");
@@ -188,10 +180,7 @@ TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetresAndMoves) {
     EXPECT_TRUE(messages_.empty());
 
     // A failed move shows its error and keeps the print conditions.
-    ktsim::Fault fault;
-    fault.code = "CPS";
-    fault.action = ktsim::FaultAction::FailureFlag;
-    sim_.addFault(fault);
+    sim_.addFault(fault("CPS"));
     ASSERT_TRUE(d.click(6069));
     EXPECT_EQ(d.text(6065), "262");
     EXPECT_EQ(conditions_.CutterDistUW, 263);

@@ -165,12 +165,9 @@ TEST_F(PrintConditionCallback, InitShowsTheHostDistancesOrThePrinterDefaults) {
   cond_.MarkDistUW = 1601;
   cond_.CutterDistUW = 0;
   openPage([&](OperatedDialog& d) {
-    EXPECT_EQ(d.text(20118), "239");
-    EXPECT_EQ(d.text(20117), "548");
-    EXPECT_EQ(d.text(20107), "305");
-    EXPECT_EQ(d.text(20731), "305");
-    EXPECT_EQ(d.text(20732), "548");
-    EXPECT_EQ(d.text(20741), "548");
+    const std::pair<int, const char*> shown[] = {{20118, "239"}, {20117, "548"}, {20107, "305"},
+                                                 {20731, "305"}, {20732, "548"}, {20741, "548"}};
+    for (const auto& [id, text] : shown) EXPECT_EQ(d.text(id), text) << id;
     EXPECT_FALSE(d.visible(20708));
     EXPECT_FALSE(d.enabled(20708));
     for (int id : {20701, 20702, 20704, 20709, 20710, 20505, 20715})
@@ -344,32 +341,34 @@ TEST_F(PrintConditionCallback, ConfirmStoresTheDistancesAndAsksThePrinter) {
 
 TEST_F(PrintConditionCallback, OutOfRangeDistanceNamesItAndKeepsTheFocusOnIt) {
   const std::string before = readIni("KT3600R Info", "KT00");
+  const struct {
+    int control;
+    const char* bad;
+    const char* good;
+    const char* message;  // UTF-8
+  } rows[] = {
+      {20118, "239", "1600",
+       "パラメータ「ｷﾞｬｯﾌﾟｾﾝｻｰから印字位置までの距離」は、240～1600の数値を入力して下さい。"},
+      {20117, "1601", "800",
+       "パラメータ「ﾏｰｸｾﾝｻｰから印字位置までの距離」は、240～1600の数値を入力して下さい。"},
+      {20107, "-1", "0",  // read signed: a minus is no large number
+       "パラメータ「オートカッターから印字位置までの距離」は、0～1200の数値を入力して下さい。"},
+      {20107, "1201", nullptr,
+       "パラメータ「オートカッターから印字位置までの距離」は、0～1200の数値を入力して下さい。"},
+  };
   openPage([&](OperatedDialog& d) {
     openDistances(d);
-    type(d, 20118, "239");
-    EXPECT_EQ(clickResult(d, 1), 2);
-    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 20118));
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(
-        messages_[0].text,
-        cp932(
-            "パラメータ「ｷﾞｬｯﾌﾟｾﾝｻｰから印字位置までの距離」は、240～1600の数値を入力して下さい。"));
-    EXPECT_EQ(messages_[0].caption, cp932("エラー又は警告メッセージ"));
-
-    type(d, 20118, "1600");
-    type(d, 20117, "1601");
-    EXPECT_EQ(clickResult(d, 1), 2);
-    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 20117));
-    EXPECT_NE(messages_.back().text.find(cp932("ﾏｰｸｾﾝｻｰから印字位置までの距離」は、240～1600")),
-              std::string::npos);
-
-    type(d, 20117, "800");
-    type(d, 20107, "1201");
-    EXPECT_EQ(clickResult(d, 1), 2);
-    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 20107));
-    EXPECT_NE(
-        messages_.back().text.find(cp932("オートカッターから印字位置までの距離」は、0～1200")),
-        std::string::npos);
+    for (const auto& r : rows) {
+      SCOPED_TRACE(r.control);
+      messages_.clear();
+      type(d, r.control, r.bad);
+      EXPECT_EQ(clickResult(d, 1), 2);
+      EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), r.control));
+      ASSERT_EQ(messages_.size(), 1u);
+      EXPECT_EQ(messages_[0].text, cp932(r.message));
+      EXPECT_EQ(messages_[0].caption, cp932("エラー又は警告メッセージ"));
+      if (r.good != nullptr) type(d, r.control, r.good);
+    }
     EXPECT_FALSE(d.ended());
     // The values before the bad one are taken in memory, nothing is saved yet.
     EXPECT_EQ(settingsFieldText(0, kFieldGapSensorDist), "1600");

@@ -8,7 +8,6 @@
 #include "host_fixture.h"
 #include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"
-#include "platform/text.h"
 #include "platform/ui_operator.h"
 #include "status/printer_status.h"
 
@@ -63,7 +62,6 @@ TEST_F(SetupDialog, OpeningShowsAddressFactsAndUntickedAutoConnect) {
   bool operated = false;
   int32_t result = setup(3, [&](OperatedDialog& d) {
     operated = true;
-    EXPECT_EQ(platform::utf8FromCp932(d.title()), "プリンターKT-3600Rの設定");
     EXPECT_EQ(d.ipAddress(6101), kAddress);
     EXPECT_EQ(d.ipAddressFields(6101), 4);
     EXPECT_EQ(d.text(6308), "12");

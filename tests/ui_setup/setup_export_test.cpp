@@ -1,5 +1,5 @@
-// The setup exports as a host reaches them in the shared module, with nobody operating
-// the dialog (as in a host without a screen).
+// The setup export as a host reaches it in the shared module, with nobody operating the
+// dialog (as in a host without a screen).
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -44,18 +44,6 @@ TEST_F(SetupExports, SetupReturnsOneWhenNobodyOperatesTheDialog) {
   // Cancelled: nothing stored, and no message for the user.
   EXPECT_EQ(iniText(), before);
   EXPECT_EQ(nyhostMessageBoxCount(), 0);
-}
-
-TEST_F(SetupExports, CallbackWithoutHostRecordsDoesNothing) {
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, 0x0110, 0, 0, nullptr), 0);
-  PrintCondST cond{};
-  cond.PrinterNoUB = 1;
-  cond.GapDistUW = 3;
-  CondDlgCtxST ctx{0, 0, nullptr, &cond};
-  // Initialisation outside the host's own is left alone.
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, 0x0110, 0, 0, &ctx), 0);
-  EXPECT_EQ(ctx.bHandled, 0);
-  EXPECT_EQ(cond.GapDistUW, 3);
 }
 
 }  // namespace

@@ -1,15 +1,12 @@
 // The setup dialog's search button against printers answering on a private network.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <string>
 
 #include "discovery/search_list_dialog.h"
-#include "nyhost/nyhost_control.h"
+#include "host_fixture.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "ordered_printers.h"
-#include "platform/profile.h"
 #include "platform/ui_operator.h"
 #include "test_network.h"
 #include "test_responder.h"
@@ -20,31 +17,20 @@ namespace {
 using platform::OperatedDialog;
 using testing::TestNetwork;
 
-class SetupSearch : public ::testing::Test {
+class SetupSearch : public test::HostTest {
  protected:
-  void SetUp() override {
-    ini_ = std::filesystem::temp_directory_path() /
-           ("nypr_setup_search_" + std::to_string(::getpid()) + ".ini");
-    std::filesystem::remove(ini_);
-    nyhostReset();
-    nyhostSetIniPath(ini_.c_str());
-  }
   void TearDown() override {
     platform::clearDialogOperators();
-    nyhostReset();
-    std::filesystem::remove(ini_);
+    HostTest::TearDown();
   }
-  std::string storedLine() {
-    return platform::profileReadString(ini_.string(), "KT3600R Info", "KT00", "<missing>");
-  }
-  std::filesystem::path ini_;
+  std::string storedLine() { return readIni("KT3600R Info", "KT00"); }
 };
 
 // A cancelled list keeps the address; a chosen printer fills it, saved only on OK.
 TEST_F(SetupSearch, ChosenPrinterFillsTheAddressWhichIsSavedOnOk) {
   TestNetwork& net = testing::sharedTestNetwork();
   if (!net.available()) GTEST_SKIP() << net.unavailableReason();
-  platform::profileWriteString(ini_.string(), "KT3600R Info", "KT00", "0A000009");
+  writeIni("KT3600R Info", "KT00", "0A000009");
   int lists = 0;
   platform::setDialogOperator(kSearchListTemplate, [&](OperatedDialog& d) {
     if (++lists == 1) {

@@ -1,7 +1,6 @@
 // The head-break check: positions on the wire, their range, and the broken dots shown.
 #include <string>
 
-#include "platform/text.h"
 #include "platform/ui.h"
 #include "test_dialog_fixture.h"
 

@@ -1,6 +1,5 @@
-// What the hardware test dialog tests share: printer 1 on the simulator as the setup
-// dialog leaves it, the dialogs opened as the maintenance dialog opens them, and a clock
-// that the tests move.
+// What the hardware test dialog tests share: the dialog suites' printer, opened with the
+// module's texts and no host job, and a clock that the tests move.
 #pragma once
 
 #include <atomic>
@@ -9,10 +8,8 @@
 
 #include "core/slots.h"
 #include "driver/module_entry.h"
-#include "host_fixture.h"
-#include "link/connection.h"
 #include "platform/clock.h"
-#include "platform/ui_operator.h"
+#include "printer_dialog.h"
 #include "resources/strings.h"
 #include "settings/printer_settings.h"
 #include "ui/dialog_procs.h"
@@ -44,47 +41,28 @@ class StepClock {
   platform::ClockHooks hooks_{};
 };
 
-// A fault on every matching request `code`, `times` times (negative: for good).
-inline ktsim::Fault fault(const char* code, ktsim::FaultAction action, int times = 1) {
-  ktsim::Fault f;
-  f.code = code;
-  f.action = action;
-  f.times = times;
-  return f;
-}
-
-class TestDialogTest : public SimulatorTest {
+class TestDialogTest : public PrinterDialogTest {
  protected:
   void SetUp() override {
-    SimulatorTest::SetUp();
+    PrinterDialogTest::SetUp();
     moduleAttach();  // the host reaches the module's texts through its registration
-    PrinterSlot& slot = stKtRSE[0];
-    slot.AutoPeelUB = 0;
-    slot.dwLastError = kNoError;
-    slot.dwError = static_cast<int32_t>(kNoError);
-    // The setup dialog has loaded printer 1's connection record before any test dialog.
-    slot.CurKTRInfoST.PrinterNoUB = 0;
-    ASSERT_TRUE(ReadPrinterSettingsFnBL(&slot.CurKTRInfoST));
-    ctx_ = SetupCtxST{0, nullptr, nullptr};
+    stKtRSE[0].dwError = static_cast<int32_t>(kNoError);
+    context_.lpPrintJob = nullptr;
   }
   void TearDown() override {
-    platform::clearDialogOperators();
-    KT36R_CloseSocket(0, 0);
-    KT36R_CloseSocket(0, 1);
     g_TestPrintFlag = 0;
     stKtRSE[0].AutoPeelUB = 0;
-    SimulatorTest::TearDown();
+    PrinterDialogTest::TearDown();
   }
 
   // Opens `templateName` with `proc` as the maintenance dialog does and hands it to `op`.
   intptr_t open(const char* templateName, platform::DialogProc proc, platform::DialogOperator op) {
     bool operated = false;
-    platform::setDialogOperator(templateName, [&](platform::OperatedDialog& d) {
-      operated = true;
-      op(d);
-    });
     const intptr_t result =
-        platform::dialogBoxParam(templateName, nullptr, proc, reinterpret_cast<intptr_t>(&ctx_));
+        PrinterDialogTest::open(templateName, proc, [&](platform::OperatedDialog& d) {
+          operated = true;
+          op(d);
+        });
     EXPECT_TRUE(operated) << templateName << " was not operated";
     return result;
   }
@@ -94,8 +72,6 @@ class TestDialogTest : public SimulatorTest {
   const ShownMessage* lastMessage() const {
     return messages_.empty() ? nullptr : &messages_.back();
   }
-
-  SetupCtxST ctx_{};
 };
 
 }  // namespace nypr::test

@@ -7,7 +7,6 @@
 #include "driver/printing.h"
 #include "link/connection.h"
 #include "platform/net.h"
-#include "platform/text.h"
 #include "platform/ui.h"
 #include "test_dialog_fixture.h"
 
@@ -80,7 +79,7 @@ TEST_F(TestPrintTest, CountsOutsideFourDigitsAreRefusedBeforeSending) {
     sim_.setIssueHold(true);  // the count is what matters here, not the labels
     for (const char* count : {"0", "9999"}) {
       d.setText(6089, count);
-      sim_.addFault(fault("PTS", ktsim::FaultAction::FailureFlag));
+      sim_.addFault(fault("PTS"));
       d.click(1);
     }
     d.click(2);
@@ -105,7 +104,7 @@ TEST_F(TestPrintTest, GoesOutEvenWhenTheFinishConnectionCannotBeOpenedFirst) {
 }
 
 TEST_F(TestPrintTest, RefusedTestPrintShowsTheErrorAndIsNotFollowed) {
-  sim_.addFault(fault("PTS", ktsim::FaultAction::FailureFlag));
+  sim_.addFault(fault("PTS"));
   bool pumped = false;
   openTestPrint([&](OperatedDialog& d) {
     d.onPump([&](OperatedDialog&) {
@@ -254,7 +253,6 @@ TEST_F(TestPrintTest, WithAutoPeelAStopEndsTheFollowingEvenWhileALabelWaits) {
 
 TEST_F(TestPrintTest, OpensWithTheNormalIssueOfOneLabelWhoseRadioEnablesTheCount) {
   openTestPrint([&](OperatedDialog& d) {
-    EXPECT_EQ(platform::utf8FromCp932(d.title()), "KT36R印字ﾃｽﾄ");
     EXPECT_EQ(d.checked(6075), 1);
     EXPECT_EQ(d.checked(6082), 1);
     EXPECT_EQ(d.checked(6086), 1);

@@ -1,5 +1,6 @@
-// A simulated printer in slot 0 whose dialogs are opened as the maintenance and setup
-// dialogs open them, with every question answered from a script.
+// What the dialog suites share: printer 1 on the simulator with its settings loaded as the
+// setup dialog leaves them, dialogs opened over slot 0 as the maintenance and setup dialogs
+// open them, and every question answered from a script and recorded.
 #pragma once
 
 #include <deque>
@@ -15,7 +16,7 @@
 namespace nypr::test {
 
 struct AskedQuestion {
-  uint32_t id;
+  uint32_t id;       // host message id, 0 for the driver's own text
   std::string text;  // CP932, "" for a host text
   uint32_t style;
 };
@@ -25,7 +26,7 @@ class PrinterDialogTest : public SimulatorTest {
   void SetUp() override;
   void TearDown() override;
 
-  // Opens `templateName` with `proc` over the slot-0 context, operated by `op`.
+  // Opens `templateName` with `proc` over `context_`, operated by `op`.
   intptr_t open(const char* templateName, platform::DialogProc proc, platform::DialogOperator op);
 
   // Answers of the next questions, in order (yes when the script is used up).
@@ -40,5 +41,9 @@ class PrinterDialogTest : public SimulatorTest {
 
 // Payloads of the frames the printer received with `code`.
 std::vector<std::string> payloads(const ktsim::Simulator& sim, const std::string& code);
+
+// A fault on every matching request `code`, `times` times (negative: for good).
+ktsim::Fault fault(const char* code, ktsim::FaultAction action = ktsim::FaultAction::FailureFlag,
+                   int times = 1);
 
 }  // namespace nypr::test

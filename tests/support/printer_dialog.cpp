@@ -1,4 +1,4 @@
-#include "dialog_fixture.h"
+#include "printer_dialog.h"
 
 #include "core/slots.h"
 #include "nyhost/nyhost_control.h"
@@ -50,6 +50,14 @@ std::vector<std::string> payloads(const ktsim::Simulator& sim, const std::string
   std::vector<std::string> out;
   for (const ktsim::FrameRecord& f : sim.receivedFrames(code)) out.push_back(f.payload());
   return out;
+}
+
+ktsim::Fault fault(const char* code, ktsim::FaultAction action, int times) {
+  ktsim::Fault f;
+  f.code = code;
+  f.action = action;
+  f.times = times;
+  return f;
 }
 
 }  // namespace nypr::test
