@@ -76,4 +76,10 @@ TEST(StatusLine, ControlCharactersCannotBreakTheIniLine) {
   std::string line = buildStatusLine(b.data(), lrs);
   EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
   EXPECT_EQ(line.substr(12, 4), "??0#");
+  // DEL is a control character too; a space is shown as it is.
+  b[8] = ' ';
+  b[23] = '\x7F';
+  line = buildStatusLine(b.data(), lrs);
+  EXPECT_EQ(line.substr(0, 4), " 20#");
+  EXPECT_EQ(line.substr(16, 4), "?20#");
 }
