@@ -1,0 +1,95 @@
+// Status read on a timer for every printer, not only when a client asks: each query runs
+// on a thread of its own (a printer that does not answer takes the driver's time-outs)
+// and only when the printer has no job on the wire; the timer, on PAPPL's own loop,
+// applies the last results to the printers' state reasons.
+#include <thread>
+
+#include "app.h"
+#include "driver_reasons.h"
+#include "metrics.h"
+#include "printer_address.h"
+
+namespace nypr::app {
+namespace {
+
+pappl_preason_t papplReasons(uint32_t reasons) {
+  pappl_preason_t out = PAPPL_PREASON_NONE;
+  if (reasons & host::kReasonCoverOpen) out |= PAPPL_PREASON_COVER_OPEN;
+  if (reasons & host::kReasonMarkerSupplyEmpty) out |= PAPPL_PREASON_MARKER_SUPPLY_EMPTY;
+  if (reasons & host::kReasonMediaEmpty) out |= PAPPL_PREASON_MEDIA_EMPTY;
+  if (reasons & host::kReasonMediaNeeded) out |= PAPPL_PREASON_MEDIA_NEEDED;
+  if (reasons & host::kReasonMediaJam) out |= PAPPL_PREASON_MEDIA_JAM;
+  if (reasons & host::kReasonDoorOpen) out |= PAPPL_PREASON_DOOR_OPEN;
+  if (reasons & host::kReasonOffline) out |= PAPPL_PREASON_OFFLINE;
+  // PAPPL has no output-area-full: a label waiting at the peeler shows as other.
+  if (reasons & (host::kReasonOther | host::kReasonOutputAreaFull)) out |= PAPPL_PREASON_OTHER;
+  return out;
+}
+
+constexpr pappl_preason_t kOurReasons =
+    PAPPL_PREASON_COVER_OPEN | PAPPL_PREASON_MARKER_SUPPLY_EMPTY | PAPPL_PREASON_MEDIA_EMPTY |
+    PAPPL_PREASON_MEDIA_NEEDED | PAPPL_PREASON_MEDIA_JAM | PAPPL_PREASON_DOOR_OPEN |
+    PAPPL_PREASON_OFFLINE | PAPPL_PREASON_OTHER;
+
+void startQuery(const std::shared_ptr<AppPrinter>& printer) {
+  if (printer->polling.exchange(true)) return;
+  std::thread([printer] {
+    std::unique_lock wire(printer->wire, std::try_to_lock);
+    if (wire.owns_lock()) printer->setStatus(host::readPrinterStatus(printer->number));
+    printer->polling = false;
+  }).detach();
+}
+
+void collect(pappl_printer_t* printer, void* ids) {
+  static_cast<std::set<int>*>(ids)->insert(papplPrinterGetID(printer));
+}
+
+}  // namespace
+
+bool statusTimer(pappl_system_t* system, void*) {
+  std::set<int> ids;
+  papplSystemIteratePrinters(system, collect, &ids);
+  app().registry.retain(ids);
+  for (const auto& printer : app().registry.all()) {
+    bool have = false;
+    uint32_t lastError = 0;
+    const host::PrinterStatus status = printer->lastStatus(have, lastError);
+    pappl_printer_t* p = papplSystemFindPrinter(system, nullptr, printer->id, nullptr);
+    if (p && have) {
+      const pappl_preason_t reasons = papplReasons(status.reasons);
+      papplPrinterSetReasons(p, reasons, kOurReasons & ~reasons);
+    }
+    startQuery(printer);
+  }
+  return true;
+}
+
+bool metricsResource(pappl_client_t* client, void*) {
+  std::vector<PrinterMetrics> all;
+  for (const auto& printer : app().registry.all()) {
+    pappl_printer_t* p = papplSystemFindPrinter(app().system, nullptr, printer->id, nullptr);
+    if (!p) continue;
+    PrinterMetrics m;
+    m.name = papplPrinterGetName(p);
+    m.address = host::formatIpv4(printer->address);
+    m.state = static_cast<int>(papplPrinterGetState(p));
+    bool have = false;
+    const host::PrinterStatus status = printer->lastStatus(have, m.lastErrorCode);
+    m.answered = have && status.answered;
+    m.reasons = have ? status.reasons : 0;
+    m.haveDetails = have && status.details.has_value();
+    if (m.haveDetails) m.details = *status.details;
+    m.labelsPrinted = printer->labelsPrinted;
+    m.jobsCompleted = printer->jobsCompleted;
+    m.jobsAborted = printer->jobsAborted;
+    all.push_back(std::move(m));
+  }
+  const std::string text = renderMetrics(all);
+  if (!papplClientRespond(client, HTTP_STATUS_OK, nullptr, "text/plain; version=0.0.4", 0,
+                          text.size())) {
+    return false;
+  }
+  return httpWrite2(papplClientGetHTTP(client), text.data(), text.size()) >= 0;
+}
+
+}  // namespace nypr::app
