@@ -16,13 +16,16 @@ namespace {
 
 constexpr int kResolution = 305;
 
-// Sizes in millimetres; any size between the custom limits prints as well.
+// Sizes in millimetres; any size between the custom limits is taken as well. The custom
+// limits reach beyond the printer's 80 mm and 833 mm so that such a label comes to the
+// driver, which refuses it with its own message (PAPPL would crop a raster page wider
+// than the media without a word).
 constexpr struct {
   int width, length;
 } kSizes[] = {{30, 30}, {40, 30}, {50, 30}, {60, 40}, {80, 50}, {80, 100}, {80, 150}};
 constexpr int kMinSide = 30;
-constexpr int kMaxWidth = 80;
-constexpr int kMaxLength = 500;
+constexpr int kMaxWidth = 104;  // 4 in, the widest label roll clients offer
+constexpr int kMaxLength = 1000;
 
 struct JobData {
   std::shared_ptr<AppPrinter> printer;

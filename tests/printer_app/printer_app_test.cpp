@@ -1,0 +1,243 @@
+// kt3600r-printer-app end to end: the application as a server on a free loopback port,
+// the simulated printer behind it, ipptool as the client.
+#include <cups/cups.h>
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <regex>
+
+#include "app_process.h"
+#include "ktsim/simulator.h"
+#include "test_data.h"
+
+namespace nypr::test {
+namespace {
+
+using nypr::testing::testDataPath;
+using std::chrono::seconds;
+
+class PrinterAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::string(NYPR_IPPTOOL).empty()) GTEST_SKIP() << "ipptool (cups-ipp-utils) not found";
+    sim_.start();
+    ASSERT_TRUE(app_.started()) << app_.log();
+    ASSERT_TRUE(addPrinter("kt", "kt3600r://" + sim_.address()));
+  }
+
+  CommandResult ipptool(const std::string& uri, const std::string& test,
+                        const std::vector<std::string>& vars, const std::string& file = {}) {
+    std::vector<std::string> args = {NYPR_IPPTOOL, "-tv", "-T", "20"};
+    for (const std::string& v : vars) {
+      args.push_back("-d");
+      args.push_back(v);
+    }
+    if (!file.empty()) {
+      args.push_back("-f");
+      args.push_back(file);
+    }
+    args.push_back(uri);
+    args.push_back(testDataPath("printer_app/" + test));
+    return runCommand(args, dir_.path());
+  }
+
+  bool addPrinter(const std::string& name, const std::string& device) {
+    return ipptool(app_.uri("/ipp/system"), "create-printer.test",
+                   {"name=" + name, "device=" + device})
+               .exitCode == 0;
+  }
+
+  // Print-Job through ipptool (on the default label, or on `media` "width x length" in
+  // 0.01 mm); the job id, 0 when refused.
+  int print(const std::string& file, int copies, std::pair<int, int> media = {0, 0}) {
+    std::vector<std::string> vars = {"copies=" + std::to_string(copies)};
+    if (media.first > 0) {
+      vars.push_back("width=" + std::to_string(media.first));
+      vars.push_back("length=" + std::to_string(media.second));
+    }
+    const CommandResult r =
+        ipptool(app_.uri("/ipp/print/kt"),
+                media.first > 0 ? "print-job-media.test" : "print-job.test", vars, file);
+    std::smatch m;
+    if (r.exitCode != 0 ||
+        !std::regex_search(r.output, m, std::regex("job-id \\(integer\\) = (\\d+)"))) {
+      ADD_FAILURE() << r.output;
+      return 0;
+    }
+    return std::stoi(m[1]);
+  }
+
+  // Get-Job-Attributes through libcups.
+  ipp_t* jobAttributes(int job) {
+    http_t* http = httpConnect2("127.0.0.1", app_.port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
+                                1, 5000, nullptr);
+    if (!http) return nullptr;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 app_.uri("/ipp/print/kt").c_str());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
+    httpClose(http);
+    return response;
+  }
+
+  // Waits until the job has ended; its last state.
+  ipp_jstate_t waitForJobEnd(int job) {
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+    pollUntil(
+        [&] {
+          ipp_t* r = jobAttributes(job);
+          state = static_cast<ipp_jstate_t>(
+              ippGetInteger(ippFindAttribute(r, "job-state", IPP_TAG_ENUM), 0));
+          ippDelete(r);
+          return state >= IPP_JSTATE_CANCELED;
+        },
+        seconds(20));
+    return state;
+  }
+
+  int impressionsCompleted(int job) {
+    ipp_t* r = jobAttributes(job);
+    const int n =
+        ippGetInteger(ippFindAttribute(r, "job-impressions-completed", IPP_TAG_INTEGER), 0);
+    ippDelete(r);
+    return n;
+  }
+
+  // The value of one /metrics series of printer "kt", "" when absent.
+  std::string metric(const std::string& name, const std::string& extraLabels = "") {
+    const std::string text = app_.httpGet("/metrics");
+    const std::string head =
+        name + "{printer=\"kt\",address=\"" + sim_.address() + "\"" + extraLabels + "} ";
+    const size_t at = text.find(head);
+    if (at == std::string::npos) return {};
+    return text.substr(at + head.size(), text.find('\n', at) - at - head.size());
+  }
+
+  TempDir dir_;
+  ktsim::Simulator sim_;
+  AppServer app_{dir_.path()};
+};
+
+TEST_F(PrinterAppTest, PngCopiesAreMadeByThePrinterDotForDot) {
+  // A 50 x 30 mm label at 12 dots/mm: frame, diagonal and stripes, 8-bit grey.
+  const int width = 600, height = 360;
+  std::vector<uint8_t> grey(static_cast<size_t>(width * height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      const bool black =
+          x < 2 || y < 2 || x >= width - 2 || y >= height - 2 || x == y || (x / 5 + y / 9) % 4 == 0;
+      grey[static_cast<size_t>(y * width + x)] = black ? 0 : 255;
+    }
+  }
+  const std::string png = (dir_.path() / "label.png").string();
+  ASSERT_NE(stbi_write_png(png.c_str(), width, height, 1, grey.data(), width), 0);
+
+  const int job = print(png, 3);
+  ASSERT_GT(job, 0);
+  ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_.log();
+  EXPECT_EQ(impressionsCompleted(job), 3);
+  const auto jobs = sim_.jobs();
+  ASSERT_EQ(jobs.size(), 1u);  // one print command: the printer made the copies
+  EXPECT_EQ(jobs[0].conditions.copies, 3);
+  const auto labels = sim_.labels();
+  ASSERT_EQ(labels.size(), 3u);
+  for (const auto& label : labels) {
+    ASSERT_GE(label.width, width);
+    ASSERT_EQ(label.height, height);
+    int wrong = 0;
+    for (int y = 0; y < height; ++y) {
+      for (int x = 0; x < label.width; ++x) {
+        const bool expected = x < width && grey[static_cast<size_t>(y * width + x)] == 0;
+        if (label.dot(x, y) != expected) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << "copy " << label.copy;
+  }
+  EXPECT_EQ(metric("kt3600r_labels_printed_total"), "3");
+  EXPECT_EQ(metric("kt3600r_jobs_completed_total"), "1");
+}
+
+TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
+  sim_.setTemperatures(312, -45);
+  sim_.setTravel(40, 1234567, 7654321);
+  EXPECT_TRUE(
+      pollUntil([&] { return metric("kt3600r_head_temperature_celsius") == "31.2"; }, seconds(10)))
+      << app_.httpGet("/metrics");
+  EXPECT_EQ(metric("kt3600r_ambient_temperature_celsius"), "-4.5");
+  EXPECT_EQ(metric("kt3600r_label_travel_meters"), "1234.567");
+  EXPECT_EQ(metric("kt3600r_body_travel_meters"), "7654.321");
+  EXPECT_EQ(metric("kt3600r_head_warning_distance_meters"), "40000");
+  EXPECT_EQ(metric("kt3600r_printer_up"), "1");
+
+  sim_.setHeadOpen(true);
+  EXPECT_TRUE(
+      pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
+                seconds(10)));
+  EXPECT_EQ(metric("kt3600r_last_error_code"), "40079");
+  sim_.stop();
+  EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "0"; }, seconds(10)));
+  EXPECT_EQ(metric("kt3600r_printer_reason", ",reason=\"offline\""), "1");
+}
+
+TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
+  // A PWG raster page 1000 dots (83 mm) wide: wider than the printer's 80 mm.
+  const std::string file = (dir_.path() / "wide.pwg").string();
+  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE_PWG);
+  cups_page_header2_t h{};
+  ASSERT_TRUE(cupsRasterInitPWGHeader(&h, pwgMediaForSize(8334, 3000), "black_1", 305, 305,
+                                      "one-sided", nullptr));
+  ASSERT_TRUE(cupsRasterWriteHeader2(raster, &h));
+  std::vector<uint8_t> line(h.cupsBytesPerLine, 0x0F);
+  for (unsigned y = 0; y < h.cupsHeight; ++y)
+    cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
+  cupsRasterClose(raster);
+  ::close(fd);
+
+  const int job = print(file, 1, {8334, 3000});
+  ASSERT_GT(job, 0);
+  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_ABORTED);
+  EXPECT_NE(app_.log().find("[40019]"), std::string::npos) << app_.log();
+  EXPECT_TRUE(sim_.jobs().empty());
+  EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
+  EXPECT_EQ(metric("kt3600r_last_error_code"), "40019");
+}
+
+TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
+  for (int n = 2; n <= 8; ++n) {
+    ASSERT_TRUE(addPrinter("kt" + std::to_string(n), "kt3600r://127.0.0." + std::to_string(n)));
+  }
+  EXPECT_FALSE(addPrinter("kt9", "kt3600r://127.0.0.9"));
+  EXPECT_NE(app_.log().find("already drives 8 printers"), std::string::npos);
+}
+
+TEST_F(PrinterAppTest, ListensOnLoopbackOnly) {
+  // Every socket listening on the application's port, from the kernel's tables.
+  int listening = 0;
+  for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+    std::ifstream in(table);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state;
+      fields >> slot >> local >> remote >> state;
+      const size_t colon = local.find(':');
+      if (state != "0A" || std::stoi(local.substr(colon + 1), nullptr, 16) != app_.port()) continue;
+      ++listening;
+      const std::string address = local.substr(0, colon);
+      // 127.0.0.1 (little-endian hex) or ::1.
+      EXPECT_TRUE(address == "0100007F" || address == "00000000000000000000000001000000")
+          << table << ": " << address;
+    }
+  }
+  EXPECT_GT(listening, 0);
+}
+
+}  // namespace
+}  // namespace nypr::test
