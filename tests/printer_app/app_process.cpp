@@ -36,12 +36,12 @@ int freeLoopbackPort() {
   return port;
 }
 
-int connectLoopback(int port) {
+int connectTo(const std::string& address, int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<uint16_t>(port));
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::inet_pton(AF_INET, address.c_str(), &addr.sin_addr);
   timeval tv{5, 0};
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
@@ -117,9 +117,8 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::filesy
   return result;
 }
 
-AppServer::AppServer(const std::filesystem::path& stateDir,
-                     const std::vector<std::string>& extraOptions)
-    : dir_(stateDir) {
+AppServer::AppServer(const std::filesystem::path& stateDir, const std::string& address)
+    : dir_(stateDir), address_(address.empty() ? "127.0.0.1" : address) {
   port_ = freeLoopbackPort();
   std::vector<std::string> args = {NYPR_PRINTER_APP,
                                    "server",
@@ -131,9 +130,9 @@ AppServer::AppServer(const std::filesystem::path& stateDir,
                                    "status-interval=1",
                                    "-o",
                                    "log-level=debug"};
-  for (const std::string& o : extraOptions) {
+  if (!address.empty()) {
     args.push_back("-o");
-    args.push_back(o);
+    args.push_back("listen-hostname=" + address);
   }
   pid_ = spawn(args, dir_ / "app.log");
   if (pid_ < 0) return;
@@ -141,7 +140,7 @@ AppServer::AppServer(const std::filesystem::path& stateDir,
   started_ = pollUntil(
       [&] {
         if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return exited = true;
-        const int fd = connectLoopback(port_);
+        const int fd = connectTo(address_, port_);
         if (fd >= 0) ::close(fd);
         return fd >= 0;
       },
@@ -157,7 +156,7 @@ AppServer::~AppServer() {
 }
 
 std::string AppServer::uri(const std::string& path) const {
-  return "ipp://127.0.0.1:" + std::to_string(port_) + path;
+  return "ipp://" + address_ + ":" + std::to_string(port_) + path;
 }
 
 std::string AppServer::log() const {
@@ -165,11 +164,10 @@ std::string AppServer::log() const {
 }
 
 std::string AppServer::httpGet(const std::string& path) const {
-  const int fd = connectLoopback(port_);
+  const int fd = connectTo(address_, port_);
   if (fd < 0) return {};
-  const std::string request = "GET " + path +
-                              " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
-                              "\r\nConnection: close\r\n\r\n";
+  const std::string request = "GET " + path + " HTTP/1.1\r\nHost: " + address_ + ":" +
+                              std::to_string(port_) + "\r\nConnection: close\r\n\r\n";
   std::string response;
   if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
       static_cast<ssize_t>(request.size())) {

@@ -34,10 +34,10 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::filesy
 
 class AppServer {
  public:
-  // Starts `kt3600r-printer-app server` with `extraOptions` (-o name=value each) and waits
-  // until it accepts connections; started() tells whether it did.
-  explicit AppServer(const std::filesystem::path& stateDir,
-                     const std::vector<std::string>& extraOptions = {});
+  // Starts `kt3600r-printer-app server` (listening on `address` when one is given, else
+  // where it does by default) and waits until it accepts connections on 127.0.0.1 or
+  // `address`; started() tells whether it did.
+  explicit AppServer(const std::filesystem::path& stateDir, const std::string& address = {});
   ~AppServer();
   bool started() const { return started_; }
   int port() const { return port_; }
@@ -49,6 +49,7 @@ class AppServer {
 
  private:
   std::filesystem::path dir_;
+  std::string address_;
   int port_ = 0;
   pid_t pid_ = -1;
   bool started_ = false;

@@ -9,6 +9,8 @@
 
 #include <fstream>
 #include <regex>
+#include <set>
+#include <sstream>
 
 #include "app_process.h"
 #include "ktsim/simulator.h"
@@ -216,9 +218,9 @@ TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
   EXPECT_NE(app_.log().find("already drives 8 printers"), std::string::npos);
 }
 
-TEST_F(PrinterAppTest, ListensOnLoopbackOnly) {
-  // Every socket listening on the application's port, from the kernel's tables.
-  int listening = 0;
+// The addresses (kernel hex notation) listening on `port`.
+std::set<std::string> listeningAddresses(int port) {
+  std::set<std::string> addresses;
   for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
     std::ifstream in(table);
     std::string line;
@@ -228,15 +230,52 @@ TEST_F(PrinterAppTest, ListensOnLoopbackOnly) {
       std::string slot, local, remote, state;
       fields >> slot >> local >> remote >> state;
       const size_t colon = local.find(':');
-      if (state != "0A" || std::stoi(local.substr(colon + 1), nullptr, 16) != app_.port()) continue;
-      ++listening;
-      const std::string address = local.substr(0, colon);
-      // 127.0.0.1 (little-endian hex) or ::1.
-      EXPECT_TRUE(address == "0100007F" || address == "00000000000000000000000001000000")
-          << table << ": " << address;
+      if (state == "0A" && colon != std::string::npos &&
+          std::stoi(local.substr(colon + 1), nullptr, 16) == port) {
+        addresses.insert(local.substr(0, colon));
+      }
     }
   }
-  EXPECT_GT(listening, 0);
+  return addresses;
+}
+
+TEST_F(PrinterAppTest, ListensOnlyWhereTold) {
+  const std::string v4Loopback = "0100007F", v6Loopback = "00000000000000000000000001000000";
+  // By default: loopback only.
+  const auto byDefault = listeningAddresses(app_.port());
+  EXPECT_FALSE(byDefault.empty());
+  for (const std::string& a : byDefault) EXPECT_TRUE(a == v4Loopback || a == v6Loopback) << a;
+  // Told one address: that one alone.
+  TempDir other;
+  AppServer told(other.path(), "127.0.0.2");
+  ASSERT_TRUE(told.started()) << told.log();
+  EXPECT_EQ(listeningAddresses(told.port()), std::set<std::string>{"0200007F"}) << told.log();
+}
+
+TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
+  const std::string png = (dir_.path() / "small.png").string();
+  std::vector<uint8_t> grey(360 * 360, 0);
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  sim_.setIssueHold(true);
+  const int job = print(png, 5);
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
+
+  http_t* http = httpConnect2("127.0.0.1", app_.port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
+                              5000, nullptr);
+  ASSERT_NE(http, nullptr);
+  ipp_t* request = ippNewRequest(IPP_OP_CANCEL_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+               app_.uri("/ipp/print/kt").c_str());
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "root");
+  ippDelete(cupsDoRequest(http, request, "/ipp/print/kt"));
+  httpClose(http);
+
+  EXPECT_TRUE(sim_.waitForFrames("PSP", 1, seconds(10)));
+  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_CANCELED);
+  EXPECT_EQ(sim_.lastJob()->state, ktsim::JobState::Stopped);
+  EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
 }
 
 }  // namespace
