@@ -267,13 +267,13 @@ bool driverCallback(pappl_system_t* system, const char* driverName, const char* 
   data->bottom_top = 0;
   data->scaling_default = PAPPL_SCALING_AUTO;  // a picture of the label's pixel size prints 1:1
   data->quality_default = IPP_QUALITY_NORMAL;
-  data->orient_default = IPP_ORIENT_NONE;
+  data->orient_default = IPP_ORIENT_PORTRAIT;
 
   static std::vector<std::string> names;
   if (names.empty()) {
     char name[128];
     for (const auto& s : kSizes) {
-      pwgFormatSizeName(name, sizeof name, "oe", nullptr, s.width * 100, s.length * 100, "mm");
+      pwgFormatSizeName(name, sizeof name, "om", nullptr, s.width * 100, s.length * 100, "mm");
       names.emplace_back(name);
     }
     pwgFormatSizeName(name, sizeof name, "custom", "min", kMinSide * 100, kMinSide * 100, "mm");
