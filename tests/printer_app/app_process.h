@@ -39,6 +39,8 @@ class AppServer {
   // `address`; started() tells whether it did.
   explicit AppServer(const std::filesystem::path& stateDir, const std::string& address = {});
   ~AppServer();
+  // Stops the server (SIGTERM) and waits for it; its exit code, -1 when it had to be killed.
+  int stop();
   bool started() const { return started_; }
   int port() const { return port_; }
   pid_t pid() const { return pid_; }

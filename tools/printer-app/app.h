@@ -3,6 +3,8 @@
 
 #include <pappl/pappl.h>
 
+#include <atomic>
+
 #include "app_printers.h"
 
 namespace nypr::app {
@@ -10,7 +12,12 @@ namespace nypr::app {
 struct App {
   Registry registry;
   pappl_system_t* system = nullptr;
+  std::atomic<int> queries{0};  // status queries running on their own threads
 };
+
+// Waits (bounded by the driver's time-outs) until no status query runs any more, so that
+// none outlives the module's and the host library's state at exit.
+void waitForStatusQueries();
 
 App& app();
 

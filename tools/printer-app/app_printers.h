@@ -33,6 +33,8 @@ struct AppPrinter {
   bool haveStatus = false;
   uint32_t lastErrorCode = 0;  // last driver error of a job or a query
 
+  uint32_t loggedCode = 0;  // the status error last written to the log (timer only)
+
   std::atomic<uint64_t> labelsPrinted{0};
   std::atomic<uint64_t> jobsCompleted{0};
   std::atomic<uint64_t> jobsAborted{0};

@@ -133,7 +133,9 @@ pappl_system_t* systemCallback(int numOptions, cups_option_t* options, void*) {
 int main(int argc, char* argv[]) {
   nypr::app::g_server = argc > 1 && std::strcmp(argv[1], "server") == 0;
   nypr::app::addDeviceScheme();
-  return papplMainloop(argc, argv, NYPR_APP_VERSION, nullptr, 1, nypr::app::g_drivers,
-                       nypr::app::autoAdd, nypr::app::driverCallback, nullptr, nullptr,
-                       nypr::app::systemCallback, nullptr, nullptr);
+  const int status = papplMainloop(argc, argv, NYPR_APP_VERSION, nullptr, 1, nypr::app::g_drivers,
+                                   nypr::app::autoAdd, nypr::app::driverCallback, nullptr, nullptr,
+                                   nypr::app::systemCallback, nullptr, nullptr);
+  nypr::app::waitForStatusQueries();
+  return status;
 }

@@ -33,10 +33,14 @@ constexpr pappl_preason_t kOurReasons =
 
 void startQuery(const std::shared_ptr<AppPrinter>& printer) {
   if (printer->polling.exchange(true)) return;
+  ++app().queries;
   std::thread([printer] {
-    std::unique_lock wire(printer->wire, std::try_to_lock);
-    if (wire.owns_lock()) printer->setStatus(host::readPrinterStatus(printer->number));
+    {
+      std::unique_lock wire(printer->wire, std::try_to_lock);
+      if (wire.owns_lock()) printer->setStatus(host::readPrinterStatus(printer->number));
+    }
     printer->polling = false;
+    --app().queries;
   }).detach();
 }
 
@@ -45,6 +49,13 @@ void collect(pappl_printer_t* printer, void* ids) {
 }
 
 }  // namespace
+
+void waitForStatusQueries() {
+  // A query ends within the driver's connect and answer time-outs.
+  for (int waited = 0; app().queries > 0 && waited < 30000; waited += 10) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+}
 
 bool statusTimer(pappl_system_t* system, void*) {
   std::set<int> ids;
@@ -58,6 +69,16 @@ bool statusTimer(pappl_system_t* system, void*) {
     if (p && have) {
       const pappl_preason_t reasons = papplReasons(status.reasons);
       papplPrinterSetReasons(p, reasons, kOurReasons & ~reasons);
+      // PAPPL 1.3 has no printer-state-message to set: the driver's text goes to the log.
+      if (status.errorCode != printer->loggedCode) {
+        if (status.errorCode != 0) {
+          papplLogPrinter(p, PAPPL_LOGLEVEL_WARN, "[%u] %s", status.errorCode,
+                          status.errorMessage.c_str());
+        } else {
+          papplLogPrinter(p, PAPPL_LOGLEVEL_INFO, "The printer is ready.");
+        }
+        printer->loggedCode = status.errorCode;
+      }
     }
     startQuery(printer);
   }
