@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -27,14 +28,14 @@ class PrinterAppTest : public ::testing::Test {
   void SetUp() override {
     if (std::string(NYPR_IPPTOOL).empty()) GTEST_SKIP() << "ipptool (cups-ipp-utils) not found";
     sim_.start();
-    ASSERT_TRUE(app_.started()) << app_.log();
+    ASSERT_TRUE(app_->started()) << app_->log();
     ASSERT_TRUE(addPrinter("kt", "kt3600r://" + sim_.address()));
   }
 
   void TearDown() override {
     // The application ends cleanly, without a sanitizer's report (asan build).
-    EXPECT_EQ(app_.stop(), 0);
-    const std::string log = app_.log();
+    EXPECT_EQ(app_->stop(), 0);
+    const std::string log = app_->log();
     EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
     EXPECT_EQ(log.find("runtime error:"), std::string::npos) << log;
   }
@@ -56,7 +57,7 @@ class PrinterAppTest : public ::testing::Test {
   }
 
   bool addPrinter(const std::string& name, const std::string& device) {
-    return ipptool(app_.uri("/ipp/system"), "create-printer.test",
+    return ipptool(app_->uri("/ipp/system"), "create-printer.test",
                    {"name=" + name, "device=" + device})
                .exitCode == 0;
   }
@@ -70,7 +71,7 @@ class PrinterAppTest : public ::testing::Test {
       vars.push_back("length=" + std::to_string(media.second));
     }
     const CommandResult r =
-        ipptool(app_.uri("/ipp/print/kt"),
+        ipptool(app_->uri("/ipp/print/kt"),
                 media.first > 0 ? "print-job-media.test" : "print-job.test", vars, file);
     std::smatch m;
     if (r.exitCode != 0 ||
@@ -83,12 +84,12 @@ class PrinterAppTest : public ::testing::Test {
 
   // Get-Job-Attributes through libcups.
   ipp_t* jobAttributes(int job) {
-    http_t* http = httpConnect2("127.0.0.1", app_.port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
+    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
                                 1, 5000, nullptr);
     if (!http) return nullptr;
     ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 app_.uri("/ipp/print/kt").c_str());
+                 app_->uri("/ipp/print/kt").c_str());
     ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
     ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
     httpClose(http);
@@ -120,7 +121,7 @@ class PrinterAppTest : public ::testing::Test {
 
   // The value of one /metrics series of printer "kt", "" when absent.
   std::string metric(const std::string& name, const std::string& extraLabels = "") {
-    const std::string text = app_.httpGet("/metrics");
+    const std::string text = app_->httpGet("/metrics");
     const std::string head =
         name + "{printer=\"kt\",address=\"" + sim_.address() + "\"" + extraLabels + "} ";
     const size_t at = text.find(head);
@@ -130,7 +131,7 @@ class PrinterAppTest : public ::testing::Test {
 
   TempDir dir_;
   ktsim::Simulator sim_;
-  AppServer app_{dir_.path()};
+  std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path());
 };
 
 TEST_F(PrinterAppTest, PngCopiesAreMadeByThePrinterDotForDot) {
@@ -149,7 +150,7 @@ TEST_F(PrinterAppTest, PngCopiesAreMadeByThePrinterDotForDot) {
 
   const int job = print(png, 3);
   ASSERT_GT(job, 0);
-  ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_.log();
+  ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
   EXPECT_EQ(impressionsCompleted(job), 3);
   const auto jobs = sim_.jobs();
   ASSERT_EQ(jobs.size(), 1u);  // one print command: the printer made the copies
@@ -177,7 +178,7 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
   sim_.setTravel(40, 1234567, 7654321);
   EXPECT_TRUE(
       pollUntil([&] { return metric("kt3600r_head_temperature_celsius") == "31.2"; }, seconds(10)))
-      << app_.httpGet("/metrics");
+      << app_->httpGet("/metrics");
   EXPECT_EQ(metric("kt3600r_ambient_temperature_celsius"), "-4.5");
   EXPECT_EQ(metric("kt3600r_label_travel_meters"), "1234.567");
   EXPECT_EQ(metric("kt3600r_body_travel_meters"), "7654.321");
@@ -189,7 +190,7 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
       pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
                 seconds(10)));
   EXPECT_EQ(metric("kt3600r_last_error_code"), "40079");
-  EXPECT_TRUE(pollUntil([&] { return app_.log().find("[40079]") != std::string::npos; },
+  EXPECT_TRUE(pollUntil([&] { return app_->log().find("[40079]") != std::string::npos; },
                         seconds(10)));  // with the driver's message
   sim_.stop();
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "0"; }, seconds(10)));
@@ -214,10 +215,26 @@ TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
   const int job = print(file, 1, {8334, 3000});
   ASSERT_GT(job, 0);
   EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_ABORTED);
-  EXPECT_NE(app_.log().find("[40019]"), std::string::npos) << app_.log();
+  EXPECT_NE(app_->log().find("[40019]"), std::string::npos) << app_->log();
   EXPECT_TRUE(sim_.jobs().empty());
   EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
   EXPECT_EQ(metric("kt3600r_last_error_code"), "40019");
+}
+
+TEST_F(PrinterAppTest, PrintersAndTheirSettingsSurviveARestart) {
+  ASSERT_TRUE(addPrinter("other", "kt3600r://127.254.0.2"));
+  ASSERT_EQ(app_->stop(), 0);
+  app_ = std::make_unique<AppServer>(dir_.path());
+  ASSERT_TRUE(app_->started()) << app_->log();
+  // The printer keeps its module number and address: its status reads and it prints.
+  EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
+  std::vector<uint8_t> grey(360 * 360, 255);
+  const std::string png = (dir_.path() / "blank.png").string();
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const int job = print(png, 1);
+  ASSERT_GT(job, 0);
+  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED);
+  EXPECT_NE(app_->httpGet("/metrics").find("printer=\"other\""), std::string::npos);
 }
 
 TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
@@ -225,7 +242,7 @@ TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
     ASSERT_TRUE(addPrinter("kt" + std::to_string(n), "kt3600r://127.254.0." + std::to_string(n)));
   }
   EXPECT_FALSE(addPrinter("kt9", "kt3600r://127.254.0.9"));
-  EXPECT_NE(app_.log().find("already drives 8 printers"), std::string::npos);
+  EXPECT_NE(app_->log().find("already drives 8 printers"), std::string::npos);
 }
 
 // The addresses (kernel hex notation) listening on `port`.
@@ -252,7 +269,7 @@ std::set<std::string> listeningAddresses(int port) {
 TEST_F(PrinterAppTest, ListensOnlyWhereTold) {
   const std::string v4Loopback = "0100007F", v6Loopback = "00000000000000000000000001000000";
   // By default: loopback only.
-  const auto byDefault = listeningAddresses(app_.port());
+  const auto byDefault = listeningAddresses(app_->port());
   EXPECT_FALSE(byDefault.empty());
   for (const std::string& a : byDefault) EXPECT_TRUE(a == v4Loopback || a == v6Loopback) << a;
   // Told one address: that one alone.
@@ -271,12 +288,12 @@ TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
   ASSERT_GT(job, 0);
   ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
 
-  http_t* http = httpConnect2("127.0.0.1", app_.port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
+  http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
                               5000, nullptr);
   ASSERT_NE(http, nullptr);
   ipp_t* request = ippNewRequest(IPP_OP_CANCEL_JOB);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-               app_.uri("/ipp/print/kt").c_str());
+               app_->uri("/ipp/print/kt").c_str());
   ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "root");
   ippDelete(cupsDoRequest(http, request, "/ipp/print/kt"));
