@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <regex>
 #include <set>
@@ -134,43 +135,75 @@ class PrinterAppTest : public ::testing::Test {
   std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path());
 };
 
-TEST_F(PrinterAppTest, PngCopiesAreMadeByThePrinterDotForDot) {
-  // A 50 x 30 mm label at 12 dots/mm: frame, diagonal and stripes, 8-bit grey.
+// A PWG raster page of 1-bit black at 305 dpi (the application's resolution).
+void writePwgRaster(const std::string& path, int width, int height,
+                    const std::function<bool(int, int)>& black) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE_PWG);
+  cups_page_header2_t h{};
+  // Media in 0.01 mm for exactly `width` x `height` dots at 305 dpi.
+  cupsRasterInitPWGHeader(&h,
+                          pwgMediaForSize((width * 2540 + 304) / 305, (height * 2540 + 304) / 305),
+                          "black_1", 305, 305, "one-sided", nullptr);
+  h.cupsWidth = static_cast<unsigned>(width);
+  h.cupsHeight = static_cast<unsigned>(height);
+  h.cupsBytesPerLine = static_cast<unsigned>((width + 7) / 8);
+  cupsRasterWriteHeader2(raster, &h);
+  std::vector<uint8_t> line(h.cupsBytesPerLine);
+  for (int y = 0; y < height; ++y) {
+    std::fill(line.begin(), line.end(), 0);
+    for (int x = 0; x < width; ++x) {
+      if (black(x, y)) line[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    }
+    cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
+  }
+  cupsRasterClose(raster);
+  ::close(fd);
+}
+
+TEST_F(PrinterAppTest, CopiesAreMadeByThePrinterDotForDot) {
+  // A 50 x 30 mm label at 12 dots/mm: frame, diagonal and stripes.
   const int width = 600, height = 360;
+  auto black = [&](int x, int y) {
+    return x < 2 || y < 2 || x >= width - 2 || y >= height - 2 || x == y ||
+           (x / 5 + y / 9) % 4 == 0;
+  };
   std::vector<uint8_t> grey(static_cast<size_t>(width * height));
   for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      const bool black =
-          x < 2 || y < 2 || x >= width - 2 || y >= height - 2 || x == y || (x / 5 + y / 9) % 4 == 0;
-      grey[static_cast<size_t>(y * width + x)] = black ? 0 : 255;
-    }
+    for (int x = 0; x < width; ++x)
+      grey[static_cast<size_t>(y * width + x)] = black(x, y) ? 0 : 255;
   }
   const std::string png = (dir_.path() / "label.png").string();
   ASSERT_NE(stbi_write_png(png.c_str(), width, height, 1, grey.data(), width), 0);
+  const std::string pwg = (dir_.path() / "label.pwg").string();
+  writePwgRaster(pwg, width, height, black);
 
-  const int job = print(png, 3);
-  ASSERT_GT(job, 0);
-  ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
-  EXPECT_EQ(impressionsCompleted(job), 3);
-  const auto jobs = sim_.jobs();
-  ASSERT_EQ(jobs.size(), 1u);  // one print command: the printer made the copies
-  EXPECT_EQ(jobs[0].conditions.copies, 3);
-  const auto labels = sim_.labels();
-  ASSERT_EQ(labels.size(), 3u);
-  for (const auto& label : labels) {
-    ASSERT_GE(label.width, width);
-    ASSERT_EQ(label.height, height);
-    int wrong = 0;
-    for (int y = 0; y < height; ++y) {
-      for (int x = 0; x < label.width; ++x) {
-        const bool expected = x < width && grey[static_cast<size_t>(y * width + x)] == 0;
-        if (label.dot(x, y) != expected) ++wrong;
+  for (const std::string& document : {png, pwg}) {
+    SCOPED_TRACE(document);
+    sim_.clearRecords();
+    const int job = print(document, 3, {5000, 3000});
+    ASSERT_GT(job, 0);
+    ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
+    EXPECT_EQ(impressionsCompleted(job), 3);
+    const auto jobs = sim_.jobs();
+    ASSERT_EQ(jobs.size(), 1u);  // one print command: the printer made the copies
+    EXPECT_EQ(jobs[0].conditions.copies, 3);
+    const auto labels = sim_.labels();
+    ASSERT_EQ(labels.size(), 3u);
+    for (const auto& label : labels) {
+      ASSERT_GE(label.width, width);
+      ASSERT_EQ(label.height, height);
+      int wrong = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < label.width; ++x) {
+          if (label.dot(x, y) != (x < width && black(x, y))) ++wrong;
+        }
       }
+      EXPECT_EQ(wrong, 0) << "copy " << label.copy;
     }
-    EXPECT_EQ(wrong, 0) << "copy " << label.copy;
   }
-  EXPECT_EQ(metric("kt3600r_labels_printed_total"), "3");
-  EXPECT_EQ(metric("kt3600r_jobs_completed_total"), "1");
+  EXPECT_EQ(metric("kt3600r_labels_printed_total"), "6");
+  EXPECT_EQ(metric("kt3600r_jobs_completed_total"), "2");
 }
 
 TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
@@ -200,17 +233,7 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
 TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
   // A PWG raster page 1000 dots (83 mm) wide: wider than the printer's 80 mm.
   const std::string file = (dir_.path() / "wide.pwg").string();
-  const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE_PWG);
-  cups_page_header2_t h{};
-  ASSERT_TRUE(cupsRasterInitPWGHeader(&h, pwgMediaForSize(8334, 3000), "black_1", 305, 305,
-                                      "one-sided", nullptr));
-  ASSERT_TRUE(cupsRasterWriteHeader2(raster, &h));
-  std::vector<uint8_t> line(h.cupsBytesPerLine, 0x0F);
-  for (unsigned y = 0; y < h.cupsHeight; ++y)
-    cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
-  cupsRasterClose(raster);
-  ::close(fd);
+  writePwgRaster(file, 1000, 360, [](int x, int) { return x % 8 >= 4; });
 
   const int job = print(file, 1, {8334, 3000});
   ASSERT_GT(job, 0);
