@@ -93,7 +93,7 @@ pappl_system_t* systemCallback(int numOptions, cups_option_t* options, void*) {
       PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_WEB_LOG |
           PAPPL_SOPTIONS_WEB_SECURITY,
       "KT3600R Printer Application", port, "_print,_universal", (state + "/spool").c_str(),
-      logFile ? logFile : "-", level, authService, false);
+      logFile ? logFile : (g_server ? "-" : "/dev/null"), level, authService, false);
   if (!system) return nullptr;
   app().system = system;
   papplSystemSetPrinterDrivers(system, 1, g_drivers, autoAdd, createCallback, driverCallback,
