@@ -89,11 +89,19 @@ pappl_system_t* systemCallback(int numOptions, cups_option_t* options, void*) {
   if (levelName && !std::strcmp(levelName, "error")) level = PAPPL_LOGLEVEL_ERROR;
   const char* authService = cupsGetOption("auth-service", numOptions, options);
 
-  pappl_system_t* system = papplSystemCreate(
-      PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_WEB_LOG |
-          PAPPL_SOPTIONS_WEB_SECURITY,
-      "KT3600R Printer Application", port, "_print,_universal", (state + "/spool").c_str(),
-      logFile ? logFile : (g_server ? "-" : "/dev/null"), level, authService, false);
+  // Loopback only unless told otherwise, and then only where told. On loopback alone TLS
+  // protects nothing and PAPPL would announce ipps URIs it does not serve there.
+  const char* listenOption = cupsGetOption("listen-hostname", numOptions, options);
+  const std::string listen = listenOption ? listenOption : "localhost";
+  const bool loopbackOnly =
+      listen == "localhost" || listen.rfind("127.", 0) == 0 || listen == "::1";
+  pappl_soptions_t systemOptions = PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE |
+                                   PAPPL_SOPTIONS_WEB_LOG | PAPPL_SOPTIONS_WEB_SECURITY;
+  if (loopbackOnly) systemOptions |= PAPPL_SOPTIONS_NO_TLS;
+  pappl_system_t* system = papplSystemCreate(systemOptions, "KT3600R Printer Application", port,
+                                             "_print,_universal", (state + "/spool").c_str(),
+                                             logFile ? logFile : (g_server ? "-" : "/dev/null"),
+                                             level, authService, false);
   if (!system) return nullptr;
   app().system = system;
   papplSystemSetPrinterDrivers(system, 1, g_drivers, autoAdd, createCallback, driverCallback,
@@ -101,11 +109,9 @@ pappl_system_t* systemCallback(int numOptions, cups_option_t* options, void*) {
   papplSystemSetFooterHTML(system, "KT3600R Printer Application");
   if (!g_server) return system;
 
-  // Loopback only unless told otherwise, and then only where told.
-  const char* listen = cupsGetOption("listen-hostname", numOptions, options);
-  if (!papplSystemAddListeners(system, listen ? listen : "localhost")) {
-    std::fprintf(stderr, "kt3600r-printer-app: cannot listen on %s port %d\n",
-                 listen ? listen : "localhost", port);
+  if (!papplSystemAddListeners(system, listen.c_str())) {
+    std::fprintf(stderr, "kt3600r-printer-app: cannot listen on %s port %d\n", listen.c_str(),
+                 port);
     papplSystemDelete(system);
     return nullptr;
   }
