@@ -260,6 +260,19 @@ TEST_F(PrinterAppTest, PrintersAndTheirSettingsSurviveARestart) {
   EXPECT_NE(app_->httpGet("/metrics").find("printer=\"other\""), std::string::npos);
 }
 
+TEST_F(PrinterAppTest, PassesCupsIpp20Tests) {
+  const std::string suite = "/usr/share/cups/ipptool/ipp-2.0.test";
+  if (!std::filesystem::exists(suite)) GTEST_SKIP() << suite << " not installed (cups-ipp-utils)";
+  const std::string png = (dir_.path() / "label.png").string();
+  std::vector<uint8_t> grey(600 * 360, 255);
+  ASSERT_NE(stbi_write_png(png.c_str(), 600, 360, 1, grey.data(), 600), 0);
+  const CommandResult r = runCommand(
+      {NYPR_IPPTOOL, "-t", "-T", "20", "-f", png, app_->uri("/ipp/print/kt"), suite}, dir_.path());
+  EXPECT_EQ(r.exitCode, 0) << r.output;
+  EXPECT_NE(r.output.find("[PASS]"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("[FAIL]"), std::string::npos) << r.output;
+}
+
 TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
   for (int n = 2; n <= 8; ++n) {
     ASSERT_TRUE(addPrinter("kt" + std::to_string(n), "kt3600r://127.254.0." + std::to_string(n)));
