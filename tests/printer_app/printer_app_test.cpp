@@ -112,6 +112,22 @@ class PrinterAppTest : public ::testing::Test {
     return state;
   }
 
+  // A printer attribute of printer "kt" as text, "" when absent.
+  std::string printerAttribute(const char* name) {
+    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
+                                1, 5000, nullptr);
+    if (!http) return {};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 app_->uri("/ipp/print/kt").c_str());
+    ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
+    httpClose(http);
+    char text[4096] = {};
+    ippAttributeString(ippFindAttribute(response, name, IPP_TAG_ZERO), text, sizeof text);
+    ippDelete(response);
+    return text;
+  }
+
   int impressionsCompleted(int job) {
     ipp_t* r = jobAttributes(job);
     const int n =
@@ -217,6 +233,11 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
   EXPECT_EQ(metric("kt3600r_body_travel_meters"), "7654.321");
   EXPECT_EQ(metric("kt3600r_head_warning_distance_meters"), "40000");
   EXPECT_EQ(metric("kt3600r_printer_up"), "1");
+  // The print head's life in printer-supply: 1234.567 m of 40 km used.
+  EXPECT_TRUE(pollUntil(
+      [&] { return printerAttribute("printer-supply").find("level=96;") != std::string::npos; },
+      seconds(10)))
+      << printerAttribute("printer-supply");
 
   sim_.setHeadOpen(true);
   EXPECT_TRUE(
@@ -270,17 +291,8 @@ TEST_F(PrinterAppTest, PassesCupsIpp20Tests) {
   // suite refuses.
   ASSERT_TRUE(pollUntil(
       [&] {
-        http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET,
-                                    HTTP_ENCRYPTION_NEVER, 1, 5000, nullptr);
-        ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                     app_->uri("/ipp/print/kt").c_str());
-        ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
-        const int upTime =
-            ippGetInteger(ippFindAttribute(response, "printer-up-time", IPP_TAG_INTEGER), 0);
-        ippDelete(response);
-        httpClose(http);
-        return upTime > 0;
+        const std::string upTime = printerAttribute("printer-up-time");
+        return !upTime.empty() && upTime != "0";
       },
       seconds(5)));
   const CommandResult r = runCommand(

@@ -251,6 +251,7 @@ bool driverCallback(pappl_system_t* system, const char* driverName, const char* 
   data->rendjob_cb = endJob;
   std::strncpy(data->make_and_model, "KT3600R", sizeof data->make_and_model - 1);
   data->kind = PAPPL_KIND_LABEL;
+  data->has_supplies = true;
   data->ppm = 60;
   data->format = nullptr;
   fillDither(data->gdither);

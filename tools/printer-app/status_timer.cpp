@@ -2,6 +2,8 @@
 // on a thread of its own (a printer that does not answer takes the driver's time-outs)
 // and only when the printer has no job on the wire; the timer, on PAPPL's own loop,
 // applies the last results to the printers' state reasons.
+#include <algorithm>
+#include <cstdio>
 #include <thread>
 
 #include "app.h"
@@ -30,6 +32,28 @@ constexpr pappl_preason_t kOurReasons =
     PAPPL_PREASON_COVER_OPEN | PAPPL_PREASON_MARKER_SUPPLY_EMPTY | PAPPL_PREASON_MEDIA_EMPTY |
     PAPPL_PREASON_MEDIA_NEEDED | PAPPL_PREASON_MEDIA_JAM | PAPPL_PREASON_DOOR_OPEN |
     PAPPL_PREASON_OFFLINE | PAPPL_PREASON_OTHER;
+
+// The ribbon (its level is not reported: known only to be empty) and the print head's
+// life: the label travel against the head-break warning distance.
+void applySupplies(pappl_printer_t* p, const host::PrinterStatus& status) {
+  pappl_supply_t supplies[2] = {};
+  supplies[0].color = PAPPL_SUPPLY_COLOR_BLACK;
+  std::snprintf(supplies[0].description, sizeof supplies[0].description, "Ribbon");
+  supplies[0].is_consumed = true;
+  supplies[0].level = (status.reasons & host::kReasonMarkerSupplyEmpty) ? 0 : -1;
+  supplies[0].type = PAPPL_SUPPLY_TYPE_INK_RIBBON;
+  supplies[1].color = PAPPL_SUPPLY_COLOR_NO_COLOR;
+  std::snprintf(supplies[1].description, sizeof supplies[1].description, "Print head");
+  supplies[1].is_consumed = false;
+  supplies[1].level = -1;
+  supplies[1].type = PAPPL_SUPPLY_TYPE_OTHER;
+  if (status.details && status.details->haveDistances && status.details->headWarningKm > 0) {
+    const uint64_t warningMm = static_cast<uint64_t>(status.details->headWarningKm) * 1000000;
+    const uint64_t travel = std::min(status.details->labelTravelMm, warningMm);
+    supplies[1].level = static_cast<int>((warningMm - travel) * 100 / warningMm);
+  }
+  papplPrinterSetSupplies(p, 2, supplies);
+}
 
 void startQuery(const std::shared_ptr<AppPrinter>& printer) {
   if (printer->polling.exchange(true)) return;
@@ -69,6 +93,7 @@ bool statusTimer(pappl_system_t* system, void*) {
     if (p && have) {
       const pappl_preason_t reasons = papplReasons(status.reasons);
       papplPrinterSetReasons(p, reasons, kOurReasons & ~reasons);
+      if (status.answered) applySupplies(p, status);
       // PAPPL 1.3 has no printer-state-message to set: the driver's text goes to the log.
       if (status.errorCode != printer->loggedCode) {
         if (status.errorCode != 0) {
