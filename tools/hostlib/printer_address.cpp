@@ -34,7 +34,7 @@ std::string formatIpv4(uint32_t address) {
   return text;
 }
 
-bool storePrinterAddress(int printer, uint32_t address) {
+bool storePrinterAddress(int printer, uint32_t address, bool keepSettings) {
   char key[32];
   std::snprintf(key, sizeof key, "KT%02d", printer - 1);
   char line[512] = {};
@@ -42,7 +42,8 @@ bool storePrinterAddress(int printer, uint32_t address) {
   char hex[9];
   std::snprintf(hex, sizeof hex, "%08X", address);
   std::string current = line;
-  const std::string updated = current.size() < 9 ? hex : std::string(hex) + current.substr(8);
+  const std::string updated =
+      !keepSettings || current.size() < 9 ? hex : std::string(hex) + current.substr(8);
   if (updated == current) return true;
   return nyhostProfileWrite("KT3600R Info", key, updated.c_str()) != 0;
 }

@@ -14,9 +14,9 @@ std::optional<uint32_t> parseIpv4(const std::string& text);
 // Host-order address to dotted text.
 std::string formatIpv4(uint32_t address);
 
-// Stores the address of printer 1..8, keeping the rest of its settings line (a missing
-// line becomes the address alone: factory settings). False when the file cannot be
-// written.
-bool storePrinterAddress(int printer, uint32_t address);
+// Stores the address of printer 1..8. `keepSettings` keeps the rest of its settings line;
+// otherwise (and for a missing line) the line becomes the address alone, which the driver
+// reads as factory settings. False when the file cannot be written.
+bool storePrinterAddress(int printer, uint32_t address, bool keepSettings = true);
 
 }  // namespace nypr::host

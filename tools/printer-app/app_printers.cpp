@@ -56,7 +56,8 @@ std::shared_ptr<AppPrinter> Registry::assign(int id, uint32_t address) {
     if (p && p->id == id) return p;
   }
   int number = storedNumber(id);
-  if (number == 0 || slots_[static_cast<size_t>(number - 1)]) {
+  const bool restored = number != 0 && !slots_[static_cast<size_t>(number - 1)];
+  if (!restored) {
     number = 0;
     for (int i = 0; i < kMaxPrinters && number == 0; ++i) {
       if (!slots_[static_cast<size_t>(i)]) number = i + 1;
@@ -67,6 +68,7 @@ std::shared_ptr<AppPrinter> Registry::assign(int id, uint32_t address) {
   printer->id = id;
   printer->number = number;
   printer->address = address;
+  printer->restored = restored;
   slots_[static_cast<size_t>(number - 1)] = printer;
   nyhostProfileWrite(kSection, idKey(id).c_str(), std::to_string(number).c_str());
   return printer;

@@ -23,6 +23,7 @@ struct AppPrinter {
   int id = 0;      // PAPPL printer id
   int number = 0;  // module printer number 1..8
   uint32_t address = 0;
+  bool restored = false;  // got the number it had before a restart
 
   // Held for a whole job and for each status query: one exchange at a time per printer.
   std::mutex wire;
@@ -49,8 +50,8 @@ struct AppPrinter {
 class Registry {
  public:
   bool full() const;
-  // The printer for PAPPL printer `id`, given a free number (its previous one when free);
-  // null when all numbers are taken.
+  // The printer for PAPPL printer `id`, given a free number (its previous one when free:
+  // `restored`); null when all numbers are taken.
   std::shared_ptr<AppPrinter> assign(int id, uint32_t address);
   std::shared_ptr<AppPrinter> find(int id) const;
   std::vector<std::shared_ptr<AppPrinter>> all() const;

@@ -313,7 +313,9 @@ void createCallback(pappl_printer_t* printer, void*) {
     papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "No module printer number is free.");
     return;
   }
-  if (!host::storePrinterAddress(assigned->number, *address)) {
+  // A printer new to its number starts from factory settings, not from those of the
+  // printer that had the number before.
+  if (!host::storePrinterAddress(assigned->number, *address, assigned->restored)) {
     papplLogPrinter(printer, PAPPL_LOGLEVEL_ERROR, "Unable to store the printer's address.");
   }
   papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "Module printer number %d, address %s.",
