@@ -119,38 +119,42 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::filesy
 
 AppServer::AppServer(const std::filesystem::path& stateDir, const std::string& address)
     : dir_(stateDir), address_(address.empty() ? "127.0.0.1" : address) {
-  port_ = freeLoopbackPort();
-  std::vector<std::string> args = {NYPR_PRINTER_APP,
-                                   "server",
-                                   "-o",
-                                   "state-directory=" + stateDir.string(),
-                                   "-o",
-                                   "server-port=" + std::to_string(port_),
-                                   "-o",
-                                   "status-interval=1",
-                                   "-o",
-                                   "log-level=debug"};
-  if (!address.empty()) {
-    args.push_back("-o");
-    args.push_back("listen-hostname=" + address);
-  }
   // Under the asan build, what PAPPL keeps until exit is not the application's leak.
   const std::string lsan = "suppressions=" + std::string(NYPR_TEST_DATA_DIR) +
                            "/printer_app/lsan.supp:print_suppressions=0";
   ::setenv("LSAN_OPTIONS", lsan.c_str(), 0);
-  pid_ = spawn(args, dir_ / "app.log");
-  if (pid_ < 0) return;
-  bool exited = false;
-  started_ = pollUntil(
-      [&] {
-        if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return exited = true;
-        const int fd = connectTo(address_, port_);
-        if (fd >= 0) ::close(fd);
-        return fd >= 0;
-      },
-      seconds(10));
-  if (exited) pid_ = -1;
-  started_ = started_ && !exited;
+  // A free port can be taken by another program before the server binds it: the server
+  // then exits, and another port is tried.
+  for (int attempt = 0; attempt < 3 && !started_; ++attempt) {
+    port_ = freeLoopbackPort();
+    std::vector<std::string> args = {NYPR_PRINTER_APP,
+                                     "server",
+                                     "-o",
+                                     "state-directory=" + stateDir.string(),
+                                     "-o",
+                                     "server-port=" + std::to_string(port_),
+                                     "-o",
+                                     "status-interval=1",
+                                     "-o",
+                                     "log-level=debug"};
+    if (!address.empty()) {
+      args.push_back("-o");
+      args.push_back("listen-hostname=" + address);
+    }
+    pid_ = spawn(args, dir_ / "app.log");
+    if (pid_ < 0) return;
+    bool exited = false;
+    started_ = pollUntil(
+        [&] {
+          if (::waitpid(pid_, nullptr, WNOHANG) == pid_) return exited = true;
+          const int fd = connectTo(address_, port_);
+          if (fd >= 0) ::close(fd);
+          return fd >= 0;
+        },
+        seconds(10));
+    if (exited) pid_ = -1;
+    started_ = started_ && !exited;
+  }
 }
 
 AppServer::~AppServer() {

@@ -34,9 +34,9 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::filesy
 
 class AppServer {
  public:
-  // Starts `kt3600r-printer-app server` (listening on `address` when one is given, else
-  // where it does by default) and waits until it accepts connections on 127.0.0.1 or
-  // `address`; started() tells whether it did.
+  // Starts `kt3600r-printer-app server` (listening on `address` alone when one is given,
+  // else where it does by default) and waits until it accepts connections on `address`
+  // (127.0.0.1 by default); started() tells whether it did.
   explicit AppServer(const std::filesystem::path& stateDir, const std::string& address = {});
   ~AppServer();
   // Stops the server (SIGTERM) and waits for it; its exit code, -1 when it had to be killed.

@@ -148,7 +148,7 @@ class PrinterAppTest : public ::testing::Test {
 
   TempDir dir_;
   ktsim::Simulator sim_;
-  std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path());
+  std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path(), "127.0.0.1");
 };
 
 // A PWG raster page of 1-bit black at 305 dpi (the application's resolution).
@@ -268,7 +268,7 @@ TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
 TEST_F(PrinterAppTest, PrintersAndTheirSettingsSurviveARestart) {
   ASSERT_TRUE(addPrinter("other", "kt3600r://127.254.0.2"));
   ASSERT_EQ(app_->stop(), 0);
-  app_ = std::make_unique<AppServer>(dir_.path());
+  app_ = std::make_unique<AppServer>(dir_.path(), "127.0.0.1");
   ASSERT_TRUE(app_->started()) << app_->log();
   // The printer keeps its module number and address: its status reads and it prints.
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
@@ -334,9 +334,12 @@ std::set<std::string> listeningAddresses(int port) {
 TEST_F(PrinterAppTest, ListensOnlyWhereTold) {
   const std::string v4Loopback = "0100007F", v6Loopback = "00000000000000000000000001000000";
   // By default: loopback only.
-  const auto byDefault = listeningAddresses(app_->port());
-  EXPECT_FALSE(byDefault.empty());
-  for (const std::string& a : byDefault) EXPECT_TRUE(a == v4Loopback || a == v6Loopback) << a;
+  TempDir byDefaultDir;
+  AppServer byDefault(byDefaultDir.path());
+  ASSERT_TRUE(byDefault.started()) << byDefault.log();
+  const auto addresses = listeningAddresses(byDefault.port());
+  EXPECT_FALSE(addresses.empty());
+  for (const std::string& a : addresses) EXPECT_TRUE(a == v4Loopback || a == v6Loopback) << a;
   // Told one address: that one alone.
   TempDir other;
   AppServer told(other.path(), "127.0.0.2");
