@@ -251,6 +251,36 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
   EXPECT_EQ(metric("kt3600r_printer_reason", ",reason=\"offline\""), "1");
 }
 
+TEST_F(PrinterAppTest, HeadOpenHoldsTheJobUntilItCloses) {
+  const std::string png = (dir_.path() / "small.png").string();
+  std::vector<uint8_t> grey(360 * 360, 0);
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  for (const bool duringTheJob : {false, true}) {
+    SCOPED_TRACE(duringTheJob ? "opened while printing" : "open before the job");
+    sim_.clearRecords();
+    sim_.setIssueHold(duringTheJob);
+    if (!duringTheJob) sim_.setHeadOpen(true);
+    const int job = print(png, 3, {3000, 3000});
+    ASSERT_GT(job, 0);
+    if (duringTheJob) {
+      ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
+      sim_.setHeadOpen(true);
+      sim_.setIssueHold(false);
+    }
+    EXPECT_TRUE(
+        pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
+                  seconds(10)));
+    ipp_t* held = jobAttributes(job);
+    EXPECT_EQ(ippGetInteger(ippFindAttribute(held, "job-state", IPP_TAG_ENUM), 0),
+              IPP_JSTATE_PROCESSING);
+    ippDelete(held);
+    sim_.setHeadOpen(false);
+    EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
+    EXPECT_EQ(sim_.labels().size(), 3u);
+    EXPECT_EQ(impressionsCompleted(job), 3);
+  }
+}
+
 TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
   // A PWG raster page 1000 dots (83 mm) wide: wider than the printer's 80 mm.
   const std::string file = (dir_.path() / "wide.pwg").string();

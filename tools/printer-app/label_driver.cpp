@@ -2,8 +2,10 @@
 // that hand each label to the module. One printer dot per pixel: the head has 12 dots/mm,
 // advertised as 305 dpi so that an 80 mm label is 960 pixels wide (at 300 dpi it would
 // be 944 and every full-width design would be rescaled).
+#include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 
 #include "app.h"
@@ -150,6 +152,32 @@ bool writeLine(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, u
   return true;
 }
 
+constexpr int kHoldSeconds = 3600;  // the longest a job waits for its printer
+
+// Faults the printer recovers from when someone attends to it.
+bool isHoldable(uint32_t code) {
+  if (code == 0) return false;
+  const host::JobOutcome outcome = host::driverResult(code).outcome;
+  return outcome == host::JobOutcome::Hold || outcome == host::JobOutcome::Retry;
+}
+
+// Reads the printer's status about once a second until it can print (true), the job is
+// cancelled or the hold time runs out (false). The job holds the printer's lock, so the
+// status shown comes from here meanwhile.
+bool waitForPrinter(pappl_job_t* job, AppPrinter& printer) {
+  for (int tenths = 0; tenths < kHoldSeconds * 10; ++tenths) {
+    if (papplJobIsCanceled(job)) return false;
+    if (tenths % 10 == 0) {
+      const host::PrinterStatus status = host::readPrinterStatus(printer.number);
+      printer.setStatus(status);
+      if (status.answered && status.errorCode == 0) return true;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The printer was not ready within %d s.", kHoldSeconds);
+  return false;
+}
+
 bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned page) {
   JobData* data = jobData(job);
   if (!data) return false;
@@ -171,16 +199,38 @@ bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, uns
   label.gapTenths = options->media.tracking == PAPPL_MEDIA_TRACKING_CONTINUOUS ? 0 : 30;
   host::JobEvents events;
   events.cancelled = [job] { return papplJobIsCanceled(job); };
-  const int before = data->labelsBefore;
+  int base = data->labelsBefore;  // labels of this job before the running print command
   int reported = 0;
   events.progress = [&](int issued) {
     printer.labelsPrinted += static_cast<uint64_t>(issued - reported);
     reported = issued;
-    showImpressions(job, before + issued);
+    showImpressions(job, base + issued);
   };
-  const host::JobResult result = host::runLabelJob(label, events);
-  data->labelsBefore = before + result.issued;
+  const int copies = label.copies;
+  int done = 0;  // of this page's copies
+  host::JobResult result = host::runLabelJob(label, events);
+  // A printer fault (head open, labels out, no answer...) holds the job; it goes on with the
+  // copies not yet issued once the printer is ready again.
+  while (result.outcome == host::JobResult::Outcome::Failed && isHoldable(result.errorCode) &&
+         !papplJobIsCanceled(job)) {
+    done += result.issued;
+    base += result.issued;
+    reported = 0;
+    printer.noteError(result.errorCode);
+    papplJobSetMessage(job, "[%u] %s", result.errorCode, result.message.c_str());
+    papplLogJob(job, PAPPL_LOGLEVEL_WARN, "[%u] %s: the job waits for the printer.",
+                result.errorCode, result.message.c_str());
+    if (done >= copies || !waitForPrinter(job, printer)) break;
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "The printer is ready: %d labels to go.", copies - done);
+    label.copies = copies - done;
+    result = host::runLabelJob(label, events);
+  }
+  data->labelsBefore = base + result.issued;
   showImpressions(job, data->labelsBefore);
+  if (result.outcome == host::JobResult::Outcome::Failed && done + result.issued >= copies &&
+      isHoldable(result.errorCode)) {
+    return true;  // every label was issued before the fault
+  }
   switch (result.outcome) {
     case host::JobResult::Outcome::Completed:
       return true;
