@@ -162,11 +162,11 @@ bool isHoldable(uint32_t code) {
 }
 
 // Reads the printer's status about once a second until it can print (true), the job is
-// cancelled or the hold time runs out (false). The job holds the printer's lock, so the
-// status shown comes from here meanwhile.
+// cancelled, the application shuts down or the hold time runs out (false). The job holds
+// the printer's lock, so the status shown comes from here meanwhile.
 bool waitForPrinter(pappl_job_t* job, AppPrinter& printer) {
   for (int tenths = 0; tenths < kHoldSeconds * 10; ++tenths) {
-    if (papplJobIsCanceled(job)) return false;
+    if (papplJobIsCanceled(job) || papplSystemIsShutdown(app().system)) return false;
     if (tenths % 10 == 0) {
       const host::PrinterStatus status = host::readPrinterStatus(printer.number);
       printer.setStatus(status);
