@@ -136,7 +136,7 @@ AppServer::AppServer(const std::filesystem::path& stateDir, const std::string& a
                                      "-o",
                                      "status-interval=1",
                                      "-o",
-                                     "log-level=debug"};
+                                     "log-level=info"};
     if (!address.empty()) {
       args.push_back("-o");
       args.push_back("listen-hostname=" + address);

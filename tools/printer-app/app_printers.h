@@ -25,7 +25,7 @@ struct AppPrinter {
   uint32_t address = 0;
   bool restored = false;  // got the number it had before a restart
 
-  // Held for a whole job and for each status query: one exchange at a time per printer.
+  // Held while a label is on the wire and for each status query: one user at a time.
   std::mutex wire;
   std::atomic<bool> polling{false};  // a status query is under way
 

@@ -31,7 +31,6 @@ constexpr int kMaxLength = 1000;
 
 struct JobData {
   std::shared_ptr<AppPrinter> printer;
-  std::unique_lock<std::mutex> wire;
   int widthDots = 0;
   int heightDots = 0;
   int stride = 0;
@@ -96,7 +95,6 @@ bool startJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The printer has no module printer number.");
     return fail(job);
   }
-  data->wire = std::unique_lock(data->printer->wire);
   return true;
 }
 
@@ -208,6 +206,9 @@ bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, uns
   };
   const int copies = label.copies;
   int done = 0;  // of this page's copies
+  // The printer's lock is held only while the label is on the wire (and while the job waits
+  // for the printer): PAPPL may leave a cancelled job without ending it.
+  std::lock_guard wire(printer.wire);
   host::JobResult result = host::runLabelJob(label, events);
   // A printer fault (head open, labels out, no answer...) holds the job; it goes on with the
   // copies not yet issued once the printer is ready again.

@@ -104,6 +104,9 @@ pappl_system_t* systemCallback(int numOptions, cups_option_t* options, void*) {
                                              level, authService, false);
   if (!system) return nullptr;
   app().system = system;
+  // PAPPL 1.3 deadlocks when it rotates its log (it logs while holding the log's lock):
+  // the log grows unrotated; standard error goes to the journal anyway.
+  papplSystemSetMaxLogSize(system, 0);
   papplSystemSetPrinterDrivers(system, 1, g_drivers, autoAdd, createCallback, driverCallback,
                                nullptr);
   papplSystemSetFooterHTML(system, "KT3600R Printer Application");
