@@ -314,6 +314,9 @@ TEST_F(PrinterAppTest, PrintersAndTheirSettingsSurviveARestart) {
 TEST_F(PrinterAppTest, PassesCupsIpp20Tests) {
   const std::string suite = "/usr/share/cups/ipptool/ipp-2.0.test";
   if (!std::filesystem::exists(suite)) GTEST_SKIP() << suite << " not installed (cups-ipp-utils)";
+  const std::string png = (dir_.path() / "label.png").string();
+  std::vector<uint8_t> grey(600 * 360, 255);
+  ASSERT_NE(stbi_write_png(png.c_str(), 600, 360, 1, grey.data(), 600), 0);
   // PAPPL counts printer-up-time in whole seconds, 0 during the first one, which the
   // suite refuses.
   ASSERT_TRUE(pollUntil(
