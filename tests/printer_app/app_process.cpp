@@ -162,11 +162,11 @@ AppServer::~AppServer() {
 }
 
 int AppServer::stop() {
-  if (pid_ <= 0) return -1;
+  if (pid_ <= 0) return exitCode_;
   ::kill(pid_, SIGTERM);
-  const int code = reap(pid_, seconds(10));
+  exitCode_ = reap(pid_, seconds(10));
   pid_ = -1;
-  return code;
+  return exitCode_;
 }
 
 std::string AppServer::uri(const std::string& path) const {

@@ -39,7 +39,8 @@ class AppServer {
   // (127.0.0.1 by default); started() tells whether it did.
   explicit AppServer(const std::filesystem::path& stateDir, const std::string& address = {});
   ~AppServer();
-  // Stops the server (SIGTERM) and waits for it; its exit code, -1 when it had to be killed.
+  // Stops the server (SIGTERM) and waits for it; its exit code, -1 when it had to be killed
+  // (or never ran). Again after that: the same code.
   int stop();
   bool started() const { return started_; }
   int port() const { return port_; }
@@ -54,6 +55,7 @@ class AppServer {
   std::string address_;
   int port_ = 0;
   pid_t pid_ = -1;
+  int exitCode_ = -1;
   bool started_ = false;
 };
 

@@ -281,6 +281,18 @@ TEST_F(PrinterAppTest, HeadOpenHoldsTheJobUntilItCloses) {
   }
 }
 
+TEST_F(PrinterAppTest, AJobHeldForItsPrinterLetsTheApplicationStop) {
+  const std::string png = (dir_.path() / "small.png").string();
+  std::vector<uint8_t> grey(360 * 360, 0);
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  sim_.setHeadOpen(true);
+  ASSERT_GT(print(png, 1, {3000, 3000}), 0);
+  ASSERT_TRUE(pollUntil(
+      [&] { return app_->log().find("the job waits for the printer") != std::string::npos; },
+      seconds(10)));
+  EXPECT_EQ(app_->stop(), 0) << app_->log();  // within the 10 s that stop() gives it
+}
+
 TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
   // A PWG raster page 1000 dots (83 mm) wide: wider than the printer's 80 mm.
   const std::string file = (dir_.path() / "wide.pwg").string();

@@ -15,6 +15,15 @@ struct App {
   std::atomic<int> queries{0};  // status queries running on their own threads
 };
 
+// True once the application was told to stop (SIGTERM or SIGINT): PAPPL 1.3 waits for the
+// job being printed before it shuts down, so a job held for its printer gives up.
+bool terminating();
+
+// Takes SIGTERM and SIGINT over from PAPPL (which installs its handlers when it starts
+// running, and would wait for a held job for ever): they set terminating(), and the
+// status timer shuts the system down. Called from the timer and at each job's start.
+void watchTermination();
+
 // Waits (bounded by the driver's time-outs) until no status query runs any more, so that
 // none outlives the module's and the host library's state at exit.
 void waitForStatusQueries();

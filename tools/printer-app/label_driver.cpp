@@ -82,6 +82,7 @@ bool isShallowGreyPng(pappl_job_t* job) {
 }
 
 bool startJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+  watchTermination();
   auto data = new JobData;
   papplJobSetData(job, data);
   if (isShallowGreyPng(job)) {
@@ -164,7 +165,7 @@ bool isHoldable(uint32_t code) {
 // the printer's lock, so the status shown comes from here meanwhile.
 bool waitForPrinter(pappl_job_t* job, AppPrinter& printer) {
   for (int tenths = 0; tenths < kHoldSeconds * 10; ++tenths) {
-    if (papplJobIsCanceled(job) || papplSystemIsShutdown(app().system)) return false;
+    if (papplJobIsCanceled(job) || terminating()) return false;
     if (tenths % 10 == 0) {
       const host::PrinterStatus status = host::readPrinterStatus(printer.number);
       printer.setStatus(status);

@@ -46,10 +46,14 @@ bool makeDirectories(const std::string& path) {
   return true;
 }
 
+// The driver's message boxes: the status timer and the jobs log what they mean once;
+// the boxes themselves (one per failed status query) only at debug level.
 int messageBox(void*, NyHwnd, const char* text, const char* caption, uint32_t) {
-  std::fprintf(stderr, "kt3600r-printer-app: %s: %s\n",
-               host::utf8Line(caption ? caption : "").c_str(),
-               host::utf8Line(text ? text : "").c_str());
+  if (app().system) {
+    papplLog(app().system, PAPPL_LOGLEVEL_DEBUG, "%s: %s",
+             host::utf8Line(caption ? caption : "").c_str(),
+             host::utf8Line(text ? text : "").c_str());
+  }
   return 1;
 }
 

@@ -2,6 +2,8 @@
 // on a thread of its own (a printer that does not answer takes the driver's time-outs)
 // and only when the printer has no job on the wire; the timer, on PAPPL's own loop,
 // applies the last results to the printers' state reasons.
+#include <signal.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <thread>
@@ -72,7 +74,28 @@ void collect(pappl_printer_t* printer, void* ids) {
   static_cast<std::set<int>*>(ids)->insert(papplPrinterGetID(printer));
 }
 
+volatile sig_atomic_t g_terminating = 0;
+
+void noteTermination(int) {
+  g_terminating = 1;
+}
+
 }  // namespace
+
+bool terminating() {
+  return g_terminating != 0;
+}
+
+void watchTermination() {
+  struct sigaction current {};
+  sigaction(SIGTERM, nullptr, &current);
+  if (current.sa_handler == noteTermination) return;
+  struct sigaction action {};
+  action.sa_handler = noteTermination;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
 
 void waitForStatusQueries() {
   // A query ends within the driver's connect and answer time-outs.
@@ -82,6 +105,11 @@ void waitForStatusQueries() {
 }
 
 bool statusTimer(pappl_system_t* system, void*) {
+  watchTermination();
+  if (terminating()) {
+    papplSystemShutdown(system);
+    return false;
+  }
   std::set<int> ids;
   papplSystemIteratePrinters(system, collect, &ids);
   app().registry.retain(ids);
