@@ -1,0 +1,65 @@
+// kt3600r-printer-app as a test runs it: a server on a free loopback port with a state
+// directory of its own, and the command-line clients (ipptool) with a deadline.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace nypr::test {
+
+// A fresh directory, removed with everything in it at the end.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+struct CommandResult {
+  int exitCode = -1;   // -1 when it did not end in time (it is then killed)
+  std::string output;  // standard output and error
+};
+
+// Runs `args` (args[0] is the program) with its output in `dir`; gives up after `timeout`.
+CommandResult runCommand(const std::vector<std::string>& args, const std::filesystem::path& dir,
+                         std::chrono::milliseconds timeout = std::chrono::seconds(30));
+
+class AppServer {
+ public:
+  // Starts `kt3600r-printer-app server` (listening on `address` alone when one is given,
+  // else where it does by default) and waits until it accepts connections on `address`
+  // (127.0.0.1 by default); started() tells whether it did.
+  explicit AppServer(const std::filesystem::path& stateDir, const std::string& address = {});
+  ~AppServer();
+  // Stops the server (SIGTERM) and waits for it; its exit code, -1 when it had to be killed
+  // (or never ran). Again after that: the same code.
+  int stop();
+  bool started() const { return started_; }
+  int port() const { return port_; }
+  pid_t pid() const { return pid_; }
+  std::string uri(const std::string& path) const;  // ipp://127.0.0.1:PORT/path
+  std::string log() const;
+  // GET `path` over HTTP; the body, "" when it failed.
+  std::string httpGet(const std::string& path) const;
+
+ private:
+  std::filesystem::path dir_;
+  std::string address_;
+  int port_ = 0;
+  pid_t pid_ = -1;
+  int exitCode_ = -1;
+  bool started_ = false;
+};
+
+// Polls `condition` every 20 ms until it holds or `timeout` passes.
+bool pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+}  // namespace nypr::test

@@ -1,0 +1,419 @@
+// kt3600r-printer-app end to end: the application as a server on a free loopback port,
+// the simulated printer behind it, ipptool as the client.
+#include <cups/cups.h>
+#include <cups/raster.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <regex>
+#include <set>
+#include <sstream>
+
+#include "app_process.h"
+#include "ktsim/simulator.h"
+#include "test_data.h"
+
+namespace nypr::test {
+namespace {
+
+using nypr::testing::testDataPath;
+using std::chrono::seconds;
+
+class PrinterAppTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (std::string(NYPR_IPPTOOL).empty()) GTEST_SKIP() << "ipptool (cups-ipp-utils) not found";
+    sim_.start();
+    ASSERT_TRUE(app_->started()) << app_->log();
+    ASSERT_TRUE(addPrinter("kt", "kt3600r://" + sim_.address()));
+  }
+
+  void TearDown() override {
+    // The application ends cleanly, without a sanitizer's report (asan build).
+    EXPECT_EQ(app_->stop(), 0);
+    const std::string log = app_->log();
+    EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+    EXPECT_EQ(log.find("runtime error:"), std::string::npos) << log;
+  }
+
+  CommandResult ipptool(const std::string& uri, const std::string& test,
+                        const std::vector<std::string>& vars, const std::string& file = {}) {
+    std::vector<std::string> args = {NYPR_IPPTOOL, "-tv", "-T", "20"};
+    for (const std::string& v : vars) {
+      args.push_back("-d");
+      args.push_back(v);
+    }
+    if (!file.empty()) {
+      args.push_back("-f");
+      args.push_back(file);
+    }
+    args.push_back(uri);
+    args.push_back(testDataPath("printer_app/" + test));
+    return runCommand(args, dir_.path());
+  }
+
+  bool addPrinter(const std::string& name, const std::string& device) {
+    return ipptool(app_->uri("/ipp/system"), "create-printer.test",
+                   {"name=" + name, "device=" + device})
+               .exitCode == 0;
+  }
+
+  // Print-Job through ipptool (on the default label, or on `media` "width x length" in
+  // 0.01 mm); the job id, 0 when refused.
+  int print(const std::string& file, int copies, std::pair<int, int> media = {0, 0}) {
+    std::vector<std::string> vars = {"copies=" + std::to_string(copies)};
+    if (media.first > 0) {
+      vars.push_back("width=" + std::to_string(media.first));
+      vars.push_back("length=" + std::to_string(media.second));
+    }
+    const CommandResult r =
+        ipptool(app_->uri("/ipp/print/kt"),
+                media.first > 0 ? "print-job-media.test" : "print-job.test", vars, file);
+    std::smatch m;
+    if (r.exitCode != 0 ||
+        !std::regex_search(r.output, m, std::regex("job-id \\(integer\\) = (\\d+)"))) {
+      ADD_FAILURE() << r.output;
+      return 0;
+    }
+    return std::stoi(m[1]);
+  }
+
+  // Get-Job-Attributes through libcups.
+  ipp_t* jobAttributes(int job) {
+    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
+                                1, 5000, nullptr);
+    if (!http) return nullptr;
+    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 app_->uri("/ipp/print/kt").c_str());
+    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+    ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
+    httpClose(http);
+    return response;
+  }
+
+  // Waits until the job has ended; its last state.
+  ipp_jstate_t waitForJobEnd(int job) {
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+    pollUntil(
+        [&] {
+          ipp_t* r = jobAttributes(job);
+          state = static_cast<ipp_jstate_t>(
+              ippGetInteger(ippFindAttribute(r, "job-state", IPP_TAG_ENUM), 0));
+          ippDelete(r);
+          return state >= IPP_JSTATE_CANCELED;
+        },
+        seconds(20));
+    return state;
+  }
+
+  // A printer attribute of printer "kt" as text, "" when absent.
+  std::string printerAttribute(const char* name) {
+    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
+                                1, 5000, nullptr);
+    if (!http) return {};
+    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                 app_->uri("/ipp/print/kt").c_str());
+    ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
+    httpClose(http);
+    char text[4096] = {};
+    ippAttributeString(ippFindAttribute(response, name, IPP_TAG_ZERO), text, sizeof text);
+    ippDelete(response);
+    return text;
+  }
+
+  int impressionsCompleted(int job) {
+    ipp_t* r = jobAttributes(job);
+    const int n =
+        ippGetInteger(ippFindAttribute(r, "job-impressions-completed", IPP_TAG_INTEGER), 0);
+    ippDelete(r);
+    return n;
+  }
+
+  // The value of one /metrics series of printer "kt", "" when absent.
+  std::string metric(const std::string& name, const std::string& extraLabels = "") {
+    const std::string text = app_->httpGet("/metrics");
+    const std::string head =
+        name + "{printer=\"kt\",address=\"" + sim_.address() + "\"" + extraLabels + "} ";
+    const size_t at = text.find(head);
+    if (at == std::string::npos) return {};
+    return text.substr(at + head.size(), text.find('\n', at) - at - head.size());
+  }
+
+  TempDir dir_;
+  ktsim::Simulator sim_;
+  std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path(), "127.0.0.1");
+};
+
+// A PWG raster page of 1-bit black at 305 dpi (the application's resolution).
+void writePwgRaster(const std::string& path, int width, int height,
+                    const std::function<bool(int, int)>& black) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE_PWG);
+  cups_page_header2_t h{};
+  // Media in 0.01 mm for exactly `width` x `height` dots at 305 dpi.
+  cupsRasterInitPWGHeader(&h,
+                          pwgMediaForSize((width * 2540 + 304) / 305, (height * 2540 + 304) / 305),
+                          "black_1", 305, 305, "one-sided", nullptr);
+  h.cupsWidth = static_cast<unsigned>(width);
+  h.cupsHeight = static_cast<unsigned>(height);
+  h.cupsBytesPerLine = static_cast<unsigned>((width + 7) / 8);
+  cupsRasterWriteHeader2(raster, &h);
+  std::vector<uint8_t> line(h.cupsBytesPerLine);
+  for (int y = 0; y < height; ++y) {
+    std::fill(line.begin(), line.end(), 0);
+    for (int x = 0; x < width; ++x) {
+      if (black(x, y)) line[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+    }
+    cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
+  }
+  cupsRasterClose(raster);
+  ::close(fd);
+}
+
+TEST_F(PrinterAppTest, CopiesAreMadeByThePrinterDotForDot) {
+  // A 50 x 30 mm label at 12 dots/mm: frame, diagonal and stripes.
+  const int width = 600, height = 360;
+  auto black = [&](int x, int y) {
+    return x < 2 || y < 2 || x >= width - 2 || y >= height - 2 || x == y ||
+           (x / 5 + y / 9) % 4 == 0;
+  };
+  std::vector<uint8_t> grey(static_cast<size_t>(width * height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      grey[static_cast<size_t>(y * width + x)] = black(x, y) ? 0 : 255;
+  }
+  const std::string png = (dir_.path() / "label.png").string();
+  ASSERT_NE(stbi_write_png(png.c_str(), width, height, 1, grey.data(), width), 0);
+  const std::string pwg = (dir_.path() / "label.pwg").string();
+  writePwgRaster(pwg, width, height, black);
+
+  for (const std::string& document : {png, pwg}) {
+    SCOPED_TRACE(document);
+    sim_.clearRecords();
+    const int job = print(document, 3, {5000, 3000});
+    ASSERT_GT(job, 0);
+    ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
+    EXPECT_EQ(impressionsCompleted(job), 3);
+    const auto jobs = sim_.jobs();
+    ASSERT_EQ(jobs.size(), 1u);  // one print command: the printer made the copies
+    EXPECT_EQ(jobs[0].conditions.copies, 3);
+    const auto labels = sim_.labels();
+    ASSERT_EQ(labels.size(), 3u);
+    for (const auto& label : labels) {
+      ASSERT_GE(label.width, width);
+      ASSERT_EQ(label.height, height);
+      int wrong = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < label.width; ++x) {
+          if (label.dot(x, y) != (x < width && black(x, y))) ++wrong;
+        }
+      }
+      EXPECT_EQ(wrong, 0) << "copy " << label.copy;
+    }
+  }
+  EXPECT_EQ(metric("kt3600r_labels_printed_total"), "6");
+  EXPECT_EQ(metric("kt3600r_jobs_completed_total"), "2");
+}
+
+TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
+  sim_.setTemperatures(312, -45);
+  sim_.setTravel(40, 1234567, 7654321);
+  EXPECT_TRUE(
+      pollUntil([&] { return metric("kt3600r_head_temperature_celsius") == "31.2"; }, seconds(10)))
+      << app_->httpGet("/metrics");
+  EXPECT_EQ(metric("kt3600r_ambient_temperature_celsius"), "-4.5");
+  EXPECT_EQ(metric("kt3600r_label_travel_meters"), "1234.567");
+  EXPECT_EQ(metric("kt3600r_body_travel_meters"), "7654.321");
+  EXPECT_EQ(metric("kt3600r_head_warning_distance_meters"), "40000");
+  EXPECT_EQ(metric("kt3600r_printer_up"), "1");
+  // The print head's life in printer-supply: 1234.567 m of 40 km used.
+  EXPECT_TRUE(pollUntil(
+      [&] { return printerAttribute("printer-supply").find("level=96;") != std::string::npos; },
+      seconds(10)))
+      << printerAttribute("printer-supply");
+
+  sim_.setHeadOpen(true);
+  EXPECT_TRUE(
+      pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
+                seconds(10)));
+  EXPECT_EQ(metric("kt3600r_last_error_code"), "40079");
+  EXPECT_TRUE(pollUntil([&] { return app_->log().find("[40079]") != std::string::npos; },
+                        seconds(10)));  // with the driver's message
+  sim_.stop();
+  EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "0"; }, seconds(10)));
+  EXPECT_EQ(metric("kt3600r_printer_reason", ",reason=\"offline\""), "1");
+}
+
+TEST_F(PrinterAppTest, HeadOpenHoldsTheJobUntilItCloses) {
+  const std::string png = (dir_.path() / "small.png").string();
+  std::vector<uint8_t> grey(360 * 360, 0);
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  for (const bool duringTheJob : {false, true}) {
+    SCOPED_TRACE(duringTheJob ? "opened while printing" : "open before the job");
+    sim_.clearRecords();
+    sim_.setIssueHold(duringTheJob);
+    if (!duringTheJob) sim_.setHeadOpen(true);
+    const int job = print(png, 3, {3000, 3000});
+    ASSERT_GT(job, 0);
+    if (duringTheJob) {
+      ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
+      sim_.setHeadOpen(true);
+      sim_.setIssueHold(false);
+    }
+    EXPECT_TRUE(
+        pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
+                  seconds(10)));
+    ipp_t* held = jobAttributes(job);
+    EXPECT_EQ(ippGetInteger(ippFindAttribute(held, "job-state", IPP_TAG_ENUM), 0),
+              IPP_JSTATE_PROCESSING);
+    ippDelete(held);
+    sim_.setHeadOpen(false);
+    EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
+    EXPECT_EQ(sim_.labels().size(), 3u);
+    EXPECT_EQ(impressionsCompleted(job), 3);
+  }
+}
+
+TEST_F(PrinterAppTest, AJobHeldForItsPrinterLetsTheApplicationStop) {
+  const std::string png = (dir_.path() / "small.png").string();
+  std::vector<uint8_t> grey(360 * 360, 0);
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  sim_.setHeadOpen(true);
+  ASSERT_GT(print(png, 1, {3000, 3000}), 0);
+  ASSERT_TRUE(pollUntil(
+      [&] { return app_->log().find("the job waits for the printer") != std::string::npos; },
+      seconds(10)));
+  EXPECT_EQ(app_->stop(), 0) << app_->log();  // within the 10 s that stop() gives it
+}
+
+TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
+  // A PWG raster page 1000 dots (83 mm) wide: wider than the printer's 80 mm.
+  const std::string file = (dir_.path() / "wide.pwg").string();
+  writePwgRaster(file, 1000, 360, [](int x, int) { return x % 8 >= 4; });
+
+  const int job = print(file, 1, {8334, 3000});
+  ASSERT_GT(job, 0);
+  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_ABORTED);
+  EXPECT_NE(app_->log().find("[40019]"), std::string::npos) << app_->log();
+  EXPECT_TRUE(sim_.jobs().empty());
+  EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
+  EXPECT_EQ(metric("kt3600r_last_error_code"), "40019");
+}
+
+TEST_F(PrinterAppTest, PrintersAndTheirSettingsSurviveARestart) {
+  ASSERT_TRUE(addPrinter("other", "kt3600r://127.254.0.2"));
+  ASSERT_EQ(app_->stop(), 0);
+  app_ = std::make_unique<AppServer>(dir_.path(), "127.0.0.1");
+  ASSERT_TRUE(app_->started()) << app_->log();
+  // The printer keeps its module number and address: its status reads and it prints.
+  EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
+  std::vector<uint8_t> grey(360 * 360, 255);
+  const std::string png = (dir_.path() / "blank.png").string();
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const int job = print(png, 1);
+  ASSERT_GT(job, 0);
+  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED);
+  EXPECT_NE(app_->httpGet("/metrics").find("printer=\"other\""), std::string::npos);
+}
+
+TEST_F(PrinterAppTest, PassesCupsIpp20Tests) {
+  const std::string suite = "/usr/share/cups/ipptool/ipp-2.0.test";
+  if (!std::filesystem::exists(suite)) GTEST_SKIP() << suite << " not installed (cups-ipp-utils)";
+  const std::string png = (dir_.path() / "label.png").string();
+  std::vector<uint8_t> grey(600 * 360, 255);
+  ASSERT_NE(stbi_write_png(png.c_str(), 600, 360, 1, grey.data(), 600), 0);
+  // PAPPL counts printer-up-time in whole seconds, 0 during the first one, which the
+  // suite refuses.
+  ASSERT_TRUE(pollUntil(
+      [&] {
+        const std::string upTime = printerAttribute("printer-up-time");
+        return !upTime.empty() && upTime != "0";
+      },
+      seconds(5)));
+  const CommandResult r = runCommand(
+      {NYPR_IPPTOOL, "-t", "-T", "20", "-f", png, app_->uri("/ipp/print/kt"), suite}, dir_.path());
+  EXPECT_EQ(r.exitCode, 0) << r.output << app_->log();
+  EXPECT_NE(r.output.find("[PASS]"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("[FAIL]"), std::string::npos) << r.output << app_->log();
+}
+
+TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
+  for (int n = 2; n <= 8; ++n) {
+    ASSERT_TRUE(addPrinter("kt" + std::to_string(n), "kt3600r://127.254.0." + std::to_string(n)));
+  }
+  EXPECT_FALSE(addPrinter("kt9", "kt3600r://127.254.0.9"));
+  EXPECT_NE(app_->log().find("already drives 8 printers"), std::string::npos);
+}
+
+// The addresses (kernel hex notation) listening on `port`.
+std::set<std::string> listeningAddresses(int port) {
+  std::set<std::string> addresses;
+  for (const char* table : {"/proc/net/tcp", "/proc/net/tcp6"}) {
+    std::ifstream in(table);
+    std::string line;
+    std::getline(in, line);
+    while (std::getline(in, line)) {
+      std::istringstream fields(line);
+      std::string slot, local, remote, state;
+      fields >> slot >> local >> remote >> state;
+      const size_t colon = local.find(':');
+      if (state == "0A" && colon != std::string::npos &&
+          std::stoi(local.substr(colon + 1), nullptr, 16) == port) {
+        addresses.insert(local.substr(0, colon));
+      }
+    }
+  }
+  return addresses;
+}
+
+TEST_F(PrinterAppTest, ListensOnlyWhereTold) {
+  const std::string v4Loopback = "0100007F", v6Loopback = "00000000000000000000000001000000";
+  // By default: loopback only.
+  TempDir byDefaultDir;
+  AppServer byDefault(byDefaultDir.path());
+  ASSERT_TRUE(byDefault.started()) << byDefault.log();
+  const auto addresses = listeningAddresses(byDefault.port());
+  EXPECT_FALSE(addresses.empty());
+  for (const std::string& a : addresses) EXPECT_TRUE(a == v4Loopback || a == v6Loopback) << a;
+  // Told one address: that one alone.
+  TempDir other;
+  AppServer told(other.path(), "127.0.0.2");
+  ASSERT_TRUE(told.started()) << told.log();
+  EXPECT_EQ(listeningAddresses(told.port()), std::set<std::string>{"0200007F"}) << told.log();
+}
+
+TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
+  const std::string png = (dir_.path() / "small.png").string();
+  std::vector<uint8_t> grey(360 * 360, 0);
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  sim_.setIssueHold(true);
+  const int job = print(png, 5);
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
+
+  http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
+                              5000, nullptr);
+  ASSERT_NE(http, nullptr);
+  ipp_t* request = ippNewRequest(IPP_OP_CANCEL_JOB);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+               app_->uri("/ipp/print/kt").c_str());
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "root");
+  ippDelete(cupsDoRequest(http, request, "/ipp/print/kt"));
+  httpClose(http);
+
+  EXPECT_TRUE(sim_.waitForFrames("PSP", 1, seconds(10)));
+  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_CANCELED);
+  EXPECT_EQ(sim_.lastJob()->state, ktsim::JobState::Stopped);
+  EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
+}
+
+}  // namespace
+}  // namespace nypr::test

@@ -1,0 +1,20 @@
+// The driver's texts (CP932) for Linux hosts, which speak UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace nypr::host {
+
+// CP932 text as one line of UTF-8: line breaks become blanks, bytes that are not CP932
+// become '?'.
+std::string utf8Line(const std::string& cp932);
+
+// The printer's last driver error: its code (0 when none) and message in UTF-8.
+struct DriverError {
+  uint32_t code = 0;
+  std::string message;
+};
+DriverError lastDriverError(int printer);
+
+}  // namespace nypr::host
