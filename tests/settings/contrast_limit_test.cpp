@@ -1,10 +1,13 @@
 // Highest contrast for a print speed, head rank and mode.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <sstream>
 
 #include "core/slots.h"
 #include "settings/printer_settings.h"
+#include "test_data.h"
 
 namespace nypr {
 namespace {
@@ -57,6 +60,35 @@ TEST(ContrastLimitTest, TableInterpolationHistoryT1AndClamping) {
   const uint16_t clampedRank = GetMaxContrastFnUW(120, 0, 1);
   stKtRSE[0].HeadRankUB = 7;
   EXPECT_EQ(clampedRank, GetMaxContrastFnUW(120, 0, 1));
+}
+
+// Every entry of both limit tables reaches the result: each speed step and half step for
+// every head rank, under t1 divisors that keep the tables' last digit apart.
+TEST(ContrastLimitTest, EveryTableEntryAtEveryRank) {
+  std::istringstream grid(testing::readTestData("contrast_limit/grid.txt"));
+  int rows = 0;
+  for (std::string line; std::getline(grid, line);) {
+    if (line.empty() || line[0] == '#') continue;
+    std::istringstream row(line);
+    int mode = 0, t1 = 0, speed = 0;
+    row >> mode >> t1 >> speed;
+    std::memset(PrinterSettings, 0, sizeof PrinterSettings);
+    SetDefaultSettingsFnV(0);
+    char t1Text[4];
+    std::snprintf(t1Text, sizeof t1Text, "%03d", t1);
+    PrinterSettings[0][0] = '1';
+    std::memcpy(&PrinterSettings[0][1], t1Text, 3);
+    for (uint8_t rank = 0; rank < 8; ++rank) {
+      int expected = -1;
+      row >> expected;
+      stKtRSE[0].HeadRankUB = rank;
+      EXPECT_EQ(GetMaxContrastFnUW(static_cast<uint16_t>(speed), 0, static_cast<uint32_t>(mode)),
+                expected)
+          << line << " (rank " << int(rank) << ")";
+    }
+    ++rows;
+  }
+  EXPECT_EQ(rows, 510);
 }
 
 }  // namespace
