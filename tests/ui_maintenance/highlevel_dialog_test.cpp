@@ -5,6 +5,7 @@
 
 #include "maintenance_fixture.h"
 #include "settings/printer_settings.h"
+#include "test_data.h"
 
 namespace nypr::test {
 namespace {
@@ -107,6 +108,37 @@ TEST_F(HighLevelDialog, ValuesOutOfRangeAreRefusedAndSignedOnesKeepTheirSign) {
     EXPECT_EQ(d.text(6911), "-5");
     d.cancel();
   });
+}
+
+// Every parameter, in the order the dialog checks them: one past either end of its range
+// is refused with its name and range, and its highest value is stored in its field.
+TEST_F(HighLevelDialog, EveryParameterIsCheckedAgainstItsRangeAndStoredInItsField) {
+  const auto rows = testing::readTestTable("highlevel_parameters.txt");
+  ASSERT_EQ(rows.size(), 31u);
+  const intptr_t result = openHighLevel([&](OperatedDialog& d) {
+    for (const auto& row : rows) {
+      const int control = std::stoi(row[0]);
+      const int lowest = std::stoi(row[2]);
+      const int highest = std::stoi(row[3]);
+      for (const int outside : {highest + 1, lowest - 1}) {
+        SCOPED_TRACE(row[1] + " " + std::to_string(outside));
+        ASSERT_TRUE(d.setText(control, std::to_string(outside)));
+        EXPECT_TRUE(d.click(1));
+        EXPECT_FALSE(d.ended());
+        EXPECT_EQ(lastMessage(), rangeMessage(row[1], lowest, highest));
+        EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), control));
+      }
+      ASSERT_TRUE(d.setText(control, row[3]));
+    }
+    EXPECT_TRUE(d.click(1));
+  });
+  EXPECT_EQ(result, 1);
+  for (const auto& row : rows) {
+    const std::string highest = row[3];
+    const size_t width = std::stoul(row[5]);
+    EXPECT_EQ(memoryField(std::stoi(row[4])), std::string(width - highest.size(), '0') + highest)
+        << row[1];
+  }
 }
 
 TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
