@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,8 @@ TEST_F(KtprintDoorsTest, EveryBadInputIsRefusedWithinBoundsAndNothingIsPrinted) 
   const std::string ok = data("small.pgm");
   const std::string pictureFifo = fifo("picture.fifo");
   const std::string iniFifo = fifo("ini.fifo");
+  const std::string bigIni = (dir_ / "big.ini").string();
+  std::ofstream(bigIni) << std::string((1 << 20) + 1, '\n');
   const struct {
     const char* what;
     std::string ini;
@@ -163,6 +166,7 @@ TEST_F(KtprintDoorsTest, EveryBadInputIsRefusedWithinBoundsAndNothingIsPrinted) 
       {"INI on a device", "/dev/null", {"status"}, 2, "/dev/null: not a regular file"},
       {"INI on a FIFO", iniFifo, {"status"}, 2, "not a regular file"},
       {"INI on a directory", dir_.string(), {"print", ok}, 2, "not a regular file"},
+      {"INI above 1 MiB", bigIni, {"status"}, 2, "larger than the 1 MiB"},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);

@@ -3,6 +3,7 @@
 #include <CLI/CLI.hpp>
 #include <clocale>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <iostream>
 
@@ -27,14 +28,24 @@ const CLI::Validator& finite() {
 }
 
 // The settings are written by renaming a new file over the old one: a device, a FIFO or
-// a directory there would be replaced or block.
+// a directory there would be replaced or block. The module reads a settings file of up to
+// 1 MiB and treats a larger one as absent: say so rather than ask for an address.
 bool usableIni(const std::string& path) {
+  constexpr std::uintmax_t kMaxIniBytes = std::uintmax_t{1} << 20;
   if (path.empty()) return true;
   std::error_code ec;
   const auto status = std::filesystem::status(path, ec);
-  if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) return true;
-  std::cerr << "ktprint: " << path << ": " << tr("not a regular file") << "\n";
-  return false;
+  if (!std::filesystem::exists(status)) return true;
+  if (!std::filesystem::is_regular_file(status)) {
+    std::cerr << "ktprint: " << path << ": " << tr("not a regular file") << "\n";
+    return false;
+  }
+  if (std::filesystem::file_size(path, ec) > kMaxIniBytes && !ec) {
+    std::cerr << "ktprint: " << path << ": " << tr("larger than the 1 MiB a settings file may hold")
+              << "\n";
+    return false;
+  }
+  return true;
 }
 
 }  // namespace
