@@ -15,12 +15,15 @@ function(_nypr_declare_labels name)
 endfunction()
 
 # nypr_add_test(NAME LABELS <labels...> [TIMEOUT seconds] SOURCES <files...> LIBS <targets...>
-#               [NOT_UNDER_WINE <Suite.Test> "<why>" ...])
+#               [NOT_UNDER_WINE <Suite.Test> "<why>" ...]
+#               [NOT_UNDER_SANITIZER <Suite.Test> "<why>" ...])
 # One GoogleTest executable; every test case becomes a CTest test carrying the labels.
 # NOT_UNDER_WINE names test cases (each followed by its reason) that the Windows build
 # lists as disabled instead of running: ctest shows them as "Not Run (Disabled)".
+# NOT_UNDER_SANITIZER does the same in the sanitizer build (NYPR_SANITIZE).
 function(nypr_add_test name)
-  cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS;SOURCES;LIBS;NOT_UNDER_WINE" ${ARGN})
+  cmake_parse_arguments(ARG "" "TIMEOUT" "LABELS;SOURCES;LIBS;NOT_UNDER_WINE;NOT_UNDER_SANITIZER"
+                        ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main nypr_options Threads::Threads)
   # Tests read their large expected data from tests/data (tests/support/test_data.h).
@@ -55,6 +58,17 @@ function(nypr_add_test name)
     while(ARG_NOT_UNDER_WINE)
       list(POP_FRONT ARG_NOT_UNDER_WINE _test _why)
       message(STATUS "${name}: ${_test} not run under wine: ${_why}")
+      file(APPEND "${script}"
+        "list(FIND ${name}_TESTS \"${_test}\" _found)\n"
+        "if(NOT _found EQUAL -1)\n"
+        "  set_tests_properties(${_test} PROPERTIES DISABLED TRUE)\n"
+        "endif()\n")
+    endwhile()
+  endif()
+  if(NYPR_SANITIZE)
+    while(ARG_NOT_UNDER_SANITIZER)
+      list(POP_FRONT ARG_NOT_UNDER_SANITIZER _test _why)
+      message(STATUS "${name}: ${_test} not run under the sanitizers: ${_why}")
       file(APPEND "${script}"
         "list(FIND ${name}_TESTS \"${_test}\" _found)\n"
         "if(NOT _found EQUAL -1)\n"
