@@ -11,8 +11,6 @@
 
 namespace nypr::cups {
 
-struct HostJob;
-
 class LabelPrinter {
  public:
   // `cancelled` is set when CUPS cancels the job (SIGTERM).
@@ -36,17 +34,13 @@ class LabelPrinter {
   int cut();
 
  private:
-  // Opens the printer for `job`, waiting while it cannot be reached; false on any other
-  // failure (its error is in the driver) or when the job is cancelled meanwhile.
-  bool open(HostJob& job);
-  int printCopies(const LabelPage& page, int pageNumber, int copies);
-  int follow(int pageNumber, int copies);
-  int stopJob();
-  int failure(const char* step);
+  // Waits before the printer is opened again; false when the job is cancelled meanwhile.
+  bool waitToRetry(uint32_t code, const std::string& message);
 
   const std::atomic<bool>& cancelled_;
   std::string dir_;
   std::string iniPath_;
+  int retryDelay_ = 0;  // seconds before the next open of a printer that cannot be reached
 };
 
 }  // namespace nypr::cups

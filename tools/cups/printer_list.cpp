@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "driver_status.h"
+#include "driver_text.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 
 namespace nypr::cups {
@@ -49,7 +49,7 @@ int listPrinters(std::FILE* out) {
   }
   for (int32_t i = 0; i < count; ++i) {
     const std::string address = quotable(found[i].szIPAddr);
-    const std::string model = quotable(statusLine(found[i].szModel));
+    const std::string model = quotable(host::utf8Line(found[i].szModel));
     const std::string machine = quotable(found[i].szMachineNo);
     std::fprintf(out,
                  "network kt3600r://%s \"%s\" \"%s (%s, machine %s)\" \"MDL:%s;CMD:KT3600R;\" "

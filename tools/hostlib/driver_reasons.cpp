@@ -28,20 +28,20 @@ constexpr Row kTable[] = {
     {40079, 40079, {kReasonCoverOpen, JobOutcome::Hold}},       // head open (ready check)
     {40365, 40365, {kReasonOutputAreaFull, JobOutcome::Hold}},  // label at the peeler
     // The driver's own codes.
-    {60208, 60209, {kReasonOther, JobOutcome::Cancel}},         // label too small to cut/peel
-    {60301, 60301, {kReasonOther, JobOutcome::Cancel}},         // a print condition refused
-    {60302, 60303, {kReasonOther, JobOutcome::Hold}},           // wrong answer, raster refused
-    {60304, 60304, {kReasonOther, JobOutcome::Hold}},           // the printer cannot stop
-    {60310, 60310, {kReasonOther, JobOutcome::Hold}},           // status query failed
-    {60313, 60314, {kReasonOther, JobOutcome::Hold}},           // no memory for the label
-    {60315, 60315, {kReasonOutputAreaFull, JobOutcome::Hold}},  // take the label
-    {60400, 60400, {kReasonOther, JobOutcome::StopQueue}},      // no address
-    {60401, 60402, {kReasonOffline, JobOutcome::Retry}},        // cannot connect
-    {60403, 60404, {kReasonOffline, JobOutcome::Hold}},         // connection lost
-    {60405, 60405, {kReasonOther, JobOutcome::StopQueue}},      // controller program too old
-    {60413, 60413, {kReasonOther, JobOutcome::StopQueue}},      // labeler program too old
-    {60677, 60678, {kReasonOther, JobOutcome::StopQueue}},      // another printer model
-    {60999, 60999, {kReasonOther, JobOutcome::Cancel}},         // stopped at the printer
+    {60208, 60209, {kReasonOther, JobOutcome::Cancel}},  // label too small to cut/peel
+    {60301, 60301, {kReasonOther, JobOutcome::Cancel}},  // a print condition refused
+    {60302, 60303, {kReasonOther, JobOutcome::Hold}},    // wrong answer, raster refused
+    {60304, 60304, {kReasonOther, JobOutcome::Hold}},    // the printer cannot stop
+    {60310, 60310, {kReasonOther, JobOutcome::Hold}},    // status query failed
+    {60313, 60314, {kReasonOther, JobOutcome::Hold}},    // no memory for the label
+    {60315, 60315, {kReasonOutputAreaFull, JobOutcome::Hold, true}},  // take the label
+    {60400, 60400, {kReasonOther, JobOutcome::StopQueue}},            // no address
+    {60401, 60402, {kReasonOffline, JobOutcome::Retry, true}},        // cannot connect
+    {60403, 60404, {kReasonOffline, JobOutcome::Hold, true}},         // connection lost
+    {60405, 60405, {kReasonOther, JobOutcome::StopQueue}},            // controller program too old
+    {60413, 60413, {kReasonOther, JobOutcome::StopQueue}},            // labeler program too old
+    {60677, 60678, {kReasonOther, JobOutcome::StopQueue}},            // another printer model
+    {60999, 60999, {kReasonOther, JobOutcome::Cancel}},               // stopped at the printer
 };
 
 }  // namespace

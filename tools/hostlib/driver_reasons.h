@@ -34,6 +34,9 @@ enum class JobOutcome {
 struct DriverResult {
   uint32_t reason;  // one Reason bit
   JobOutcome outcome;
+  // The condition passes without a hand at the printer (taking a label, the printer coming
+  // back): IPP's "-report" severity rather than "-error".
+  bool report = false;
 };
 
 // The reason and outcome of a driver error code (NyPrGetPrintError).

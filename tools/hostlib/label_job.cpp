@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "driver_reasons.h"
 #include "driver_text.h"
 
 namespace nypr::host {
@@ -18,8 +19,9 @@ uint16_t tenthsOfDots(int dots) {
   return static_cast<uint16_t>((dots * 10 + 11) / 12);
 }
 
-JobResult failed(int printer, const char* step, int issued) {
+JobResult failed(int printer, JobResult::Step where, const char* step, int issued) {
   JobResult result;
+  result.step = where;
   result.issued = issued;
   const DriverError error = lastDriverError(printer);
   result.errorCode = error.code;
@@ -28,25 +30,17 @@ JobResult failed(int printer, const char* step, int issued) {
   return result;
 }
 
-// The darkness sent: the one asked for, never above what the printer allows at this
-// speed with its head and history-control settings (the driver's contrast limit).
-uint16_t darknessFor(int printer, int wanted, uint16_t speed) {
-  struct {
-    uint16_t speed;
-    uint16_t limit;
-    uint32_t mode;
-  } query{speed, 0, 0};
-  NyPrIoControl(static_cast<uint8_t>(printer), 3, &query, nullptr);
-  if (query.limit == 0) return static_cast<uint16_t>(std::max(wanted, 0));
-  if (wanted <= 0 || wanted > query.limit) return query.limit;
-  return static_cast<uint16_t>(wanted);
+JobResult stopped(int issued) {
+  JobResult result;
+  result.outcome = JobResult::Outcome::Stopped;
+  result.issued = issued;
+  return result;
 }
 
-JobResult stopJob(int printer, int issued) {
-  JobResult result;
-  result.issued = issued;
+JobResult stopJob(int printer, int issued, const JobEvents& events) {
+  if (events.stopping) events.stopping();
   if (NyPrStopPrint(static_cast<uint8_t>(printer)) == 0) {
-    return failed(printer, "the printer did not stop", issued);
+    return failed(printer, JobResult::Step::Stop, "the printer did not stop", issued);
   }
   // The printer confirms the stop with a last finish report; read it so that the next
   // job starts on a quiet connection.
@@ -56,62 +50,85 @@ JobResult stopJob(int printer, int issued) {
     if (r != 0 && r != 2 && r != -2) break;
   }
   NyPrClosePrinter(static_cast<uint8_t>(printer - 1));
-  result.outcome = JobResult::Outcome::Stopped;
-  return result;
+  return stopped(issued);
+}
+
+// Opens the printer for the job; a printer that cannot be reached is opened again while
+// the host wants. `result` is set unless it opened.
+bool openPrinter(int printer, HostRecords& records, const JobEvents& events, int before,
+                 JobResult& result) {
+  for (;;) {
+    if (events.connecting) events.connecting();
+    const bool opened = NyPrInitPrinter(static_cast<uint8_t>(printer), &records.job) == 0;
+    if (events.connected) events.connected(opened);
+    if (opened) return true;
+    if (events.unreachable) {
+      const DriverError error = lastDriverError(printer);
+      if (driverResult(error.code).outcome == JobOutcome::Retry &&
+          events.unreachable(error.code, error.message)) {
+        continue;
+      }
+    }
+    // A job cancelled while the printer was being opened has nothing to stop.
+    result = events.cancelled && events.cancelled()
+                 ? stopped(before)
+                 : failed(printer, JobResult::Step::Open, "cannot open the printer", before);
+    return false;
+  }
 }
 
 // One print command of `copies` labels, followed to its last finish report. `before`:
 // labels issued by earlier print commands of the same job.
-JobResult printCommand(const LabelJob& label, std::vector<uint8_t>& bits, int stride, int copies,
-                       int before, const JobEvents& events) {
+JobResult printCommand(const LabelJob& label, uint8_t* bits, int stride, int copies, int before,
+                       const JobEvents& events) {
   const int printer = label.printer;
   const auto number = static_cast<uint8_t>(printer);
   HostRecords records;
-  records.labelFormat.WidthUW = label.widthTenths > 0 ? static_cast<uint16_t>(label.widthTenths)
-                                                      : tenthsOfDots(label.widthDots);
-  records.labelFormat.LengthUW = label.lengthTenths > 0 ? static_cast<uint16_t>(label.lengthTenths)
-                                                        : tenthsOfDots(label.heightDots);
-  records.labelFormat.GapUW = static_cast<uint16_t>(label.gapTenths);
-  records.printCond.Cond2UW = label.speed > 0 ? static_cast<uint16_t>(label.speed) : kDefaultSpeed;
-  records.printCond.CountUW = 1;
-  records.printCond.PrinterNoUB = number;
-  uint16_t flags = 0;
-  if (label.thermalTransfer) flags |= NYPR_COND_THERMAL_TRANSFER;
-  if (label.peel) flags |= NYPR_COND_AUTO_PEEL;
-  if (label.cutEveryLabel) flags |= NYPR_COND_AUTO_CUT;
-  records.printCond.OptionFlagsUW = flags;
-
-  if (NyPrInitPrinter(number, &records.job) != 0)
-    return failed(printer, "cannot open the printer", before);
+  fillRecords(records, label);
+  if (events.cancelled && events.cancelled()) return stopped(before);
+  JobResult notOpened;
+  if (!openPrinter(printer, records, events, before, notOpened)) return notOpened;
   records.printCond.Cond4UW = darknessFor(printer, label.darkness, records.printCond.Cond2UW);
   if (NyPrIsPrintReady(static_cast<uint8_t>(printer - 1), 1) == 0) {
-    return failed(printer, "the printer is not ready", before);
+    return failed(printer, JobResult::Step::Ready, "the printer is not ready", before);
   }
+  if (events.sending) events.sending(copies);
   NyBitmap bitmap{};
   bitmap.width = label.widthDots;
   bitmap.height = label.heightDots;
   bitmap.bitsPerPixel = 1;
   bitmap.stride = stride;
-  bitmap.bits = bits.data();
+  bitmap.bits = bits;
   if (NyPrPrintOneLabel(number, copies, &bitmap, &records.job, nullptr) != 0) {
-    return failed(printer, "the label was not sent", before);
+    return failed(printer, JobResult::Step::Send, "the label was not sent", before);
   }
 
   int issued = 0;
   int unexplained = 0;
+  bool waitingAtPeeler = false;
   for (;;) {
-    if (events.cancelled && events.cancelled()) return stopJob(printer, before + issued);
+    if (events.cancelled && events.cancelled()) return stopJob(printer, before + issued, events);
     uint16_t remaining = static_cast<uint16_t>(copies);
     const int32_t r = NyPrIsPrintFinished(number, &remaining, 0, 0);
-    if (r == 2 || r == -2) continue;  // busy, or a label waits at the peeler to be taken
+    if (r == 2) continue;  // busy
+    if (r == -2) {         // a label waits at the peeler to be taken
+      if (!waitingAtPeeler && events.peeler) events.peeler(true, lastDriverError(printer).message);
+      waitingAtPeeler = true;
+      continue;
+    }
     // A read that ends inside a finish report fails the poll without an error code while
     // the job goes on; a connection that is really gone keeps failing and ends the job.
     if (r == -1 && NyPrGetPrintError(number, nullptr, 0) == 0 &&
         ++unexplained < kUnexplainedFailures) {
       continue;
     }
-    if (r < 0) return failed(printer, "the printer stopped reporting", before + issued);
+    if (r < 0) {
+      return failed(printer, JobResult::Step::Report, "the printer stopped reporting",
+                    before + issued);
+    }
     unexplained = 0;
+    if (waitingAtPeeler && events.peeler) events.peeler(false, std::string());
+    waitingAtPeeler = false;
     const int now = r == 1 ? copies : copies - std::min<int>(remaining, copies);
     if (now > issued) {
       issued = now;
@@ -137,6 +154,34 @@ HostRecords::HostRecords() {
   job.lpFlagWord = &flagWord;
 }
 
+void fillRecords(HostRecords& records, const LabelJob& label) {
+  records.labelFormat.WidthUW = label.widthTenths > 0 ? static_cast<uint16_t>(label.widthTenths)
+                                                      : tenthsOfDots(label.widthDots);
+  records.labelFormat.LengthUW = label.lengthTenths > 0 ? static_cast<uint16_t>(label.lengthTenths)
+                                                        : tenthsOfDots(label.heightDots);
+  records.labelFormat.GapUW = static_cast<uint16_t>(label.gapTenths);
+  records.printCond.Cond2UW = label.speed > 0 ? static_cast<uint16_t>(label.speed) : kDefaultSpeed;
+  records.printCond.CountUW = 1;
+  records.printCond.PrinterNoUB = static_cast<uint8_t>(label.printer);
+  uint16_t flags = 0;
+  if (label.thermalTransfer) flags |= NYPR_COND_THERMAL_TRANSFER;
+  if (label.peel) flags |= NYPR_COND_AUTO_PEEL;
+  if (label.cutEveryLabel) flags |= NYPR_COND_AUTO_CUT;
+  records.printCond.OptionFlagsUW = flags;
+}
+
+uint16_t darknessFor(int printer, int wanted, uint16_t speed) {
+  struct {
+    uint16_t speed;
+    uint16_t limit;
+    uint32_t mode;
+  } query{speed, 0, 0};
+  NyPrIoControl(static_cast<uint8_t>(printer), 3, &query, nullptr);
+  if (query.limit == 0) return static_cast<uint16_t>(std::max(wanted, 0));
+  if (wanted <= 0 || wanted > query.limit) return query.limit;
+  return static_cast<uint16_t>(wanted);
+}
+
 std::vector<uint8_t> driverBits(const LabelJob& label, int& stride) {
   stride = (label.widthDots + 15) / 16 * 2;
   std::vector<uint8_t> bits(static_cast<size_t>(stride) * static_cast<size_t>(label.heightDots),
@@ -156,12 +201,15 @@ JobResult runLabelJob(const LabelJob& label, const JobEvents& events) {
     result.message = "no label to print";
     return result;
   }
-  int stride = 0;
-  std::vector<uint8_t> bits = driverBits(label, stride);
+  int stride = label.stride;
+  std::vector<uint8_t> bits;
+  if (!label.driverLayout) bits = driverBits(label, stride);
+  // The driver only reads the picture.
+  uint8_t* picture = label.driverLayout ? const_cast<uint8_t*>(label.dots) : bits.data();
   int issued = 0;
   for (int left = label.copies; left > 0;) {
     const int copies = std::min(left, kMaxCopiesPerJob);
-    result = printCommand(label, bits, stride, copies, issued, events);
+    result = printCommand(label, picture, stride, copies, issued, events);
     if (result.outcome != JobResult::Outcome::Completed) return result;
     issued = result.issued;
     left -= copies;

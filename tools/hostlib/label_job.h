@@ -46,17 +46,43 @@ struct LabelJob {
   bool thermalTransfer = false;
   bool peel = false;
   bool cutEveryLabel = false;
+  // `dots` already as the driver takes them: rows padded to 16 dots, a set bit white.
+  bool driverLayout = false;
 };
 
+// The label's size and print conditions in the host records (the darkness is set once
+// the printer is open: see darknessFor).
+void fillRecords(HostRecords& records, const LabelJob& label);
+
+// The darkness to send: the one asked for (0: none asked), never above what the open
+// printer allows at this speed with its head and history-control settings (the driver's
+// contrast limit).
+uint16_t darknessFor(int printer, int wanted, uint16_t speed);
+
 struct JobEvents {
-  // Asked between reads of the finish reports; true stops the printer's job.
+  // Asked before each print command and between reads of the finish reports; true stops
+  // the printer's job.
   std::function<bool()> cancelled;
   // Labels issued so far in the whole job, each time the count grows.
   std::function<void(int issued)> progress;
+  // Each time the printer is opened: before, and after with whether it answered.
+  std::function<void()> connecting;
+  std::function<void(bool opened)> connected;
+  // The printer cannot be reached (switched off, out of the network): true to open it
+  // again (the host waits as it likes first), false to fail the job. Unset: the job fails.
+  std::function<bool(uint32_t code, const std::string& message)> unreachable;
+  // Each print command, once the printer is ready, before the label is sent.
+  std::function<void(int copies)> sending;
+  // A label waits at the peeler to be taken (with the driver's message), and is taken.
+  std::function<void(bool waiting, const std::string& message)> peeler;
+  // Before the printer's job is stopped for a cancel.
+  std::function<void()> stopping;
 };
 
 struct JobResult {
   enum class Outcome { Completed, Stopped, Failed } outcome = Outcome::Failed;
+  // Where a failed job ended.
+  enum class Step { None, Open, Ready, Send, Report, Stop } step = Step::None;
   int issued = 0;          // labels the printer reported as issued
   uint32_t errorCode = 0;  // the driver's code when failed
   std::string message;     // the driver's message (UTF-8) or what failed
