@@ -40,8 +40,10 @@ TEST_F(KtprintSearchTest, JsonListsEveryPrinterThatAnswers) {
   for (auto& sim : sims) sim->stop();
   ASSERT_EQ(r.exitCode, 0) << r.err;
   for (int i = 0; i < 2; ++i) {
+    std::string model = models[i];
+    model.erase(model.find_last_not_of(' ') + 1);  // the printer's padding is dropped
     std::string entry = "{\"address\":\"" + dotted(net.printerAddress(i)) + "\",\"model\":\"" +
-                        models[i] + "\",\"machineNumber\":\"" + std::to_string(12 + i) + "\"}";
+                        model + "\",\"machineNumber\":\"" + std::to_string(12 + i) + "\"}";
     EXPECT_NE(r.out.find(entry), std::string::npos) << r.out;
   }
   EXPECT_EQ(r.out.front(), '[');

@@ -41,7 +41,7 @@ TEST_F(KtprintTest, StatusShowsATable) {
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("controller                   1.20"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("program                      2.50"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("resistance range             1262～1300 ohm"), std::string::npos) << r.out;
+  EXPECT_NE(r.out.find("resistance range             1262~1300 ohm"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("head temperature             +25.3 C"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("ambient temperature          -05.2 C"), std::string::npos) << r.out;
   EXPECT_NE(r.out.find("label travel                 012 km 345 m 678 mm"), std::string::npos)

@@ -30,6 +30,13 @@ const char* searchFailure(int32_t result) {
   }
 }
 
+// The printer pads its model text with spaces to a fixed width; a JSON reader wants the
+// name alone.
+std::string withoutPadding(std::string text) {
+  text.erase(text.find_last_not_of(' ') + 1);
+  return text;
+}
+
 }  // namespace
 
 int runSearch(uint32_t timeoutMs, bool json) {
@@ -45,7 +52,7 @@ int runSearch(uint32_t timeoutMs, bool json) {
     out << "[";
     for (size_t i = 0; i < found.size(); ++i) {
       out << (i ? "," : "") << "{\"address\":" << jsonString(found[i].szIPAddr)
-          << ",\"model\":" << jsonString(toUtf8(found[i].szModel))
+          << ",\"model\":" << jsonString(withoutPadding(toUtf8(found[i].szModel)))
           << ",\"machineNumber\":" << jsonString(found[i].szMachineNo) << "}";
     }
     out << "]\n";

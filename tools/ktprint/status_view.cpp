@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "terminal_text.h"
+#include "translation.h"
 
 namespace ktprint {
 namespace {
@@ -35,6 +36,27 @@ bool splitDistance(const std::string& text, std::string& km, std::string& m, std
 }
 
 // "0253" -> "+25.3"; anything else as it stands.
+// The driver writes the resistance range with a full-width tilde (CP932 0x81 0x60);
+// outside Japanese it reads as the plain one.
+std::string asciiTilde(const std::string& cp932) {
+  std::string out;
+  for (size_t i = 0; i < cp932.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(cp932[i]);
+    const bool doubleByte = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    if (doubleByte && i + 1 < cp932.size()) {
+      if (lead == 0x81 && cp932[i + 1] == '\x60') {
+        out += '~';
+      } else {
+        out.append(cp932, i, 2);
+      }
+      ++i;
+    } else {
+      out += cp932[i];
+    }
+  }
+  return out;
+}
+
 std::string temperature(const std::string& t) {
   if (t.size() != 4) return t;
   return std::string(t[0] == '0' ? "+" : "-") + t.substr(1, 2) + "." + t.substr(3, 1);
@@ -113,7 +135,9 @@ std::string renderStatusTable(const StatusView& v) {
   row("auto-cutter door", v.cutDoorSensor, " %");
   out << "Head\n";
   row("open", v.headOpen == "1" ? std::string("yes") : std::string("no"));
-  row("resistance range", toTerminal(v.headResistance), " ohm");
+  row("resistance range",
+      toTerminal(driverSpeaksUsersLanguage() ? v.headResistance : asciiTilde(v.headResistance)),
+      " ohm");
   row("head temperature", temperature(v.headTemperature), " C");
   row("ambient temperature", temperature(v.ambientTemperature), " C");
   out << "State\n";
