@@ -344,6 +344,42 @@ TEST_F(PrinterAppTest, PassesCupsIpp20Tests) {
   EXPECT_EQ(r.output.find("[FAIL]"), std::string::npos) << r.output << app_->log();
 }
 
+TEST_F(PrinterAppTest, PassesCupsIppEverywhereTests) {
+  const std::string suite = "/usr/share/cups/ipptool/ipp-everywhere.test";
+  if (!std::filesystem::exists(suite)) GTEST_SKIP() << suite << " not installed (cups-ipp-utils)";
+  const std::string png = (dir_.path() / "label.png").string();
+  std::vector<uint8_t> grey(600 * 360, 255);
+  ASSERT_NE(stbi_write_png(png.c_str(), 600, 360, 1, grey.data(), 600), 0);
+  // The suite wants printer-up-time above 0 and printer-supply, which comes with the
+  // first status read.
+  ASSERT_TRUE(pollUntil(
+      [&] {
+        const std::string upTime = printerAttribute("printer-up-time");
+        return !upTime.empty() && upTime != "0" && !printerAttribute("printer-supply").empty();
+      },
+      seconds(5)));
+  const CommandResult r = runCommand(
+      {NYPR_IPPTOOL, "-t", "-T", "20", "-f", png, app_->uri("/ipp/print/kt"), suite}, dir_.path());
+  EXPECT_EQ(r.exitCode, 0) << r.output << app_->log();
+  EXPECT_NE(r.output.find("Required Operations and Attributes"), std::string::npos) << r.output;
+  EXPECT_EQ(r.output.find("[FAIL]"), std::string::npos) << r.output << app_->log();
+}
+
+// Identify-Printer feeds one blank label; a printer that cannot feed says why in the log.
+TEST_F(PrinterAppTest, IdentifyFeedsOneBlankLabel) {
+  for (const bool headOpen : {false, true}) {
+    SCOPED_TRACE(headOpen ? "head open" : "ready");
+    sim_.clearRecords();
+    sim_.setHeadOpen(headOpen);
+    const CommandResult r =
+        ipptool(app_->uri("/ipp/print/kt"), "identify-printer.test", {"actions=sound"});
+    EXPECT_EQ(r.exitCode, 0) << r.output;
+    EXPECT_EQ(sim_.receivedFrames("FES").size(), headOpen ? 0u : 1u) << app_->log();
+    EXPECT_TRUE(sim_.labels().empty());
+  }
+  EXPECT_NE(app_->log().find("Identify: no label fed: [40079]"), std::string::npos) << app_->log();
+}
+
 TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
   for (int n = 2; n <= 8; ++n) {
     ASSERT_TRUE(addPrinter("kt" + std::to_string(n), "kt3600r://127.254.0." + std::to_string(n)));

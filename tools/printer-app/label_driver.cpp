@@ -10,6 +10,7 @@
 
 #include "app.h"
 #include "driver_reasons.h"
+#include "everywhere_attributes.h"
 #include "label_job.h"
 #include "printer_address.h"
 
@@ -282,7 +283,7 @@ std::optional<uint32_t> addressOfUri(const char* uri) {
 }
 
 bool driverCallback(pappl_system_t* system, const char* driverName, const char* deviceUri,
-                    const char*, pappl_pr_driver_data_t* data, ipp_t**, void*) {
+                    const char*, pappl_pr_driver_data_t* data, ipp_t** attrs, void*) {
   if (!driverName || std::strcmp(driverName, "kt3600r") != 0) return false;
   if (!addressOfUri(deviceUri)) {
     papplLog(system, PAPPL_LOGLEVEL_ERROR, "'%s' is not a KT3600R device URI (kt3600r://a.b.c.d).",
@@ -354,6 +355,7 @@ bool driverCallback(pappl_system_t* system, const char* driverName, const char* 
   data->speed_supported[0] = 70 * 100;  // hundredths of mm/s
   data->speed_supported[1] = 150 * 100;
   data->speed_default = 100 * 100;
+  addEverywhereAttributes(data, attrs);
   return true;
 }
 
