@@ -1,0 +1,38 @@
+// `kt3600r-printer-app devices -o verbose=1` lists the printers that answer the module's network
+// search, on a private network of namespaces (root and `ip` needed, else skipped).
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app_process.h"
+#include "simulated_printers.h"
+
+namespace nypr::test {
+namespace {
+
+TEST(PrinterAppDevices, ListsEveryPrinterTheSearchFinds) {
+  nypr::testing::TestNetwork net(2);
+  if (!net.available()) GTEST_SKIP() << net.unavailableReason();
+  auto sims = nypr::testing::startSimulatedPrinters(
+      net, {{7, "KT-3600R  Ver2.50 "}, {42, "KT-3600R  Ver1.31 "}});
+  TempDir dir;
+  CommandResult listed;
+  net.runAsDriver([&] {
+    listed = runCommand({NYPR_PRINTER_APP, "devices", "-o", "verbose=1"}, dir.path());
+  });
+  for (auto& sim : sims) {
+    if (sim) sim->stop();
+  }
+  EXPECT_EQ(listed.exitCode, 0) << listed.output;
+  const char* models[] = {"KT-3600R  Ver2.50", "KT-3600R  Ver1.31"};
+  for (int i = 0; i < 2; ++i) {
+    const std::string address = nypr::testing::dottedAddress(net.printerAddress(i));
+    EXPECT_NE(listed.output.find("kt3600r://" + address), std::string::npos) << listed.output;
+    EXPECT_NE(listed.output.find(std::string(models[i]) + " (" + address + ")"), std::string::npos)
+        << listed.output;
+  }
+}
+
+}  // namespace
+}  // namespace nypr::test
