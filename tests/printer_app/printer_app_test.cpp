@@ -7,12 +7,14 @@
 #include <stb_image_write.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <fstream>
 #include <functional>
 #include <memory>
 #include <regex>
 #include <set>
 #include <sstream>
+#include <thread>
 
 #include "app_process.h"
 #include "ktsim/simulator.h"
@@ -378,6 +380,95 @@ TEST_F(PrinterAppTest, IdentifyFeedsOneBlankLabel) {
     EXPECT_TRUE(sim_.labels().empty());
   }
   EXPECT_NE(app_->log().find("Identify: no label fed: [40079]"), std::string::npos) << app_->log();
+}
+
+// Two printers print at once while the status timer reads both and clients poll them: every
+// label exact, every job completed.
+TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
+  ktsim::Simulator other;
+  other.start();
+  ASSERT_TRUE(addPrinter("kt2", "kt3600r://" + other.address()));
+  struct Printer {
+    std::string name;
+    ktsim::Simulator& sim;
+    std::function<bool(int, int)> black;
+    std::string file;
+    std::vector<int> jobs;
+  };
+  std::vector<Printer> printers = {
+      {"kt", sim_, [](int x, int y) { return (x / 7 + y / 5) % 3 == 0; }, {}, {}},
+      {"kt2", other, [](int x, int y) { return x == y || (x * y) % 11 == 0; }, {}, {}}};
+  const int width = 600, height = 360, jobsEach = 3, copies = 2;
+  for (Printer& p : printers) {
+    p.file = (dir_.path() / (p.name + ".pwg")).string();
+    writePwgRaster(p.file, width, height, p.black);
+  }
+  std::atomic<bool> printing{true};
+  int polls = 0;  // answered Get-Printer-Attributes
+  std::thread poller([&] {
+    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
+                                1, 5000, nullptr);
+    while (http && printing) {
+      for (const Printer& p : printers) {
+        ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+        const std::string resource = "/ipp/print/" + p.name;
+        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+                     app_->uri(resource).c_str());
+        ipp_t* response = cupsDoRequest(http, request, resource.c_str());
+        polls += ippFindAttribute(response, "printer-state", IPP_TAG_ENUM) != nullptr;
+        ippDelete(response);
+      }
+      app_->httpGet("/metrics");
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    httpClose(http);
+  });
+  std::vector<std::thread> submitters;
+  for (Printer& p : printers) {
+    submitters.emplace_back([&, &p = p] {
+      TempDir own;  // ipptool's output apart from the other thread's
+      for (int i = 0; i < jobsEach; ++i) {
+        const CommandResult r = runCommand(
+            {NYPR_IPPTOOL, "-tv", "-T", "20", "-d", "copies=" + std::to_string(copies), "-f",
+             p.file, app_->uri("/ipp/print/" + p.name), testDataPath("printer_app/print-job.test")},
+            own.path());
+        std::smatch m;
+        if (std::regex_search(r.output, m, std::regex("job-id \\(integer\\) = (\\d+)"))) {
+          p.jobs.push_back(std::stoi(m[1]));
+        }
+      }
+    });
+  }
+  for (std::thread& t : submitters) t.join();
+  for (Printer& p : printers) {
+    SCOPED_TRACE(p.name);
+    EXPECT_EQ(p.jobs.size(), static_cast<size_t>(jobsEach));
+    EXPECT_TRUE(p.sim.waitForLabels(jobsEach * copies, seconds(30))) << app_->log();
+  }
+  EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_jobs_completed_total") == "3"; }, seconds(10)))
+      << app_->httpGet("/metrics");
+  printing = false;
+  poller.join();
+  EXPECT_GT(polls, 0);
+  EXPECT_NE(app_->httpGet("/metrics")
+                .find("kt3600r_jobs_completed_total{printer=\"kt2\",address=\"" + other.address() +
+                      "\"} 3"),
+            std::string::npos);
+  for (Printer& p : printers) {
+    SCOPED_TRACE(p.name);
+    const auto labels = p.sim.labels();
+    ASSERT_EQ(labels.size(), static_cast<size_t>(jobsEach * copies));
+    EXPECT_EQ(p.sim.jobs().size(), static_cast<size_t>(jobsEach));
+    for (const auto& label : labels) {
+      ASSERT_EQ(label.height, height);
+      int wrong = 0;
+      for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < label.width; ++x)
+          wrong += label.dot(x, y) != (x < width && p.black(x, y));
+      }
+      EXPECT_EQ(wrong, 0) << "job " << label.job << " copy " << label.copy;
+    }
+  }
 }
 
 TEST_F(PrinterAppTest, NinthPrinterIsRefused) {
