@@ -79,7 +79,7 @@ void addEverywhereAttributes(pappl_pr_driver_data_t* data, ipp_t** attrs) {
   if (!attrs) return;
   if (!*attrs) *attrs = ippNew();
   ipp_t* a = *attrs;
-  // A job's own attributes always win over the document's.
+  // No job attributes are suggested for a document: a label prints as its job asks.
   ippAddBoolean(a, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
   addKeywords(a, "overrides-supported", {"document-number", "pages"});
   // One ink, printed as sent: there is no colour to render.
