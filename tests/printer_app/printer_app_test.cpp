@@ -283,6 +283,30 @@ TEST_F(PrinterAppTest, HeadOpenHoldsTheJobUntilItCloses) {
   }
 }
 
+TEST_F(PrinterAppTest, AJobForAPrinterSwitchedOffWaitsAndPrintsWhenItIsBack) {
+  const std::string png = (dir_.path() / "small.png").string();
+  std::vector<uint8_t> grey(360 * 360, 0);
+  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const std::string address = sim_.address();
+  sim_.stop();
+  ASSERT_TRUE(pollUntil(
+      [&] { return metric("kt3600r_printer_reason", ",reason=\"offline\"") == "1"; }, seconds(20)));
+  const int job = print(png, 2, {3000, 3000});
+  ASSERT_GT(job, 0);
+  ASSERT_TRUE(pollUntil(
+      [&] { return app_->log().find("the job waits for the printer") != std::string::npos; },
+      seconds(20)))
+      << app_->log();
+  ktsim::Options options;
+  options.address = address;
+  ktsim::Simulator back(options);  // the same printer switched on again
+  back.start();
+  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
+  EXPECT_EQ(back.labels().size(), 2u);
+  EXPECT_EQ(impressionsCompleted(job), 2);
+  EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
+}
+
 TEST_F(PrinterAppTest, AJobHeldForItsPrinterLetsTheApplicationStop) {
   const std::string png = (dir_.path() / "small.png").string();
   std::vector<uint8_t> grey(360 * 360, 0);
