@@ -11,33 +11,12 @@
 namespace nypr {
 namespace {
 
-// The factory record with field 51 (label length in dots) as given, field by field.
-std::string defaultRecord(const std::string& lengthDots, char flag100 = '1', char autoCut = '1',
-                          const std::string& count = "001", char flag80 = '0') {
-  return std::string("1") + "014" + "002" + "014" +  // 0-3 history control
-         "0548" + "0548" +                           // 4, 5 gap / mark sensor distance
-         "158" + "260" + "007" + "007" +             // 6-9
-         flag100 +                                   // 10 flag 0x100
-         "60" + "40" + "45" + "45" + "60" + "40" +   // 11-16 winding torques
-         "-002" + "-004" + "20" + "01" +             // 17-20
-         "0000" + "0000" +                           // 21, 22 pre-feed
-         "080" + "075" + "060" + "050" + "1" +       // 23-27 sensor levels
-         "065" + "0" + "50" +                        // 28-30
-         "070" + "010" + "010" + "090" + "024" + "035" + "70" + "000" + "0200" +  // 31-39
-         "050" + "120" + "090" + "040" + "005" + "750" + "40" + "0" + "3" +       // 40-48
-         "0" +                                                                    // 49 winder
-         "0960" +                                                                 // 50 head
-         lengthDots +                                                             // 51
-         autoCut + count + flag80 +                                               // 52-54
-         "05" + "0305" +                                     // 55, 56 cutter distance
-         "1" + "0" + "0001" + "075" + "0" + "2200" + "001";  // 57-63
-}
-
 class ConditionsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::memset(PrinterSettings[0], 0, kSettingsRecordSize);
     SetDefaultSettingsFnV(0);
+    factory_ = record();
     label_.WidthUW = 101;   // 121.2 dots
     label_.LengthUW = 104;  // 124.8 dots
     label_.GapUW = 3;       // 3.6 dots
@@ -60,6 +39,15 @@ class ConditionsTest : public ::testing::Test {
     return std::string(data, kConditionsDataLen);
   }
   std::string record() const { return std::string(PrinterSettings[0], kSettingsRecordSize); }
+  // The factory record (its values are the settings store's) with byte 30, flag 0x100, and
+  // fields 51-54 (length in dots, auto-cut, count, flag 0x80) as a job leaves them.
+  std::string factoryWith(char flag100, const std::string& fields51to54) const {
+    std::string r = factory_;
+    r[30] = flag100;
+    return r.replace(136, 9, fields51to54);
+  }
+
+  std::string factory_;
 
   LabelFormatST label_{};
   PrintCondST cond_{};
@@ -74,19 +62,19 @@ TEST(Dots, RoundToTheNearestDot) {
 }
 
 TEST_F(ConditionsTest, PrintDataOfAKnownJob) {
-  const std::string expected = std::string("0121") +  // 0-3 width, dots
-                               "0125" +               // 4-7 length, dots
-                               "004" +                // 8-10 gap, dots
-                               "999" +                // 11-13 condition 1500, capped
-                               "045" +                // 14-16 condition 45
-                               "1" +                  // 17 thermal transfer
-                               "0" +                  // 18 flag 0x8
-                               "1" +                  // 19 auto-peel
-                               "1" +                  // 20 flag 0x4
-                               "0" +                  // 21 flag 0x2
-                               "-05" + "012" +        // 22-27 position adjustments
-                               "9999" +               // 28-31 copies 12000, capped
-                               defaultRecord("0125", '0', '1', "999", '1');  // 32-199
+  const std::string expected = std::string("0121") +           // 0-3 width, dots
+                               "0125" +                        // 4-7 length, dots
+                               "004" +                         // 8-10 gap, dots
+                               "999" +                         // 11-13 condition 1500, capped
+                               "045" +                         // 14-16 condition 45
+                               "1" +                           // 17 thermal transfer
+                               "0" +                           // 18 flag 0x8
+                               "1" +                           // 19 auto-peel
+                               "1" +                           // 20 flag 0x4
+                               "0" +                           // 21 flag 0x2
+                               "-05" + "012" +                 // 22-27 position adjustments
+                               "9999" +                        // 28-31 copies 12000, capped
+                               factoryWith('0', "012519991");  // 32-199
   // Position 62 (record byte 30) is "0": the host does not let flag 0x100 through,
   // although the record itself says "1".
   EXPECT_EQ(build(ConditionsCommand::Print), expected);
@@ -125,7 +113,7 @@ TEST_F(ConditionsTest, FeedCarriesOneCopyAndTheRecordAsItIs) {
   const std::string data = build(ConditionsCommand::Feed);
   EXPECT_EQ(data.substr(28, 4), "0001");
   EXPECT_EQ(data[kConditionsFlag100Pos], '1');  // record byte 30, flag 0x100 set
-  EXPECT_EQ(data.substr(32), defaultRecord("0125", '1', '1', "999", '1'));
+  EXPECT_EQ(data.substr(32), factoryWith('1', "012519991"));
 }
 
 TEST_F(ConditionsTest, LaterUpdatesChangeOnlyTheRecordForTheNextJob) {

@@ -22,15 +22,6 @@ TEST(FrameReader, MakesAndReadsFrames) {
   EXPECT_FALSE(ktsim::framePayload(bzs.substr(0, 13)));
 }
 
-TEST(FrameReader, ABadLengthDigitIsDroppedBeforeTheLengthIsComplete) {
-  FrameReader r;
-  r.feed(std::string(1, '\x02') + "0x");
-  const auto item = r.next();
-  ASSERT_TRUE(item);
-  EXPECT_FALSE(item->valid);
-  EXPECT_EQ(item->bytes, std::string(1, '\x02') + "0x");
-}
-
 TEST(FrameReader, NeverBuffersMoreThanOneFrame) {
   FrameReader r;
   r.feed(std::string(100000, 'x'));
