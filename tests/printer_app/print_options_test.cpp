@@ -90,13 +90,14 @@ TEST_F(PrintOptionsTest, PdfPageIsOneLabelOfItsSize) {
   }
 }
 
-TEST_F(PrintOptionsTest, PdfThatCannotBePrintedAbortsItsJobOnly) {
+TEST_F(PrintOptionsTest, DocumentThatCannotBePrintedAbortsItsJobOnly) {
   const struct {
     const char* document;
     const char* message;
   } cases[] = {
       {"corrupt.pdf", "The PDF document is damaged"},
       {"huge-page.pdf", "Page 1 of the PDF document is 5080.0 x 5080.0 mm"},  // never rendered
+      {"corrupt.png", "The PNG picture cannot be read"},  // cut short in its picture data
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.document);
