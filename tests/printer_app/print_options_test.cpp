@@ -162,7 +162,10 @@ TEST_F(PrintOptionsTest, JobOptionsReachThePrintConditions) {
     const std::string clamp =
         "[Job " + std::to_string(job) + "] Darkness " + std::to_string(100 + c.darkness) +
         " is above the printer's contrast limit " + std::to_string(c.darknessSent);
-    EXPECT_EQ(app_.log().find(clamp) != std::string::npos, c.clamped) << app_.log();
+    EXPECT_EQ(pollUntil([&] { return app_.log().find(clamp) != std::string::npos; },
+                        seconds(c.clamped ? 5 : 0)),
+              c.clamped)
+        << app_.log();
   }
 }
 
