@@ -188,6 +188,19 @@ TEST_F(PrintOptionsTest, LabelAtThePeelerHoldsTheJobUntilTaken) {
   EXPECT_TRUE(sim_.lastJob()->conditions.autoPeel);
   EXPECT_EQ(sim_.labels().size(), 2u);
 
+  // The last label is still at the peeler: the next job waits for it to be taken.
+  sim_.clearRecords();
+  const int next = print("label-50x40.pdf", 1);
+  ASSERT_GT(next, 0);
+  EXPECT_TRUE(pollUntil(
+      [&] { return jobStatus(app_, "kt", next).message.find("peeler") != std::string::npos; },
+      seconds(10)))
+      << app_.log();
+  EXPECT_TRUE(sim_.jobs().empty());
+  sim_.takeLabel();
+  EXPECT_EQ(finished(next).state, IPP_JSTATE_COMPLETED) << app_.log();
+  EXPECT_EQ(sim_.labels().size(), 1u);
+
   // The peeler takes labels at up to 100 mm/s: a faster job is refused before printing.
   sim_.takeLabel();
   sim_.clearRecords();

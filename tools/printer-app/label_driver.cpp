@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -214,18 +215,38 @@ bool isHoldable(uint32_t code) {
 // Reads the printer's status about once a second until it can print (true), the job is
 // cancelled, the application shuts down or the hold time runs out (false). The job holds
 // the printer's lock, so the status shown comes from here meanwhile.
-bool waitForPrinter(pappl_job_t* job, AppPrinter& printer) {
+bool waitFor(pappl_job_t* job, const std::function<bool()>& ready) {
   for (int tenths = 0; tenths < kHoldSeconds * 10; ++tenths) {
     if (papplJobIsCanceled(job) || terminating()) return false;
-    if (tenths % 10 == 0) {
-      const host::PrinterStatus status = host::readPrinterStatus(printer.number);
-      printer.setStatus(status);
-      if (status.answered && status.errorCode == 0) return true;
-    }
+    if (tenths % 10 == 0 && ready()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The printer was not ready within %d s.", kHoldSeconds);
   return false;
+}
+
+bool waitForPrinter(pappl_job_t* job, AppPrinter& printer) {
+  return waitFor(job, [&] {
+    const host::PrinterStatus status = host::readPrinterStatus(printer.number);
+    printer.setStatus(status);
+    return status.answered && status.errorCode == 0;
+  });
+}
+
+// A label left at the peeler: the status query does not see it (it asks without the
+// job's peel condition), so the job's own ready check is asked again until it is taken.
+bool waitForPeeler(pappl_job_t* job, AppPrinter& printer, const host::LabelJob& label) {
+  const auto slot = static_cast<uint8_t>(printer.number - 1);
+  const bool taken = waitFor(job, [&] {
+    host::HostRecords records;
+    host::fillRecords(records, label);
+    const bool ready = NyPrInitPrinter(static_cast<uint8_t>(printer.number), &records.job) == 0 &&
+                       NyPrIsPrintReady(slot, 1) != 0;
+    NyPrClosePrinter(slot);
+    return ready;
+  });
+  if (taken) showPeeler(job, printer, false, {});
+  return taken;
 }
 
 bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned page) {
@@ -272,10 +293,17 @@ bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, uns
     base += result.issued;
     reported = 0;
     printer.noteError(result.errorCode);
-    papplJobSetMessage(job, "[%u] %s", result.errorCode, result.message.c_str());
-    papplLogJob(job, PAPPL_LOGLEVEL_WARN, "[%u] %s: the job waits for the printer.",
-                result.errorCode, result.message.c_str());
-    if (done >= copies || !waitForPrinter(job, printer)) break;
+    const bool atPeeler =
+        host::driverResult(result.errorCode).reason == host::kReasonOutputAreaFull;
+    if (atPeeler) {
+      showPeeler(job, printer, true, result.message);
+    } else {
+      papplJobSetMessage(job, "[%u] %s", result.errorCode, result.message.c_str());
+      papplLogJob(job, PAPPL_LOGLEVEL_WARN, "[%u] %s: the job waits for the printer.",
+                  result.errorCode, result.message.c_str());
+    }
+    if (done >= copies) break;
+    if (!(atPeeler ? waitForPeeler(job, printer, label) : waitForPrinter(job, printer))) break;
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "The printer is ready: %d labels to go.", copies - done);
     label.copies = copies - done;
     result = host::runLabelJob(label, events);
