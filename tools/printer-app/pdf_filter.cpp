@@ -65,6 +65,10 @@ bool refuse(pappl_job_t* job, const std::string& message) {
 struct Document {
   std::unique_ptr<poppler::document> pdf;
   std::vector<PageSize> sizes;
+  ~Document() {
+    std::lock_guard lock(g_poppler);
+    pdf.reset();
+  }
 };
 
 // Opens the document and checks every page before any is rendered; empty when refused.
