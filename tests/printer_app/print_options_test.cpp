@@ -61,32 +61,42 @@ class PrintOptionsTest : public ::testing::Test {
   AppServer app_{dir_.path(), "127.0.0.1"};
 };
 
-TEST_F(PrintOptionsTest, PdfPageIsOneLabelOfItsSize) {
-  // 50 x 40 mm with a black 20 x 10 mm rectangle 10 mm from the left, 5 mm from the top.
-  const int job = print("label-50x40.pdf", 2);
+TEST_F(PrintOptionsTest, EachPdfPageIsOneLabelOfItsSize) {
+  // A black 20 x 10 mm rectangle 10 mm from the left and 5 mm from the top of a 50 x 40 mm
+  // page; the second page is the first turned a quarter clockwise.
+  const struct {
+    int width, length;  // dots
+    int left, right;    // the rectangle's columns [left, right)
+    int top, bottom;    // and rows [top, bottom)
+  } pages[] = {{600, 480, 120, 360, 60, 180}, {480, 600, 300, 420, 120, 360}};
+  const int job = print("two-pages.pdf", 2);
   ASSERT_GT(job, 0);
   const JobStatus end = finished(job);
   ASSERT_EQ(end.state, IPP_JSTATE_COMPLETED) << app_.log();
-  EXPECT_EQ(end.impressionsCompleted, 2);
+  EXPECT_EQ(end.impressionsCompleted, 4);
   const auto jobs = sim_.jobs();
-  ASSERT_EQ(jobs.size(), 1u);
-  EXPECT_EQ(jobs[0].conditions.widthDots, 600);
-  EXPECT_EQ(jobs[0].conditions.lengthDots, 480);
   const auto labels = sim_.labels();
-  ASSERT_EQ(labels.size(), 2u);
-  for (const auto& label : labels) {
-    ASSERT_GE(label.width, 600);
-    ASSERT_EQ(label.height, 480);
+  ASSERT_EQ(jobs.size(), 2u);  // one print command per page, the printer makes the copies
+  ASSERT_EQ(labels.size(), 4u);
+  for (size_t i = 0; i < labels.size(); ++i) {
+    const auto& page = pages[i / 2];
+    const auto& label = labels[i];
+    SCOPED_TRACE("label " + std::to_string(i));
+    EXPECT_EQ(jobs[i / 2].conditions.widthDots, page.width);
+    EXPECT_EQ(jobs[i / 2].conditions.lengthDots, page.length);
+    ASSERT_GE(label.width, page.width);
+    ASSERT_EQ(label.height, page.length);
     int wrong = 0;
     for (int y = 0; y < label.height; ++y) {
       for (int x = 0; x < label.width; ++x) {
-        const bool inside = x >= 120 && x < 360 && y >= 60 && y < 180;
-        const bool edge = (x >= 119 && x <= 120) || (x >= 359 && x <= 360) ||
-                          (y >= 59 && y <= 60) || (y >= 179 && y <= 180);
+        const bool inside = x >= page.left && x < page.right && y >= page.top && y < page.bottom;
+        auto near = [](int v, int edge) { return v == edge - 1 || v == edge; };
+        const bool edge =
+            near(x, page.left) || near(x, page.right) || near(y, page.top) || near(y, page.bottom);
         if (!edge && label.dot(x, y) != inside) ++wrong;
       }
     }
-    EXPECT_EQ(wrong, 0) << "copy " << label.copy;
+    EXPECT_EQ(wrong, 0);
   }
 }
 
