@@ -1,6 +1,7 @@
 #include "app_process.h"
 
 #include <arpa/inet.h>
+#include <cups/cups.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <thread>
 
@@ -202,6 +204,64 @@ std::string AppServer::httpGet(const std::string& path) const {
   if (response.size() < 12 || response.compare(9, 3, "200") != 0) return {};
   const size_t body = response.find("\r\n\r\n");
   return body == std::string::npos ? std::string() : response.substr(body + 4);
+}
+
+IppRun runIpptool(const std::string& uri, const std::string& test,
+                  const std::vector<std::string>& vars, const std::string& file,
+                  const std::filesystem::path& dir) {
+  std::vector<std::string> args = {NYPR_IPPTOOL, "-tv", "-T", "20"};
+  for (const std::string& v : vars) {
+    args.push_back("-d");
+    args.push_back(v);
+  }
+  if (!file.empty()) {
+    args.push_back("-f");
+    args.push_back(file);
+  }
+  args.push_back(uri);
+  args.push_back(std::string(NYPR_TEST_DATA_DIR) + "/printer_app/" + test);
+  IppRun run;
+  run.result = runCommand(args, dir);
+  std::smatch m;
+  if (run.result.exitCode == 0 &&
+      std::regex_search(run.result.output, m, std::regex("job-id \\(integer\\) = (\\d+)"))) {
+    run.jobId = std::stoi(m[1]);
+  }
+  return run;
+}
+
+JobStatus jobStatus(const AppServer& app, const std::string& printer, int job) {
+  JobStatus status;
+  http_t* http = httpConnect2("127.0.0.1", app.port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
+                              5000, nullptr);
+  if (!http) return status;
+  const std::string resource = "/ipp/print/" + printer;
+  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+               app.uri(resource).c_str());
+  ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
+  ipp_t* response = cupsDoRequest(http, request, resource.c_str());
+  httpClose(http);
+  status.state = ippGetInteger(ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0);
+  const char* message =
+      ippGetString(ippFindAttribute(response, "job-state-message", IPP_TAG_TEXT), 0, nullptr);
+  status.message = message ? message : "";
+  status.impressionsCompleted =
+      ippGetInteger(ippFindAttribute(response, "job-impressions-completed", IPP_TAG_INTEGER), 0);
+  ippDelete(response);
+  return status;
+}
+
+JobStatus waitForJobEnd(const AppServer& app, const std::string& printer, int job,
+                        milliseconds timeout) {
+  JobStatus status;
+  pollUntil(
+      [&] {
+        status = jobStatus(app, printer, job);
+        return status.state >= IPP_JSTATE_CANCELED;
+      },
+      timeout);
+  return status;
 }
 
 }  // namespace nypr::test

@@ -59,6 +59,27 @@ class AppServer {
   bool started_ = false;
 };
 
+// ipptool (-tv, 20 s per request) running tests/data/printer_app/`test` against `uri`, with
+// `vars` as -d name=value and `file` as the document; `jobId` from its answer, 0 when none.
+struct IppRun {
+  CommandResult result;
+  int jobId = 0;
+};
+IppRun runIpptool(const std::string& uri, const std::string& test,
+                  const std::vector<std::string>& vars, const std::string& file,
+                  const std::filesystem::path& dir);
+
+// A job as Get-Job-Attributes shows it (state 0 when it could not be asked).
+struct JobStatus {
+  int state = 0;
+  std::string message;  // job-state-message
+  int impressionsCompleted = 0;
+};
+JobStatus jobStatus(const AppServer& app, const std::string& printer, int job);
+// Waits until the job has ended (canceled, aborted or completed); its last status.
+JobStatus waitForJobEnd(const AppServer& app, const std::string& printer, int job,
+                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
 // Polls `condition` every 20 ms until it holds or `timeout` passes.
 bool pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 

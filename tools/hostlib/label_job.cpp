@@ -165,6 +165,7 @@ void fillRecords(HostRecords& records, const LabelJob& label) {
   records.printCond.PrinterNoUB = static_cast<uint8_t>(label.printer);
   uint16_t flags = 0;
   if (label.thermalTransfer) flags |= NYPR_COND_THERMAL_TRANSFER;
+  if (label.markSensing) flags |= NYPR_COND_FLAG_2;
   if (label.peel) flags |= NYPR_COND_AUTO_PEEL;
   if (label.cutEveryLabel) flags |= NYPR_COND_AUTO_CUT;
   records.printCond.OptionFlagsUW = flags;

@@ -44,6 +44,7 @@ struct LabelJob {
   int speed = 0;     // mm/s, 0: the printer's default
   int darkness = 0;  // 0: the most the printer allows at this speed
   bool thermalTransfer = false;
+  bool markSensing = false;  // labels found by their black mark, not by the gap
   bool peel = false;
   bool cutEveryLabel = false;
   // `dots` already as the driver takes them: rows padded to 16 dots, a set bit white.

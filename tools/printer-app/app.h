@@ -39,6 +39,9 @@ bool driverCallback(pappl_system_t* system, const char* driverName, const char* 
                     const char* deviceId, pappl_pr_driver_data_t* data, ipp_t** attrs,
                     void* cbData);
 
+// Ends a job the driver started whose document fails before its last page.
+void abandonLabelJob(pappl_job_t* job);
+
 // Gives a new printer its module printer number and stores its address for the driver.
 void createCallback(pappl_printer_t* printer, void* cbData);
 

@@ -5,12 +5,16 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "app.h"
 #include "driver_reasons.h"
+#include "driver_text.h"
 #include "everywhere_attributes.h"
+#include "job_options.h"
 #include "label_job.h"
 #include "printer_address.h"
 
@@ -39,6 +43,8 @@ struct JobData {
   std::set<unsigned> pagesPrinted;
   int labelsBefore = 0;  // labels of earlier pages of this job
   bool stopped = false;  // the printer's job was stopped on cancel
+  LabelConditions conditions;
+  bool darknessLogged = false;
 };
 
 // PAPPL counts an impression for each copy it renders; the count shown follows the
@@ -82,7 +88,7 @@ bool isShallowGreyPng(pappl_job_t* job) {
          header[24] < 8;
 }
 
-bool startJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
+bool startJob(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*) {
   watchTermination();
   auto data = new JobData;
   papplJobSetData(job, data);
@@ -97,7 +103,53 @@ bool startJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
     papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The printer has no module printer number.");
     return fail(job);
   }
+  pappl_pr_driver_data_t driver;
+  papplPrinterGetDriverData(papplJobGetPrinter(job), &driver);
+  std::string error;
+  if (!jobConditions(*options, driver.mode_configured, data->conditions, error)) {
+    papplJobSetMessage(job, "%s", error.c_str());
+    papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "%s", error.c_str());
+    return fail(job);
+  }
   return true;
+}
+
+// A label waiting at the peeler shows in the printer's state (PAPPL has no
+// output-area-full: other) and in the job's message until it is taken.
+void showPeeler(pappl_job_t* job, AppPrinter& printer, bool waiting, const std::string& message) {
+  bool have = false;
+  uint32_t lastError = 0;
+  host::PrinterStatus status = printer.lastStatus(have, lastError);
+  status.answered = true;  // it reports its labels
+  if (waiting) {
+    status.reasons |= host::kReasonOutputAreaFull;
+  } else {
+    status.reasons &= ~static_cast<uint32_t>(host::kReasonOutputAreaFull);
+  }
+  printer.setStatus(status);
+  pappl_printer_t* p = papplJobGetPrinter(job);
+  if (waiting) {
+    papplPrinterSetReasons(p, PAPPL_PREASON_OTHER, PAPPL_PREASON_NONE);
+    papplJobSetMessage(job, "A label waits at the peeler: %s", message.c_str());
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "A label waits at the peeler: %s", message.c_str());
+  } else {
+    papplPrinterSetReasons(p, PAPPL_PREASON_NONE, PAPPL_PREASON_OTHER);
+    papplJobSetMessage(job, "The label was taken.");
+    papplLogJob(job, PAPPL_LOGLEVEL_INFO, "The label was taken from the peeler.");
+  }
+}
+
+// Darkness above the printer's contrast limit at the job's speed is sent at the limit;
+// the log says so once per job.
+void noteDarkness(pappl_job_t* job, JobData& data, const host::LabelJob& label) {
+  if (label.darkness <= 0 || data.darknessLogged) return;
+  const auto speed = static_cast<uint16_t>(label.speed > 0 ? label.speed : 100);
+  const uint16_t sent = host::darknessFor(label.printer, label.darkness, speed);
+  if (sent >= label.darkness) return;
+  data.darknessLogged = true;
+  papplLogJob(job, PAPPL_LOGLEVEL_INFO,
+              "Darkness %d is above the printer's contrast limit %u at %u mm/s: %u is sent.",
+              label.darkness, sent, speed, sent);
 }
 
 bool startPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned page) {
@@ -164,18 +216,38 @@ bool isHoldable(uint32_t code) {
 // Reads the printer's status about once a second until it can print (true), the job is
 // cancelled, the application shuts down or the hold time runs out (false). The job holds
 // the printer's lock, so the status shown comes from here meanwhile.
-bool waitForPrinter(pappl_job_t* job, AppPrinter& printer) {
+bool waitFor(pappl_job_t* job, const std::function<bool()>& ready) {
   for (int tenths = 0; tenths < kHoldSeconds * 10; ++tenths) {
     if (papplJobIsCanceled(job) || terminating()) return false;
-    if (tenths % 10 == 0) {
-      const host::PrinterStatus status = host::readPrinterStatus(printer.number);
-      printer.setStatus(status);
-      if (status.answered && status.errorCode == 0) return true;
-    }
+    if (tenths % 10 == 0 && ready()) return true;
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
   }
   papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "The printer was not ready within %d s.", kHoldSeconds);
   return false;
+}
+
+bool waitForPrinter(pappl_job_t* job, AppPrinter& printer) {
+  return waitFor(job, [&] {
+    const host::PrinterStatus status = host::readPrinterStatus(printer.number);
+    printer.setStatus(status);
+    return status.answered && status.errorCode == 0;
+  });
+}
+
+// A label left at the peeler: the status query does not see it (it asks without the
+// job's peel condition), so the job's own ready check is asked again until it is taken.
+bool waitForPeeler(pappl_job_t* job, AppPrinter& printer, const host::LabelJob& label) {
+  const auto slot = static_cast<uint8_t>(printer.number - 1);
+  const bool taken = waitFor(job, [&] {
+    host::HostRecords records;
+    host::fillRecords(records, label);
+    const bool ready = NyPrInitPrinter(static_cast<uint8_t>(printer.number), &records.job) == 0 &&
+                       NyPrIsPrintReady(slot, 1) != 0;
+    NyPrClosePrinter(slot);
+    return ready;
+  });
+  if (taken) showPeeler(job, printer, false, {});
+  return taken;
 }
 
 bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, unsigned page) {
@@ -194,11 +266,13 @@ bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, uns
   label.stride = data->stride;
   label.dots = data->dots.data();
   label.copies = options->copies > 0 ? options->copies : 1;
-  const int speed = options->print_speed / 100;  // hundredths of mm/s
-  label.speed = speed >= 70 && speed <= 150 ? speed : 0;
-  label.gapTenths = options->media.tracking == PAPPL_MEDIA_TRACKING_CONTINUOUS ? 0 : 30;
+  applyConditions(data->conditions, label);
   host::JobEvents events;
   events.cancelled = [job] { return papplJobIsCanceled(job); };
+  events.sending = [&](int) { noteDarkness(job, *data, label); };
+  events.peeler = [&](bool waiting, const std::string& message) {
+    showPeeler(job, printer, waiting, message);
+  };
   int base = data->labelsBefore;  // labels of this job before the running print command
   int reported = 0;
   events.progress = [&](int issued) {
@@ -220,10 +294,17 @@ bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, uns
     base += result.issued;
     reported = 0;
     printer.noteError(result.errorCode);
-    papplJobSetMessage(job, "[%u] %s", result.errorCode, result.message.c_str());
-    papplLogJob(job, PAPPL_LOGLEVEL_WARN, "[%u] %s: the job waits for the printer.",
-                result.errorCode, result.message.c_str());
-    if (done >= copies || !waitForPrinter(job, printer)) break;
+    const bool atPeeler =
+        host::driverResult(result.errorCode).reason == host::kReasonOutputAreaFull;
+    if (atPeeler) {
+      showPeeler(job, printer, true, result.message);
+    } else {
+      papplJobSetMessage(job, "[%u] %s", result.errorCode, result.message.c_str());
+      papplLogJob(job, PAPPL_LOGLEVEL_WARN, "[%u] %s: the job waits for the printer.",
+                  result.errorCode, result.message.c_str());
+    }
+    if (done >= copies) break;
+    if (!(atPeeler ? waitForPeeler(job, printer, label) : waitForPrinter(job, printer))) break;
     papplLogJob(job, PAPPL_LOGLEVEL_INFO, "The printer is ready: %d labels to go.", copies - done);
     label.copies = copies - done;
     result = host::runLabelJob(label, events);
@@ -256,10 +337,32 @@ bool endPage(pappl_job_t* job, pappl_pr_options_t* options, pappl_device_t*, uns
   return fail(job);
 }
 
+// Cuts after the job's last label (label mode cutter-delayed).
+bool cutAfterJob(pappl_job_t* job, AppPrinter& printer) {
+  std::lock_guard wire(printer.wire);
+  host::HostRecords records;
+  records.printCond.PrinterNoUB = static_cast<uint8_t>(printer.number);
+  const auto slot = static_cast<uint8_t>(printer.number - 1);
+  const bool cut = NyPrInitPrinter(static_cast<uint8_t>(printer.number), &records.job) == 0 &&
+                   NyPrSendPrintAutoCut(slot) != 0;
+  const host::DriverError error = host::lastDriverError(printer.number);
+  NyPrClosePrinter(slot);
+  if (cut) return true;
+  printer.noteError(error.code);
+  papplJobSetMessage(job, "[%u] The printer did not cut: %s", error.code, error.message.c_str());
+  papplLogJob(job, PAPPL_LOGLEVEL_ERROR, "[%u] The printer did not cut: %s", error.code,
+              error.message.c_str());
+  return false;
+}
+
 bool endJob(pappl_job_t* job, pappl_pr_options_t*, pappl_device_t*) {
   JobData* data = jobData(job);
   if (!data) return false;
-  finishJob(job, !data->stopped && !papplJobIsCanceled(job));
+  const bool ok = !data->stopped && !papplJobIsCanceled(job);
+  if (ok && data->conditions.cutAfterJob && data->printer && !cutAfterJob(job, *data->printer)) {
+    return fail(job);
+  }
+  finishJob(job, ok);
   return true;
 }
 
@@ -345,18 +448,16 @@ bool driverCallback(pappl_system_t* system, const char* driverName, const char* 
   data->media_default.size_width = kSizes[2].width * 100;
   data->media_default.size_length = kSizes[2].length * 100;
   std::strncpy(data->media_default.source, "main-roll", sizeof data->media_default.source - 1);
-  std::strncpy(data->media_default.type, "labels", sizeof data->media_default.type - 1);
+  std::strncpy(data->media_default.type, kDirectThermal, sizeof data->media_default.type - 1);
   data->media_default.tracking = PAPPL_MEDIA_TRACKING_GAP;
   data->media_ready[0] = data->media_default;
-  data->tracking_supported =
-      PAPPL_MEDIA_TRACKING_GAP | PAPPL_MEDIA_TRACKING_MARK | PAPPL_MEDIA_TRACKING_CONTINUOUS;
-  data->num_type = 1;
-  data->type[0] = "labels";
-  data->speed_supported[0] = 70 * 100;  // hundredths of mm/s
-  data->speed_supported[1] = 150 * 100;
-  data->speed_default = 100 * 100;
+  describeOptions(*data);
   addEverywhereAttributes(data, attrs);
   return true;
+}
+
+void abandonLabelJob(pappl_job_t* job) {
+  finishJob(job, false);
 }
 
 void createCallback(pappl_printer_t* printer, void*) {

@@ -13,6 +13,7 @@
 #include "app.h"
 #include "driver_text.h"
 #include "nyhost/nyhost_control.h"
+#include "pdf_filter.h"
 
 namespace nypr::app {
 
@@ -114,6 +115,7 @@ pappl_system_t* systemCallback(int numOptions, cups_option_t* options, void*) {
   papplSystemSetPrinterDrivers(system, 1, g_drivers, autoAdd, createCallback, driverCallback,
                                nullptr);
   papplSystemSetFooterHTML(system, "KT3600R Printer Application");
+  addPdfFilter(system);
   if (!g_server) return system;
 
   if (!papplSystemAddListeners(system, listen.c_str())) {
