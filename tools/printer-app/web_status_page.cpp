@@ -1,0 +1,274 @@
+// The printer's own page: what the status timer last read from the printer (never a
+// query of its own: the printer may have a label on the wire), the supplies as
+// printer-supply reports them, and the maintenance forms, which only the administrator
+// may use (PAPPL's login and form checks).
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "app.h"
+#include "driver_reasons.h"
+#include "web_maintenance.h"
+#include "web_page.h"
+
+namespace nypr::app {
+namespace {
+
+constexpr const char* kPageName = "/kt3600r";
+
+std::string tr(pappl_client_t* client, const char* text) {
+  return papplClientGetLocString(client, text);
+}
+
+void put(pappl_client_t* client, const std::string& html) {
+  papplClientHTMLPuts(client, html.c_str());
+}
+
+std::string format(const char* pattern, double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, pattern, value);
+  return text;
+}
+
+// A version the printer gives times 100.
+std::string version(int hundredths) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%d.%02d", hundredths / 100, hundredths % 100);
+  return text;
+}
+
+std::string metres(uint64_t mm) {
+  return format("%.3f m", static_cast<double>(mm) / 1000.0);
+}
+
+// One row of a table; `id` names the value for scripts and tests.
+void row(pappl_client_t* client, const char* id, const char* label, const std::string& value) {
+  put(client, "<tr><th>" + htmlEscape(tr(client, label)) + "</th><td id=\"" + id + "\">" +
+                  htmlEscape(value) + "</td></tr>\n");
+}
+
+void statusTable(pappl_client_t* client, const AppPrinter& printer) {
+  bool have = false;
+  uint32_t lastError = 0;
+  std::string lastMessage;
+  const host::PrinterStatus status = printer.lastStatus(have, lastError);
+  {
+    std::lock_guard lock(printer.statusMutex);
+    lastMessage = printer.lastErrorMessage;
+  }
+  put(client, "<h2 class=\"title\">" + htmlEscape(tr(client, "Printer status")) +
+                  "</h2>\n<table class=\"list\" summary=\"status\">\n");
+  const char* answer = !have              ? "Not read yet"
+                       : !status.answered ? "No answer"
+                       : status.errorCode ? "Not ready"
+                                          : "Ready";
+  row(client, "state", "State", tr(client, answer));
+  if (status.errorCode != 0) {
+    row(client, "condition", "Condition",
+        "[" + std::to_string(status.errorCode) + "] " + status.errorMessage);
+  }
+  row(client, "last-error", "Last error",
+      lastError == 0 ? tr(client, "None") : "[" + std::to_string(lastError) + "] " + lastMessage);
+  if (have && status.details) {
+    const host::StatusDetails& d = *status.details;
+    const std::string yes = tr(client, "Yes"), no = tr(client, "No");
+    row(client, "head-open", "Head open", d.headOpen ? yes : no);
+    row(client, "head-temperature", "Head temperature",
+        format("%.1f \xC2\xB0"
+               "C",
+               d.headTemperatureTenths / 10.0));
+    row(client, "ambient-temperature", "Ambient temperature",
+        format("%.1f \xC2\xB0"
+               "C",
+               d.ambientTemperatureTenths / 10.0));
+    // The driver writes the range with a full-width tilde, which is Japanese typography.
+    std::string range = d.headResistance;
+    if (const size_t at = range.find("\xEF\xBD\x9E"); at != std::string::npos) {
+      range.replace(at, 3, tr(client, "~"));
+    }
+    row(client, "head-resistance", "Head resistance", range + " \xCE\xA9");
+    row(client, "gap-sensor", "Gap sensor", std::to_string(d.gapSensor) + " %");
+    row(client, "mark-sensor", "Mark sensor", std::to_string(d.markSensor) + " %");
+    row(client, "peel-sensor", "Peel sensor", std::to_string(d.peelSensor) + " %");
+    row(client, "ribbon-sensor", "Ribbon sensor", std::to_string(d.ribbonSensor) + " %");
+    row(client, "cut-door-sensor", "Cutter door sensor", std::to_string(d.cutDoorSensor) + " %");
+    row(client, "paper-stop-position", "Paper stop position", std::to_string(d.paperStopPosition));
+    if (d.haveDistances) {
+      row(client, "label-travel", "Label travel", metres(d.labelTravelMm));
+      row(client, "body-travel", "Body travel", metres(d.bodyTravelMm));
+      row(client, "head-warning-distance", "Head-break warning distance",
+          std::to_string(d.headWarningKm) + " km");
+    }
+    row(client, "controller-version", "Controller version", version(d.controllerVersion));
+    row(client, "bios-version", "BIOS version", version(d.biosVersion));
+    row(client, "program-version", "Program version", version(d.programVersion));
+    row(client, "device-controller-version", "Device controller version",
+        version(d.deviceControllerVersion));
+  }
+  put(client, "</table>\n");
+}
+
+void suppliesTable(pappl_client_t* client, pappl_printer_t* p) {
+  pappl_supply_t supplies[4] = {};
+  const int n = papplPrinterGetSupplies(p, 4, supplies);
+  put(client, "<h2 class=\"title\">" + htmlEscape(tr(client, "Supplies")) +
+                  "</h2>\n<table class=\"list\" summary=\"supplies\">\n");
+  for (int i = 0; i < n; ++i) {
+    const char* id = i == 0 ? "supply-ribbon" : i == 1 ? "supply-head" : "supply-other";
+    const std::string level = supplies[i].level < 0    ? tr(client, "Not reported")
+                              : supplies[i].level == 0 ? tr(client, "Empty")
+                                                       : std::to_string(supplies[i].level) + " %";
+    row(client, id, supplies[i].description, level);
+  }
+  put(client, "</table>\n");
+}
+
+void actionForms(pappl_client_t* client, const std::string& path) {
+  put(client, "<h2 class=\"title\">" + htmlEscape(tr(client, "Maintenance")) + "</h2>\n");
+  papplClientHTMLStartForm(client, path.c_str(), false);
+  static const struct {
+    const char* name;
+    const char* label;
+  } kActions[] = {{"feed", "Feed a label"}, {"cut", "Cut"}, {"stop", "Stop the printer"}};
+  put(client, "<p>");
+  for (const auto& a : kActions) {
+    put(client, std::string("<button type=\"submit\" name=\"action\" value=\"") + a.name +
+                    "\" id=\"action-" + a.name + "\">" + htmlEscape(tr(client, a.label)) +
+                    "</button> ");
+  }
+  put(client, "</p>\n</form>\n");
+}
+
+// The banner after an action.
+std::string actionBanner(pappl_client_t* client, const ActionResult& r) {
+  switch (r.outcome) {
+    case ActionResult::Outcome::Done:
+      return tr(client, "Done.");
+    case ActionResult::Outcome::Busy:
+      return tr(client,
+                "The printer is printing: the action was not sent. Cancel the job to stop it.");
+    case ActionResult::Outcome::Failed:
+      break;
+  }
+  return tr(client, "The action failed:") + " [" + std::to_string(r.errorCode) + "] " + r.message;
+}
+
+// The label fed: the printer's default media.
+void feedSize(pappl_printer_t* p, int& widthTenths, int& lengthTenths) {
+  auto data = std::make_unique<pappl_pr_driver_data_t>();
+  papplPrinterGetDriverData(p, data.get());
+  widthTenths = data->media_default.size_width / 10;
+  lengthTenths = data->media_default.size_length / 10;
+}
+
+std::mutex g_pagesMutex;
+std::map<std::string, int> g_pages;  // page path -> PAPPL printer id
+
+// The printer the page at `path` belongs to (0: none). A printer deleted and added again
+// under its name takes the page over.
+int pageOwner(const std::string& path) {
+  std::lock_guard lock(g_pagesMutex);
+  const auto it = g_pages.find(path);
+  return it == g_pages.end() ? 0 : it->second;
+}
+
+bool pageCallback(pappl_client_t* client, void*) {
+  std::string uri = papplClientGetURI(client);
+  uri = uri.substr(0, uri.find('?'));
+  pappl_printer_t* p =
+      papplSystemFindPrinter(papplClientGetSystem(client), nullptr, pageOwner(uri), nullptr);
+  const auto printer = p ? app().registry.find(papplPrinterGetID(p)) : nullptr;
+  if (!printer) return papplClientRespond(client, HTTP_STATUS_NOT_FOUND, nullptr, nullptr, 0, 0);
+
+  std::string banner;
+  if (papplClientGetMethod(client) == HTTP_STATE_POST) {
+    // PAPPL answers itself (its login page) when the client is not the administrator.
+    if (!papplClientHTMLAuthorize(client)) return true;
+    cups_option_t* form = nullptr;
+    const int count = papplClientGetForm(client, &form);
+    Action action{};
+    const char* name = cupsGetOption("action", count, form);
+    if (count == 0) {
+      // The login form, which PAPPL has just read: the page as it is.
+    } else if (!papplClientIsValidForm(client, count, form)) {
+      banner = tr(client, "Invalid form submission.");
+    } else if (!name || !actionNamed(name, action)) {
+      banner = tr(client, "Unknown action.");
+    } else {
+      int width = 0, length = 0;
+      feedSize(p, width, length);
+      const ActionResult result =
+          runAction(*printer, action, papplPrinterGetNumberOfActiveJobs(p) > 0, width, length);
+      papplLogPrinter(p, PAPPL_LOGLEVEL_INFO, "Maintenance action \"%s\": %s", name,
+                      result.outcome == ActionResult::Outcome::Done   ? "done"
+                      : result.outcome == ActionResult::Outcome::Busy ? "refused while printing"
+                                                                      : "failed");
+      banner = actionBanner(client, result);
+    }
+    cupsFreeOptions(count, form);
+  }
+  // The printer header answers the request (200, HTML) itself.
+  const std::string title = tr(client, "KT3600R");
+  papplClientHTMLPrinterHeader(client, p, title.c_str(), banner.empty() ? 10 : 0, nullptr, nullptr);
+  put(client, "<div class=\"row\"><div class=\"col-12\">\n");
+  if (!banner.empty())
+    put(client, "<div class=\"banner\" id=\"banner\">" + htmlEscape(banner) + "</div>\n");
+  statusTable(client, *printer);
+  suppliesTable(client, p);
+  actionForms(client, uri);
+  put(client, "</div></div>\n");
+  papplClientHTMLPrinterFooter(client);
+  return true;
+}
+
+}  // namespace
+
+std::string printerPagePath(const std::string& printerPath) {
+  return printerPath + kPageName;
+}
+
+void addPrinterPage(pappl_printer_t* printer) {
+  if (!app().system) return;
+  char base[256];
+  papplPrinterGetPath(printer, nullptr, base, sizeof base);
+  const std::string path = printerPagePath(base);
+  {
+    std::lock_guard lock(g_pagesMutex);
+    const bool known = g_pages.count(path) != 0;
+    g_pages[path] = papplPrinterGetID(printer);
+    if (known) return;
+  }
+  papplSystemAddResourceCallback(app().system, path.c_str(), "text/html", pageCallback, nullptr);
+  papplPrinterAddLink(printer, "Printer status", path.c_str(),
+                      PAPPL_LOPTIONS_NAVIGATION | PAPPL_LOPTIONS_STATUS);
+}
+
+std::string htmlEscape(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+}  // namespace nypr::app
