@@ -9,6 +9,7 @@
 
 #include "app.h"
 #include "driver_reasons.h"
+#include "web_admin.h"
 #include "web_maintenance.h"
 #include "web_page.h"
 
@@ -140,6 +141,15 @@ void actionForms(pappl_client_t* client, const std::string& path) {
   put(client, "</p>\n</form>\n");
 }
 
+void loginForm(pappl_client_t* client, const std::string& path) {
+  put(client, "<h2 class=\"title\">" + htmlEscape(tr(client, "Maintenance")) + "</h2>\n");
+  papplClientHTMLStartForm(client, path.c_str(), false);
+  put(client, "<p><label>" + htmlEscape(tr(client, "Password:")) +
+                  " <input type=\"password\" name=\"password\"></label> <input type=\"submit\" "
+                  "value=\"" +
+                  htmlEscape(tr(client, "Log in")) + "\"></p>\n</form>\n");
+}
+
 // The banner after an action.
 std::string actionBanner(pappl_client_t* client, const ActionResult& r) {
   switch (r.outcome) {
@@ -173,6 +183,22 @@ int pageOwner(const std::string& path) {
   return it == g_pages.end() ? 0 : it->second;
 }
 
+// Runs the action the form names; the banner that says how it went.
+std::string runActionOf(pappl_client_t* client, pappl_printer_t* p, AppPrinter& printer,
+                        const char* name) {
+  Action action{};
+  if (!name || !actionNamed(name, action)) return tr(client, "Unknown action.");
+  int width = 0, length = 0;
+  feedSize(p, width, length);
+  const ActionResult result =
+      runAction(printer, action, papplPrinterGetNumberOfActiveJobs(p) > 0, width, length);
+  papplLogPrinter(p, PAPPL_LOGLEVEL_INFO, "Maintenance action \"%s\": %s", name,
+                  result.outcome == ActionResult::Outcome::Done   ? "done"
+                  : result.outcome == ActionResult::Outcome::Busy ? "refused while printing"
+                                                                  : "failed");
+  return actionBanner(client, result);
+}
+
 bool pageCallback(pappl_client_t* client, void*) {
   std::string uri = papplClientGetURI(client);
   uri = uri.substr(0, uri.find('?'));
@@ -182,29 +208,37 @@ bool pageCallback(pappl_client_t* client, void*) {
   if (!printer) return papplClientRespond(client, HTTP_STATUS_NOT_FOUND, nullptr, nullptr, 0, 0);
 
   std::string banner;
+  bool login = false;
   if (papplClientGetMethod(client) == HTTP_STATE_POST) {
-    // PAPPL answers itself (its login page) when the client is not the administrator.
-    if (!papplClientHTMLAuthorize(client)) return true;
     cups_option_t* form = nullptr;
     const int count = papplClientGetForm(client, &form);
-    Action action{};
-    const char* name = cupsGetOption("action", count, form);
-    if (count == 0) {
-      // The login form, which PAPPL has just read: the page as it is.
-    } else if (!papplClientIsValidForm(client, count, form)) {
+    if (!papplClientIsValidForm(client, count, form)) {
       banner = tr(client, "Invalid form submission.");
-    } else if (!name || !actionNamed(name, action)) {
-      banner = tr(client, "Unknown action.");
     } else {
-      int width = 0, length = 0;
-      feedSize(p, width, length);
-      const ActionResult result =
-          runAction(*printer, action, papplPrinterGetNumberOfActiveJobs(p) > 0, width, length);
-      papplLogPrinter(p, PAPPL_LOGLEVEL_INFO, "Maintenance action \"%s\": %s", name,
-                      result.outcome == ActionResult::Outcome::Done   ? "done"
-                      : result.outcome == ActionResult::Outcome::Busy ? "refused while printing"
-                                                                      : "failed");
-      banner = actionBanner(client, result);
+      switch (admitAdministrator(client, count, form)) {
+        case Admission::Answered:
+          cupsFreeOptions(count, form);
+          return true;
+        case Admission::Refused:
+          banner = tr(client,
+                      "Set an access password on the Security page to use the "
+                      "maintenance actions from another computer.");
+          break;
+        case Admission::LoginNeeded:
+          login = true;
+          banner = tr(client, "Login password required.");
+          break;
+        case Admission::WrongPassword:
+          login = true;
+          banner = tr(client, "Password incorrect.");
+          break;
+        case Admission::LoggedIn:
+          banner = tr(client, "Logged in.");
+          break;
+        case Admission::Admitted:
+          banner = runActionOf(client, p, *printer, cupsGetOption("action", count, form));
+          break;
+      }
     }
     cupsFreeOptions(count, form);
   }
@@ -216,7 +250,11 @@ bool pageCallback(pappl_client_t* client, void*) {
     put(client, "<div class=\"banner\" id=\"banner\">" + htmlEscape(banner) + "</div>\n");
   statusTable(client, *printer);
   suppliesTable(client, p);
-  actionForms(client, uri);
+  if (login) {
+    loginForm(client, uri);
+  } else {
+    actionForms(client, uri);
+  }
   put(client, "</div></div>\n");
   papplClientHTMLPrinterFooter(client);
   return true;
