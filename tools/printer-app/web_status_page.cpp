@@ -125,20 +125,50 @@ void suppliesTable(pappl_client_t* client, pappl_printer_t* p) {
   put(client, "</table>\n");
 }
 
+// A select of `count` options whose values are their indexes.
+std::string choice(pappl_client_t* client, const char* name, const char* const* labels, int count) {
+  std::string html = std::string("<select name=\"") + name + "\">";
+  for (int i = 0; i < count; ++i) {
+    html += "<option value=\"" + std::to_string(i) + "\">" + htmlEscape(tr(client, labels[i])) +
+            "</option>";
+  }
+  return html + "</select>";
+}
+
+std::string field(pappl_client_t* client, const char* label, const std::string& input) {
+  return "<label>" + htmlEscape(tr(client, label)) + " " + input + "</label> ";
+}
+
+std::string button(pappl_client_t* client, const char* action, const char* label) {
+  return std::string("<button type=\"submit\" name=\"action\" value=\"") + action +
+         "\" id=\"action-" + action + "\">" + htmlEscape(tr(client, label)) + "</button> ";
+}
+
 void actionForms(pappl_client_t* client, const std::string& path) {
+  static const char* const kPatterns[] = {"Standard",    "Fine lines",  "Normal lines",
+                                          "Thick lines", "Centre line", "Pattern A",
+                                          "Pattern B"};
+  static const char* const kPositions[] = {"Whole width", "Left", "Centre", "Right"};
   put(client, "<h2 class=\"title\">" + htmlEscape(tr(client, "Maintenance")) + "</h2>\n");
   papplClientHTMLStartForm(client, path.c_str(), false);
-  static const struct {
-    const char* name;
-    const char* label;
-  } kActions[] = {{"feed", "Feed a label"}, {"cut", "Cut"}, {"stop", "Stop the printer"}};
-  put(client, "<p>");
-  for (const auto& a : kActions) {
-    put(client, std::string("<button type=\"submit\" name=\"action\" value=\"") + a.name +
-                    "\" id=\"action-" + a.name + "\">" + htmlEscape(tr(client, a.label)) +
-                    "</button> ");
-  }
-  put(client, "</p>\n</form>\n");
+  put(client, "<p>" + button(client, "feed", "Feed a label") + button(client, "cut", "Cut") +
+                  button(client, "stop", "Stop the printer") + "</p>\n</form>\n");
+  papplClientHTMLStartForm(client, path.c_str(), false);
+  put(client, "<p>" + field(client, "Pattern:", choice(client, "pattern", kPatterns, 7)) +
+                  field(client, "Position:", choice(client, "position", kPositions, 4)) +
+                  field(client, "Labels:",
+                        "<input type=\"number\" name=\"labels\" min=\"1\" max=\"9999\" "
+                        "value=\"1\">") +
+                  button(client, "test-print", "Print the test pattern") + "</p>\n</form>\n");
+  papplClientHTMLStartForm(client, path.c_str(), false);
+  put(client, "<p>" +
+                  field(client, "From dot:",
+                        "<input type=\"number\" name=\"first\" min=\"1\" max=\"960\" "
+                        "value=\"1\">") +
+                  field(client, "to dot:",
+                        "<input type=\"number\" name=\"last\" min=\"1\" max=\"960\" "
+                        "value=\"960\">") +
+                  button(client, "head-check", "Check the print head") + "</p>\n</form>\n");
 }
 
 void loginForm(pappl_client_t* client, const std::string& path) {
@@ -155,6 +185,8 @@ std::string actionBanner(pappl_client_t* client, const ActionResult& r) {
   switch (r.outcome) {
     case ActionResult::Outcome::Done:
       return tr(client, "Done.");
+    case ActionResult::Outcome::StillPrinting:
+      return tr(client, "The printer is still printing the test pattern.");
     case ActionResult::Outcome::Busy:
       return tr(client,
                 "The printer is printing: the action was not sent. Cancel the job to stop it.");
@@ -183,20 +215,37 @@ int pageOwner(const std::string& path) {
   return it == g_pages.end() ? 0 : it->second;
 }
 
+struct Form {
+  int count;
+  cups_option_t* options;
+};
+
+const char* formValue(const char* name, void* form) {
+  const auto* f = static_cast<const Form*>(form);
+  return cupsGetOption(name, f->count, f->options);
+}
+
 // Runs the action the form names; the banner that says how it went.
 std::string runActionOf(pappl_client_t* client, pappl_printer_t* p, AppPrinter& printer,
-                        const char* name) {
-  Action action{};
-  if (!name || !actionNamed(name, action)) return tr(client, "Unknown action.");
-  int width = 0, length = 0;
-  feedSize(p, width, length);
-  const ActionResult result =
-      runAction(printer, action, papplPrinterGetNumberOfActiveJobs(p) > 0, width, length);
-  papplLogPrinter(p, PAPPL_LOGLEVEL_INFO, "Maintenance action \"%s\": %s", name,
-                  result.outcome == ActionResult::Outcome::Done   ? "done"
-                  : result.outcome == ActionResult::Outcome::Busy ? "refused while printing"
-                                                                  : "failed");
-  return actionBanner(client, result);
+                        Form form) {
+  ActionRequest request;
+  if (!parseRequest(formValue, &form, request)) return tr(client, "Unknown action or value.");
+  feedSize(p, request.feedWidthTenths, request.feedLengthTenths);
+  const ActionResult result = runAction(printer, request, papplPrinterGetNumberOfActiveJobs(p) > 0);
+  papplLogPrinter(p, PAPPL_LOGLEVEL_INFO, "Maintenance action \"%s\": %s",
+                  formValue("action", &form),
+                  result.outcome == ActionResult::Outcome::Busy     ? "refused while printing"
+                  : result.outcome == ActionResult::Outcome::Failed ? "failed"
+                                                                    : "done");
+  std::string banner = actionBanner(client, result);
+  if (request.action == Action::HeadCheck && result.outcome == ActionResult::Outcome::Done) {
+    banner = tr(client, "Broken dots:") + " " + std::to_string(result.brokenCount);
+    for (size_t i = 0; i < result.brokenDots.size(); ++i) {
+      banner += (i == 0 ? " (" : ", ") + std::to_string(result.brokenDots[i]);
+    }
+    if (!result.brokenDots.empty()) banner += ")";
+  }
+  return banner;
 }
 
 bool pageCallback(pappl_client_t* client, void*) {
@@ -236,7 +285,7 @@ bool pageCallback(pappl_client_t* client, void*) {
           banner = tr(client, "Logged in.");
           break;
         case Admission::Admitted:
-          banner = runActionOf(client, p, *printer, cupsGetOption("action", count, form));
+          banner = runActionOf(client, p, *printer, Form{count, form});
           break;
       }
     }
