@@ -129,7 +129,7 @@ TEST_F(WebPageTest, ShowsTheSimulatorsStatusOverHttpAndInABrowser) {
   ASSERT_EQ(dom.exitCode, 0) << dom.output;
   EXPECT_EQ(values(dom.output), expected) << dom.output;
   std::vector<std::string> shot = browser;
-  shot.push_back("--window-size=900,1300");
+  shot.push_back("--window-size=900,1450");
   const CommandResult shown = with(shot, "--screenshot=" + screenshot);
   ASSERT_EQ(shown.exitCode, 0) << shown.output;
   std::ifstream png(screenshot, std::ios::binary);
