@@ -13,7 +13,6 @@
 #include "app.h"
 #include "driver_text.h"
 #include "nyhost/nyhost_control.h"
-#include "web_page.h"
 
 namespace nypr::app {
 
@@ -138,7 +137,6 @@ pappl_system_t* systemCallback(int numOptions, cups_option_t* options, void*) {
   }
   papplSystemAddTimerCallback(system, 0, interval, statusTimer, nullptr);
   papplSystemAddResourceCallback(system, "/metrics", "text/plain", metricsResource, nullptr);
-  addPageStrings(system);
   return system;
 }
 

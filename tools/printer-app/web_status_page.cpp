@@ -3,9 +3,12 @@
 // printer-supply reports them, and the maintenance forms, which only the administrator
 // may use (PAPPL's login and form checks).
 #include <cstdio>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <regex>
+#include <sstream>
 
 #include "app.h"
 #include "driver_reasons.h"
@@ -18,8 +21,25 @@ namespace {
 
 constexpr const char* kPageName = "/kt3600r";
 
-std::string tr(pappl_client_t* client, const char* text) {
-  return papplClientGetLocString(client, text);
+// The language of the request being answered on this thread (each client has its own):
+// read before the answer starts, which clears the request's header fields.
+thread_local bool t_japanese = false;
+
+std::string tr(pappl_client_t*, const char* text) {
+  return localized(t_japanese, text);
+}
+
+// The strings file's entries: "key" = "value"; one a line, no escapes.
+std::map<std::string, std::string> parseStrings(const char* data) {
+  std::map<std::string, std::string> entries;
+  const std::regex entry("^\"([^\"]*)\" = \"([^\"]*)\";$");
+  std::istringstream lines(data);
+  std::string line;
+  std::smatch m;
+  while (std::getline(lines, line)) {
+    if (std::regex_match(line, m, entry)) entries[m[1]] = m[2];
+  }
+  return entries;
 }
 
 void put(pappl_client_t* client, const std::string& html) {
@@ -249,6 +269,7 @@ std::string runActionOf(pappl_client_t* client, pappl_printer_t* p, AppPrinter& 
 }
 
 bool pageCallback(pappl_client_t* client, void*) {
+  t_japanese = wantsJapanese(client);
   std::string uri = papplClientGetURI(client);
   uri = uri.substr(0, uri.find('?'));
   pappl_printer_t* p =
@@ -310,6 +331,18 @@ bool pageCallback(pappl_client_t* client, void*) {
 }
 
 }  // namespace
+
+bool wantsJapanese(pappl_client_t* client) {
+  const char* accept = httpGetField(papplClientGetHTTP(client), HTTP_FIELD_ACCEPT_LANGUAGE);
+  return accept && std::strncmp(accept, "ja", 2) == 0;
+}
+
+std::string localized(bool japanese, const char* english) {
+  static const std::map<std::string, std::string> texts = parseStrings(japaneseStringsData());
+  if (!japanese) return english;
+  const auto it = texts.find(english);
+  return it == texts.end() ? english : it->second;
+}
 
 std::string printerPagePath(const std::string& printerPath) {
   return printerPath + kPageName;
