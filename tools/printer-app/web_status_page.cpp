@@ -1,7 +1,7 @@
 // The printer's own page: what the status timer last read from the printer (never a
 // query of its own: the printer may have a label on the wire), the supplies as
 // printer-supply reports them, and the maintenance forms, which only the administrator
-// may use (PAPPL's login and form checks).
+// may use (PAPPL's form checks, and the password check of web_admin).
 #include <cstdio>
 #include <cstring>
 #include <map>
@@ -11,7 +11,6 @@
 #include <sstream>
 
 #include "app.h"
-#include "driver_reasons.h"
 #include "web_admin.h"
 #include "web_maintenance.h"
 #include "web_page.h"
