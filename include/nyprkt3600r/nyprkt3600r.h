@@ -206,6 +206,23 @@ typedef struct NyPrFoundPrinterST {
 NYPR_API int32_t NYPR_STDCALL NyPrSearchPrinters(uint32_t quietMs, NyPrFoundPrinterST* found,
                                                  int32_t maxCount);
 
+/* ---- Maintenance ------------------------------------------------------------------ */
+
+/* The maintenance dialogs' test print without the dialog: the printer prints its pattern
+   0..6 (standard, fine, normal and thick lines, centre line, patterns A and B) at
+   position 0..3 (whole, left, centre, right), `labels` 1..9999 times, and the call follows
+   the job for at most 10 s. Printer number 1..8. 1 printed, 2 still printing when the wait
+   ended, 0 not (reason in NyPrGetPrintError; arguments out of range give 0 with nothing
+   sent). The printer's connections stay open: close them with NyPrClosePrinter. */
+NYPR_API int32_t NYPR_STDCALL NyPrTestPrint(uint8_t printerNo, int32_t pattern, int32_t position,
+                                            int32_t labels);
+/* The head-break check between dots firstDot and lastDot (1..960, either order) without
+   the dialog. Printer number 1..8. *count receives the number of broken dots the printer
+   found and `dots` the first maxDots of their positions. 1 checked, 0 not (reason in
+   NyPrGetPrintError; arguments out of range or a null count give 0 with nothing sent). */
+NYPR_API int32_t NYPR_STDCALL NyPrHeadCheck(uint8_t printerNo, int32_t firstDot, int32_t lastDot,
+                                            int32_t* count, int32_t* dots, int32_t maxDots);
+
 #ifdef __cplusplus
 }
 #endif

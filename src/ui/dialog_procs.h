@@ -5,6 +5,8 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <vector>
 
 #include "discovery/setup_context.h"
 #include "nyprkt3600r/platform_types.h"
@@ -41,6 +43,10 @@ intptr_t NYPR_STDCALL MotorTestDlgProc(NyHwnd dialog, uint32_t message, uintptr_
                                        intptr_t lParam);
 intptr_t NYPR_STDCALL HeadCheckDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
                                        intptr_t lParam);
+
+// The broken dots of a head check answer (HCS, 217 bytes), or nothing when the answer
+// does not hold a count and that many dot positions.
+std::optional<std::vector<int>> headCheckBrokenDots(const char* answer);
 
 // Cut position of the auxiliary channel (CPS) shown in controls 6065-6067 of `dialog`:
 // operation 0 reads, 1-4 move or reset. False (error shown) on failure.

@@ -56,21 +56,6 @@ std::optional<int> readDigits(const char* field, size_t length) {
   return value;
 }
 
-// The broken dots of a head check answer, or nothing when the answer does not hold a
-// count and that many dot positions.
-std::optional<std::vector<int>> brokenDots(const char* answer) {
-  const std::optional<int> count = readDigits(answer + kCountPos, 2);
-  if (!count || *count > kMaxListed) return std::nullopt;
-  std::vector<int> dots;
-  for (int i = 0; i < *count; ++i) {
-    const std::optional<int> dot =
-        readDigits(answer + kFirstDotPos + static_cast<size_t>(i) * kDotFieldLen, kDotFieldLen);
-    if (!dot) return std::nullopt;
-    dots.push_back(*dot);
-  }
-  return dots;
-}
-
 void showResult(NyHwnd dialog, const std::vector<int>& dots) {
   const int count = static_cast<int>(dots.size());
   char line[256];
@@ -112,7 +97,7 @@ bool runHeadCheck(NyHwnd dialog) {
     SE_ShowErrorFnI(dialog, slot);
     return false;
   }
-  const std::optional<std::vector<int>> dots = brokenDots(answer);
+  const std::optional<std::vector<int>> dots = headCheckBrokenDots(answer);
   if (!dots) {
     slot->dwLastError = kErrWrongAnswer;
     SE_ShowErrorFnI(dialog, slot);
@@ -123,6 +108,19 @@ bool runHeadCheck(NyHwnd dialog) {
 }
 
 }  // namespace
+
+std::optional<std::vector<int>> headCheckBrokenDots(const char* answer) {
+  const std::optional<int> count = readDigits(answer + kCountPos, 2);
+  if (!count || *count > kMaxListed) return std::nullopt;
+  std::vector<int> dots;
+  for (int i = 0; i < *count; ++i) {
+    const std::optional<int> dot =
+        readDigits(answer + kFirstDotPos + static_cast<size_t>(i) * kDotFieldLen, kDotFieldLen);
+    if (!dot) return std::nullopt;
+    dots.push_back(*dot);
+  }
+  return dots;
+}
 
 intptr_t NYPR_STDCALL HeadCheckDlgProc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
                                        intptr_t lParam) {

@@ -48,7 +48,7 @@ if(NOT def_names STREQUAL exported)
 endif()
 # The documented extensions are part of the interface too.
 cmake_policy(SET CMP0057 NEW)
-foreach(extension NyPrSearchPrinters)
+foreach(extension NyPrSearchPrinters NyPrTestPrint NyPrHeadCheck)
   if(NOT extension IN_LIST exported)
     message(FATAL_ERROR "extension export missing: ${extension}")
   endif()

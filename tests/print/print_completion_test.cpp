@@ -122,6 +122,39 @@ TEST_F(CompletionTest, WaitRefusesPrinterNumbersOutOfRange) {
   EXPECT_TRUE(sim_.frames().empty());
 }
 
+TEST_F(CompletionTest, TestPrintAndHeadCheckWithoutTheirDialogs) {
+  init(job_);
+  sim_.setBrokenDots({5, 17, 480});
+  EXPECT_EQ(NyPrTestPrint(1, 2, 1, 3), 1);
+  ASSERT_EQ(sim_.receivedFrames("PTS").size(), 1u);
+  EXPECT_NE(sim_.receivedFrames("PTS")[0].bytes.find("PTS2100003"), std::string::npos);
+  int32_t count = 0;
+  int32_t dots[2] = {};
+  EXPECT_EQ(NyPrHeadCheck(1, 960, 1, &count, dots, 2), 1);
+  EXPECT_EQ(count, 3);  // only as many positions as the caller has room for
+  EXPECT_EQ(dots[0], 5);
+  EXPECT_EQ(dots[1], 17);
+}
+
+TEST_F(CompletionTest, TestPrintAndHeadCheckRefuseValuesOutOfRange) {
+  init(job_);
+  int32_t count = 0;
+  int32_t dots[2] = {};
+  const int32_t prints[][4] = {{0, 0, 0, 1}, {9, 0, 0, 1}, {1, 7, 0, 1},    {1, -1, 0, 1},
+                               {1, 0, 4, 1}, {1, 0, 0, 0}, {1, 0, 0, 10000}};
+  for (const auto& p : prints) {
+    EXPECT_EQ(NyPrTestPrint(static_cast<uint8_t>(p[0]), p[1], p[2], p[3]), 0)
+        << p[1] << p[2] << p[3];
+  }
+  EXPECT_EQ(NyPrHeadCheck(9, 1, 960, &count, dots, 2), 0);
+  EXPECT_EQ(NyPrHeadCheck(1, 0, 960, &count, dots, 2), 0);
+  EXPECT_EQ(NyPrHeadCheck(1, 1, 961, &count, dots, 2), 0);
+  EXPECT_EQ(NyPrHeadCheck(1, 1, 960, nullptr, dots, 2), 0);
+  EXPECT_EQ(NyPrHeadCheck(1, 1, 960, &count, nullptr, 2), 0);
+  EXPECT_EQ(NyPrHeadCheck(1, 1, 960, &count, dots, -1), 0);
+  EXPECT_TRUE(sim_.frames().empty());
+}
+
 class WaitDialogTest : public CompletionTest {
  protected:
   void SetUp() override {

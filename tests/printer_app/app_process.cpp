@@ -264,4 +264,56 @@ JobStatus waitForJobEnd(const AppServer& app, const std::string& printer, int jo
   return status;
 }
 
+std::string HttpResponse::cookie(const std::string& name) const {
+  const std::string key = "Set-Cookie: " + name + "=";
+  const size_t at = headers.find(key);
+  if (at == std::string::npos) return {};
+  const size_t start = at + key.size();
+  return headers.substr(start, headers.find_first_of(";\r", start) - start);
+}
+
+HttpResponse AppServer::httpRequest(const std::string& method, const std::string& path,
+                                    const std::string& form, const std::string& headers) const {
+  HttpResponse result;
+  const int fd = connectTo(address_, port_);
+  if (fd < 0) return result;
+  std::string request = method + " " + path + " HTTP/1.1\r\nHost: " + address_ + ":" +
+                        std::to_string(port_) + "\r\nConnection: close\r\n" + headers;
+  if (method == "POST") {
+    request += "Content-Type: application/x-www-form-urlencoded\r\nContent-Length: " +
+               std::to_string(form.size()) + "\r\n";
+  }
+  request += "\r\n" + form;
+  std::string response;
+  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
+      static_cast<ssize_t>(request.size())) {
+    char buffer[4096];
+    ssize_t n;
+    // Up to the server's close or the last chunk (each receive waits at most 5 s).
+    while (response.find("\r\n0\r\n\r\n") == std::string::npos &&
+           (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
+      response.append(buffer, static_cast<size_t>(n));
+    }
+  }
+  ::close(fd);
+  const size_t head = response.find("\r\n\r\n");
+  if (response.size() < 12 || head == std::string::npos) return result;
+  result.status = std::atoi(response.c_str() + 9);
+  result.headers = response.substr(0, head + 2);
+  std::string body = response.substr(head + 4);
+  if (result.headers.find("Transfer-Encoding: chunked") == std::string::npos) {
+    result.body = body;
+    return result;
+  }
+  for (size_t pos = 0; pos < body.size();) {
+    const size_t line = body.find("\r\n", pos);
+    if (line == std::string::npos) break;
+    const size_t size = std::strtoul(body.c_str() + pos, nullptr, 16);
+    if (size == 0 || line + 2 + size > body.size()) break;
+    result.body.append(body, line + 2, size);
+    pos = line + 2 + size + 2;
+  }
+  return result;
+}
+
 }  // namespace nypr::test

@@ -23,6 +23,14 @@ class TempDir {
   std::filesystem::path path_;
 };
 
+struct HttpResponse {
+  int status = 0;       // 0 when the exchange failed
+  std::string headers;  // the header lines as received
+  std::string body;     // a chunked body decoded
+  // The value of cookie `name` the response sets, "" when none.
+  std::string cookie(const std::string& name) const;
+};
+
 struct CommandResult {
   int exitCode = -1;   // -1 when it did not end in time (it is then killed)
   std::string output;  // standard output and error
@@ -49,6 +57,10 @@ class AppServer {
   std::string log() const;
   // GET `path` over HTTP; the body, "" when it failed.
   std::string httpGet(const std::string& path) const;
+  // One request; `form` (application/x-www-form-urlencoded) is sent with a POST,
+  // `headers` ("Name: value\r\n" lines) with either.
+  HttpResponse httpRequest(const std::string& method, const std::string& path,
+                           const std::string& form = {}, const std::string& headers = {}) const;
 
  private:
   std::filesystem::path dir_;

@@ -27,7 +27,10 @@ void AppPrinter::setStatus(const host::PrinterStatus& s) {
   std::lock_guard lock(statusMutex);
   status = s;
   haveStatus = true;
-  if (s.errorCode != 0) lastErrorCode = s.errorCode;
+  if (s.errorCode != 0) {
+    lastErrorCode = s.errorCode;
+    lastErrorMessage = s.errorMessage;
+  }
 }
 
 host::PrinterStatus AppPrinter::lastStatus(bool& have, uint32_t& lastError) const {
@@ -39,6 +42,7 @@ host::PrinterStatus AppPrinter::lastStatus(bool& have, uint32_t& lastError) cons
 
 void AppPrinter::noteError(uint32_t code) {
   std::lock_guard lock(statusMutex);
+  if (code != lastErrorCode) lastErrorMessage.clear();
   lastErrorCode = code;
 }
 

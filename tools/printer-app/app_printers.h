@@ -32,7 +32,8 @@ struct AppPrinter {
   mutable std::mutex statusMutex;
   host::PrinterStatus status;  // last status read (guarded by statusMutex)
   bool haveStatus = false;
-  uint32_t lastErrorCode = 0;  // last driver error of a job or a query
+  uint32_t lastErrorCode = 0;    // last driver error of a job or a query
+  std::string lastErrorMessage;  // its driver's text (UTF-8), when known
 
   uint32_t loggedCode = 0;  // the status error last written to the log (timer only)
 

@@ -17,6 +17,7 @@
 #include "job_options.h"
 #include "label_job.h"
 #include "printer_address.h"
+#include "web_page.h"
 
 namespace nypr::app {
 namespace {
@@ -475,6 +476,7 @@ void createCallback(pappl_printer_t* printer, void*) {
   }
   papplLogPrinter(printer, PAPPL_LOGLEVEL_INFO, "Module printer number %d, address %s.",
                   assigned->number, host::formatIpv4(*address).c_str());
+  addPrinterPage(printer);
 }
 
 }  // namespace nypr::app
