@@ -1,4 +1,4 @@
-// One label job through the module's exports, as every Linux host runs it: open the
+// One label job through the module's exports, as every host of ours runs it: open the
 // printer, check that it can print, send the label with its copies (more than the printer
 // takes in one print command go as consecutive jobs), follow the printer's finish reports
 // to the last label, and stop the printer's job when the host cancels.
