@@ -7,6 +7,8 @@
 #   lib/cmake/nyprkt3600r/                find_package(nyprkt3600r): nyprkt3600r::nyprkt3600r,
 #                                         nyprkt3600r::nyhost
 #   share/man/man1/, share/locale/        manual pages, ktprint's message catalogues
+#   bin/kt3600r-printer-app               the printer application (where PAPPL is found), with
+#   lib/systemd/system/                   its systemd unit
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
@@ -71,7 +73,7 @@ set(CPACK_PACKAGE_NAME nyprkt3600r)
 set(CPACK_PACKAGE_VENDOR "NYPRKT3600R developers")
 set(CPACK_PACKAGE_CONTACT "NYPRKT3600R developers <nyprkt3600r@localhost>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "Driver module for the KT3600R network thermal label printer, with ktprint")
+  "Driver module for the KT3600R network thermal label printer, with ktprint, the CUPS driver and the printer application")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -13,11 +13,17 @@ file(MAKE_DIRECTORY ${WORK_DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix} --config ${CONFIG})
 
 set(lib ${prefix}/${LIBDIR})
+# The printer application, where PAPPL was found: program, manual page, systemd unit.
+set(app_files "")
+if(EXISTS ${BUILD_DIR}/tools/printer-app/kt3600r-printer-app)
+  set(app_files bin/kt3600r-printer-app share/man/man1/kt3600r-printer-app.1
+      lib/systemd/system/kt3600r-printer-app.service)
+endif()
 foreach(f include/nyprkt3600r/nyprkt3600r.h include/nyprkt3600r/host_records.h
     include/nyhost/nyhost_control.h bin/ktprint bin/kt3600r-sim
     share/man/man1/ktprint.1 share/man/man1/kt3600r-sim.1
     share/locale/ja/LC_MESSAGES/ktprint.mo ${LIBDIR}/pkgconfig/nyprkt3600r.pc
-    ${LIBDIR}/cmake/nyprkt3600r/nyprkt3600rConfig.cmake)
+    ${LIBDIR}/cmake/nyprkt3600r/nyprkt3600rConfig.cmake ${app_files})
   if(NOT EXISTS ${prefix}/${f})
     message(FATAL_ERROR "not installed: ${f}")
   endif()
@@ -29,6 +35,13 @@ endif()
 run(readelf -d ${versioned})
 if(NOT out MATCHES "SONAME\\) +Library soname: \\[libnyprkt3600r\\.so\\.[0-9]+\\]")
   message(FATAL_ERROR "no SONAME:\n${out}")
+endif()
+
+if(app_files)
+  file(READ ${prefix}/lib/systemd/system/kt3600r-printer-app.service unit)
+  if(NOT unit MATCHES "\nExecStart=${prefix}/bin/kt3600r-printer-app server ")
+    message(FATAL_ERROR "the unit does not start the installed program:\n${unit}")
+  endif()
 endif()
 
 # The sanitizer build's libraries carry their runtime: the consumer does not link it first.
@@ -53,6 +66,9 @@ run(${WORK_DIR}/consumer-build/consumer)
 # The installed programs find their libraries and catalogues where they are.
 unset(ENV{LD_LIBRARY_PATH})
 run(${prefix}/bin/kt3600r-sim --help)
+if(app_files)
+  run(${prefix}/bin/kt3600r-printer-app --help)
+endif()
 set(ENV{LC_ALL} ja_JP.UTF-8)
 run(${prefix}/bin/ktprint --help)
 if(NOT out MATCHES "終了ステータス")

@@ -1,29 +1,12 @@
 #include "driver_text.h"
 
-#include <iconv.h>
-
 #include "nyprkt3600r/nyprkt3600r.h"
+#include "text_encoding.h"
 
 namespace nypr::host {
 
 std::string utf8Line(const std::string& cp932) {
-  std::string in = cp932;
-  std::string out(in.size() * 3 + 4, '\0');
-  iconv_t cd = iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return in;
-  char* src = in.data();
-  size_t srcLeft = in.size();
-  char* dst = out.data();
-  size_t dstLeft = out.size();
-  while (srcLeft > 0 && iconv(cd, &src, &srcLeft, &dst, &dstLeft) == static_cast<size_t>(-1)) {
-    if (dstLeft < 4) break;
-    ++src;  // a byte that is not CP932
-    --srcLeft;
-    *dst++ = '?';
-    --dstLeft;
-  }
-  iconv_close(cd);
-  out.resize(out.size() - dstLeft);
+  std::string out = utf8FromCp932(cp932);
   for (char& c : out) {
     if (c == '\n' || c == '\r') c = ' ';
   }

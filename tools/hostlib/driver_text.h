@@ -1,4 +1,4 @@
-// The driver's texts (CP932) for Linux hosts, which speak UTF-8.
+// The driver's texts (CP932) for hosts that speak UTF-8.
 #pragma once
 
 #include <cstdint>

@@ -4,6 +4,7 @@
 
 #include "driver_reasons.h"
 #include "driver_text.h"
+#include "host_bitmap.h"
 
 namespace nypr::host {
 namespace {
@@ -45,6 +46,7 @@ JobResult stopJob(int printer, int issued, const JobEvents& events) {
   // The printer confirms the stop with a last finish report; read it so that the next
   // job starts on a quiet connection.
   for (int reads = 0; reads < kStopReads; ++reads) {
+    if (events.abandoned && events.abandoned()) break;
     uint16_t remaining = 0;
     const int32_t r = NyPrIsPrintFinished(static_cast<uint8_t>(printer), &remaining, 0, 0);
     if (r != 0 && r != 2 && r != -2) break;
@@ -79,7 +81,7 @@ bool openPrinter(int printer, HostRecords& records, const JobEvents& events, int
 
 // One print command of `copies` labels, followed to its last finish report. `before`:
 // labels issued by earlier print commands of the same job.
-JobResult printCommand(const LabelJob& label, uint8_t* bits, int stride, int copies, int before,
+JobResult printCommand(const LabelJob& label, NyHbitmap picture, int copies, int before,
                        const JobEvents& events) {
   const int printer = label.printer;
   const auto number = static_cast<uint8_t>(printer);
@@ -88,18 +90,17 @@ JobResult printCommand(const LabelJob& label, uint8_t* bits, int stride, int cop
   if (events.cancelled && events.cancelled()) return stopped(before);
   JobResult notOpened;
   if (!openPrinter(printer, records, events, before, notOpened)) return notOpened;
-  records.printCond.Cond4UW = darknessFor(printer, label.darkness, records.printCond.Cond2UW);
+  if (!label.driverDarkness) {
+    records.printCond.Cond4UW = darknessFor(printer, label.darkness, records.printCond.Cond2UW);
+  }
   if (NyPrIsPrintReady(static_cast<uint8_t>(printer - 1), 1) == 0) {
     return failed(printer, JobResult::Step::Ready, "the printer is not ready", before);
   }
   if (events.sending) events.sending(copies);
-  NyBitmap bitmap{};
-  bitmap.width = label.widthDots;
-  bitmap.height = label.heightDots;
-  bitmap.bitsPerPixel = 1;
-  bitmap.stride = stride;
-  bitmap.bits = bits;
-  if (NyPrPrintOneLabel(number, copies, &bitmap, &records.job, nullptr) != 0) {
+  if (label.bitmap != nullptr) records.job.hLabelBitmap = label.bitmap;
+  uint32_t confirm = 1;
+  if (NyPrPrintOneLabel(number, copies, picture, &records.job,
+                        label.askBackfeed ? &confirm : nullptr) != 0) {
     return failed(printer, JobResult::Step::Send, "the label was not sent", before);
   }
 
@@ -123,6 +124,9 @@ JobResult printCommand(const LabelJob& label, uint8_t* bits, int stride, int cop
       continue;
     }
     if (r < 0) {
+      // The report of a fault still says how many labels were issued before it: a job
+      // taken up again later must not print those twice.
+      if (remaining <= copies) issued = std::max(issued, copies - static_cast<int>(remaining));
       return failed(printer, JobResult::Step::Report, "the printer stopped reporting",
                     before + issued);
     }
@@ -169,6 +173,7 @@ void fillRecords(HostRecords& records, const LabelJob& label) {
   if (label.peel) flags |= NYPR_COND_AUTO_PEEL;
   if (label.cutEveryLabel) flags |= NYPR_COND_AUTO_CUT;
   records.printCond.OptionFlagsUW = flags;
+  records.labelFormat.MirrorFlagsUL = label.mirror ? 1u : 0u;
 }
 
 uint16_t darknessFor(int printer, int wanted, uint16_t speed) {
@@ -197,20 +202,28 @@ std::vector<uint8_t> driverBits(const LabelJob& label, int& stride) {
 
 JobResult runLabelJob(const LabelJob& label, const JobEvents& events) {
   JobResult result;
+  const bool haveDots = label.dots != nullptr && label.stride >= (label.widthDots + 7) / 8;
   if (label.printer < 1 || label.printer > 8 || label.widthDots <= 0 || label.heightDots <= 0 ||
-      label.stride < (label.widthDots + 7) / 8 || label.dots == nullptr || label.copies < 1) {
+      (label.bitmap == nullptr && !haveDots) || label.copies < 1) {
     result.message = "no label to print";
     return result;
   }
-  int stride = label.stride;
+  HostBitmap bitmap;
   std::vector<uint8_t> bits;
-  if (!label.driverLayout) bits = driverBits(label, stride);
-  // The driver only reads the picture.
-  uint8_t* picture = label.driverLayout ? const_cast<uint8_t*>(label.dots) : bits.data();
+  if (label.bitmap == nullptr) {
+    int stride = label.stride;
+    if (!label.driverLayout) bits = driverBits(label, stride);
+    if (!bitmap.make(label.widthDots, label.heightDots,
+                     label.driverLayout ? label.dots : bits.data(), stride)) {
+      result.message = "no bitmap for the label";
+      return result;
+    }
+  }
+  const NyHbitmap picture = label.bitmap != nullptr ? label.bitmap : bitmap.handle();
   int issued = 0;
   for (int left = label.copies; left > 0;) {
     const int copies = std::min(left, kMaxCopiesPerJob);
-    result = printCommand(label, picture, stride, copies, issued, events);
+    result = printCommand(label, picture, copies, issued, events);
     if (result.outcome != JobResult::Outcome::Completed) return result;
     issued = result.issued;
     left -= copies;

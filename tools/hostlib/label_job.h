@@ -1,4 +1,4 @@
-// One label job through the module's exports, as every Linux host runs it: open the
+// One label job through the module's exports, as every host of ours runs it: open the
 // printer, check that it can print, send the label with its copies (more than the printer
 // takes in one print command go as consecutive jobs), follow the printer's finish reports
 // to the last label, and stop the printer's job when the host cancels.
@@ -49,6 +49,14 @@ struct LabelJob {
   bool cutEveryLabel = false;
   // `dots` already as the driver takes them: rows padded to 16 dots, a set bit white.
   bool driverLayout = false;
+  // The host's own bitmap of the label (on Windows a GDI bitmap), sent as it is: `dots`
+  // is then not read, and the picture's size in dots still sizes a label of size 0.
+  NyHbitmap bitmap = nullptr;
+  bool mirror = false;
+  // The darkness left to the driver (none in the print conditions) instead of darknessFor.
+  bool driverDarkness = false;
+  // The driver may ask the host whether to feed the label back before printing.
+  bool askBackfeed = false;
 };
 
 // The label's size and print conditions in the host records (the darkness is set once
@@ -78,6 +86,8 @@ struct JobEvents {
   std::function<void(bool waiting, const std::string& message)> peeler;
   // Before the printer's job is stopped for a cancel.
   std::function<void()> stopping;
+  // Asked while the printer's report of that stop is awaited: true waits no longer.
+  std::function<bool()> abandoned;
 };
 
 struct JobResult {

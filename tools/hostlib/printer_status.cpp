@@ -50,49 +50,93 @@ std::optional<int> temperature(const std::string& t) {
   return t[0] == '0' ? static_cast<int>(*magnitude) : -static_cast<int>(*magnitude);
 }
 
-// "012Km345m678mm" -> millimetres; nullopt when the distance query left its parts empty.
-std::optional<uint64_t> distance(const std::string& text) {
+// "012Km345m678mm" -> "012", "345", "678"; false when the text has another shape.
+bool splitDistance(const std::string& text, std::string& km, std::string& m, std::string& mm) {
   const size_t k = text.find("Km");
   if (k == std::string::npos || text.size() < 4 || text.compare(text.size() - 2, 2, "mm") != 0) {
-    return std::nullopt;
+    return false;
   }
   const size_t end = text.size() - 2;  // where the millimetres end
-  const size_t m = text.find('m', k + 2);
-  if (m == std::string::npos || m >= end) return std::nullopt;
-  auto km = number(text.substr(0, k));
-  auto metres = number(text.substr(k + 2, m - (k + 2)));
-  auto mm = number(text.substr(m + 1, end - (m + 1)));
-  if (!km || !metres || !mm) return std::nullopt;
-  return *km * 1000000 + *metres * 1000 + *mm;
+  const size_t mPos = text.find('m', k + 2);
+  if (mPos == std::string::npos || mPos >= end) return false;
+  km = text.substr(0, k);
+  m = text.substr(k + 2, mPos - (k + 2));
+  mm = text.substr(mPos + 1, end - (mPos + 1));
+  return true;
+}
+
+// Millimetres of a distance's three numbers; nullopt when one is empty or not a number.
+std::optional<uint64_t> distance(const std::string& km, const std::string& m,
+                                 const std::string& mm) {
+  auto kmValue = number(km);
+  auto mValue = number(m);
+  auto mmValue = number(mm);
+  if (!kmValue || !mValue || !mmValue) return std::nullopt;
+  return *kmValue * 1000000 + *mValue * 1000 + *mmValue;
 }
 
 }  // namespace
 
-std::optional<StatusDetails> parseStatusLine(const std::string& line) {
+std::string readStatusLine(int printer) {
+  char key[32];
+  std::snprintf(key, sizeof key, "STATUS%02d", printer - 1);
+  char line[512] = {};
+  nyhostProfileRead("KT3600R Info", key, "", line, sizeof line);
+  return line;
+}
+
+std::optional<StatusFields> parseStatusFields(const std::string& line) {
   const std::vector<std::string> f = split(line, '#');
   if (f.size() != 19) return std::nullopt;
+  StatusFields v;
+  v.controllerVersion = f[0];
+  v.biosVersion = f[1];
+  v.programVersion = f[2];
+  v.gapSensor = f[3];
+  v.markSensor = f[4];
+  v.peelSensor = f[5];
+  v.ribbonSensor = f[6];
+  v.headResistance = f[7];
+  v.headOpen = f[8];
+  v.headTemperature = f[9];
+  v.ambientTemperature = f[10];
+  v.statusFailure = f[11];
+  v.statusChars = f[12];
+  v.cutDoorSensor = f[13];
+  v.deviceControllerVersion = f[14];
+  v.statusDigit = f[15];
+  v.headWarningKm = f[16];
+  v.labelDistanceShape = splitDistance(f[17], v.labelKm, v.labelM, v.labelMm);
+  v.bodyDistanceShape = splitDistance(f[18], v.bodyKm, v.bodyM, v.bodyMm);
+  return v;
+}
+
+std::optional<StatusDetails> parseStatusLine(const std::string& line) {
+  const std::optional<StatusFields> f = parseStatusFields(line);
+  if (!f) return std::nullopt;
   StatusDetails d;
-  d.controllerVersion = intOr0(f[0]);
-  d.biosVersion = intOr0(f[1]);
-  d.programVersion = intOr0(f[2]);
-  d.gapSensor = intOr0(f[3]);
-  d.markSensor = intOr0(f[4]);
-  d.peelSensor = intOr0(f[5]);
-  d.ribbonSensor = intOr0(f[6]);
-  d.headResistance = utf8Line(f[7]);
-  d.headOpen = f[8] == "1";
-  auto head = temperature(f[9]);
-  auto ambient = temperature(f[10]);
+  d.controllerVersion = intOr0(f->controllerVersion);
+  d.biosVersion = intOr0(f->biosVersion);
+  d.programVersion = intOr0(f->programVersion);
+  d.gapSensor = intOr0(f->gapSensor);
+  d.markSensor = intOr0(f->markSensor);
+  d.peelSensor = intOr0(f->peelSensor);
+  d.ribbonSensor = intOr0(f->ribbonSensor);
+  d.headResistance = utf8Line(f->headResistance);
+  d.headOpen = f->headOpen == "1";
+  auto head = temperature(f->headTemperature);
+  auto ambient = temperature(f->ambientTemperature);
   if (!head || !ambient) return std::nullopt;
   d.headTemperatureTenths = *head;
   d.ambientTemperatureTenths = *ambient;
-  d.statusUnavailable = f[11] == "1";
-  d.paperStopPosition = f[12].empty() ? 0 : f[12].back() - '0';
-  d.cutDoorSensor = intOr0(f[13]);
-  d.deviceControllerVersion = intOr0(f[14]);
-  d.headWarningKm = intOr0(f[16]);
-  auto label = distance(f[17]);
-  auto body = distance(f[18]);
+  d.statusUnavailable = f->statusFailure == "1";
+  d.paperStopPosition = f->statusChars.empty() ? 0 : f->statusChars.back() - '0';
+  d.cutDoorSensor = intOr0(f->cutDoorSensor);
+  d.deviceControllerVersion = intOr0(f->deviceControllerVersion);
+  d.headWarningKm = intOr0(f->headWarningKm);
+  std::optional<uint64_t> label, body;
+  if (f->labelDistanceShape) label = distance(f->labelKm, f->labelM, f->labelMm);
+  if (f->bodyDistanceShape) body = distance(f->bodyKm, f->bodyM, f->bodyMm);
   d.haveDistances = label && body;
   d.labelTravelMm = label.value_or(0);
   d.bodyTravelMm = body.value_or(0);
@@ -106,11 +150,7 @@ PrinterStatus readPrinterStatus(int printer) {
   const int32_t opened = NyPrInitPrinter(static_cast<uint8_t>(printer), &records.job);
   if (opened == 0) {
     status.answered = true;
-    char key[32];
-    std::snprintf(key, sizeof key, "STATUS%02d", printer - 1);
-    char line[512] = {};
-    nyhostProfileRead("KT3600R Info", key, "", line, sizeof line);
-    status.details = parseStatusLine(line);
+    status.details = parseStatusLine(readStatusLine(printer));
     if (NyPrIsPrintReady(slot, 1) == 0) {
       const DriverError error = lastDriverError(printer);
       status.errorCode = error.code;

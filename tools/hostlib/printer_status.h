@@ -26,6 +26,32 @@ struct StatusDetails {
   bool haveDistances = false;  // false when the distance query failed
 };
 
+// The driver's status line ("STATUS%02d" in section "KT3600R Info" of the host INI file)
+// as the last status query of printer 1..8 left it (CP932).
+std::string readStatusLine(int printer);
+
+// The status line's fields as the driver wrote them (CP932 text), for hosts that show them.
+struct StatusFields {
+  std::string controllerVersion, biosVersion, programVersion;   // x 100
+  std::string gapSensor, markSensor, peelSensor, ribbonSensor;  // %
+  std::string headResistance;                                   // ohm range
+  std::string headOpen;
+  std::string headTemperature, ambientTemperature;  // sign digit, 2 digits, 1 decimal
+  std::string statusFailure;
+  std::string statusChars;  // last one: paper stop position
+  std::string cutDoorSensor;
+  std::string deviceControllerVersion;
+  std::string statusDigit;
+  std::string headWarningKm;
+  // "012Km345m678mm": its three numbers (empty when the distance query failed).
+  std::string labelKm, labelM, labelMm;
+  std::string bodyKm, bodyM, bodyMm;
+  bool labelDistanceShape = false, bodyDistanceShape = false;  // the distance of that shape
+};
+
+// Splits the status line into its fields; nullopt when it does not have the driver's 19.
+std::optional<StatusFields> parseStatusFields(const std::string& cp932Line);
+
 // Takes the status line apart; nullopt when it is empty or not of the driver's shape.
 std::optional<StatusDetails> parseStatusLine(const std::string& cp932Line);
 

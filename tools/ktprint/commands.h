@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host_session.h"
+#include "host_setup.h"
 
 namespace ktprint {
 
@@ -13,9 +13,6 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;         // the printer or the driver failed
 inline constexpr int kExitUsage = 2;          // bad arguments or unreadable input
 inline constexpr int kExitInterrupted = 130;  // stopped with Ctrl-C
-
-// The most copies one print command carries; more are issued as several jobs.
-inline constexpr int kMaxCopiesPerJob = 9999;
 
 struct PrintOptions {
   std::string imagePath;

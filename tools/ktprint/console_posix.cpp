@@ -1,4 +1,4 @@
-// The terminal on POSIX: the locale's encoding (terminal_text_posix.cpp converts to it),
+// The terminal on POSIX: the locale's encoding (the host library converts to it),
 // SIGINT for Ctrl-C.
 #include <unistd.h>
 

@@ -1,4 +1,4 @@
-// The Windows console. ktprint's text is UTF-8 (terminal_text_win32.cpp converts the
+// The Windows console. ktprint's text is UTF-8 (the host library converts the
 // driver's CP932 to it). On a console it is shown through WriteConsoleW, whatever the
 // console's code page; redirected to a file or a pipe it stays UTF-8 bytes, as the tests
 // and today's Windows tools read them. Ctrl-C and Ctrl-Break reach a console control

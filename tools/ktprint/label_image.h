@@ -30,9 +30,9 @@ struct PictureOptions {
 struct LabelImage {
   int widthDots = 0;
   int heightDots = 0;
-  int stride = 0;             // bytes a row, padded to 2
-  std::vector<uint8_t> bits;  // rows top-down, 1 = white
-  HostBitmap bitmap;          // the host's handle of these rows
+  int stride = 0;                 // bytes a row, padded to 2
+  std::vector<uint8_t> bits;      // rows top-down, 1 = white
+  nypr::host::HostBitmap bitmap;  // the host's handle of these rows
 
   LabelImage() = default;
   LabelImage(const LabelImage&) = delete;

@@ -8,6 +8,7 @@
 #include "commands.h"
 #include "console.h"
 #include "label_image.h"
+#include "label_job.h"
 #include "terminal_text.h"
 #include "translation.h"
 
@@ -87,99 +88,37 @@ int fail(const GlobalOptions& options, const char* what) {
   return kExitFailed;
 }
 
-void fillConditions(HostJob& job, const PrintOptions& p, int printer) {
-  job.printCond.Cond2UW = static_cast<uint16_t>(p.speed);
-  job.printCond.CountUW = 1;
-  job.printCond.PrinterNoUB = static_cast<uint8_t>(printer);
-  uint16_t flags = 0;
-  if (p.thermalTransfer) flags |= NYPR_COND_THERMAL_TRANSFER;
-  if (p.peel) flags |= NYPR_COND_AUTO_PEEL;
-  if (p.cut) flags |= NYPR_COND_AUTO_CUT;
-  job.printCond.OptionFlagsUW = flags;
-  job.labelFormat.MirrorFlagsUL = p.mirror ? 1u : 0u;
-  job.labelFormat.GapUW = static_cast<uint16_t>(tenthsOfMm(p.gapMm));
+// The label's size and print conditions as the host library takes them.
+nypr::host::LabelJob labelJob(const GlobalOptions& options, const PrintOptions& p,
+                              uint16_t widthTenths, uint16_t lengthTenths) {
+  nypr::host::LabelJob label;
+  label.printer = options.printer;
+  label.widthTenths = widthTenths;
+  label.lengthTenths = lengthTenths;
+  label.gapTenths = static_cast<int>(tenthsOfMm(p.gapMm));
+  label.speed = p.speed;
+  label.thermalTransfer = p.thermalTransfer;
+  label.peel = p.peel;
+  label.cutEveryLabel = p.cut;
+  label.mirror = p.mirror;
+  return label;
 }
 
-// Failed polls without an error code that end a job when they come in a row.
-constexpr int kUnexplainedFailures = 3;
-
-struct JobEnd {
-  int exitCode = kExitOk;
-  int issued = 0;  // copies of this job issued, as far as the printer told
-};
-
-// Follows one job of `copies` until its end, showing progress after `before` copies of
-// earlier jobs; Ctrl-C stops it.
-JobEnd followJob(const GlobalOptions& options, int copies, int before, Progress& progress) {
-  const auto printer = static_cast<uint8_t>(options.printer);
-  bool stopSent = false;
-  bool peelNoticeShown = false;
-  int remaining = copies;  // as the printer last reported
-  int unexplained = 0;     // failed polls in a row that left no error code
-  for (;;) {
-    if (g_interrupts.load() > 0 && !stopSent) {
-      stopSent = true;
-      progress.end();
-      std::cerr << "ktprint: " << tr("stopping the job") << "\n";
-      if (NyPrStopPrint(printer) == 0) {
-        return {fail(options, tr("the printer did not stop")), copies - remaining};
-      }
-    }
-    if (g_interrupts.load() > 1) return {kExitInterrupted, copies - remaining};
-    uint16_t reported = static_cast<uint16_t>(remaining);
-    int32_t r = NyPrIsPrintFinished(printer, &reported, 0, 0);
-    if (r == 1) {
-      progress.show(before + copies);
-      return {kExitOk, copies};
-    }
-    if (reported <= copies) remaining = reported;
-    if (r == 0) progress.show(before + copies - remaining);
-    if (r == -2 && !peelNoticeShown) {
-      progress.end();
-      std::cerr << "ktprint: " << driverErrorText(options.printer) << "\n";
-      peelNoticeShown = true;
-    }
-    // A read that ends inside a finish report fails the poll without an error code while
-    // the job goes on (reports come faster than they are read); the next poll reads the
-    // rest. A connection that is really gone keeps failing and ends the job below.
-    if (r == -1 && !stopSent && NyPrGetPrintError(printer, nullptr, 0) == 0 &&
-        ++unexplained < kUnexplainedFailures) {
-      continue;
-    }
-    if (r != -1) unexplained = 0;
-    if (r == -1 || r == -3 || r == -4) {
-      progress.end();
-      NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
-      if (stopSent) {
-        std::cerr << "ktprint: " << tr("job stopped") << "\n";
-        return {kExitInterrupted, copies - remaining};
-      }
-      return {fail(options, tr("printing failed")), copies - remaining};
-    }
+// What ktprint says when a job fails at that step.
+const char* failedStep(nypr::host::JobResult::Step step) {
+  using Step = nypr::host::JobResult::Step;
+  switch (step) {
+    case Step::Open:
+      return tr("cannot open the printer");
+    case Step::Ready:
+      return tr("the printer is not ready");
+    case Step::Send:
+      return tr("the label was not sent");
+    case Step::Stop:
+      return tr("the printer did not stop");
+    default:
+      return tr("printing failed");
   }
-}
-
-// One job: open, check, send the label, follow it to its end.
-JobEnd printJob(const GlobalOptions& options, LabelImage& image, HostJob& job, int copies,
-                int before, Progress& progress) {
-  const auto printer = static_cast<uint8_t>(options.printer);
-  const auto slot = static_cast<uint8_t>(options.printer - 1);
-  if (NyPrInitPrinter(printer, &job.job) != 0) {
-    NyPrClosePrinter(slot);
-    return {fail(options, tr("cannot open the printer")), 0};
-  }
-  if (NyPrIsPrintReady(slot, 1) == 0) {
-    NyPrClosePrinter(slot);
-    return {fail(options, tr("the printer is not ready")), 0};
-  }
-  uint32_t confirm = 1;
-  if (NyPrPrintOneLabel(printer, copies, image.bitmap.handle(), &job.job, &confirm) != 0) {
-    NyPrClosePrinter(slot);
-    return {fail(options, tr("the label was not sent")), 0};
-  }
-  JobEnd end = followJob(options, copies, before, progress);
-  NyPrClosePrinter(slot);
-  return end;
 }
 
 }  // namespace
@@ -212,48 +151,74 @@ int runPrint(const GlobalOptions& options, const PrintOptions& p) {
     std::cout << p.previewPath << ": " << image->widthDots << " x " << image->heightDots << "\n";
     return kExitOk;
   }
-  HostJob job;
+  uint16_t widthTenths = 0;
+  uint16_t lengthTenths = 0;
   if (!labelTenths(p.widthMm > 0 ? tenthsOfMm(p.widthMm) : tenthsOfDots(image->widthDots),
                    p.lengthMm > 0 ? tenthsOfMm(p.lengthMm) : tenthsOfDots(image->heightDots),
-                   job.labelFormat.WidthUW, job.labelFormat.LengthUW)) {
+                   widthTenths, lengthTenths)) {
     return kExitUsage;
   }
-  fillConditions(job, p, options.printer);
-  job.job.hLabelBitmap = image->bitmap.handle();
+  nypr::host::LabelJob label = labelJob(options, p, widthTenths, lengthTenths);
+  label.bitmap = image->bitmap.handle();
+  label.widthDots = image->widthDots;
+  label.heightDots = image->heightDots;
+  label.copies = p.copies;
+  label.driverDarkness = true;
+  label.askBackfeed = true;
 
   catchInterrupts(onInterrupt);
   Progress progress(p.copies);
   progress.show(0);
-  int issued = 0;
+  bool stopSent = false;
+  bool peelNoticeShown = false;
+  nypr::host::JobEvents events;
+  // Ctrl-C stops the printer's job; a second one waits no longer for the printer to confirm.
+  events.cancelled = [] { return g_interrupts.load() > 0; };
+  events.abandoned = [] { return g_interrupts.load() > 1; };
+  events.progress = [&](int issued) { progress.show(issued); };
+  events.stopping = [&] {
+    stopSent = true;
+    progress.end();
+    std::cerr << "ktprint: " << tr("stopping the job") << "\n";
+  };
+  events.peeler = [&](bool waiting, const std::string&) {
+    if (!waiting || peelNoticeShown) return;
+    progress.end();
+    std::cerr << "ktprint: " << driverErrorText(options.printer) << "\n";
+    peelNoticeShown = true;
+  };
+  // More copies than one print command carries (9999) are issued as consecutive jobs.
+  const nypr::host::JobResult result = nypr::host::runLabelJob(label, events);
   int rc = kExitOk;
-  // One print command carries at most 9999 copies: more are issued as consecutive jobs.
-  while (issued < p.copies && rc == kExitOk) {
-    if (g_interrupts.load() > 0) {
-      rc = kExitInterrupted;
-      break;
-    }
-    int copies = std::min(p.copies - issued, kMaxCopiesPerJob);
-    JobEnd end = printJob(options, *image, job, copies, issued, progress);
-    issued += end.issued;
-    rc = end.exitCode;
+  if (result.outcome == nypr::host::JobResult::Outcome::Stopped) {
+    progress.end();
+    if (stopSent) std::cerr << "ktprint: " << tr("job stopped") << "\n";
+    rc = kExitInterrupted;
+  } else if (result.outcome == nypr::host::JobResult::Outcome::Failed) {
+    progress.end();
+    rc = fail(options, failedStep(result.step));
   }
   progress.end();
-  if (rc != kExitOk) std::cerr << "ktprint: " << progress.issuedText(issued) << "\n";
+  if (rc != kExitOk) std::cerr << "ktprint: " << progress.issuedText(result.issued) << "\n";
   releaseInterrupts();
   return rc;
 }
 
 int runFeed(const GlobalOptions& options, const PrintOptions& label) {
   setUpHost(options);
-  HostJob job;
-  if (!labelTenths(tenthsOfMm(label.widthMm), tenthsOfMm(label.lengthMm), job.labelFormat.WidthUW,
-                   job.labelFormat.LengthUW)) {
+  uint16_t widthTenths = 0;
+  uint16_t lengthTenths = 0;
+  if (!labelTenths(tenthsOfMm(label.widthMm), tenthsOfMm(label.lengthMm), widthTenths,
+                   lengthTenths)) {
     return kExitUsage;
   }
-  fillConditions(job, label, options.printer);
+  nypr::host::HostRecords records;
+  nypr::host::fillRecords(records, labelJob(options, label, widthTenths, lengthTenths));
   const auto printer = static_cast<uint8_t>(options.printer);
-  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, tr("cannot open the printer"));
-  int ok = NyPrFeedLabel(printer, &job.job);
+  if (NyPrInitPrinter(printer, &records.job) != 0) {
+    return fail(options, tr("cannot open the printer"));
+  }
+  int ok = NyPrFeedLabel(printer, &records.job);
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
   if (ok == 0) return fail(options, tr("the label was not fed"));
   std::cout << tr("one label fed") << "\n";
@@ -262,9 +227,11 @@ int runFeed(const GlobalOptions& options, const PrintOptions& label) {
 
 int runCut(const GlobalOptions& options) {
   setUpHost(options);
-  HostJob job;
+  nypr::host::HostRecords records;
   const auto printer = static_cast<uint8_t>(options.printer);
-  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, tr("cannot open the printer"));
+  if (NyPrInitPrinter(printer, &records.job) != 0) {
+    return fail(options, tr("cannot open the printer"));
+  }
   int ok = NyPrSendPrintAutoCut(static_cast<uint8_t>(options.printer - 1));
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
   if (ok == 0) return fail(options, tr("the printer did not cut"));
@@ -274,9 +241,11 @@ int runCut(const GlobalOptions& options) {
 
 int runStop(const GlobalOptions& options) {
   setUpHost(options);
-  HostJob job;
+  nypr::host::HostRecords records;
   const auto printer = static_cast<uint8_t>(options.printer);
-  if (NyPrInitPrinter(printer, &job.job) != 0) return fail(options, tr("cannot open the printer"));
+  if (NyPrInitPrinter(printer, &records.job) != 0) {
+    return fail(options, tr("cannot open the printer"));
+  }
   int ok = NyPrStopPrint(printer);
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
   if (ok == 0) return fail(options, tr("the printer did not stop"));

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "nyprkt3600r/nyprkt3600r.h"
 #include "status_view.h"
 #include "terminal_text.h"
 #include "translation.h"

@@ -3,8 +3,9 @@
 #include <iostream>
 
 #include "commands.h"
+#include "label_job.h"
 #include "nyhost/nyhost_control.h"
-#include "printer_config.h"
+#include "printer_address.h"
 #include "status_view.h"
 #include "translation.h"
 
@@ -12,12 +13,12 @@ namespace ktprint {
 
 int runConfig(const GlobalOptions& options, const std::string& address) {
   setUpHost(options);
-  auto value = parseIpv4(address);
+  auto value = nypr::host::parseIpv4(address);
   if (!value) {
     std::cerr << "ktprint: " << tr("not an IPv4 address:") << " " << address << "\n";
     return kExitUsage;
   }
-  if (!storePrinterAddress(options.printer, *value)) {
+  if (!nypr::host::storePrinterAddress(options.printer, *value)) {
     std::cerr << "ktprint: " << tr("cannot write") << " " << nyhostIniPath() << "\n";
     return kExitFailed;
   }
@@ -30,19 +31,16 @@ int runConfig(const GlobalOptions& options, const std::string& address) {
 
 int runStatus(const GlobalOptions& options, bool json) {
   setUpHost(options);
-  HostJob job;
-  if (NyPrInitPrinter(static_cast<uint8_t>(options.printer), &job.job) != 0) {
+  nypr::host::HostRecords records;
+  if (NyPrInitPrinter(static_cast<uint8_t>(options.printer), &records.job) != 0) {
     reportFailure(options.printer, tr("cannot open the printer"));
     NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
     return kExitFailed;
   }
   NyPrClosePrinter(static_cast<uint8_t>(options.printer - 1));
-  char key[32];
-  std::snprintf(key, sizeof key, "STATUS%02d", options.printer - 1);
-  char line[512] = {};
-  nyhostProfileRead("KT3600R Info", key, "", line, sizeof line);
-  auto view = parseStatusLine(line);
-  if (!view) {
+  const std::string line = nypr::host::readStatusLine(options.printer);
+  auto view = nypr::host::parseStatusFields(line);
+  if (!view || !view->labelDistanceShape || !view->bodyDistanceShape) {
     std::cerr << "ktprint: " << tr("the printer's status line is not readable:") << " " << line
               << "\n";
     return kExitFailed;

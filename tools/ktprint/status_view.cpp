@@ -2,7 +2,6 @@
 
 #include <cstdio>
 #include <sstream>
-#include <vector>
 
 #include "terminal_text.h"
 #include "translation.h"
@@ -10,32 +9,6 @@
 namespace ktprint {
 namespace {
 
-std::vector<std::string> split(const std::string& s, char sep) {
-  std::vector<std::string> parts;
-  size_t start = 0;
-  for (size_t i = 0; i <= s.size(); ++i) {
-    if (i == s.size() || s[i] == sep) {
-      parts.push_back(s.substr(start, i - start));
-      start = i + 1;
-    }
-  }
-  return parts;
-}
-
-// "012Km345m678mm" -> 012, 345, 678 (parts empty when the distance query failed).
-bool splitDistance(const std::string& text, std::string& km, std::string& m, std::string& mm) {
-  size_t k = text.find("Km");
-  if (k == std::string::npos) return false;
-  size_t mPos = text.find('m', k + 2);
-  if (mPos == std::string::npos) return false;
-  if (text.size() < mPos + 1 || text.compare(text.size() - 2, 2, "mm") != 0) return false;
-  km = text.substr(0, k);
-  m = text.substr(k + 2, mPos - (k + 2));
-  mm = text.substr(mPos + 1, text.size() - 2 - (mPos + 1));
-  return true;
-}
-
-// "0253" -> "+25.3"; anything else as it stands.
 // The driver writes the resistance range with a full-width tilde (CP932 0x81 0x60);
 // outside Japanese it reads as the plain one.
 std::string asciiTilde(const std::string& cp932) {
@@ -57,6 +30,7 @@ std::string asciiTilde(const std::string& cp932) {
   return out;
 }
 
+// "0253" -> "+25.3"; anything else as it stands.
 std::string temperature(const std::string& t) {
   if (t.size() != 4) return t;
   return std::string(t[0] == '0' ? "+" : "-") + t.substr(1, 2) + "." + t.substr(3, 1);
@@ -85,32 +59,6 @@ std::string jsonString(const std::string& utf8) {
     }
   }
   return out + "\"";
-}
-
-std::optional<StatusView> parseStatusLine(const std::string& line) {
-  std::vector<std::string> f = split(line, '#');
-  if (f.size() != 19) return std::nullopt;
-  StatusView v;
-  v.controllerVersion = f[0];
-  v.biosVersion = f[1];
-  v.programVersion = f[2];
-  v.gapSensor = f[3];
-  v.markSensor = f[4];
-  v.peelSensor = f[5];
-  v.ribbonSensor = f[6];
-  v.headResistance = f[7];
-  v.headOpen = f[8];
-  v.headTemperature = f[9];
-  v.ambientTemperature = f[10];
-  v.statusFailure = f[11];
-  v.statusChars = f[12];
-  v.cutDoorSensor = f[13];
-  v.deviceControllerVersion = f[14];
-  v.statusDigit = f[15];
-  v.headWarningKm = f[16];
-  if (!splitDistance(f[17], v.labelKm, v.labelM, v.labelMm)) return std::nullopt;
-  if (!splitDistance(f[18], v.bodyKm, v.bodyM, v.bodyMm)) return std::nullopt;
-  return v;
 }
 
 std::string renderStatusTable(const StatusView& v) {

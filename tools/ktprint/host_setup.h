@@ -1,11 +1,8 @@
-// ktprint as a host: where its INI file is, how it answers the driver's message boxes,
-// and the host records it hands to the driver.
+// ktprint as a host: where its INI file is, and how it shows the driver's message boxes
+// and errors.
 #pragma once
 
-#include <cstdint>
 #include <string>
-
-#include "nyprkt3600r/nyprkt3600r.h"
 
 namespace ktprint {
 
@@ -17,21 +14,6 @@ struct GlobalOptions {
 // Points the host library at the INI file and prints the driver's message boxes to
 // standard error (in the terminal's encoding) instead of showing windows.
 void setUpHost(const GlobalOptions& options);
-
-// The host records of one job, zeroed, wired together.
-struct HostJob {
-  LabelFormatST labelFormat{};
-  PrintCondST printCond{};
-  int32_t allowFlag100 = 0;
-  int32_t allowFlag80A = 0;
-  int32_t allowFlag80B = 0;
-  uint32_t flagWord = 0;
-  PrintJobST job{};
-
-  HostJob();
-  HostJob(const HostJob&) = delete;
-  HostJob& operator=(const HostJob&) = delete;
-};
 
 // The driver's message for the printer's last error, in the user's language and the
 // terminal's encoding.

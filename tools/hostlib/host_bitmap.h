@@ -7,7 +7,7 @@
 
 #include "nyprkt3600r/platform_types.h"
 
-namespace ktprint {
+namespace nypr::host {
 
 class HostBitmap {
  public:
@@ -27,4 +27,4 @@ class HostBitmap {
   NyHbitmap handle_ = nullptr;
 };
 
-}  // namespace ktprint
+}  // namespace nypr::host

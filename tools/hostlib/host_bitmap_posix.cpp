@@ -1,7 +1,7 @@
 // The label's bitmap on POSIX: a NyBitmap record over the caller's rows.
 #include "host_bitmap.h"
 
-namespace ktprint {
+namespace nypr::host {
 
 HostBitmap::~HostBitmap() {
   delete handle_;
@@ -14,4 +14,4 @@ bool HostBitmap::make(int width, int height, const uint8_t* rows, int stride) {
   return true;
 }
 
-}  // namespace ktprint
+}  // namespace nypr::host

@@ -3,9 +3,9 @@
 
 #include <cstring>
 
-#include "terminal_text.h"
+#include "text_encoding.h"
 
-namespace ktprint {
+namespace nypr::host {
 namespace {
 
 std::string convert(const std::string& in, const char* to, const char* from) {
@@ -19,7 +19,7 @@ std::string convert(const std::string& in, const char* to, const char* from) {
   while (srcLeft > 0) {
     if (iconv(cd, &src, &srcLeft, &dst, &dstLeft) != static_cast<size_t>(-1)) break;
     if (dstLeft < 4) break;
-    ++src;  // a byte the terminal cannot show
+    ++src;  // a byte that does not convert
     --srcLeft;
     *dst++ = '?';
     --dstLeft;
@@ -31,7 +31,7 @@ std::string convert(const std::string& in, const char* to, const char* from) {
 
 }  // namespace
 
-std::string toTerminal(const std::string& cp932) {
+std::string localeFromCp932(const std::string& cp932) {
   const char* codeset = nl_langinfo(CODESET);
   // The C locale names plain ASCII; terminals of today take UTF-8 there.
   if (codeset == nullptr || std::strcmp(codeset, "ANSI_X3.4-1968") == 0 || *codeset == '\0') {
@@ -40,12 +40,12 @@ std::string toTerminal(const std::string& cp932) {
   return convert(cp932, codeset, "CP932");
 }
 
-std::string toUtf8(const std::string& cp932) {
+std::string utf8FromCp932(const std::string& cp932) {
   return convert(cp932, "UTF-8", "CP932");
 }
 
-std::string fromUtf8(const std::string& utf8) {
+std::string cp932FromUtf8(const std::string& utf8) {
   return convert(utf8, "CP932", "UTF-8");
 }
 
-}  // namespace ktprint
+}  // namespace nypr::host

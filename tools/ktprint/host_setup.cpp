@@ -1,4 +1,4 @@
-#include "host_session.h"
+#include "host_setup.h"
 
 #include <cstdio>
 #include <iostream>
@@ -7,6 +7,7 @@
 #include "console.h"
 #include "driver_messages.h"
 #include "nyhost/nyhost_control.h"
+#include "nyprkt3600r/nyprkt3600r.h"
 #include "terminal_text.h"
 #include "translation.h"
 
@@ -44,15 +45,6 @@ void setUpHost(const GlobalOptions& options) {
   if (!ini.empty()) nyhostSetIniPath(ini.c_str());
   g_printer = options.printer;
   nyhostSetMessageBoxHandler(&printMessageBox, nullptr);
-}
-
-HostJob::HostJob() {
-  job.lpLabelFormat = &labelFormat;
-  job.lpPrintCond = &printCond;
-  job.lpAllowFlag100 = &allowFlag100;
-  job.lpAllowFlag80A = &allowFlag80A;
-  job.lpAllowFlag80B = &allowFlag80B;
-  job.lpFlagWord = &flagWord;
 }
 
 std::string driverErrorText(int printer) {

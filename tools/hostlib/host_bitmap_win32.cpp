@@ -6,7 +6,7 @@
 
 #include "host_bitmap.h"
 
-namespace ktprint {
+namespace nypr::host {
 
 HostBitmap::~HostBitmap() {
   if (handle_ != nullptr) DeleteObject(handle_);
@@ -46,4 +46,4 @@ bool HostBitmap::make(int width, int height, const uint8_t* rows, int stride) {
   return true;
 }
 
-}  // namespace ktprint
+}  // namespace nypr::host

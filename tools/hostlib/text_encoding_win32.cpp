@@ -1,11 +1,9 @@
-// Text conversions on Windows through the code-page API: the driver's texts are CP932
-// whatever the system's ANSI code page, ktprint's own output is UTF-8 (console_win32.cpp
-// shows it on the console as wide characters).
+// The code-page API converts CP932 whatever the system's ANSI code page is.
 #include <windows.h>
 
-#include "terminal_text.h"
+#include "text_encoding.h"
 
-namespace ktprint {
+namespace nypr::host {
 namespace {
 
 constexpr UINT kCp932 = 932;
@@ -27,16 +25,16 @@ std::string convert(const std::string& in, UINT to, UINT from) {
 
 }  // namespace
 
-std::string toTerminal(const std::string& cp932) {
+std::string localeFromCp932(const std::string& cp932) {
   return convert(cp932, CP_UTF8, kCp932);
 }
 
-std::string toUtf8(const std::string& cp932) {
+std::string utf8FromCp932(const std::string& cp932) {
   return convert(cp932, CP_UTF8, kCp932);
 }
 
-std::string fromUtf8(const std::string& utf8) {
+std::string cp932FromUtf8(const std::string& utf8) {
   return convert(utf8, kCp932, CP_UTF8);
 }
 
-}  // namespace ktprint
+}  // namespace nypr::host
