@@ -20,17 +20,8 @@ SearchReply judge(const std::string& bytes, FoundPrinterST* record) {
   return readSearchReply(buffer.data(), bytes.size(), kSender, record);
 }
 
-TEST(SearchReply, PrinterReplyFillsEveryField) {
-  FoundPrinterST r;
-  ASSERT_EQ(judge("MiraMachine05xxxxxxxxxxxxKT-8100_12 Ver1.16 tail", &r), SearchReply::Printer);
-  EXPECT_STREQ(r.szMachineNo, "05");
-  EXPECT_STREQ(r.szModel, "KT-8100_12 Ver1.16");
-  EXPECT_STREQ(r.szIPAddr, "192.168.10.200");
-  EXPECT_EQ(r.dwIPAddr, kSender);
-}
-
-// Too short, foreign or our own request are ignored; a model shorter than 18 characters
-// is cut at the end of the text.
+// A printer's reply fills every field; too short, foreign or our own request are ignored;
+// a model shorter than 18 characters is cut at the end of the text.
 TEST(SearchReply, DatagramsJudgedByLengthAndTag) {
   const std::string x40(40, 'x');
   const std::string shortModel = "MiraMachine01" + std::string(12, '-') + "KT-3600R Ver!!!!";
@@ -40,6 +31,8 @@ TEST(SearchReply, DatagramsJudgedByLengthAndTag) {
     SearchReply expected;
     const char* model;  // checked for printer replies
   } cases[] = {
+      {"reply", "MiraMachine05xxxxxxxxxxxxKT-8100_12 Ver1.16 tail", SearchReply::Printer,
+       "KT-8100_12 Ver1.16"},
       {"40 characters", "MiraMachine01" + std::string(27, 'x'), SearchReply::Ignored, ""},
       {"41 characters", shortModel, SearchReply::Printer, "KT-3600R Ver!!!!"},
       {"own request", "RequestMiraMachine?", SearchReply::Ignored, ""},
@@ -57,6 +50,9 @@ TEST(SearchReply, DatagramsJudgedByLengthAndTag) {
     ASSERT_EQ(judge(c.bytes, &r), c.expected);
     if (c.expected == SearchReply::Printer) {
       EXPECT_STREQ(r.szModel, c.model);
+      EXPECT_EQ(r.szMachineNo, c.bytes.substr(11, 2));
+      EXPECT_STREQ(r.szIPAddr, "192.168.10.200");
+      EXPECT_EQ(r.dwIPAddr, kSender);
     }
   }
   FoundPrinterST r;

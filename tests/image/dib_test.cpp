@@ -97,21 +97,11 @@ std::ostream& operator<<(std::ostream& os, const Rgb& c) {
   return os << "(" << int{c.r} << "," << int{c.g} << "," << int{c.b} << ")";
 }
 
-class TempDir {
- public:
-  TempDir()
-      : path_(std::filesystem::temp_directory_path() /
-              ("nypr_image_" + std::to_string(std::random_device{}()) + "_" +
-               std::to_string(counter_++))) {
-    std::filesystem::create_directories(path_);
-  }
-  ~TempDir() { std::filesystem::remove_all(path_); }
-  std::string file(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  static inline int counter_ = 0;
-  std::filesystem::path path_;
-};
+// A path in the temporary folder that no other test process uses.
+std::string tempPath(const std::string& name) {
+  static const std::string prefix = "nypr_image_" + std::to_string(std::random_device{}()) + "_";
+  return (std::filesystem::temp_directory_path() / (prefix + name)).string();
+}
 
 Rgb rgb(int r, int g, int b) {
   return Rgb{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
@@ -158,7 +148,6 @@ TEST(BitmapToDib, EveryDepthDecodesToTheBitmapsColours) {
   // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    TempDir dir;
     TestBitmap bm(kW, kH, c.bpp, c.extraStride);
     if (!c.palette.empty()) bm.setPalette(c.palette);
     for (int y = 0; y < kH; ++y)
@@ -171,10 +160,11 @@ TEST(BitmapToDib, EveryDepthDecodesToTheBitmapsColours) {
     testing::releaseHostBlock(block);
     EXPECT_EQ(header.bitCount, c.dibBits);
     EXPECT_EQ(header.height, kH);  // positive: bottom-up rows
-    const std::string path = dir.file("label.bmp");
+    const std::string path = tempPath("label.bmp");
     ASSERT_TRUE(saveBitmapAsBmp(bm.handle(), path));
     int w = 0, h = 0, channels = 0;
     unsigned char* data = stbi_load(path.c_str(), &w, &h, &channels, 3);
+    std::filesystem::remove(path);
     ASSERT_NE(data, nullptr) << stbi_failure_reason();
     EXPECT_EQ(w, kW);
     EXPECT_EQ(h, kH);
@@ -204,9 +194,8 @@ TEST(BitmapToDib, RefusesWhatIsNotABitmap) {
 }
 
 TEST(BmpFile, FileHeaderPointsAtThePixelsAndFailureLeavesNoFile) {
-  TempDir dir;
   TestBitmap bm(13, 7, 8);
-  const std::string path = dir.file("grey.bmp");
+  const std::string path = tempPath("grey.bmp");
   ASSERT_TRUE(saveBitmapAsBmp(bm.handle(), path));
   const auto size = std::filesystem::file_size(path);
   EXPECT_EQ(size, 14u + 40u + 1024u + 16u * 7u);
@@ -215,15 +204,16 @@ TEST(BmpFile, FileHeaderPointsAtThePixelsAndFailureLeavesNoFile) {
   uint8_t head[14];
   ASSERT_EQ(std::fread(head, 1, 14, f), 14u);
   std::fclose(f);
+  std::filesystem::remove(path);
   EXPECT_EQ(head[0], 'B');
   EXPECT_EQ(head[1], 'M');
   EXPECT_EQ(head[2] | head[3] << 8 | head[4] << 16, static_cast<int>(size));
   EXPECT_EQ(head[6] | head[7] | head[8] | head[9], 0);
   EXPECT_EQ(head[10] | head[11] << 8, 14 + 40 + 1024);
 
-  EXPECT_FALSE(saveBitmapAsBmp(bm.handle(), dir.file("no/such/dir/x.bmp")));
-  EXPECT_FALSE(saveBitmapAsBmp(nullptr, dir.file("null.bmp")));
-  EXPECT_FALSE(std::filesystem::exists(dir.file("null.bmp")));
+  EXPECT_FALSE(saveBitmapAsBmp(bm.handle(), tempPath("no/such/dir/x.bmp")));
+  EXPECT_FALSE(saveBitmapAsBmp(nullptr, tempPath("null.bmp")));
+  EXPECT_FALSE(std::filesystem::exists(tempPath("null.bmp")));
 }
 
 // ---- Monochrome copy ----------------------------------------------------------------------

@@ -38,28 +38,36 @@ std::string unescaped(const std::string& field) {
   return out;
 }
 
-TEST_F(ProfileTest, MissingFileSectionOrKeyGivesDefault) {
+// Each row: the file (none when null), what is read, the default and what comes back.
+// Names ignore case, values are trimmed, integers are read as Windows reads them, and
+// nothing is cached between calls.
+TEST_F(ProfileTest, ReadsGiveTheValueOrTheDefault) {
+  const struct {
+    const char* file;
+    const char* section;
+    const char* key;
+    int fallback, expected;
+  } cases[] = {
+      {nullptr, "Log", "MAXBmp", 1000, 1000},
+      {"[Log]\nBACKUPBMP=1\n", "Log", "MAXBmp", 1000, 1000},
+      {"[Log]\nBACKUPBMP=1\n", "Other", "BACKUPBMP", 7, 7},
+      {"[Log]\nBACKUPBMP=1\n", "Log", "BACKUPBMP", 0, 1},
+      {"[lOG]\r\nbackupbmp =  2  \r\n", "Log", "BACKUPBMP", 0, 2},
+      {"[S]\na=12abc\n", "S", "a", 5, 12},
+      {"[S]\nb=-7\n", "S", "b", 5, -7},
+      {"[S]\nc=0x10\n", "S", "c", 5, 0},
+      {"[S]\nd=abc\n", "S", "d", 5, 5},
+      {"[S]\ne=  42\n", "S", "e", 5, 42},
+      {"[S]\nf=99999999999\n", "S", "f", 5, 2147483647},
+  };
+  for (const auto& c : cases) {
+    if (c.file != nullptr) write(c.file);
+    EXPECT_EQ(profileReadInt(path_, c.section, c.key, c.fallback), c.expected)
+        << (c.file ? c.file : "no file") << " " << c.key;
+  }
   EXPECT_EQ(profileReadString(path_, "KT3600R Info", "KT00", "dflt"), "dflt");
-  EXPECT_EQ(profileReadInt(path_, "Log", "MAXBmp", 1000), 1000);
-  write("[Log]\nBACKUPBMP=1\n");
-  EXPECT_EQ(profileReadInt(path_, "Log", "MAXBmp", 1000), 1000);
-  EXPECT_EQ(profileReadInt(path_, "Other", "BACKUPBMP", 7), 7);
-  EXPECT_EQ(profileReadInt(path_, "Log", "BACKUPBMP", 0), 1);
-}
-
-TEST_F(ProfileTest, SectionsAndKeysIgnoreCaseAndValuesAreTrimmed) {
   write("[kt3600r INFO]\r\nkt00 =  C0A8000A#1#  \r\n");
   EXPECT_EQ(profileReadString(path_, "KT3600R Info", "KT00", ""), "C0A8000A#1#");
-}
-
-TEST_F(ProfileTest, ReadIntFollowsWindowsParsing) {
-  write("[S]\na=12abc\nb=-7\nc=0x10\nd=abc\ne=  42\nf=99999999999\n");
-  EXPECT_EQ(profileReadInt(path_, "S", "a", 5), 12);
-  EXPECT_EQ(profileReadInt(path_, "S", "b", 5), -7);
-  EXPECT_EQ(profileReadInt(path_, "S", "c", 5), 0);
-  EXPECT_EQ(profileReadInt(path_, "S", "d", 5), 5);
-  EXPECT_EQ(profileReadInt(path_, "S", "e", 5), 42);
-  EXPECT_EQ(profileReadInt(path_, "S", "f", 5), 2147483647);
 }
 
 TEST_F(ProfileTest, ReadStringIntoBufferIsCutAndTerminated) {
@@ -100,13 +108,6 @@ TEST_F(ProfileTest, FailedReplaceLeavesThePreviousFileWhole) {
 
 TEST_F(ProfileTest, UnwritableDirectoryIsReportedNotHidden) {
   EXPECT_FALSE(profileWriteString((dir_ / "missing" / "host.ini").string(), "S", "k", "v"));
-}
-
-TEST_F(ProfileTest, NothingIsCachedBetweenCalls) {
-  write("[S]\nk=1\n");
-  EXPECT_EQ(profileReadInt(path_, "S", "k", 0), 1);
-  write("[S]\nk=2\n");
-  EXPECT_EQ(profileReadInt(path_, "S", "k", 0), 2);
 }
 
 // Files a host or a technician may leave behind (tests/data/profile/odd_files.txt).
