@@ -183,6 +183,9 @@ TEST(BlockRects, GrowthKeepsAFifthMarkedAndNeverSlidesOntoTheFirstColumn) {
   rects = growBlockRects(gridOf(10, 10, {{1, 5}}), 10, 10);
   ASSERT_EQ(rects.size(), 1u);
   EXPECT_EQ(rects[0], (BlockRect{1, 5, 2, 2}));
+  // A rectangle that can no longer grow still slides left, step after step, while dense.
+  EXPECT_EQ(growBlockRects(gridOf(9, 1, {{2, 0}, {7, 0}}), 9, 1),
+            (std::vector<BlockRect>{{1, 0, 5, 1}, {1, 0, 8, 1}}));
 }
 
 TEST(BlockRects, EveryMarkedBlockEndsUpInsideTheGrid) {
