@@ -1,6 +1,8 @@
-// A black-and-white DIB goes into a 1-bit bitmap on Windows straight from its rows; the
-// result must be what GDI's drawing gives the same picture in 24 bits.
+// Black-and-white pictures skip GDI's colour work on Windows: a 1-bit device bitmap read
+// as a DIB, and a black-and-white DIB drawn into a 1-bit bitmap, straight from their rows.
+// Each must give what GDI itself gives.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <cstdint>
 #include <cstring>
@@ -61,6 +63,27 @@ TEST(DrawDibOnWindows, BlackAndWhiteRowsGiveWhatTheirColourPictureGives) {
     }
     EXPECT_EQ(drawn(oneBit), drawn(rgb)) << c.colours[0] << c.topDown;
   }
+}
+
+TEST(GetDIBitsOnWindows, OneBitDeviceBitmapReadsAsGdiReadsIt) {
+  std::mt19937 rng(11);
+  std::vector<uint8_t> rows((kWidth + 15) / 16 * 2 * kHeight);
+  for (auto& b : rows) b = static_cast<uint8_t>(rng());  // padding bits too
+  HBITMAP bitmap = CreateBitmap(kWidth, kHeight, 1, 1, rows.data());
+  ASSERT_NE(bitmap, nullptr);
+  struct Dib {
+    std::vector<uint8_t> head = packedDib(kHeight, 1, 8);
+    std::vector<uint8_t> bits = std::vector<uint8_t>(16 * kHeight, 0xAA);
+  } ours, gdis;
+  ASSERT_TRUE(gdiGetDIBits(bitmap, nullptr, ours.head.data(), ours.bits.data()));
+  HDC screen = GetDC(nullptr);
+  ASSERT_EQ(GetDIBits(screen, bitmap, 0, kHeight, gdis.bits.data(),
+                      reinterpret_cast<BITMAPINFO*>(gdis.head.data()), DIB_RGB_COLORS),
+            kHeight);
+  ReleaseDC(nullptr, screen);
+  EXPECT_EQ(ours.head, gdis.head);
+  EXPECT_EQ(ours.bits, gdis.bits);
+  DeleteObject(bitmap);
 }
 
 }  // namespace
