@@ -141,7 +141,7 @@ int netSend(SocketHandle s, const void* data, int len);
 // or -1 (kNetTimedOut when the receive time-out ran out on a blocking socket,
 // kNetWouldBlock on a non-blocking socket with nothing pending, kNetConnReset, ...).
 // A receive that ran out of time took nothing: the connection stays usable and bytes that
-// come later are received whole. One receive at a time per socket.
+// come later are received whole.
 int netRecv(SocketHandle s, void* buf, int len);
 
 // shutdown(): kNetShutdownReceive (SD_RECEIVE), kNetShutdownSend (SD_SEND) or

@@ -59,13 +59,11 @@ void dropCloseEvent(SOCKET s) {
 }
 
 // What netRecv needs of a socket without asking Winsock on every frame: whether it is
-// non-blocking (Winsock cannot be asked), the receive time-out set on it, and the event its
-// timed receives complete on (made at the first one, closed with the socket).
+// non-blocking (Winsock cannot be asked) and the receive time-out set on it.
 struct ReceiveMode {
   bool nonBlocking = false;
   bool timeoutSet = false;
   DWORD timeoutMs = 0;
-  HANDLE done = nullptr;
 };
 std::mutex g_receiveModesMutex;
 std::map<SOCKET, ReceiveMode> g_receiveModes;
@@ -84,10 +82,7 @@ void setReceiveTimeoutOf(SOCKET s, DWORD ms) {
 
 void forgetReceiveMode(SOCKET s) {
   std::lock_guard lock(g_receiveModesMutex);
-  auto it = g_receiveModes.find(s);
-  if (it == g_receiveModes.end()) return;
-  if (it->second.done != nullptr) CloseHandle(it->second.done);
-  g_receiveModes.erase(it);
+  g_receiveModes.erase(s);
 }
 
 ReceiveMode receiveModeOf(SOCKET s) {
@@ -96,22 +91,27 @@ ReceiveMode receiveModeOf(SOCKET s) {
   return it == g_receiveModes.end() ? ReceiveMode{} : it->second;
 }
 
-// The socket's completion event, made once (auto-reset: the wait that sees it consumes it).
-HANDLE receiveEventOf(SOCKET s) {
-  std::lock_guard lock(g_receiveModesMutex);
-  ReceiveMode& mode = g_receiveModes[s];
-  if (mode.done == nullptr) mode.done = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-  return mode.done;
+// The calling thread's event for its timed receives, made at its first one and closed when
+// the thread ends (auto-reset: the wait that sees it consumes it). One per thread, so two
+// threads that receive on one socket never take each other's completion.
+HANDLE threadReceiveEvent() {
+  struct Event {
+    HANDLE handle = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    ~Event() {
+      if (handle != nullptr) CloseHandle(handle);
+    }
+  };
+  thread_local Event event;
+  return event.handle;
 }
 
 // A receive that ends within `ms`. wine's recv() does not end at SO_RCVTIMEO, and Windows'
 // leaves the connection undefined when it does; an overlapped receive waited for with the
 // time-out and cancelled after it has either taken its bytes or none, so the connection
 // stays usable (the finish poll receives again after every empty half second). Costs no
-// more than a plain receive: no readiness wait first. One receive at a time per socket,
-// as the driver's locks keep it.
+// more than a plain receive: no readiness wait first.
 int timedRecv(SOCKET s, char* buf, int len, DWORD ms) {
-  const HANDLE done = receiveEventOf(s);
+  const HANDLE done = threadReceiveEvent();
   if (done == nullptr) return failWith(kNetNoBuffers);
   WSAOVERLAPPED ov{};
   ov.hEvent = done;
