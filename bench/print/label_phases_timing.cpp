@@ -19,6 +19,10 @@
 //   ini_status_line   measured apart, not part of whole: one INI read and write of a
 //                     line like the status line (the part of status that is file work)
 //   abi               the same label through NyPrPrintOneLabel
+//   plain_exchanges   with --floor-port, the same 1200 DTI frames through the driver's
+//                     exchange (a second printer slot) to stop_and_wait_floor's plain
+//                     answerer: the driver's own share of raster_exchanges, against the
+//                     floor that scripts/bench-wine measures on the same answerer
 //   phases platform=... labels=N gdi_copy=... ... abi=...
 #include <CLI/CLI.hpp>
 #include <algorithm>
@@ -71,12 +75,13 @@ enum Phase {
   kPauses,
   kIniStatusLine,
   kAbi,
+  kPlainExchanges,
   kPhaseCount
 };
 const char* const kNames[kPhaseCount] = {
     "gdi_copy",   "ini_backup",     "finish",           "status",       "conditions",
     "raster_gdi", "raster_convert", "raster_exchanges", "ini_printing", "arm",
-    "whole",      "pauses",         "ini_status_line",  "abi"};
+    "whole",      "pauses",         "ini_status_line",  "abi",          "plain_exchanges"};
 
 // The module's clock, real, with the time slept in its pauses counted.
 std::atomic<uint64_t> g_sleptUs{0};
@@ -184,6 +189,25 @@ bool printReplica(NyHbitmap bitmap, nypr::bench::WholeLabelJob& job, double* ms)
   return true;
 }
 
+// The label's 1200 blank DTI frames through the driver's exchange on slot 1, whose
+// connection goes to a plain answerer; the time in ms, or a negative value on failure.
+double plainExchanges() {
+  char frame[nypr::kFrameOverhead + nypr::kMaxPayloadLen + 1] = {};
+  char reply[101] = {};
+  char* payload = frame + nypr::kFrameHeadLen;
+  nypr::KtSetCmdHeaderFnV(payload, nypr::kCmdDTI);
+  const int bpl = nypr::bytesPerLineForHead(nypr::settingsFieldInt(0, nypr::kFieldHeadWidth));
+  const int dtiLen =
+      nypr::KtMakeFrameFnI(frame, nypr::KtGetCmdLenFnI(nypr::kCmdDTI, nypr::frameRasterBytes(bpl)));
+  const int frames = nypr::frameCountForLength(nypr::bench::WholeLabelJob().label.LengthUW);
+  auto t = Clock::now();
+  for (int f = 0; f < frames; ++f) {
+    nypr::KtPutNum4FnV(f, payload + nypr::kPayloadCodeEnd);
+    if (nypr::exchangeWithBuffers(1, frame, dtiLen, reply, 100, 0, 0) <= 0) return -1;
+  }
+  return lap(t);
+}
+
 // 127.0.0.2 as the driver keeps it in the INI file: the address's value in hex.
 bool addressValue(const std::string& text, uint32_t& value) {
   unsigned a = 0, b = 0, c = 0, d = 0;
@@ -226,6 +250,9 @@ int main(int argc, char** argv) {
   app.add_option("-a,--address", address, "printer (simulator) address")->required();
   app.add_option("-n,--labels", labels, "labels timed")->check(CLI::Range(1, 10000));
   app.add_option("--warmup", warmup, "labels printed first, not timed")->check(CLI::Range(0, 100));
+  int floorPort = 0;
+  app.add_option("--floor-port", floorPort, "stop_and_wait_floor's answerer on the address")
+      ->check(CLI::Range(1, 65535));
   CLI11_PARSE(app, argc, argv);
   // Linked statically, the program starts the module (sockets, registration) as a load
   // would; the reference keeps that start-up in the program.
@@ -260,6 +287,12 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  if (floorPort != 0) {
+    nypr::KtrInfo& plain = nypr::stKtRSE[1].CurKTRInfoST;
+    plain.IpAddrUL = value;
+    plain.PortComUW = static_cast<uint16_t>(floorPort);
+    plain.PortFinUW = static_cast<uint16_t>(floorPort);
+  }
   std::vector<double> samples[kPhaseCount];
   int status = 0;
   for (int i = 0; i < warmup + labels && status == 0; ++i) {
@@ -283,11 +316,17 @@ int main(int argc, char** argv) {
                    NyPrGetPrintError(1, nullptr, 0));
       status = 1;
     }
+    if (floorPort != 0 && (ms[kPlainExchanges] = plainExchanges()) < 0) {
+      std::fprintf(stderr, "label_phases_timing: the plain answerer failed (error %u)\n",
+                   NyPrGetPrintError(2, nullptr, 0));
+      status = 1;
+    }
     if (i >= warmup) {
       for (int p = 0; p < kPhaseCount; ++p) samples[p].push_back(ms[p]);
     }
   }
   NyPrClosePrinter(0);
+  nypr::KT36R_CloseSocket(1, 0);
   nypr::platform::setClockForTesting(nullptr);
   nypr::bench::deleteLabelBitmap(bitmap);
   if (status != 0) return status;
