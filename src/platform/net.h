@@ -140,6 +140,8 @@ int netSend(SocketHandle s, const void* data, int len);
 // recv() once: bytes received (1..len), 0 when the peer ended the stream (last error 0),
 // or -1 (kNetTimedOut when the receive time-out ran out on a blocking socket,
 // kNetWouldBlock on a non-blocking socket with nothing pending, kNetConnReset, ...).
+// A receive that ran out of time took nothing: the connection stays usable and bytes that
+// come later are received whole.
 int netRecv(SocketHandle s, void* buf, int len);
 
 // shutdown(): kNetShutdownReceive (SD_RECEIVE), kNetShutdownSend (SD_SEND) or

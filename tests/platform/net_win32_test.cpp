@@ -1,7 +1,10 @@
-// The Windows socket backend on a Windows that refuses WSA_FLAG_NO_HANDLE_INHERIT
-// (before 7 SP1), played through the backend's socket-creation seam.
+// The Windows socket backend: on a Windows that refuses WSA_FLAG_NO_HANDLE_INHERIT (before
+// 7 SP1), played through the backend's socket-creation seam, and its receive time-out, which
+// neither wine's recv() nor a usable connection after Windows' own would give.
 #include <gtest/gtest.h>
 #include <winsock2.h>
+
+#include <cstring>
 
 #include "platform/net.h"
 #include "platform/win32/net_win32_seam.h"
@@ -58,6 +61,65 @@ TEST_F(OldWindowsSockets, AFailedPlainSocketKeepsItsOwnError) {
   g_failWith = WSAEMFILE;
   EXPECT_EQ(netTcpSocket(), kInvalidSocket);
   EXPECT_EQ(netLastError(), kNetTooManySockets);
+}
+
+// A connection from the backend's socket to a plain Winsock peer on 127.0.0.1.
+struct Connection {
+  SOCKET listener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  SOCKET peer = INVALID_SOCKET;
+  SocketHandle s = netTcpSocket();
+
+  Connection() {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    int len = sizeof a;
+    EXPECT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&a), len), 0);
+    EXPECT_EQ(listen(listener, 1), 0);
+    getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len);
+    NetSockAddrIn addr{kNetAfInet, a.sin_port, a.sin_addr.s_addr, {}};
+    EXPECT_EQ(netConnect(s, &addr, sizeof addr), 0);
+    peer = accept(listener, nullptr, nullptr);
+    EXPECT_NE(peer, INVALID_SOCKET);
+  }
+  ~Connection() {
+    netClose(s);
+    if (peer != INVALID_SOCKET) closesocket(peer);
+    closesocket(listener);
+  }
+  void peerSends(const char* text) {
+    ASSERT_EQ(send(peer, text, static_cast<int>(std::strlen(text)), 0),
+              static_cast<int>(std::strlen(text)));
+  }
+};
+
+TEST(TimedReceive, EndsAtTheTimeOutAndLosesNothing) {
+  Connection c;
+  ASSERT_EQ(netSetReceiveTimeout(c.s, 50), 0);
+  char buf[16] = {};
+  // Waiting data comes at once, and its completion leaves nothing that would cut the next
+  // wait short.
+  c.peerSends("ready");
+  EXPECT_EQ(netRecv(c.s, buf, sizeof buf), 5);
+  for (int round = 0; round < 2; ++round) {
+    EXPECT_EQ(netRecv(c.s, buf, sizeof buf), kNetSocketError);
+    EXPECT_EQ(netLastError(), kNetTimedOut);
+    // Bytes that come after a time-out arrive whole on the same connection.
+    c.peerSends("late");
+    ASSERT_EQ(netRecv(c.s, buf, sizeof buf), 4);
+    EXPECT_EQ(std::memcmp(buf, "late", 4), 0);
+  }
+}
+
+TEST(TimedReceive, PeerEndEndsTheWait) {
+  Connection c;
+  ASSERT_EQ(netSetReceiveTimeout(c.s, 10000), 0);
+  closesocket(c.peer);
+  c.peer = INVALID_SOCKET;
+  char buf[16];
+  netSetLastError(kNetInvalid);
+  EXPECT_EQ(netRecv(c.s, buf, sizeof buf), 0);
+  EXPECT_EQ(netLastError(), 0);
 }
 
 }  // namespace

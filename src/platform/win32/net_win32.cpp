@@ -62,6 +62,7 @@ void dropCloseEvent(SOCKET s) {
 // non-blocking (Winsock cannot be asked) and the receive time-out set on it.
 struct ReceiveMode {
   bool nonBlocking = false;
+  bool timeoutSet = false;
   DWORD timeoutMs = 0;
 };
 std::mutex g_receiveModesMutex;
@@ -74,7 +75,9 @@ void markNonBlocking(SOCKET s, bool nonBlocking) {
 
 void setReceiveTimeoutOf(SOCKET s, DWORD ms) {
   std::lock_guard lock(g_receiveModesMutex);
-  g_receiveModes[s].timeoutMs = ms;
+  ReceiveMode& mode = g_receiveModes[s];
+  mode.timeoutSet = true;
+  mode.timeoutMs = ms;
 }
 
 void forgetReceiveMode(SOCKET s) {
@@ -86,6 +89,49 @@ ReceiveMode receiveModeOf(SOCKET s) {
   std::lock_guard lock(g_receiveModesMutex);
   auto it = g_receiveModes.find(s);
   return it == g_receiveModes.end() ? ReceiveMode{} : it->second;
+}
+
+// The calling thread's event for its timed receives, made at its first one and closed when
+// the thread ends (auto-reset: the wait that sees it consumes it). One per thread, so two
+// threads that receive on one socket never take each other's completion.
+HANDLE threadReceiveEvent() {
+  struct Event {
+    HANDLE handle = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    ~Event() {
+      if (handle != nullptr) CloseHandle(handle);
+    }
+  };
+  thread_local Event event;
+  return event.handle;
+}
+
+// A receive that ends within `ms`. wine's recv() does not end at SO_RCVTIMEO, and Windows'
+// leaves the connection undefined when it does; an overlapped receive waited for with the
+// time-out and cancelled after it has either taken its bytes or none, so the connection
+// stays usable (the finish poll receives again after every empty half second). Costs no
+// more than a plain receive: no readiness wait first.
+int timedRecv(SOCKET s, char* buf, int len, DWORD ms) {
+  const HANDLE done = threadReceiveEvent();
+  if (done == nullptr) return failWith(kNetNoBuffers);
+  WSAOVERLAPPED ov{};
+  ov.hEvent = done;
+  WSABUF chunk{static_cast<ULONG>(len), buf};
+  DWORD got = 0;
+  DWORD flags = 0;
+  // Starting the receive clears the event, as every overlapped request does: a completion
+  // that nobody waited for cannot cut the next wait short.
+  if (WSARecv(s, &chunk, 1, &got, &flags, &ov, nullptr) == 0) return ok(static_cast<int>(got));
+  if (WSAGetLastError() != WSA_IO_PENDING) return fail();
+  const DWORD waited = WaitForSingleObject(done, ms);
+  if (waited != WAIT_OBJECT_0) {
+    CancelIoEx(reinterpret_cast<HANDLE>(s), &ov);
+  }
+  // The receive has ended, done or cancelled, before its buffer and record go out of scope.
+  const BOOL received = WSAGetOverlappedResult(s, &ov, &got, TRUE, &flags);
+  const int error = received ? 0 : WSAGetLastError();
+  if (received) return ok(static_cast<int>(got));
+  if (error == WSA_OPERATION_ABORTED && waited == WAIT_TIMEOUT) return failWith(kNetTimedOut);
+  return failWith(error != 0 ? error : kNetInvalid);
 }
 
 // select() on one socket; 1 ready, 0 time-out, -1 failure.
@@ -139,11 +185,14 @@ sockaddr_in inetAddress(uint32_t ipHost, uint16_t port) {
 win32net::SocketMaker g_makeSocket = WSASocketW;
 
 SocketHandle newSocket(int type, int protocol) {
-  SOCKET s = g_makeSocket(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_NO_HANDLE_INHERIT);
+  // Overlapped, for receives that end at their time-out (timedRecv); blocking calls work
+  // on it as on any socket.
+  SOCKET s = g_makeSocket(AF_INET, type, protocol, nullptr, 0,
+                          WSA_FLAG_OVERLAPPED | WSA_FLAG_NO_HANDLE_INHERIT);
   if (s == INVALID_SOCKET && WSAGetLastError() == WSAEINVAL) {
     // Windows before 7 SP1 refuses the flag: a plain socket, kept from child processes
     // afterwards (the host may start programs while a printer connection is open).
-    s = g_makeSocket(AF_INET, type, protocol, nullptr, 0, 0);
+    s = g_makeSocket(AF_INET, type, protocol, nullptr, 0, WSA_FLAG_OVERLAPPED);
     if (s != INVALID_SOCKET) {
       SetHandleInformation(reinterpret_cast<HANDLE>(s), HANDLE_FLAG_INHERIT, 0);
     }
@@ -226,6 +275,11 @@ int netSetSendTimeout(SocketHandle s, uint32_t ms) {
 int netGetReceiveTimeout(SocketHandle s, uint32_t* ms) {
   SOCKET sock = sockOf(s);
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
+  // The one set through this backend, without a Winsock call (asked after every answer).
+  if (const ReceiveMode mode = receiveModeOf(sock); mode.timeoutSet) {
+    if (ms) *ms = mode.timeoutMs;
+    return ok();
+  }
   DWORD v = 0;
   int len = sizeof v;
   if (getsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<char*>(&v), &len) != 0) {
@@ -286,14 +340,10 @@ int netRecv(SocketHandle s, void* buf, int len) {
   SOCKET sock = sockOf(s);
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   if (len < 0 || (len > 0 && !buf)) return failWith(kNetFault);
-  // A blocking receive ends after the socket's receive time-out, kept here by a wait for
-  // data first: wine's recv() does not end at SO_RCVTIMEO, and Windows' leaves the
-  // connection in an undefined state when it does. Only a socket with a time-out waits;
-  // the time-out is the one set through this backend (no query on every frame).
+  // A blocking receive ends after the socket's receive time-out, the one set through this
+  // backend (no query on every frame).
   if (const ReceiveMode mode = receiveModeOf(sock); !mode.nonBlocking && mode.timeoutMs > 0) {
-    const int ready = selectOne(sock, true, false, mode.timeoutMs, nullptr);
-    if (ready < 0) return ready;
-    if (ready == 0) return failWith(kNetTimedOut);
+    return timedRecv(sock, static_cast<char*>(buf), len, mode.timeoutMs);
   }
   int n = recv(sock, static_cast<char*>(buf), len, 0);
   if (n == SOCKET_ERROR) return fail();
