@@ -11,7 +11,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <regex>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -43,26 +42,14 @@ class PrinterAppTest : public ::testing::Test {
     EXPECT_EQ(log.find("runtime error:"), std::string::npos) << log;
   }
 
-  CommandResult ipptool(const std::string& uri, const std::string& test,
-                        const std::vector<std::string>& vars, const std::string& file = {}) {
-    std::vector<std::string> args = {NYPR_IPPTOOL, "-tv", "-T", "20"};
-    for (const std::string& v : vars) {
-      args.push_back("-d");
-      args.push_back(v);
-    }
-    if (!file.empty()) {
-      args.push_back("-f");
-      args.push_back(file);
-    }
-    args.push_back(uri);
-    args.push_back(testDataPath("printer_app/" + test));
-    return runCommand(args, dir_.path());
+  IppRun ipp(const std::string& resource, const std::string& test,
+             const std::vector<std::string>& vars, const std::string& file = {}) {
+    return runIpptool(app_->uri(resource), test, vars, file, dir_.path());
   }
 
   bool addPrinter(const std::string& name, const std::string& device) {
-    return ipptool(app_->uri("/ipp/system"), "create-printer.test",
-                   {"name=" + name, "device=" + device})
-               .exitCode == 0;
+    return ipp("/ipp/system", "create-printer.test", {"name=" + name, "device=" + device})
+               .result.exitCode == 0;
   }
 
   // Print-Job through ipptool (on the default label, or on `media` "width x length" in
@@ -73,46 +60,22 @@ class PrinterAppTest : public ::testing::Test {
       vars.push_back("width=" + std::to_string(media.first));
       vars.push_back("length=" + std::to_string(media.second));
     }
-    const CommandResult r =
-        ipptool(app_->uri("/ipp/print/kt"),
-                media.first > 0 ? "print-job-media.test" : "print-job.test", vars, file);
-    std::smatch m;
-    if (r.exitCode != 0 ||
-        !std::regex_search(r.output, m, std::regex("job-id \\(integer\\) = (\\d+)"))) {
-      ADD_FAILURE() << r.output;
-      return 0;
-    }
-    return std::stoi(m[1]);
+    const IppRun run = ipp("/ipp/print/kt",
+                           media.first > 0 ? "print-job-media.test" : "print-job.test", vars, file);
+    EXPECT_GT(run.jobId, 0) << run.result.output;
+    return run.jobId;
   }
 
-  // Get-Job-Attributes through libcups.
-  ipp_t* jobAttributes(int job) {
-    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
-                                1, 5000, nullptr);
-    if (!http) return nullptr;
-    ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 app_->uri("/ipp/print/kt").c_str());
-    ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
-    ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
-    httpClose(http);
-    return response;
+  // A PNG of one grey level in the test's directory; its path.
+  std::string solidPng(int width, int height, uint8_t level) {
+    const std::string png = (dir_.path() / ("solid" + std::to_string(level) + ".png")).string();
+    std::vector<uint8_t> grey(static_cast<size_t>(width * height), level);
+    EXPECT_NE(stbi_write_png(png.c_str(), width, height, 1, grey.data(), width), 0);
+    return png;
   }
 
-  // Waits until the job has ended; its last state.
-  ipp_jstate_t waitForJobEnd(int job) {
-    ipp_jstate_t state = IPP_JSTATE_PENDING;
-    pollUntil(
-        [&] {
-          ipp_t* r = jobAttributes(job);
-          state = static_cast<ipp_jstate_t>(
-              ippGetInteger(ippFindAttribute(r, "job-state", IPP_TAG_ENUM), 0));
-          ippDelete(r);
-          return state >= IPP_JSTATE_CANCELED;
-        },
-        seconds(20));
-    return state;
-  }
+  JobStatus status(int job) { return jobStatus(*app_, "kt", job); }
+  JobStatus ended(int job) { return waitForJobEnd(*app_, "kt", job); }
 
   // A printer attribute of printer "kt" as text, "" when absent.
   std::string printerAttribute(const char* name) {
@@ -128,14 +91,6 @@ class PrinterAppTest : public ::testing::Test {
     ippAttributeString(ippFindAttribute(response, name, IPP_TAG_ZERO), text, sizeof text);
     ippDelete(response);
     return text;
-  }
-
-  int impressionsCompleted(int job) {
-    ipp_t* r = jobAttributes(job);
-    const int n =
-        ippGetInteger(ippFindAttribute(r, "job-impressions-completed", IPP_TAG_INTEGER), 0);
-    ippDelete(r);
-    return n;
   }
 
   // The value of one /metrics series of printer "kt", "" when absent.
@@ -201,8 +156,8 @@ TEST_F(PrinterAppTest, CopiesAreMadeByThePrinterDotForDot) {
     sim_.clearRecords();
     const int job = print(document, 3, {5000, 3000});
     ASSERT_GT(job, 0);
-    ASSERT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
-    EXPECT_EQ(impressionsCompleted(job), 3);
+    ASSERT_EQ(ended(job).state, IPP_JSTATE_COMPLETED) << app_->log();
+    EXPECT_EQ(status(job).impressionsCompleted, 3);
     const auto jobs = sim_.jobs();
     ASSERT_EQ(jobs.size(), 1u);  // one print command: the printer made the copies
     EXPECT_EQ(jobs[0].conditions.copies, 3);
@@ -254,9 +209,7 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
 }
 
 TEST_F(PrinterAppTest, HeadOpenHoldsTheJobUntilItCloses) {
-  const std::string png = (dir_.path() / "small.png").string();
-  std::vector<uint8_t> grey(360 * 360, 0);
-  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const std::string png = solidPng(360, 360, 0);
   for (const bool duringTheJob : {false, true}) {
     SCOPED_TRACE(duringTheJob ? "opened while printing" : "open before the job");
     sim_.clearRecords();
@@ -272,21 +225,16 @@ TEST_F(PrinterAppTest, HeadOpenHoldsTheJobUntilItCloses) {
     EXPECT_TRUE(
         pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
                   seconds(10)));
-    ipp_t* held = jobAttributes(job);
-    EXPECT_EQ(ippGetInteger(ippFindAttribute(held, "job-state", IPP_TAG_ENUM), 0),
-              IPP_JSTATE_PROCESSING);
-    ippDelete(held);
+    EXPECT_EQ(status(job).state, IPP_JSTATE_PROCESSING);
     sim_.setHeadOpen(false);
-    EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
+    EXPECT_EQ(ended(job).state, IPP_JSTATE_COMPLETED) << app_->log();
     EXPECT_EQ(sim_.labels().size(), 3u);
-    EXPECT_EQ(impressionsCompleted(job), 3);
+    EXPECT_EQ(status(job).impressionsCompleted, 3);
   }
 }
 
 TEST_F(PrinterAppTest, AJobForAPrinterSwitchedOffWaitsAndPrintsWhenItIsBack) {
-  const std::string png = (dir_.path() / "small.png").string();
-  std::vector<uint8_t> grey(360 * 360, 0);
-  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const std::string png = solidPng(360, 360, 0);
   const std::string address = sim_.address();
   sim_.stop();
   ASSERT_TRUE(pollUntil(
@@ -301,16 +249,14 @@ TEST_F(PrinterAppTest, AJobForAPrinterSwitchedOffWaitsAndPrintsWhenItIsBack) {
   options.address = address;
   ktsim::Simulator back(options);  // the same printer switched on again
   back.start();
-  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED) << app_->log();
+  EXPECT_EQ(ended(job).state, IPP_JSTATE_COMPLETED) << app_->log();
   EXPECT_EQ(back.labels().size(), 2u);
-  EXPECT_EQ(impressionsCompleted(job), 2);
+  EXPECT_EQ(status(job).impressionsCompleted, 2);
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
 }
 
 TEST_F(PrinterAppTest, AJobHeldForItsPrinterLetsTheApplicationStop) {
-  const std::string png = (dir_.path() / "small.png").string();
-  std::vector<uint8_t> grey(360 * 360, 0);
-  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const std::string png = solidPng(360, 360, 0);
   sim_.setHeadOpen(true);
   ASSERT_GT(print(png, 1, {3000, 3000}), 0);
   ASSERT_TRUE(pollUntil(
@@ -326,7 +272,7 @@ TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
 
   const int job = print(file, 1, {8334, 3000});
   ASSERT_GT(job, 0);
-  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_ABORTED);
+  EXPECT_EQ(ended(job).state, IPP_JSTATE_ABORTED);
   EXPECT_NE(app_->log().find("[40019]"), std::string::npos) << app_->log();
   EXPECT_TRUE(sim_.jobs().empty());
   EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
@@ -340,55 +286,34 @@ TEST_F(PrinterAppTest, PrintersAndTheirSettingsSurviveARestart) {
   ASSERT_TRUE(app_->started()) << app_->log();
   // The printer keeps its module number and address: its status reads and it prints.
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
-  std::vector<uint8_t> grey(360 * 360, 255);
-  const std::string png = (dir_.path() / "blank.png").string();
-  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const std::string png = solidPng(360, 360, 255);
   const int job = print(png, 1);
   ASSERT_GT(job, 0);
-  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_COMPLETED);
+  EXPECT_EQ(ended(job).state, IPP_JSTATE_COMPLETED);
   EXPECT_NE(app_->httpGet("/metrics").find("printer=\"other\""), std::string::npos);
 }
 
-TEST_F(PrinterAppTest, PassesCupsIpp20Tests) {
-  const std::string suite = "/usr/share/cups/ipptool/ipp-2.0.test";
-  if (!std::filesystem::exists(suite)) GTEST_SKIP() << suite << " not installed (cups-ipp-utils)";
-  const std::string png = (dir_.path() / "label.png").string();
-  std::vector<uint8_t> grey(600 * 360, 255);
-  ASSERT_NE(stbi_write_png(png.c_str(), 600, 360, 1, grey.data(), 600), 0);
-  // PAPPL counts printer-up-time in whole seconds, 0 during the first one, which the
-  // suite refuses.
-  ASSERT_TRUE(pollUntil(
-      [&] {
-        const std::string upTime = printerAttribute("printer-up-time");
-        return !upTime.empty() && upTime != "0";
-      },
-      seconds(5)));
-  const CommandResult r = runCommand(
-      {NYPR_IPPTOOL, "-t", "-T", "20", "-f", png, app_->uri("/ipp/print/kt"), suite}, dir_.path());
-  EXPECT_EQ(r.exitCode, 0) << r.output << app_->log();
-  EXPECT_NE(r.output.find("[PASS]"), std::string::npos) << r.output;
-  EXPECT_EQ(r.output.find("[FAIL]"), std::string::npos) << r.output << app_->log();
-}
-
-TEST_F(PrinterAppTest, PassesCupsIppEverywhereTests) {
-  const std::string suite = "/usr/share/cups/ipptool/ipp-everywhere.test";
-  if (!std::filesystem::exists(suite)) GTEST_SKIP() << suite << " not installed (cups-ipp-utils)";
-  const std::string png = (dir_.path() / "label.png").string();
-  std::vector<uint8_t> grey(600 * 360, 255);
-  ASSERT_NE(stbi_write_png(png.c_str(), 600, 360, 1, grey.data(), 600), 0);
-  // The suite wants printer-up-time above 0 and printer-supply, which comes with the
-  // first status read.
+// CUPS's own IPP 2.0 and IPP Everywhere suites, unmodified.
+TEST_F(PrinterAppTest, PassesCupsIppSuites) {
+  const std::string png = solidPng(600, 360, 255);
+  // The suites want printer-up-time above 0 (PAPPL counts whole seconds) and
+  // printer-supply, which comes with the first status read.
   ASSERT_TRUE(pollUntil(
       [&] {
         const std::string upTime = printerAttribute("printer-up-time");
         return !upTime.empty() && upTime != "0" && !printerAttribute("printer-supply").empty();
       },
       seconds(5)));
-  const CommandResult r = runCommand(
-      {NYPR_IPPTOOL, "-t", "-T", "20", "-f", png, app_->uri("/ipp/print/kt"), suite}, dir_.path());
-  EXPECT_EQ(r.exitCode, 0) << r.output << app_->log();
-  EXPECT_NE(r.output.find("Required Operations and Attributes"), std::string::npos) << r.output;
-  EXPECT_EQ(r.output.find("[FAIL]"), std::string::npos) << r.output << app_->log();
+  for (const char* name : {"ipp-2.0.test", "ipp-everywhere.test"}) {
+    const std::string suite = std::string("/usr/share/cups/ipptool/") + name;
+    if (!std::filesystem::exists(suite)) GTEST_SKIP() << suite << " not installed (cups-ipp-utils)";
+    const CommandResult r =
+        runCommand({NYPR_IPPTOOL, "-t", "-T", "20", "-f", png, app_->uri("/ipp/print/kt"), suite},
+                   dir_.path());
+    EXPECT_EQ(r.exitCode, 0) << name << r.output << app_->log();
+    EXPECT_NE(r.output.find("[PASS]"), std::string::npos) << name << r.output;
+    EXPECT_EQ(r.output.find("[FAIL]"), std::string::npos) << name << r.output << app_->log();
+  }
 }
 
 // Identify-Printer feeds one blank label; a printer that cannot feed says why in the log.
@@ -397,8 +322,7 @@ TEST_F(PrinterAppTest, IdentifyFeedsOneBlankLabel) {
     SCOPED_TRACE(headOpen ? "head open" : "ready");
     sim_.clearRecords();
     sim_.setHeadOpen(headOpen);
-    const CommandResult r =
-        ipptool(app_->uri("/ipp/print/kt"), "identify-printer.test", {"actions=sound"});
+    const CommandResult r = ipp("/ipp/print/kt", "identify-printer.test", {"actions=sound"}).result;
     EXPECT_EQ(r.exitCode, 0) << r.output;
     EXPECT_EQ(sim_.receivedFrames("FES").size(), headOpen ? 0u : 1u) << app_->log();
     EXPECT_TRUE(sim_.labels().empty());
@@ -452,14 +376,9 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
     submitters.emplace_back([&, &p = p] {
       TempDir own;  // ipptool's output apart from the other thread's
       for (int i = 0; i < jobsEach; ++i) {
-        const CommandResult r = runCommand(
-            {NYPR_IPPTOOL, "-tv", "-T", "20", "-d", "copies=" + std::to_string(copies), "-f",
-             p.file, app_->uri("/ipp/print/" + p.name), testDataPath("printer_app/print-job.test")},
-            own.path());
-        std::smatch m;
-        if (std::regex_search(r.output, m, std::regex("job-id \\(integer\\) = (\\d+)"))) {
-          p.jobs.push_back(std::stoi(m[1]));
-        }
+        const IppRun run = runIpptool(app_->uri("/ipp/print/" + p.name), "print-job.test",
+                                      {"copies=" + std::to_string(copies)}, p.file, own.path());
+        if (run.jobId > 0) p.jobs.push_back(run.jobId);
       }
     });
   }
@@ -541,9 +460,7 @@ TEST_F(PrinterAppTest, ListensOnlyWhereTold) {
 }
 
 TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
-  const std::string png = (dir_.path() / "small.png").string();
-  std::vector<uint8_t> grey(360 * 360, 0);
-  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  const std::string png = solidPng(360, 360, 0);
   sim_.setIssueHold(true);
   const int job = print(png, 5);
   ASSERT_GT(job, 0);
@@ -561,7 +478,7 @@ TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
   httpClose(http);
 
   EXPECT_TRUE(sim_.waitForFrames("PSP", 1, seconds(10)));
-  EXPECT_EQ(waitForJobEnd(job), IPP_JSTATE_CANCELED);
+  EXPECT_EQ(ended(job).state, IPP_JSTATE_CANCELED);
   EXPECT_EQ(sim_.lastJob()->state, ktsim::JobState::Stopped);
   EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
 }
