@@ -388,6 +388,9 @@ TEST_F(LinkAnswerTest, WrongCodesAreReadPastUpToThreeReceives) {
 
 TEST_F(LinkAnswerTest, ThreeWrongAnswersOnTheAuxiliaryChannelGive60302) {
   ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
+  EXPECT_NE(
+      logText().find("connected to " + sim_.address() + ":" + std::to_string(sim_.commandPort())),
+      std::string::npos);
   wrongAnswers("CTS", "CTS", 3, 2);  // "2S200CTS0" echoes the request: not an answer
 
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 0);
@@ -445,12 +448,25 @@ TEST_F(LinkAnswerTest, ResetBeforeTheSendFailsAtOnceWithFlagFourOrRetriesOnce) {
   }
 }
 
+// Without flag 4 the receive is tried once more on the connection the slot hands back,
+// which has ended: the answer never comes.
 TEST_F(LinkAnswerTest, ResetInsteadOfAnAnswer) {
-  sim_.addFault({.code = "BZS", .action = FaultAction::Reset});
-  ExchangeResult r = exchangeOnSlot(0, "2S200BZS", kExNoResetRetry);
-  EXPECT_EQ(r.result, kExRecvFailed);
-  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
-  EXPECT_EQ(slot().dwError, platform::kNetConnReset);
+  const struct {
+    int flags, result, error;
+  } rows[] = {{kExNoResetRetry, kExRecvFailed, platform::kNetConnReset}, {0, kExNoRightAnswer, 0}};
+  for (const auto& [flags, result, error] : rows) {
+    SCOPED_TRACE(flags);
+    const size_t logStart = logText().size();
+    sim_.addFault({.code = "BZS", .action = FaultAction::Reset});
+    ExchangeResult r = exchangeOnSlot(0, "2S200BZS", flags);
+    EXPECT_EQ(r.result, result);
+    EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
+    EXPECT_EQ(slot().dwError, error);
+    const std::string log = logText().substr(logStart);
+    EXPECT_NE(log.find(cp932("(詳細ログ@111)")), std::string::npos);
+    EXPECT_EQ(log.find(cp932("(詳細ログ@113)")) != std::string::npos, flags == 0);
+    KT36R_CloseSocket(0, 0);
+  }
 }
 
 TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
@@ -523,6 +539,7 @@ TEST_F(LinkConnectionTest, MissingAddressOrPort) {
   EXPECT_EQ(r.result, kExNoSocket);
   EXPECT_EQ(slot().dwLastError, kErrNoAddress);
   EXPECT_TRUE(messages_.empty());  // an unset address is not a socket error box
+  EXPECT_EQ(KtSendRecvExFnI(kSlotCount, 0, 0), kExNoSocket);
 }
 
 TEST_F(LinkConnectionTest, RefusedConnectShowsTheSocketError) {
@@ -544,6 +561,13 @@ TEST_F(LinkConnectionTest, RefusedConnectShowsTheSocketError) {
   EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
   EXPECT_EQ(slot().dwLastError, kErrSocket);
   EXPECT_EQ(messages_.size(), 2u);
+
+  // An address no connection can reach fails at once, without the wait.
+  slot().CurKTRInfoST.IpAddrUL = 0xFFFFFFFF;
+  EXPECT_EQ(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_EQ(slot().dwLastError, kErrSocket);
+  EXPECT_NE(slot().dwError, 0);
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
 }
 
 TEST_F(LinkConnectionTest, SetTimeOutOnNoSocketFailsBoth) {
