@@ -72,9 +72,11 @@ TEST_F(HighLevelDialog, RadioGroupsAndTheWinderBoxAreStoredInMemoryOnly) {
     EXPECT_EQ(d.checked(6941), 1);
     EXPECT_EQ(d.checked(6090), 1);
     platform::checkDlgButton(d.window(), 6932, 0);
+    EXPECT_TRUE(d.click(6940));  // back feed off
     EXPECT_TRUE(d.click(1));
   });
   EXPECT_EQ(memoryField(47), "5");
+  EXPECT_EQ(memoryField(61), "0");
   openHighLevel([&](OperatedDialog& d) {
     EXPECT_EQ(d.checked(6930), 1);
     d.cancel();

@@ -78,10 +78,12 @@ TEST_F(MaintenanceDialog, AStoredRecordShowsSignsHeadWidthAndHistoryOff) {
     EXPECT_EQ(d.comboSelection(6804), 1);
     EXPECT_TRUE(d.click(6708));
     for (int id : {6709, 6710, 6711, 6713}) EXPECT_TRUE(d.enabled(id)) << id;
+    EXPECT_TRUE(d.selectCombo(6804, 0));
     EXPECT_TRUE(d.click(1));
   });
   // A head width of part millimetres is not rounded by storing.
   EXPECT_EQ(storedField(50), "0965");
+  EXPECT_EQ(settingsLine().substr(241), "-03#007#0");
 }
 
 TEST_F(MaintenanceDialog, ValuesOutOfRangeAreRefusedWithTheirNameAndRange) {
@@ -330,11 +332,13 @@ TEST_F(MaintenanceDialog, ButtonsOpenTheOtherDialogsOwnedByThisOne) {
     platform::setDialogOperator(name, [&, name](OperatedDialog& d) {
       opened.push_back(name);
       EXPECT_EQ(platform::getParent(d.window()), maintenance) << name;
+      EXPECT_TRUE(centredOver(d.window(), maintenance)) << name;
       d.cancel();
     });
   }
   openMaintenance([&](OperatedDialog& d) {
     maintenance = d.window();
+    platform::moveWindow(maintenance, 0, 0);  // away from the screen's centre
     EXPECT_TRUE(d.click(6720));
     EXPECT_TRUE(d.click(6219));
     sim_.clearRecords();

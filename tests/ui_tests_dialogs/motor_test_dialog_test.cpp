@@ -49,6 +49,7 @@ TEST_F(MotorTestTest, EachButtonStartsAndStopsItsMotor) {
     EXPECT_FALSE(sim_.state().innerMotorRunning);
     EXPECT_TRUE(sim_.state().outerMotorRunning);
     EXPECT_TRUE(d.click(2));
+    EXPECT_TRUE(d.ended());
   });
   EXPECT_TRUE(operated);
   const std::vector<std::string> expected = {"2S200MIS", "2S200MTS01", "2S200MTS11", "2S200MTS00",
