@@ -338,7 +338,7 @@ TEST_F(MaintenanceDialog, ButtonsOpenTheOtherDialogsOwnedByThisOne) {
   }
   openMaintenance([&](OperatedDialog& d) {
     maintenance = d.window();
-    platform::moveWindow(maintenance, 0, 0);  // away from the screen's centre
+    platform::moveWindow(maintenance, 200, 150);  // away from the screen's centre
     EXPECT_TRUE(d.click(6720));
     EXPECT_TRUE(d.click(6219));
     sim_.clearRecords();
