@@ -2,6 +2,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/net.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "test_dialog_fixture.h"
@@ -37,6 +38,7 @@ TEST_F(TestHubTest, BuzzerAndLedTestsReachThePrinterAndFailuresShowTheirErrors) 
     EXPECT_EQ(sim_.state().buzzerTests, 2);
     EXPECT_EQ(sim_.state().ledTests, 1);
     EXPECT_TRUE(messages_.empty());
+    EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));  // each test closes its connection
 
     sim_.addFault(fault("BZS"));
     sim_.addFault(fault("LES"));
