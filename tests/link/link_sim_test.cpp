@@ -15,7 +15,6 @@
 #include "link/connection.h"
 #include "link/exchange.h"
 #include "link_fixture.h"
-#include "nyhost/nyhost_control.h"
 #include "platform/net.h"
 #include "status/error_text.h"
 
