@@ -29,7 +29,6 @@ TEST_F(IoControlTest, ValueCodes) {
       EXPECT_EQ(NyPrIoControl(1, row.code, nullptr, nullptr), 0) << row.code;
     }
   }
-  EXPECT_EQ(NyPrIoControl(1, 3, nullptr, nullptr), 0);  // the contrast query without its record
 }
 
 TEST_F(IoControlTest, EmptyTextCodesAndCodesOutsideTheTable) {
