@@ -57,4 +57,8 @@ TEST(DriverInfo, PrintDataFillsAll24BytesWhateverThePrinterNumber) {
   EXPECT_EQ(NyPrGetPrintData(1, nullptr, 0), 1);
 }
 
+TEST(DriverInfo, ContrastQueryWithoutItsRecordIsRefused) {
+  EXPECT_EQ(NyPrIoControl(1, 3, nullptr, nullptr), 0);
+}
+
 }  // namespace

@@ -15,7 +15,6 @@
 #include "link/connection.h"
 #include "link/exchange.h"
 #include "link_fixture.h"
-#include "nyhost/nyhost_control.h"
 #include "platform/net.h"
 #include "status/error_text.h"
 
@@ -35,13 +34,6 @@ using platform::kInvalidSocket;
 // answers to pipelined requests arrive one by one.
 Fault spacedAnswers(const char* code) {
   return Fault{.code = code, .times = -1, .action = FaultAction::Delay, .delay = 200ms};
-}
-
-// The printer records an answer once it has gone out, which may be just after the driver
-// has read it.
-std::vector<ktsim::FrameRecord> sentAnswers(const ktsim::Simulator& sim, const char* code) {
-  sim.waitFor([&] { return !sim.sentFrames(code).empty(); }, 2s);
-  return sim.sentFrames(code);
 }
 
 size_t occurrences(const std::string& text, const std::string& part) {
@@ -70,63 +62,12 @@ class LinkWireTest : public LinkSimTest {
   }
 };
 
-TEST_F(LinkWireTest, BuzzerTestFrameAndClose) {
-  EXPECT_EQ(KtBuzzerTestFnBL(0), 1);
-  auto frames = sim_.receivedFrames("BZS");
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes, '\x02' + std::string("00082S200BZS") + '\x03');
-  EXPECT_EQ(frames[0].port, ktsim::Port::Command);
-  EXPECT_EQ(sim_.state().buzzerTests, 1);
-  EXPECT_EQ(slot().skKT, kInvalidSocket);  // the test closes its connection
-  EXPECT_EQ(slot().dwLastError, kNoError);
-}
-
-TEST_F(LinkWireTest, CardTestForCardThree) {
-  ktsim::MemoryCard card;
-  card.present = true;
-  card.files = 12;
-  sim_.setCard(3, card);
+// The card number goes out as one digit: a card 10 is refused before anything is sent.
+TEST_F(LinkWireTest, CardTestForCardTenIsRefused) {
   char answer[41] = {};
-  EXPECT_EQ(KtCardTestFnBL(0, 3, answer), 1);
-  auto frames = sim_.receivedFrames("CDS");
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes, '\x02' + std::string("00092S200CDS3") + '\x03');
-  // The caller gets the answer payload from its header on.
-  auto sent = sentAnswers(sim_, "CDR");
-  ASSERT_FALSE(sent.empty());
-  EXPECT_EQ(std::string(answer, 41), sent.back().payload().substr(0, 41));
-  EXPECT_EQ(slot().skKT, kInvalidSocket);
-
-  EXPECT_EQ(KtCardTestFnBL(0, 10, answer), 0);  // one digit on the wire: no card 10
+  EXPECT_EQ(KtCardTestFnBL(0, 10, answer), 0);
   EXPECT_EQ(slot().dwLastError, kErrCardTest);
-  EXPECT_EQ(sim_.receivedFrames("CDS").size(), 1u);
-}
-
-// The clamps themselves are the frame tests' table; here they must reach the wire.
-TEST_F(LinkWireTest, DistanceRequestClampedOnTheWire) {
-  char request[23] = {};
-  std::memcpy(request + 8, "13000123456789", 14);
-  char answer[32] = {};
-  EXPECT_EQ(KtGetHeadDistanceFnBL(0, request, answer), 1);
-  auto frames = sim_.receivedFrames("LRS");
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].bytes, wireFrame("2S200LRS12500000000000"));
-  EXPECT_EQ(std::string(answer, 5), "2S200");
-  // The distance query leaves the command connection for the next one.
-  EXPECT_TRUE(isOpenSocket(slot().skKT));
-}
-
-TEST_F(LinkWireTest, AddressCommandCarriesTheCallersFields) {
-  char request[60] = {};
-  std::memcpy(request + 8, "10080921A2B3C19216800105025525525500019216800100102", 51);
-  char answer[62] = {};
-  EXPECT_EQ(KtSetAddressFnBL(0, request, answer), 1);
-  auto frames = sim_.receivedFrames("ADS");
-  ASSERT_EQ(frames.size(), 1u);
-  EXPECT_EQ(frames[0].payload(), std::string(request, 59));
-  EXPECT_EQ(std::string(request, 8), "2S200ADS");
-  EXPECT_EQ(std::string(answer, 5), "2S200");
-  EXPECT_EQ(slot().skKT, kInvalidSocket);
+  EXPECT_TRUE(sim_.receivedFrames("CDS").empty());
 }
 
 TEST_F(LinkWireTest, GapMarkReadGoesOutAsZerosOnTheFinishConnection) {
@@ -139,20 +80,6 @@ TEST_F(LinkWireTest, GapMarkReadGoesOutAsZerosOnTheFinishConnection) {
   EXPECT_EQ(frames[0].bytes, wireFrame("2S200GMS0000000000"));
   EXPECT_EQ(frames[0].port, ktsim::Port::Finish);
   EXPECT_EQ(slot().skFin, kInvalidSocket);
-}
-
-TEST_F(LinkWireTest, MotorTestChoices) {
-  EXPECT_EQ(KtMotorTestStartFnBL(0), 1);
-  EXPECT_EQ(KtMotorTestFnBL(0, 1, 1), 1);
-  EXPECT_EQ(KtMotorTestFnBL(0, 2, 2), 1);
-  EXPECT_EQ(KtMotorTestEndFnBL(0), 1);
-  EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"MIS", "MTS", "MTS", "MES"}));
-  auto mts = sim_.receivedFrames("MTS");
-  EXPECT_EQ(mts[0].payload(), "2S200MTS01");
-  EXPECT_EQ(mts[1].payload(), "2S200MTS10");
-  // The motor test keeps one connection for all its steps.
-  EXPECT_EQ(sim_.connections().size(), 1u);
-  EXPECT_TRUE(isOpenSocket(slot().skKT));
 }
 
 TEST_F(LinkWireTest, ProgramGoesOutIn512ByteBlocksThenEnd) {
@@ -191,21 +118,9 @@ TEST_F(LinkWireTest, ProgramGoesOutIn512ByteBlocksThenEnd) {
   EXPECT_EQ(slot().dwLastError, 7u);
 }
 
-TEST_F(LinkWireTest, AutoCutCommandByKind) {
-  int shownBefore = 0;
-  nyhostWaitCursor(&shownBefore);
-  EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 1);
-  // The hourglass was up for the cut, and is down again.
-  int shown = 0;
-  EXPECT_EQ(nyhostWaitCursor(&shown), 0);
-  EXPECT_EQ(shown, shownBefore + 1);
-  auto cts = sim_.receivedFrames("CTS");
-  ASSERT_EQ(cts.size(), 1u);
-  EXPECT_EQ(cts[0].bytes, '\x02' + std::string("00082S200CTS") + '\x03');
-  EXPECT_EQ(slot().skKT, kInvalidSocket);
-
-  // The simulated KT3600R does not answer another kind's ACS: a short receive time-out on
-  // the channel's connection keeps the test quick.
+// The simulated KT3600R does not answer another kind's ACS: a short receive time-out on the
+// channel's connection keeps the test quick.
+TEST_F(LinkWireTest, AutoCutCommandOfAnotherKind) {
   ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
   platform::netSetReceiveTimeout(slot().skKT, 100);
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKind277), 0);
@@ -388,6 +303,9 @@ TEST_F(LinkAnswerTest, WrongCodesAreReadPastUpToThreeReceives) {
 
 TEST_F(LinkAnswerTest, ThreeWrongAnswersOnTheAuxiliaryChannelGive60302) {
   ASSERT_NE(SE_CreateSocket(0, 0, &slot()), kInvalidSocket);
+  EXPECT_NE(
+      logText().find("connected to " + sim_.address() + ":" + std::to_string(sim_.commandPort())),
+      std::string::npos);
   wrongAnswers("CTS", "CTS", 3, 2);  // "2S200CTS0" echoes the request: not an answer
 
   EXPECT_EQ(SE_AutoCutFnBL(&slot(), kKindKt3600r), 0);
@@ -445,12 +363,25 @@ TEST_F(LinkAnswerTest, ResetBeforeTheSendFailsAtOnceWithFlagFourOrRetriesOnce) {
   }
 }
 
+// Without flag 4 the receive is tried once more on the connection the slot hands back,
+// which has ended: the answer never comes.
 TEST_F(LinkAnswerTest, ResetInsteadOfAnAnswer) {
-  sim_.addFault({.code = "BZS", .action = FaultAction::Reset});
-  ExchangeResult r = exchangeOnSlot(0, "2S200BZS", kExNoResetRetry);
-  EXPECT_EQ(r.result, kExRecvFailed);
-  EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
-  EXPECT_EQ(slot().dwError, platform::kNetConnReset);
+  const struct {
+    int flags, result, error;
+  } rows[] = {{kExNoResetRetry, kExRecvFailed, platform::kNetConnReset}, {0, kExNoRightAnswer, 0}};
+  for (const auto& [flags, result, error] : rows) {
+    SCOPED_TRACE(flags);
+    const size_t logStart = logText().size();
+    sim_.addFault({.code = "BZS", .action = FaultAction::Reset});
+    ExchangeResult r = exchangeOnSlot(0, "2S200BZS", flags);
+    EXPECT_EQ(r.result, result);
+    EXPECT_EQ(slot().dwLastError, kErrSocketReceive);
+    EXPECT_EQ(slot().dwError, error);
+    const std::string log = logText().substr(logStart);
+    EXPECT_NE(log.find(cp932("(詳細ログ@111)")), std::string::npos);
+    EXPECT_EQ(log.find(cp932("(詳細ログ@113)")) != std::string::npos, flags == 0);
+    KT36R_CloseSocket(0, 0);
+  }
 }
 
 TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
@@ -523,6 +454,7 @@ TEST_F(LinkConnectionTest, MissingAddressOrPort) {
   EXPECT_EQ(r.result, kExNoSocket);
   EXPECT_EQ(slot().dwLastError, kErrNoAddress);
   EXPECT_TRUE(messages_.empty());  // an unset address is not a socket error box
+  EXPECT_EQ(KtSendRecvExFnI(kSlotCount, 0, 0), kExNoSocket);
 }
 
 TEST_F(LinkConnectionTest, RefusedConnectShowsTheSocketError) {
@@ -544,6 +476,13 @@ TEST_F(LinkConnectionTest, RefusedConnectShowsTheSocketError) {
   EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
   EXPECT_EQ(slot().dwLastError, kErrSocket);
   EXPECT_EQ(messages_.size(), 2u);
+
+  // An address no connection can reach fails at once, without the wait.
+  slot().CurKTRInfoST.IpAddrUL = 0xFFFFFFFF;
+  EXPECT_EQ(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_EQ(slot().dwLastError, kErrSocket);
+  EXPECT_NE(slot().dwError, 0);
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
 }
 
 TEST_F(LinkConnectionTest, SetTimeOutOnNoSocketFailsBoth) {

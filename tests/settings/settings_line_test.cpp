@@ -208,7 +208,7 @@ TEST_F(SettingsLineTest, LongLineIsReadUpToItsKnownLength) {
 }
 
 TEST_F(SettingsLineTest, NonHexadecimalAddressStopsTheAddress) {
-  writeIni("[KT3600R Info]\nKT00=C0A8zz0A#1#014\nKT01=ZZZZZZZZ#1#014\nKT02=-1#\n");
+  writeIni("[KT3600R Info]\nKT00=C0A8zz0A#1#014\nKT01=ZZZZZZZZ#1#014\nKT02=-1#\nKT03=c0a8fe0a#\n");
   bool ok = false;
   EXPECT_EQ(load(0, &ok).IpAddrUL, 0xC0A8u);
   EXPECT_TRUE(ok);
@@ -219,6 +219,7 @@ TEST_F(SettingsLineTest, NonHexadecimalAddressStopsTheAddress) {
   EXPECT_EQ(settingsFieldText(1, kFieldHistoryT1), "014");
   EXPECT_EQ(load(2, &ok).IpAddrUL, 0u);
   EXPECT_FALSE(ok);
+  EXPECT_EQ(load(3, &ok).IpAddrUL, 0xC0A8FE0Au);  // lower case is hexadecimal too
 }
 
 TEST_F(SettingsLineTest, GarbageInFieldsStaysInItsFieldAndReadsAsNoNumber) {
@@ -262,11 +263,13 @@ TEST_F(SettingsLineTest, StoreKeepsTheRestOfAHandEditedFile) {
 TEST_F(SettingsLineTest, ControlCharactersInTheRecordAreNotWrittenToTheFile) {
   KtrInfo info = load(0);
   info.IpAddrUL = 0xC0A8000A;
-  PrinterSettings[0][kSettingsFields[7].offset + 1] = '\n';  // field 7 = "2\n0"
+  PrinterSettings[0][kSettingsFields[7].offset + 1] = '\n';    // field 7 = "2\n0"
+  PrinterSettings[0][kSettingsFields[8].offset] = '~';         // printable: kept
+  PrinterSettings[0][kSettingsFields[9].offset + 1] = '\x7F';  // DEL is a control
   const std::string stored = storeAndRead(info);
   ASSERT_EQ(stored.size(), 250u);
   EXPECT_EQ(stored.find('\n'), std::string::npos);
-  EXPECT_EQ(stored.substr(linePos(7), 4), "200#");
+  EXPECT_EQ(stored.substr(linePos(7), 12), "200#~07#000#");
 }
 
 }  // namespace

@@ -69,39 +69,39 @@ TEST_F(StatusQueryTest, ValidStatusFillsTheSummaryAndTheStatusLine) {
   EXPECT_EQ(std::string(block + 30, kStatusBlockLen - 30), std::string(kStatusBlockLen - 30, '\0'));
 }
 
+// Another model's status (also a shorter answer) is refused and the warning names it.
 TEST_F(StatusQueryTest, AnotherModelIsNamedAndRefused) {
-  sim_.setModelHeader("21200");
-  char block[kStatusBlockLen];
-  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
-  EXPECT_EQ(stKtRSE[0].dwLastError, kErrWrongModel);
-  ASSERT_EQ(messages_.size(), 1u);
-  std::string expected =
-      sim_.address() + cp932("は、") + "KT5200R" + cp932("です。プリンタ種類を変更して下さい。");
-  EXPECT_EQ(messages_[0].text, expected);
-  EXPECT_EQ(messages_[0].caption, cp932("エラー又は警告メッセージ"));
-  EXPECT_EQ(messages_[0].style, 48u);
-  EXPECT_EQ(readIni("KT3600R Info", "STATUS00"), "");
-  EXPECT_EQ(sim_.receivedFrames("LRS").size(), 0u);
-}
-
-TEST_F(StatusQueryTest, AnUnknownModelIsCalledAnotherPrinter) {
-  sim_.setModelHeader("2X200");
-  char block[kStatusBlockLen];
-  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
-  ASSERT_EQ(messages_.size(), 1u);
-  EXPECT_NE(messages_[0].text.find(cp932("別のプリンター")), std::string::npos);
-
-  // Another model's shorter status answer is still an answer, and names the model.
-  sim_.setModelHeader("21200");
-  ktsim::Fault shorter;
-  shorter.code = "STS";
-  shorter.action = ktsim::FaultAction::Truncate;
-  shorter.number = 30;
-  sim_.addFault(shorter);
-  EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
-  EXPECT_EQ(stKtRSE[0].dwLastError, kErrWrongModel);
-  ASSERT_EQ(messages_.size(), 2u);
-  EXPECT_NE(messages_[1].text.find("KT5200R"), std::string::npos);
+  const struct {
+    const char* header;
+    std::string kind;
+    int truncate;
+  } rows[] = {{"21200", "KT5200R", 0},
+              {"6S200", "KT3600R", 0},
+              {"2X200", cp932("別のプリンター"), 0},
+              {"21200", "KT5200R", 30}};
+  for (const auto& r : rows) {
+    SCOPED_TRACE(r.header);
+    messages_.clear();
+    sim_.clearFaults();
+    sim_.setModelHeader(r.header);
+    if (r.truncate != 0) {
+      ktsim::Fault shorter;
+      shorter.code = "STS";
+      shorter.action = ktsim::FaultAction::Truncate;
+      shorter.number = r.truncate;
+      sim_.addFault(shorter);
+    }
+    char block[kStatusBlockLen];
+    EXPECT_FALSE(GetPrinterStatusFnBL(0, block));
+    EXPECT_EQ(stKtRSE[0].dwLastError, kErrWrongModel);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0].text, sim_.address() + cp932("は、") + r.kind +
+                                     cp932("です。プリンタ種類を変更して下さい。"));
+    EXPECT_EQ(messages_[0].caption, cp932("エラー又は警告メッセージ"));
+    EXPECT_EQ(messages_[0].style, 48u);
+    EXPECT_EQ(readIni("KT3600R Info", "STATUS00"), "");
+    EXPECT_EQ(sim_.receivedFrames("LRS").size(), 0u);
+  }
 }
 
 // A failed query clears the status line and still writes the auto-connect key; the

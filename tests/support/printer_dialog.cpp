@@ -1,5 +1,7 @@
 #include "printer_dialog.h"
 
+#include <cstdlib>
+
 #include "core/slots.h"
 #include "nyhost/nyhost_control.h"
 #include "settings/printer_settings.h"
@@ -50,6 +52,16 @@ std::vector<std::string> payloads(const ktsim::Simulator& sim, const std::string
   std::vector<std::string> out;
   for (const ktsim::FrameRecord& f : sim.receivedFrames(code)) out.push_back(f.payload());
   return out;
+}
+
+bool centredOver(NyHwnd child, NyHwnd owner) {
+  int32_t c[4], o[4];
+  if (!platform::getWindowRect(child, &c[0], &c[1], &c[2], &c[3]) ||
+      !platform::getWindowRect(owner, &o[0], &o[1], &o[2], &o[3])) {
+    return false;
+  }
+  return std::abs((c[0] + c[2]) - (o[0] + o[2])) <= 1 &&
+         std::abs((c[1] + c[3]) - (o[1] + o[3])) <= 1;
 }
 
 ktsim::Fault fault(const char* code, ktsim::FaultAction action, int times) {

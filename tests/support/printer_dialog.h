@@ -42,6 +42,9 @@ class PrinterDialogTest : public SimulatorTest {
 // Payloads of the frames the printer received with `code`.
 std::vector<std::string> payloads(const ktsim::Simulator& sim, const std::string& code);
 
+// Whether `child` stands centred over `owner` (to the pixel the halving rounds off).
+bool centredOver(NyHwnd child, NyHwnd owner);
+
 // A fault on every matching request `code`, `times` times (negative: for good).
 ktsim::Fault fault(const char* code, ktsim::FaultAction action = ktsim::FaultAction::FailureFlag,
                    int times = 1);

@@ -72,9 +72,11 @@ TEST_F(HighLevelDialog, RadioGroupsAndTheWinderBoxAreStoredInMemoryOnly) {
     EXPECT_EQ(d.checked(6941), 1);
     EXPECT_EQ(d.checked(6090), 1);
     platform::checkDlgButton(d.window(), 6932, 0);
+    EXPECT_TRUE(d.click(6940));  // back feed off
     EXPECT_TRUE(d.click(1));
   });
   EXPECT_EQ(memoryField(47), "5");
+  EXPECT_EQ(memoryField(61), "0");
   openHighLevel([&](OperatedDialog& d) {
     EXPECT_EQ(d.checked(6930), 1);
     d.cancel();
@@ -173,12 +175,18 @@ TEST_F(HighLevelDialog, TestFeedAndPrintGoToThePrinter) {
     EXPECT_TRUE(sim_.receivedFrames("PRS").empty());
     ASSERT_TRUE(d.setText(6009, "3"));
     EXPECT_TRUE(d.click(6012));
+    ASSERT_TRUE(sim_.lastJob().has_value());
+    EXPECT_EQ(sim_.lastJob()->conditions.copies, 3);
+    EXPECT_EQ(sim_.lastJob()->copiesIssued, 3);
+    EXPECT_EQ(messages_.size(), 1u);  // the refused count only
+
+    // A printer error during the job is shown once the job has ended.
+    sim_.raiseJobError(7, 1);
+    EXPECT_TRUE(d.click(6012));
+    EXPECT_EQ(messages_.size(), 2u);
+    EXPECT_EQ(stKtRSE[0].dwLastError, 7u);
     d.cancel();
   });
-  ASSERT_TRUE(sim_.lastJob().has_value());
-  EXPECT_EQ(sim_.lastJob()->conditions.copies, 3);
-  EXPECT_EQ(sim_.lastJob()->copiesIssued, 3);
-  EXPECT_EQ(messages_.size(), 1u);  // the refused count only
 }
 
 }  // namespace

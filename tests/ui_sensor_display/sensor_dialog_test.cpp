@@ -59,6 +59,17 @@ TEST_F(SensorDialogTest, OpeningAlignsTheDetectionWithGapPrintConditions) {
   EXPECT_TRUE(messages_.empty());
 }
 
+TEST_F(SensorDialogTest, OpensCentredOverItsOwner) {
+  platform::setDialogOperator("DIALOG_MAINTENANCE", [&](OperatedDialog& owner) {
+    platform::moveWindow(owner.window(), 200, 150);  // away from the screen's centre
+    context_.hWndOwner = owner.window();
+    openSensor([&](OperatedDialog& d) { EXPECT_TRUE(centredOver(d.window(), owner.window())); });
+  });
+  platform::dialogBoxParam(
+      "DIALOG_MAINTENANCE", nullptr,
+      [](NyHwnd, uint32_t, uintptr_t, intptr_t) NYPR_STDCALL -> intptr_t { return 0; }, 0);
+}
+
 TEST_F(SensorDialogTest, MarkPrintConditionsSelectMarkDetectionAndDisableTheGapGroup) {
   conditions_.OptionFlagsUW = NYPR_COND_FLAG_2;
   sim_.setGapMark(false, false, 45, 33, true, 60, 41);

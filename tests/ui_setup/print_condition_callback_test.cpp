@@ -240,6 +240,14 @@ TEST_F(PrintConditionCallback, OptionClicksFollowTheEnablingRules) {
     EXPECT_EQ(d.checked(20706), 0);
     EXPECT_FALSE(d.enabled(20706));
     EXPECT_FALSE(d.enabled(20118));
+
+    // The refresh button is the driver's only while the host initialises the page.
+    EXPECT_EQ(clickResult(d, 20715), 0);
+    EXPECT_EQ(ctx_.bHandled, 0);
+    ctx_.bHostInit = 1;
+    EXPECT_EQ(clickResult(d, 20715), 1);
+    EXPECT_EQ(ctx_.bHandled, 1);
+    ctx_.bHostInit = 0;
   });
 }
 

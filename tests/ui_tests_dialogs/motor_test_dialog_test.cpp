@@ -49,11 +49,13 @@ TEST_F(MotorTestTest, EachButtonStartsAndStopsItsMotor) {
     EXPECT_FALSE(sim_.state().innerMotorRunning);
     EXPECT_TRUE(sim_.state().outerMotorRunning);
     EXPECT_TRUE(d.click(2));
+    EXPECT_TRUE(d.ended());
   });
   EXPECT_TRUE(operated);
   const std::vector<std::string> expected = {"2S200MIS", "2S200MTS01", "2S200MTS11", "2S200MTS00",
                                              "2S200MES"};
   EXPECT_EQ(motorPayloads(), expected);
+  EXPECT_EQ(sim_.connections().size(), 1u);  // one connection for all the steps
   EXPECT_FALSE(sim_.state().motorTestMode);
   EXPECT_FALSE(sim_.state().outerMotorRunning);
   EXPECT_TRUE(messages_.empty());

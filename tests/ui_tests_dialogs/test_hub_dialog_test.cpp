@@ -2,6 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "nyhost/nyhost_control.h"
+#include "platform/net.h"
 #include "platform/text.h"
 #include "platform/ui.h"
 #include "test_dialog_fixture.h"
@@ -37,6 +39,7 @@ TEST_F(TestHubTest, BuzzerAndLedTestsReachThePrinterAndFailuresShowTheirErrors) 
     EXPECT_EQ(sim_.state().buzzerTests, 2);
     EXPECT_EQ(sim_.state().ledTests, 1);
     EXPECT_TRUE(messages_.empty());
+    EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));  // each test closes its connection
 
     sim_.addFault(fault("BZS"));
     sim_.addFault(fault("LES"));
@@ -120,8 +123,14 @@ TEST_F(TestHubTest, KiloBytesUnreadableSizesAndAMissingCard) {
 TEST_F(TestHubTest, AutoCutConfirmsWithABeepOrShowsThePrintersNumber) {
   openHub([&](OperatedDialog& d) {
     const int beeps = platform::beepCountForTesting();
+    int cursors = 0;
+    nyhostWaitCursor(&cursors);
     EXPECT_TRUE(d.click(6020));
     EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
+    int cursorsAfter = 0;
+    EXPECT_EQ(nyhostWaitCursor(&cursorsAfter), 0);  // up for the cut, down again after
+    EXPECT_EQ(cursorsAfter, cursors + 1);
+    EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_EQ(messages_[0].text, text(60679));
     EXPECT_EQ(messages_[0].caption, text(60045));

@@ -1,6 +1,7 @@
 // The test print: the request on the wire, following the job on the finish connection
 // with the test-print flag set, the stop button served while it is followed, and the
 // errors that end it.
+#include <algorithm>
 #include <chrono>
 #include <string>
 
@@ -61,6 +62,11 @@ TEST_F(TestPrintTest, ChosenPatternPositionAndCountGoOutAndTheJobIsFollowedToIts
   EXPECT_GT(polls, 0);
   EXPECT_EQ(pollsWithFlag, polls);
   EXPECT_TRUE(messages_.empty());
+  // The polls read the finish connection only: one command connection, the request's.
+  const auto all = sim_.connections();
+  EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                          [](const auto& c) { return c.port == ktsim::Port::Command; }),
+            1);
   // Cancel closes the finish connection.
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skFin));
 }

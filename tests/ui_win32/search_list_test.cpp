@@ -36,6 +36,7 @@ TEST_F(RealSearchList, ThePrinterFoundFillsTheSetupDialogsAddress) {
       w.click(setup, 1038);
       HWND list = w.waitDialog("LANのKT一覧");
       ASSERT_NE(list, nullptr);
+      EXPECT_EQ(GetWindow(list, GW_OWNER), setup);  // modal over the setup dialog
       ASSERT_TRUE(w.waitFor([&] { return w.listRows(list, 1038) == 1; }));
       EXPECT_EQ(w.listText(list, 1038, 0, 1), printer);
       EXPECT_EQ(w.listText(list, 1038, 0, 2).rfind("KT-3600R", 0), 0u);
