@@ -44,7 +44,7 @@ int connectTo(const std::string& address, int port) {
   addr.sin_family = AF_INET;
   addr.sin_port = htons(static_cast<uint16_t>(port));
   ::inet_pton(AF_INET, address.c_str(), &addr.sin_addr);
-  timeval tv{5, 0};
+  timeval tv{15, 0};  // generous: a loaded machine (the sanitizers, two builds) answers slowly
   ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
   ::setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &tv, sizeof tv);
   if (::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) {
@@ -289,7 +289,7 @@ HttpResponse AppServer::httpRequest(const std::string& method, const std::string
       static_cast<ssize_t>(request.size())) {
     char buffer[4096];
     ssize_t n;
-    // Up to the server's close or the last chunk (each receive waits at most 5 s).
+    // Up to the server's close or the last chunk (each receive waits at most 15 s).
     while (response.find("\r\n0\r\n\r\n") == std::string::npos &&
            (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
       response.append(buffer, static_cast<size_t>(n));
