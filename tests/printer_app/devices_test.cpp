@@ -1,6 +1,9 @@
 // `kt3600r-printer-app devices -o verbose=1` lists the printers that answer the module's network
 // search, on a private network of namespaces (root and `ip` needed, else skipped).
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <string>
@@ -26,9 +29,24 @@ TEST(PrinterAppDevices, ListsEveryPrinterTheSearchFinds) {
   net.runAsDriver([&] {
     listed = runCommand({NYPR_PRINTER_APP, "devices", "-o", "verbose=1"}, dir.path());
   });
+  // Another program on the same machine holding the search port: the list says why it is
+  // empty.
+  CommandResult refused;
+  net.runAsDriver([&] {
+    const int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_port = htons(30000);
+    ASSERT_EQ(::bind(holder, reinterpret_cast<const sockaddr*>(&any), sizeof any), 0);
+    refused = runCommand({NYPR_PRINTER_APP, "devices"}, dir.path());
+    ::close(holder);
+  });
   for (auto& sim : sims) {
     if (sim) sim->stop();
   }
+  EXPECT_NE(refused.output.find("the search port (UDP 30000) is in use by another program"),
+            std::string::npos)
+      << refused.output;
   EXPECT_EQ(listed.exitCode, 0) << listed.output;
   const char* models[] = {"KT-3600R  Ver2.50", "KT-3600R  Ver1.31"};
   for (int i = 0; i < 2; ++i) {

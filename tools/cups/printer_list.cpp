@@ -44,7 +44,8 @@ int listPrinters(std::FILE* out) {
     ::close(saved);
   }
   if (count < 0) {
-    std::fprintf(stderr, "DEBUG: The printer search could not run (%d)\n", count);
+    std::fprintf(stderr, "DEBUG: The printer search could not run: %s (%d)\n",
+                 host::searchFailureText(count), count);
     return 0;
   }
   for (int32_t i = 0; i < count; ++i) {

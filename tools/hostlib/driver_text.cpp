@@ -21,4 +21,19 @@ DriverError lastDriverError(int printer) {
   return error;
 }
 
+const char* searchFailureText(int32_t result) {
+  switch (result) {
+    case -1:
+      return "no network socket could be made";
+    case -2:
+      return "broadcasts are not allowed here";
+    case -3:
+      return "the search port (UDP 30000) is in use by another program";
+    case -4:
+      return "the search request could not be sent";
+    default:
+      return "the search failed";
+  }
+}
+
 }  // namespace nypr::host

@@ -17,4 +17,8 @@ struct DriverError {
 };
 DriverError lastDriverError(int printer);
 
+// Why the module's printer search could not run, from its negative result: English text
+// that ktprint looks up in its translations.
+const char* searchFailureText(int32_t result);
+
 }  // namespace nypr::host

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "driver_text.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "status_view.h"
 #include "terminal_text.h"
@@ -15,21 +16,6 @@ namespace ktprint {
 namespace {
 
 constexpr int32_t kMaxPrinters = 100;
-
-const char* searchFailure(int32_t result) {
-  switch (result) {
-    case -1:
-      return tr("no network socket could be made");
-    case -2:
-      return tr("broadcasts are not allowed here");
-    case -3:
-      return tr("the search port (UDP 30000) is in use by another program");
-    case -4:
-      return tr("the search request could not be sent");
-    default:
-      return tr("the search failed");
-  }
-}
 
 // The printer pads its model text with spaces to a fixed width; a JSON reader wants the
 // name alone.
@@ -44,7 +30,8 @@ int runSearch(uint32_t timeoutMs, bool json) {
   std::vector<NyPrFoundPrinterST> found(kMaxPrinters);
   int32_t n = NyPrSearchPrinters(timeoutMs, found.data(), kMaxPrinters);
   if (n < 0) {
-    std::cerr << "ktprint: " << tr("search") << ": " << searchFailure(n) << "\n";
+    std::cerr << "ktprint: " << tr("search") << ": " << tr(nypr::host::searchFailureText(n))
+              << "\n";
     return kExitFailed;
   }
   found.resize(static_cast<size_t>(n));

@@ -3,6 +3,7 @@
 // the device list comes from the module's network search.
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app.h"
 #include "driver_text.h"
@@ -19,7 +20,9 @@ bool listDevices(pappl_device_cb_t cb, void* data, pappl_deverror_cb_t err, void
   std::vector<NyPrFoundPrinterST> found(kMaxFound);
   const int32_t count = NyPrSearchPrinters(0, found.data(), kMaxFound);
   if (count < 0) {
-    if (err) (err)("The printer search failed (the search port may be in use).", errData);
+    const std::string why =
+        std::string("The printer search failed: ") + host::searchFailureText(count) + ".";
+    if (err) (err)(why.c_str(), errData);
     return false;
   }
   for (int32_t i = 0; i < count; ++i) {
