@@ -134,7 +134,10 @@ if(WIN32 AND CMAKE_CROSSCOMPILING)
     set(NYPR_WINE wine)
   else()
     set(NYPR_WINEARCH win64)
-    set(NYPR_WINE wine64)
+    # Debian keeps wine64 out of PATH; its `wine` would pick 32-bit wine whenever that is
+    # installed, even where it cannot start.
+    find_program(NYPR_WINE64 wine64 PATHS /usr/lib/wine /usr/lib/wine64 REQUIRED)
+    set(NYPR_WINE ${NYPR_WINE64})
   endif()
   configure_file(${PROJECT_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run
     @ONLY FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
