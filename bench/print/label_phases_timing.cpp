@@ -29,8 +29,6 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -46,12 +44,12 @@
 #include "link/connection.h"
 #include "link/exchange.h"
 #include "link/frame.h"
-#include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/clock.h"
 #include "platform/gdi.h"
 #include "platform/module_load.h"
 #include "platform/profile.h"
+#include "scratch_host.h"
 #include "settings/printer_settings.h"
 #include "status/printer_status.h"
 #include "whole_label.h"
@@ -208,31 +206,6 @@ double plainExchanges() {
   return lap(t);
 }
 
-// 127.0.0.2 as the driver keeps it in the INI file: the address's value in hex.
-bool addressValue(const std::string& text, uint32_t& value) {
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  char end = 0;
-  if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &end) != 4 || a > 255 || b > 255 ||
-      c > 255 || d > 255) {
-    return false;
-  }
-  value = (a << 24) | (b << 16) | (c << 8) | d;
-  return true;
-}
-
-struct ScratchDir {
-  std::filesystem::path path;
-  ScratchDir() {
-    std::random_device rd;
-    path = std::filesystem::temp_directory_path() / ("nypr_label_phases_" + std::to_string(rd()));
-    std::filesystem::create_directories(path);
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-};
-
 double median(std::vector<double> v) {
   if (v.empty()) return 0;
   std::sort(v.begin(), v.end());
@@ -258,19 +231,14 @@ int main(int argc, char** argv) {
   // would; the reference keeps that start-up in the program.
   if (!nypr::platform::kModuleLoadHooksInstalled) return 1;
   uint32_t value = 0;
-  if (!addressValue(address, value)) {
+  if (!nypr::bench::addressValue(address, value)) {
     std::fprintf(stderr, "label_phases_timing: bad address %s\n", address.c_str());
     return 2;
   }
 
-  ScratchDir dir;
-  const std::string ini = (dir.path / "host.ini").string();
-  nyhostSetIniPath(ini.c_str());
-  nyhostSetModuleDir(dir.path.string().c_str());
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%08X", value);
-  if (!nypr::platform::profileWriteString(ini, "KT3600R Info", "KT00", hex)) {
-    std::fprintf(stderr, "label_phases_timing: cannot write %s\n", ini.c_str());
+  nypr::bench::ScratchHost host("label_phases");
+  if (!host.pointPrinterAt(value)) {
+    std::fprintf(stderr, "label_phases_timing: cannot write %s\n", host.ini.c_str());
     return 1;
   }
   const nypr::platform::ClockHooks hooks{realTick, countedSleep, nullptr};
@@ -305,8 +273,8 @@ int main(int argc, char** argv) {
     }
     auto t = Clock::now();
     const std::string line = "status line of label " + std::to_string(i) + std::string(60, '0');
-    if (nypr::platform::profileReadString(ini, "KT3600R Info", "STATUS_BENCH", "") != line) {
-      nypr::platform::profileWriteString(ini, "KT3600R Info", "STATUS_BENCH", line.c_str());
+    if (nypr::platform::profileReadString(host.ini, "KT3600R Info", "STATUS_BENCH", "") != line) {
+      nypr::platform::profileWriteString(host.ini, "KT3600R Info", "STATUS_BENCH", line.c_str());
     }
     ms[kIniStatusLine] = lap(t);
     const int16_t printed = NyPrPrintOneLabel(1, 1, bitmap, &job.job, nullptr);

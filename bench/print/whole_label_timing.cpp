@@ -8,49 +8,21 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "label_bitmap.h"
-#include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"
+#include "scratch_host.h"
 #include "whole_label.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// 127.0.0.2 as the driver keeps it in the INI file: the address's value in hex.
-bool addressValue(const std::string& text, uint32_t& value) {
-  unsigned a = 0, b = 0, c = 0, d = 0;
-  char end = 0;
-  if (std::sscanf(text.c_str(), "%u.%u.%u.%u%c", &a, &b, &c, &d, &end) != 4 || a > 255 || b > 255 ||
-      c > 255 || d > 255) {
-    return false;
-  }
-  value = (a << 24) | (b << 16) | (c << 8) | d;
-  return true;
-}
-
 unsigned lastError() {
   return NyPrGetPrintError(1, nullptr, 0);
 }
-
-// A scratch directory for the host's INI file, removed at exit.
-struct ScratchDir {
-  std::filesystem::path path;
-  ScratchDir() {
-    std::random_device rd;
-    path = std::filesystem::temp_directory_path() / ("nypr_whole_label_" + std::to_string(rd()));
-    std::filesystem::create_directories(path);
-  }
-  ~ScratchDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-  }
-};
 
 }  // namespace
 
@@ -64,19 +36,14 @@ int main(int argc, char** argv) {
   app.add_option("--warmup", warmup, "labels printed first, not timed")->check(CLI::Range(0, 100));
   CLI11_PARSE(app, argc, argv);
   uint32_t value = 0;
-  if (!addressValue(address, value)) {
+  if (!nypr::bench::addressValue(address, value)) {
     std::fprintf(stderr, "whole_label_timing: bad address %s\n", address.c_str());
     return 2;
   }
 
-  ScratchDir dir;
-  const std::string ini = (dir.path / "host.ini").string();
-  nyhostSetIniPath(ini.c_str());
-  nyhostSetModuleDir(dir.path.string().c_str());
-  char hex[16];
-  std::snprintf(hex, sizeof hex, "%08X", value);
-  if (nyhostProfileWrite("KT3600R Info", "KT00", hex) == 0) {
-    std::fprintf(stderr, "whole_label_timing: cannot write %s\n", ini.c_str());
+  nypr::bench::ScratchHost host("whole_label");
+  if (!host.pointPrinterAt(value)) {
+    std::fprintf(stderr, "whole_label_timing: cannot write %s\n", host.ini.c_str());
     return 1;
   }
 
