@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 #include "raster.h"
 
 namespace {
@@ -28,24 +26,6 @@ TEST(Protocol, FixedWidthFieldsAndCodesWithoutAnswer) {
   EXPECT_EQ(parseIpText("192168000010"), 0xC0A8000Au);
   EXPECT_FALSE(parseIpText("192168000256"));
   EXPECT_FALSE(parseIpText("19216800001"));
-}
-
-TEST(Protocol, PrintConditionsAreDecoded) {
-  // Width, length, gap, two conditions, five flags, position adjustment, copies, settings.
-  std::string p = std::string("2S200PRS0960120002415001210101-120240003") + std::string(168, '5');
-  int bad = -1;
-  const auto c = parseConditions(p, &bad);
-  ASSERT_TRUE(c);
-  EXPECT_EQ(std::tie(c->widthDots, c->lengthDots, c->gapDots, c->condition1, c->condition2),
-            std::make_tuple(960, 1200, 24, 150, 12));
-  EXPECT_EQ(std::tie(c->thermalTransfer, c->flag8, c->autoPeel, c->flag4, c->flag2),
-            std::make_tuple(true, false, true, false, true));
-  EXPECT_EQ(std::tie(c->posAdjX, c->posAdjY, c->copies, c->settings),
-            std::make_tuple(-12, 24, 3, std::string(168, '5')));
-  p[8 + 19] = '2';
-  EXPECT_FALSE(parseConditions(p, &bad));
-  EXPECT_EQ(bad, 8);
-  EXPECT_FALSE(parseConditions(p.substr(0, 207), &bad));
 }
 
 TEST(Raster, LinesBeyondTheLabelAndDotsBeyondTheLineAreBlank) {

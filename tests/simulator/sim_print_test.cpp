@@ -166,14 +166,6 @@ TEST_F(SimPrint, MalformedPrintConditionsAreRefusedWithTheirField) {
   EXPECT_FALSE(sim_->lastJob());
 }
 
-TEST_F(SimPrint, FeedIssuesOneBlankLabelWithItsReport) {
-  EXPECT_EQ(command_.exchange(prsPayload("FES", 640, 360, 1)), "2S200FER0000000");
-  EXPECT_EQ(readReports(1), std::vector<std::string>{report(0, 0)});
-  ASSERT_TRUE(sim_->waitForJobEnd(5s));
-  EXPECT_EQ(sim_->lastJob()->kind, ktsim::JobKind::Feed);
-  EXPECT_TRUE(sim_->labels().empty());
-}
-
 TEST_F(SimPrint, StopEndsTheJobWithTheStopReport) {
   for (const int error : {998, 997}) {  // the stop report's number, then one set instead
     if (error != 998) sim_->setStopReportError(error);
@@ -260,40 +252,6 @@ TEST_F(SimPrint, ReportHookCanRewriteOrDropReports) {
   const auto reports = sim_->finishReports();
   EXPECT_FALSE(reports[0].delivered);
   EXPECT_TRUE(reports[1].delivered);
-}
-
-TEST_F(SimPrint, IssuedLabelsAddTravelAndCuts) {
-  sim_->setTravel(100, 0, 1000);
-  ASSERT_TRUE(sendJob(64, 96, 2, false, /*autoCut=*/true));
-  ASSERT_TRUE(sim_->waitForJobEnd(5s));
-  // Two labels of 96 dots plus 24 dots of gap: 20 mm.
-  const auto s = sim_->state();
-  EXPECT_EQ(s.labelTravelMm, 20u);
-  EXPECT_EQ(s.bodyTravelMm, 1020u);
-  EXPECT_EQ(s.cutCount, 2u);
-}
-
-TEST_F(SimPrint, TestPrintIssuesPatternLabels) {
-  EXPECT_EQ(command_.exchange("2S200PTS1000002"), "2S200PTR0000000");
-  EXPECT_EQ(readReports(2), (std::vector<std::string>{report(0, 1), report(0, 0)}));
-  ASSERT_TRUE(sim_->waitForLabels(2, 5s));
-  const auto l = sim_->labels()[0];
-  EXPECT_EQ(l.kind, ktsim::JobKind::TestPrint);
-  EXPECT_EQ(l.width, 960);
-  EXPECT_TRUE(l.dot(10, 0));  // fine lines every 8 rows
-  EXPECT_FALSE(l.dot(10, 1));
-  EXPECT_EQ(command_.exchange("2S200PTS7000001")[11], '1');
-}
-
-TEST_F(SimPrint, ContinuousTestPrintRunsUntilStopped) {
-  EXPECT_EQ(command_.exchange("2S200PTS0010001"), "2S200PTR0000000");
-  ASSERT_TRUE(sim_->waitForLabels(3, 5s));
-  EXPECT_EQ(command_.exchange("2S200PSP"), "2S200PSR0");
-  ASSERT_TRUE(sim_->waitForJobEnd(5s));
-  ASSERT_TRUE(sim_->waitForReports(4, 5s));  // the stop report may be recorded just after
-  const auto reports = sim_->finishReports();
-  EXPECT_EQ(reports.back().error, 998);
-  EXPECT_EQ(reports.front().remaining, 1);
 }
 
 }  // namespace

@@ -99,25 +99,6 @@ TEST_F(SimBadFrames, FramesSplitAnywhereAreReassembled) {
   EXPECT_EQ(c_.readPayload(), "2S200LER0");
 }
 
-TEST(SimSideBySide, TwoPrintersOnTheirOwnLoopbackAddresses) {
-  ktsim::Simulator a, b;
-  a.start();
-  b.start();
-  EXPECT_NE(a.address(), b.address());
-  EXPECT_EQ(a.commandPort(), 10000);
-  EXPECT_EQ(b.commandPort(), 10000);
-  EXPECT_EQ(a.finishPort(), 10001);
-  EXPECT_EQ((a.addressValue() >> 24), 127u);
-  EXPECT_NE(a.addressValue() & 0xFF, 0u);
-  EXPECT_NE(a.addressValue() & 0xFF, 255u);
-  a.setHeadRank(1);
-  b.setHeadRank(6);
-  EXPECT_EQ(simtest::exchangeOnce(a.addressValue(), a.commandPort(), "2S200STS")[32], '1');
-  EXPECT_EQ(simtest::exchangeOnce(b.addressValue(), b.commandPort(), "2S200STS")[32], '6');
-  EXPECT_EQ(a.receivedFrames().size(), 1u);
-  EXPECT_EQ(b.receivedFrames().size(), 1u);
-}
-
 TEST(SimSideBySide, AnAddressAlreadyTakenIsRefusedAndStopRestarts) {
   ktsim::Simulator a;
   a.start();
