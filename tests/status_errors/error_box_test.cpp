@@ -94,7 +94,8 @@ TEST_F(ErrorBoxTest, HelpReferenceInTheIniFileOffersHelpForTheCode) {
       "[HELP PATH]\n"
       "KTERR-60402=kt3600r.chm::/socket.htm\n"
       "kterr-00005=kt3600r.chm::/gap.htm\n"
-      "KTERR-60401=\n");
+      "KTERR-60401=\n"
+      "KTERR-60302=kt.chm\n");
   stKtRSE[0].dwLastError = 60402;
   stKtRSE[0].dwError = 10060;
   ShowPrinterErrorFnI(nullptr, 0);
@@ -108,6 +109,13 @@ TEST_F(ErrorBoxTest, HelpReferenceInTheIniFileOffersHelpForTheCode) {
   stKtRSE[0].dwLastError = 60401;  // an empty reference is no reference
   ShowPrinterErrorFnI(nullptr, 0);
   EXPECT_EQ(box_.style, 48u);
+
+  // The auxiliary channel's box takes its text through the language loader.
+  stKtRSE[5].dwLastError = 60302;
+  EXPECT_EQ(SE_ShowErrorFnI(nullptr, &stKtRSE[5]), NY_IDOK);
+  EXPECT_EQ(box_.text, cp932(messageText(60302)));
+  EXPECT_EQ(box_.caption, caption_);
+  EXPECT_EQ(box_.style, 0x80000000u + 60302u);
 }
 
 TEST_F(ErrorBoxTest, LongHostTextsAreCutToTheBoxBuffer) {
@@ -121,16 +129,6 @@ TEST_F(ErrorBoxTest, LongHostTextsAreCutToTheBoxBuffer) {
   EXPECT_GE(box_.text.size(), 500u);
   EXPECT_EQ(box_.text.size() % 2, 0u);
   EXPECT_EQ(longText.compare(0, box_.text.size(), box_.text), 0);
-}
-
-TEST_F(ErrorBoxTest, AuxiliaryBoxUsesTheLanguageLoader) {
-  writeIni("[HELP PATH]\nKTERR-60302=kt.chm\n");
-  PrinterSlot& slot = stKtRSE[5];
-  slot.dwLastError = 60302;
-  EXPECT_EQ(SE_ShowErrorFnI(nullptr, &slot), NY_IDOK);
-  EXPECT_EQ(box_.text, cp932(messageText(60302)));
-  EXPECT_EQ(box_.caption, caption_);
-  EXPECT_EQ(box_.style, 0x80000000u + 60302u);
 }
 
 TEST_F(ErrorBoxTest, RangeMessageNamesTheParameterAndItsBounds) {
