@@ -39,7 +39,7 @@ void Client::close() {
   buffer_.clear();
 }
 
-bool Client::connect(uint32_t ip, uint16_t port, int timeoutMs) {
+bool Client::connect(uint32_t ip, uint16_t port) {
   close();
   fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
   if (fd_ < 0) return false;
@@ -55,8 +55,8 @@ bool Client::connect(uint32_t ip, uint16_t port, int timeoutMs) {
     pollfd p{fd_, POLLOUT, 0};
     int error = 0;
     socklen_t len = sizeof error;
-    if (::poll(&p, 1, timeoutMs) != 1 ||
-        ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len) != 0 || error != 0) {
+    if (::poll(&p, 1, 2000) != 1 || ::getsockopt(fd_, SOL_SOCKET, SO_ERROR, &error, &len) != 0 ||
+        error != 0) {
       close();
       return false;
     }
@@ -74,9 +74,8 @@ bool Client::sendRaw(std::string_view bytes) {
   return true;
 }
 
-std::optional<std::string> Client::readFrame(int timeoutMs, int* reads) {
+std::optional<std::string> Client::readFrame(int timeoutMs) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  if (reads) *reads = 0;
   for (;;) {
     if (buffer_.size() >= 5) {
       size_t length = 0;
@@ -98,7 +97,6 @@ std::optional<std::string> Client::readFrame(int timeoutMs, int* reads) {
     char buf[2048];
     const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
     if (n <= 0) return std::nullopt;
-    if (reads) ++*reads;
     buffer_.append(buf, static_cast<size_t>(n));
   }
 }
@@ -112,17 +110,6 @@ std::string Client::readPayload(int timeoutMs) {
 std::string Client::exchange(std::string_view payload, int timeoutMs) {
   if (!sendPayload(payload)) return {};
   return readPayload(timeoutMs);
-}
-
-int Client::readEnd(int timeoutMs) {
-  if (fd_ < 0) return -1;
-  pollfd p{fd_, POLLIN, 0};
-  if (::poll(&p, 1, timeoutMs) != 1) return -1;
-  char buf[256];
-  const ssize_t n = ::recv(fd_, buf, sizeof buf, 0);
-  if (n == 0) return 0;
-  if (n < 0) return errno;
-  return -1;
 }
 
 std::string exchangeOnce(uint32_t ip, uint16_t port, std::string_view payload) {

@@ -23,20 +23,17 @@ class Client {
   Client& operator=(const Client&) = delete;
   Client(Client&& other) noexcept;
 
-  // Connects to ip (host order):port; false when not connected within timeoutMs.
-  bool connect(uint32_t ip, uint16_t port, int timeoutMs = 2000);
+  // Connects to ip (host order):port; false when not connected within 2 s.
+  bool connect(uint32_t ip, uint16_t port);
   bool sendRaw(std::string_view bytes);
   bool sendPayload(std::string_view payload) { return sendRaw(frame(payload)); }
   // Reads until one whole frame (by its length digits) arrived; nullopt on close, error or
-  // time-out. `reads` counts the recv calls it took.
-  std::optional<std::string> readFrame(int timeoutMs = 3000, int* reads = nullptr);
+  // time-out.
+  std::optional<std::string> readFrame(int timeoutMs = 3000);
   // Payload of the next frame ("" when none).
   std::string readPayload(int timeoutMs = 3000);
   // Sends the payload and returns the answer's payload ("" when none).
   std::string exchange(std::string_view payload, int timeoutMs = 3000);
-  // Outcome of reading after the peer stopped answering: 0 orderly close, an errno value
-  // (ECONNRESET ...), or -1 when data or nothing arrived within timeoutMs.
-  int readEnd(int timeoutMs = 3000);
   void close();
 
  private:
