@@ -23,19 +23,16 @@ std::string num(int v, int width) {
   return buf;
 }
 
-std::string settingsRecord(bool autoCut) {
+std::string settingsRecord() {
   std::string s(168, '0');
   s.replace(132, 4, "0960");
-  s[140] = autoCut ? '1' : '0';
   return s;
 }
 
-std::string prsPayload(const std::string& code, int widthDots, int lengthDots, int copies,
-                       bool autoPeel = false, bool autoCut = false) {
-  std::string p = "2S200" + code + num(widthDots, 4) + num(lengthDots, 4) + num(24, 3) + "100" +
-                  "010" + "0" + "0" + (autoPeel ? "1" : "0") + "0" + "0" + "-05" + "003" +
-                  num(copies, 4) + settingsRecord(autoCut);
-  return p;
+// Width, length, gap, two conditions, five flags, position adjustment, copies, settings.
+std::string prsPayload(int widthDots, int lengthDots, int copies) {
+  return "2S200PRS" + num(widthDots, 4) + num(lengthDots, 4) + "024" + "100" + "010" + "00000" +
+         "-05" + "003" + num(copies, 4) + settingsRecord();
 }
 
 std::string report(int error, int remaining) {
@@ -64,9 +61,8 @@ class SimPrint : public ::testing::Test {
 
   // Sends PRS and blank DTI frames for every line; true when all were accepted. The dots'
   // way from the wire onto the label is RasterLineBytesMapToDots's.
-  bool sendJob(int width, int height, int copies, bool autoPeel = false, bool autoCut = false) {
-    const std::string prs =
-        command_.exchange(prsPayload("PRS", width, height, copies, autoPeel, autoCut));
+  bool sendJob(int width, int height, int copies) {
+    const std::string prs = command_.exchange(prsPayload(width, height, copies));
     if (prs != "2S200PRR0000000") {
       ADD_FAILURE() << "PRS answer " << prs;
       return false;
@@ -102,7 +98,7 @@ class SimPrint : public ::testing::Test {
 TEST_F(SimPrint, RasterLineBytesMapToDotsOnEveryCopyWithOneReportEach) {
   // 32 dots in a 6-byte line: the host's row bytes b0 b1 b2 b3 arrive as 0 0 L2 L3 L0 L1,
   // Lk holding dots 8k..8k+7 with the leftmost in bit 0. 7 lines: the last frame is padded.
-  ASSERT_EQ(command_.exchange(prsPayload("PRS", 32, 7, 3)), "2S200PRR0000000");
+  ASSERT_EQ(command_.exchange(prsPayload(32, 7, 3)), "2S200PRR0000000");
   const char bytes[] = {0x00, 0x00, static_cast<char>(0x80), 0x00, 0x01, 0x03};
   const std::string line(bytes, sizeof bytes);
   for (int f = 0; f < 2; ++f) {
@@ -119,7 +115,7 @@ TEST_F(SimPrint, RasterLineBytesMapToDotsOnEveryCopyWithOneReportEach) {
   EXPECT_EQ(job->conditions.posAdjX, -5);
   EXPECT_EQ(job->conditions.posAdjY, 3);
   EXPECT_EQ(job->conditions.gapDots, 24);
-  EXPECT_EQ(job->conditions.settings, settingsRecord(false));
+  EXPECT_EQ(job->conditions.settings, settingsRecord());
   const auto labels = sim_->labels();
   ASSERT_EQ(labels.size(), 3u);
   EXPECT_EQ(labels[2].copy, 3);
@@ -145,7 +141,7 @@ TEST_F(SimPrint, RasterLineBytesMapToDotsOnEveryCopyWithOneReportEach) {
 
 TEST_F(SimPrint, RasterFramesOutOfOrderOrWithoutAJobAreRefused) {
   EXPECT_EQ(command_.exchange("2S200DTI0000" + std::string(5 * 122, '0')), "2S200DTR01");
-  ASSERT_EQ(command_.exchange(prsPayload("PRS", 16, 10, 1)), "2S200PRR0000000");
+  ASSERT_EQ(command_.exchange(prsPayload(16, 10, 1)), "2S200PRR0000000");
   const std::string lines = std::string(5 * 122, '0');
   EXPECT_EQ(command_.exchange("2S200DTI0001" + lines), "2S200DTR01");  // 0000 expected
   EXPECT_EQ(command_.exchange("2S200DTI0000" + lines), "2S200DTR00");
@@ -157,12 +153,12 @@ TEST_F(SimPrint, RasterFramesOutOfOrderOrWithoutAJobAreRefused) {
 }
 
 TEST_F(SimPrint, MalformedPrintConditionsAreRefusedWithTheirField) {
-  std::string p = prsPayload("PRS", 100, 50, 1);
+  std::string p = prsPayload(100, 50, 1);
   p[8 + 5] = 'x';  // label length
   const std::string a = command_.exchange(p);
   EXPECT_EQ(a.substr(0, 11), "2S200PRR023");
   EXPECT_EQ(a.substr(11), "1002");
-  EXPECT_EQ(command_.exchange(prsPayload("PRS", 100, 50, 0)).substr(11), "1013");  // no copies
+  EXPECT_EQ(command_.exchange(prsPayload(100, 50, 0)).substr(11), "1013");  // no copies
   EXPECT_FALSE(sim_->lastJob());
 }
 
@@ -195,33 +191,6 @@ TEST_F(SimPrint, PrinterErrorsEndTheJobWithTheirNumber) {
   EXPECT_EQ(sim_->lastJob()->state, ktsim::JobState::Stopped);
 }
 
-TEST_F(SimPrint, HeadOpenedDuringAJobFailsItAndRefusesTheNext) {
-  sim_->setIssueHold(true);
-  ASSERT_TRUE(sendJob(64, 10, 2));
-  ASSERT_TRUE(sim_->waitForJobState(ktsim::JobState::Issuing, 5s));
-  sim_->setHeadOpen(true);
-  EXPECT_EQ(readReports(1), std::vector<std::string>{report(1, 2)});
-  EXPECT_EQ(command_.exchange(prsPayload("PRS", 64, 10, 1)).substr(8, 3), "001");
-  EXPECT_EQ(command_.exchange("2S200STS")[33], '1');
-}
-
-TEST_F(SimPrint, AutoPeelWaitsForTheLabelToBeTaken) {
-  ASSERT_TRUE(sendJob(64, 10, 2, /*autoPeel=*/true));
-  EXPECT_EQ(readReports(1), std::vector<std::string>{report(0, 1)});
-  ASSERT_TRUE(sim_->waitForLabelAtPeeler(5s));
-  // The peel sensor sees the label; the second copy waits.
-  EXPECT_EQ(command_.exchange("2S200STS").substr(26, 3), "090");
-  EXPECT_EQ(sim_->labels().size(), 1u);
-  EXPECT_EQ(sim_->lastJob()->state, ktsim::JobState::Issuing);
-  sim_->takeLabel();
-  EXPECT_EQ(readReports(1), std::vector<std::string>{report(0, 0)});
-  ASSERT_TRUE(sim_->waitForJobEnd(5s));
-  EXPECT_EQ(sim_->labels().size(), 2u);
-  EXPECT_TRUE(sim_->labelAtPeeler());
-  sim_->takeLabel();
-  EXPECT_EQ(command_.exchange("2S200STS").substr(26, 3), "010");
-}
-
 TEST_F(SimPrint, ReportsWaitForAFinishConnection) {
   finish_.close();
   ASSERT_TRUE(sim_->waitFor(
@@ -238,20 +207,6 @@ TEST_F(SimPrint, ReportsWaitForAFinishConnection) {
   EXPECT_EQ(readReports(1), std::vector<std::string>{report(0, 0)});
   ASSERT_TRUE(sim_->waitForReports(1, 5s));
   EXPECT_TRUE(sim_->finishReports()[0].delivered);
-}
-
-TEST_F(SimPrint, ReportHookCanRewriteOrDropReports) {
-  sim_->setFinishReportHook([](ktsim::FinishReport& r) {
-    if (r.remaining == 1) return false;
-    r.error = 35;
-    return true;
-  });
-  ASSERT_TRUE(sendJob(32, 5, 2));
-  EXPECT_EQ(readReports(1), std::vector<std::string>{report(35, 0)});
-  ASSERT_TRUE(sim_->waitForReports(2, 5s));
-  const auto reports = sim_->finishReports();
-  EXPECT_FALSE(reports[0].delivered);
-  EXPECT_TRUE(reports[1].delivered);
 }
 
 }  // namespace
