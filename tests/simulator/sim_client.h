@@ -1,5 +1,6 @@
-// A deliberately plain socket client for the simulator's tests: it shares nothing with the
-// driver's link code, so the simulator is checked against the wire format alone.
+// A client for the simulator's tests on the simulator's own plain socket, which shares
+// nothing with the driver's link code: the simulator is checked against the wire format
+// alone (the frame's bytes are pinned in frame_reader_test.cpp).
 #pragma once
 
 #include <cstdint>
@@ -8,40 +9,61 @@
 #include <string>
 #include <string_view>
 
+#include "ktsim/frame.h"
+#include "ktsim/socket.h"
+
 namespace simtest {
 
 // STX, four length digits, payload, ETX.
-std::string frame(std::string_view payload);
+inline std::string frame(std::string_view payload) {
+  return ktsim::makeFrame(payload);
+}
+
 // The fields of a payload put together, so tests can show each field apart.
-std::string fields(std::initializer_list<std::string_view> parts);
+inline std::string fields(std::initializer_list<std::string_view> parts) {
+  std::string out;
+  for (std::string_view part : parts) out += part;
+  return out;
+}
 
 class Client {
  public:
-  Client() = default;
-  ~Client();
-  Client(const Client&) = delete;
-  Client& operator=(const Client&) = delete;
-  Client(Client&& other) noexcept;
-
-  // Connects to ip (host order):port; false when not connected within 2 s.
-  bool connect(uint32_t ip, uint16_t port);
-  bool sendRaw(std::string_view bytes);
+  // Connects to ip (host order):port; false when not connected.
+  bool connect(uint32_t ip, uint16_t port) {
+    socket_ = ktsim::Socket::connectTo(ip, port);
+    return socket_.valid();
+  }
+  void close() { socket_.close(); }
+  bool sendRaw(std::string_view bytes) { return socket_.sendAll(bytes); }
   bool sendPayload(std::string_view payload) { return sendRaw(frame(payload)); }
-  // Reads until one whole frame (by its length digits) arrived; nullopt on close, error or
-  // time-out.
-  std::optional<std::string> readFrame(int timeoutMs = 3000);
+  // One whole frame (by its length digits); nullopt on close, error or time-out.
+  std::optional<std::string> readFrame(int timeoutMs = 3000) {
+    std::string f(5, '\0');
+    if (!socket_.receiveExact(f.data(), 5, timeoutMs)) return std::nullopt;
+    if (f.find_first_not_of("0123456789", 1) != std::string::npos) return std::nullopt;
+    const size_t length = std::stoul(f.substr(1));
+    f.resize(length + 6);
+    if (!socket_.receiveExact(f.data() + 5, length + 1, timeoutMs)) return std::nullopt;
+    return f;
+  }
   // Payload of the next frame ("" when none).
-  std::string readPayload(int timeoutMs = 3000);
+  std::string readPayload(int timeoutMs = 3000) {
+    const auto f = readFrame(timeoutMs);
+    return f ? f->substr(5, f->size() - 6) : std::string();
+  }
   // Sends the payload and returns the answer's payload ("" when none).
-  std::string exchange(std::string_view payload, int timeoutMs = 3000);
-  void close();
+  std::string exchange(std::string_view payload, int timeoutMs = 3000) {
+    return sendPayload(payload) ? readPayload(timeoutMs) : std::string();
+  }
 
  private:
-  int fd_ = -1;
-  std::string buffer_;
+  ktsim::Socket socket_;
 };
 
 // One request/answer on a fresh connection, the way the driver talks to the printer.
-std::string exchangeOnce(uint32_t ip, uint16_t port, std::string_view payload);
+inline std::string exchangeOnce(uint32_t ip, uint16_t port, std::string_view payload) {
+  Client c;
+  return c.connect(ip, port) ? c.exchange(payload) : std::string();
+}
 
 }  // namespace simtest
