@@ -18,10 +18,10 @@ using testing::readTestData;
 
 // Factory defaults as the store writes them for a record that was never loaded from a
 // line (field 51, the label length, has no default and is written as zeros).
-constexpr const char* kDefaultFields =
-    "1#014#002#014#0548#0548#158#260#007#007#1#60#40#45#45#60#40#-002#-004#20#01#0000#0000#"
-    "080#075#060#050#1#065#0#50#070#010#010#090#024#035#70#000#0200#050#120#090#040#005#750#"
-    "40#0#3#0#0960#0000#1#001#0#05#0305#1#0#0001#075#0#2200#001#";
+std::string defaultFields() {
+  const std::string line = readTestData("settings/default_fields.txt");
+  return line.substr(0, line.find('\n'));
+}
 
 // Field n of a test line: the last digits of 100 + n, widened with a leading zero for
 // four-character fields, so a field read from a shifted place shows a wrong number.
@@ -84,7 +84,7 @@ TEST_F(SettingsLineTest, MissingKeyMissingOrUnreadableFileGiveDefaultsAndAskForA
   EXPECT_EQ(stKtRSE[0].PosAdjYI, 0);
   EXPECT_EQ(stKtRSE[0].PosAdjModeI, 1);  // the method is kept
 
-  EXPECT_EQ(storeAndRead(info), std::string("00000000#") + kDefaultFields + "000#000#1");
+  EXPECT_EQ(storeAndRead(info), "00000000#" + defaultFields() + "000#000#1");
 
   // No file at all.
   std::filesystem::remove(ini_);
@@ -109,7 +109,7 @@ TEST_F(SettingsLineTest, AddressAloneGivesDefaultsAndNegativeAdjustmentKeepsItsS
   KtrInfo info = load(0, &ok);
   EXPECT_TRUE(ok);
   EXPECT_EQ(info.IpAddrUL, 0xC0A8000Au);
-  EXPECT_EQ(storeAndRead(info), std::string("C0A8000A#") + kDefaultFields + "000#000#0");
+  EXPECT_EQ(storeAndRead(info), "C0A8000A#" + defaultFields() + "000#000#0");
 
   stKtRSE[0].PosAdjXI = -5;
   stKtRSE[0].PosAdjYI = 24;
@@ -253,8 +253,7 @@ TEST_F(SettingsLineTest, StoreKeepsTheRestOfAHandEditedFile) {
   EXPECT_EQ(rawValue("System Data", "Socket_ConnectTimeout"), "3000");
   EXPECT_EQ(rawValue("KT3600R Info", "KT00_AUTOCONNECT"), "1");
   EXPECT_EQ(rawValue("HELP PATH", "KTERR-60402"), "help\\kt.chm");
-  EXPECT_EQ(rawValue("KT3600R Info", "KT00"),
-            std::string("C0A8000A#") + kDefaultFields + "000#000#0");
+  EXPECT_EQ(rawValue("KT3600R Info", "KT00"), "C0A8000A#" + defaultFields() + "000#000#0");
   // One entry for the printer and one section, not a second of each in another case.
   EXPECT_EQ(keyCount(after, "kt00"), 1);
   EXPECT_EQ(after.find("[KT3600R Info]"), std::string::npos);
