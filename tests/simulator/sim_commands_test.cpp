@@ -56,7 +56,7 @@ TEST_F(SimCommands, MalformedRequestsAreRefusedAndChangeNothing) {
       {"gap reference not a number", fields({"2S200GMS1", "0", "1", "4x", "0", "1", "33", "0"}), 20,
        "1"},
       {"unknown distance operation", fields({"2S200LRS9", "001", "0", "000000000"}), 31, "1"},
-      {"address part above 255",
+      {"address group above 255",
        fields({"2S200ADS1", "00809200ABCD", "300000000005", "255255000000", "010000000001", "03"}),
        61, "1"},
       {"empty card slot", "2S200CDS5", 9, "007"},
