@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <stb_image.h>
 
+#include <array>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -88,23 +89,12 @@ TEST(DibSizes, ColourCountsTableSizesAndBits) {
 
 // ---- BitmapToDIB and the BMP file, read back with stb_image -----------------------------
 
-struct Rgb {
-  uint8_t r, g, b;
-  bool operator==(const Rgb&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Rgb& c) {
-  return os << "(" << int{c.r} << "," << int{c.g} << "," << int{c.b} << ")";
-}
+using Rgb = std::array<int, 3>;
 
 // A path in the temporary folder that no other test process uses.
 std::string tempPath(const std::string& name) {
   static const std::string prefix = "nypr_image_" + std::to_string(std::random_device{}()) + "_";
   return (std::filesystem::temp_directory_path() / (prefix + name)).string();
-}
-
-Rgb rgb(int r, int g, int b) {
-  return Rgb{static_cast<uint8_t>(r), static_cast<uint8_t>(g), static_cast<uint8_t>(b)};
 }
 
 TEST(BitmapToDib, EveryDepthDecodesToTheBitmapsColours) {
@@ -115,8 +105,8 @@ TEST(BitmapToDib, EveryDepthDecodesToTheBitmapsColours) {
   std::vector<uint32_t> palette16;
   for (uint32_t i = 0; i < 16; ++i)
     palette16.push_back((i * 16u) << 16 | (255u - i * 10u) << 8 | i);
-  auto true24 = [](int x, int y) { return rgb(x * 20, y * 30, 200 - x - y); };
-  auto pack = [](Rgb c) { return uint32_t{c.b} | uint32_t{c.g} << 8 | uint32_t{c.r} << 16; };
+  auto true24 = [](int x, int y) { return Rgb{x * 20, y * 30, 200 - x - y}; };
+  auto pack = [](Rgb c) { return uint32_t(c[2]) | uint32_t(c[1]) << 8 | uint32_t(c[0]) << 16; };
   struct Case {
     const char* name;
     int32_t bpp, extraStride, dibBits;
@@ -128,19 +118,19 @@ TEST(BitmapToDib, EveryDepthDecodesToTheBitmapsColours) {
   const Case cases[] = {
       {"1-bit without palette is black and white", 1, 1, 1, {},
        [](int x, int y) { return (x + 2 * y) % 3 == 0 ? 0u : 1u; },
-       [](int x, int y) { return (x + 2 * y) % 3 == 0 ? rgb(0, 0, 0) : rgb(255, 255, 255); }},
+       [](int x, int y) { return (x + 2 * y) % 3 == 0 ? Rgb{0, 0, 0} : Rgb{255, 255, 255}; }},
       {"1-bit keeps its palette", 1, 0, 1, {0x00FF0000, 0x000000FF},
        [](int, int y) { return y == 0 ? 0u : 1u; },
-       [](int, int y) { return y == 0 ? rgb(255, 0, 0) : rgb(0, 0, 255); }},
+       [](int, int y) { return y == 0 ? Rgb{255, 0, 0} : Rgb{0, 0, 255}; }},
       {"4-bit indexes its palette", 4, 3, 4, palette16,
        [](int x, int y) { return static_cast<uint32_t>(x + y) % 16; },
-       [](int x, int y) { return rgb((x + y) % 16 * 16, 255 - (x + y) % 16 * 10, (x + y) % 16); }},
+       [](int x, int y) { return Rgb{(x + y) % 16 * 16, 255 - (x + y) % 16 * 10, (x + y) % 16}; }},
       {"8-bit without palette is grey", 8, 1, 8, {},
        [](int x, int y) { return static_cast<uint32_t>(x * 19 + y * 3); },
-       [](int x, int y) { return rgb(x * 19 + y * 3, x * 19 + y * 3, x * 19 + y * 3); }},
+       [](int x, int y) { return Rgb{x * 19 + y * 3, x * 19 + y * 3, x * 19 + y * 3}; }},
       {"16-bit becomes 24", 16, 0, 24, {},
        [](int x, int y) { return uint32_t(x * 2 % 32) << 10 | uint32_t(31 - y * 4) << 5 | uint32_t((x + y) % 32); },
-       [&](int x, int y) { return rgb(expand5(x * 2 % 32), expand5(31 - y * 4), expand5((x + y) % 32)); }},
+       [&](int x, int y) { return Rgb{expand5(x * 2 % 32), expand5(31 - y * 4), expand5((x + y) % 32)}; }},
       {"24-bit keeps its colours", 24, 2, 24, {}, [&](int x, int y) { return pack(true24(x, y)); }, true24},
       {"32-bit keeps its colours", 32, 2, 24, {},
        [&](int x, int y) { return pack(true24(x, y)) | 0xEEu << 24; }, true24},
@@ -169,8 +159,8 @@ TEST(BitmapToDib, EveryDepthDecodesToTheBitmapsColours) {
     EXPECT_EQ(w, kW);
     EXPECT_EQ(h, kH);
     for (int i = 0; w == kW && h == kH && i < kW * kH; ++i) {
-      const Rgb got = rgb(data[i * 3], data[i * 3 + 1], data[i * 3 + 2]);
-      EXPECT_EQ(got, c.expected(i % kW, i / kW)) << "pixel " << i % kW << "," << i / kW;
+      EXPECT_EQ((Rgb{data[i * 3], data[i * 3 + 1], data[i * 3 + 2]}), c.expected(i % kW, i / kW))
+          << "pixel " << i % kW << "," << i / kW;
     }
     stbi_image_free(data);
   }
