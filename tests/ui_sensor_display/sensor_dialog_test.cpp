@@ -84,7 +84,7 @@ TEST_F(SensorDialogTest, MarkPrintConditionsSelectMarkDetectionAndDisableTheGapG
   EXPECT_TRUE(sim_.state().markDetection);
 }
 
-TEST_F(SensorDialogTest, GapTrimSendsTheEditedReferencesAndRereadsEverything) {
+TEST_F(SensorDialogTest, GapTrimsSendTheEditedReferencesAndAutomaticDetectionHasNone) {
   openSensor([&](OperatedDialog& d) {
     ASSERT_TRUE(d.setText(6703, "12"));
     ASSERT_TRUE(d.click(6502));
@@ -94,24 +94,18 @@ TEST_F(SensorDialogTest, GapTrimSendsTheEditedReferencesAndRereadsEverything) {
     EXPECT_EQ(d.timerInterval(2), 1u);
     ASSERT_TRUE(d.click(6503));
     EXPECT_EQ(d.text(6601), "33");
-  });
-  const auto gms = payloads(sim_, "GMS");
-  ASSERT_EQ(gms.size(), 8u);
-  EXPECT_EQ(gms[2], "2S200GMS10112+0600");
-  EXPECT_EQ(gms[3], "2S200GMS0000000000");
-  EXPECT_EQ(gms[5], "2S200GMS10112-0600");
-}
-
-TEST_F(SensorDialogTest, SwitchingGapDetectionToAutomaticDisablesItsTrims) {
-  openSensor([&](OperatedDialog& d) {
+    // Automatic gap detection has no trims.
     ASSERT_TRUE(d.click(6505));
     EXPECT_EQ(d.checked(6505), 1);
     EXPECT_FALSE(d.enabled(6502));
     EXPECT_FALSE(d.enabled(6503));
   });
   const auto gms = payloads(sim_, "GMS");
-  ASSERT_GE(gms.size(), 3u);
-  EXPECT_EQ(gms[2], "2S200GMS1004500600");
+  ASSERT_EQ(gms.size(), 11u);
+  EXPECT_EQ(gms[2], "2S200GMS10112+0600");
+  EXPECT_EQ(gms[3], "2S200GMS0000000000");
+  EXPECT_EQ(gms[5], "2S200GMS10112-0600");
+  EXPECT_EQ(gms[8], "2S200GMS1001200600");
   EXPECT_FALSE(sim_.state().gapManual);
 }
 
