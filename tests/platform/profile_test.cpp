@@ -22,22 +22,6 @@ class ProfileTest : public nypr::testing::ProfileFixture {
   }
 };
 
-// A field of a table under tests/data with \n, \r, \\ and \xNN spelled out.
-std::string unescaped(const std::string& field) {
-  std::string out;
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] != '\\' || i + 1 == field.size()) {
-      out += field[i];
-    } else if (const char c = field[++i]; c == 'x' && i + 2 < field.size()) {
-      out += static_cast<char>(std::stoi(field.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-    }
-  }
-  return out;
-}
-
 // Each row: the file (none when null), what is read, the default and what comes back.
 // Names ignore case, values are trimmed, integers are read as Windows reads them, and
 // nothing is cached between calls.
@@ -118,10 +102,10 @@ TEST_F(ProfileTest, OddFilesReadAndWriteAsWindowsDoes) {
     ASSERT_EQ(row.size(), 5u) << row[0];
     SCOPED_TRACE(row[0]);
     const char* key = row[2].c_str();
-    write(unescaped(row[1]));
+    write(nypr::testing::unescapedField(row[1]));
     EXPECT_EQ(profileReadString(path_, "KT3600R Info", key, "dflt"), row[3]);
     ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", key, "NEW"));
-    EXPECT_EQ(read(), unescaped(row[4]));
+    EXPECT_EQ(read(), nypr::testing::unescapedField(row[4]));
     EXPECT_EQ(profileReadString(path_, "KT3600R Info", key, "dflt"), "NEW");
   }
 }

@@ -132,7 +132,7 @@ int WindowOperator::comboCount(HWND dialog, int id) {
   return static_cast<int>(sendTo(GetDlgItem(dialog, id), CB_GETCOUNT, 0, 0));
 }
 
-void WindowOperator::clickListRow(HWND dialog, int id, int row, bool doubleClick) {
+void WindowOperator::clickListRow(HWND dialog, int id, int row) {
   HWND list = GetDlgItem(dialog, id);
   RECT r{};
   r.left = LVIR_LABEL;
@@ -140,10 +140,6 @@ void WindowOperator::clickListRow(HWND dialog, int id, int row, bool doubleClick
   const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
   PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(list, WM_LBUTTONUP, 0, at);
-  if (doubleClick) {
-    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageW(list, WM_LBUTTONUP, 0, at);
-  }
 }
 
 int WindowOperator::listRows(HWND dialog, int id) {
