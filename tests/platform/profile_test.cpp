@@ -22,32 +22,16 @@ class ProfileTest : public nypr::testing::ProfileFixture {
   }
 };
 
-// Each row: the file (none when null), what is read, the default and what comes back.
-// Names ignore case, values are trimmed, integers are read as Windows reads them, and
-// nothing is cached between calls.
+// Integer reads (tests/data/profile/read_ints.txt), then a string read.
 TEST_F(ProfileTest, ReadsGiveTheValueOrTheDefault) {
-  const struct {
-    const char* file;
-    const char* section;
-    const char* key;
-    int fallback, expected;
-  } cases[] = {
-      {nullptr, "Log", "MAXBmp", 1000, 1000},
-      {"[Log]\nBACKUPBMP=1\n", "Log", "MAXBmp", 1000, 1000},
-      {"[Log]\nBACKUPBMP=1\n", "Other", "BACKUPBMP", 7, 7},
-      {"[Log]\nBACKUPBMP=1\n", "Log", "BACKUPBMP", 0, 1},
-      {"[lOG]\r\nbackupbmp =  2  \r\n", "Log", "BACKUPBMP", 0, 2},
-      {"[S]\na=12abc\n", "S", "a", 5, 12},
-      {"[S]\nb=-7\n", "S", "b", 5, -7},
-      {"[S]\nc=0x10\n", "S", "c", 5, 0},
-      {"[S]\nd=abc\n", "S", "d", 5, 5},
-      {"[S]\ne=  42\n", "S", "e", 5, 42},
-      {"[S]\nf=99999999999\n", "S", "f", 5, 2147483647},
-  };
-  for (const auto& c : cases) {
-    if (c.file != nullptr) write(c.file);
-    EXPECT_EQ(profileReadInt(path_, c.section, c.key, c.fallback), c.expected)
-        << (c.file ? c.file : "no file") << " " << c.key;
+  const auto rows = nypr::testing::readTestTable("profile/read_ints.txt");
+  EXPECT_EQ(rows.size(), 11u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 5u) << row[0];
+    SCOPED_TRACE(row[0] + " " + row[2]);
+    if (row[0] != "-") write(nypr::testing::unescapedField(row[0]));
+    EXPECT_EQ(profileReadInt(path_, row[1].c_str(), row[2].c_str(), std::stoi(row[3])),
+              std::stoi(row[4]));
   }
   EXPECT_EQ(profileReadString(path_, "KT3600R Info", "KT00", "dflt"), "dflt");
   write("[kt3600r INFO]\r\nkt00 =  C0A8000A#1#  \r\n");
