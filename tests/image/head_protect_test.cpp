@@ -98,30 +98,6 @@ TEST(HeadProtect, DisabledOrNoThresholdLeavesTheBitmap) {
   EXPECT_EQ(bits, before);
 }
 
-TEST(HeadProtect, LongRunLosesOneDotInThreeButNotItsEnds) {
-  for (uint32_t seed : {1u, 2u, 77u, 1000u}) {
-    std::vector<uint8_t> bits = column(100, 2, 9, 0, 100);
-    protectPrintHead(bits.data(), 100, 2, {}, seed);
-    EXPECT_TRUE(printed(bits, 2, 9, 0));
-    EXPECT_TRUE(printed(bits, 2, 9, 99));
-    int dropped = 0;
-    int longest = 0;
-    int current = 0;
-    for (int r = 0; r < 100; ++r) {
-      if (printed(bits, 2, 9, r)) {
-        longest = std::max(longest, ++current);
-      } else {
-        ++dropped;
-        current = 0;
-        EXPECT_TRUE(printed(bits, 2, 9, r - 1)) << "two dots in a row dropped at " << r;
-      }
-      EXPECT_EQ(bits[static_cast<size_t>(r) * 2], 0xFF);  // other columns are not touched
-    }
-    EXPECT_TRUE(dropped == 32 || dropped == 33) << dropped;
-    EXPECT_LE(longest, 3);
-  }
-}
-
 TEST(HeadProtect, RunsByTheirFirstPhase) {
   struct Case {
     int threshold;

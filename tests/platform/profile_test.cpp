@@ -22,48 +22,16 @@ class ProfileTest : public nypr::testing::ProfileFixture {
   }
 };
 
-// A field of a table under tests/data with \n, \r, \\ and \xNN spelled out.
-std::string unescaped(const std::string& field) {
-  std::string out;
-  for (size_t i = 0; i < field.size(); ++i) {
-    if (field[i] != '\\' || i + 1 == field.size()) {
-      out += field[i];
-    } else if (const char c = field[++i]; c == 'x' && i + 2 < field.size()) {
-      out += static_cast<char>(std::stoi(field.substr(i + 1, 2), nullptr, 16));
-      i += 2;
-    } else {
-      out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
-    }
-  }
-  return out;
-}
-
-// Each row: the file (none when null), what is read, the default and what comes back.
-// Names ignore case, values are trimmed, integers are read as Windows reads them, and
-// nothing is cached between calls.
+// Integer reads (tests/data/profile/read_ints.txt), then a string read.
 TEST_F(ProfileTest, ReadsGiveTheValueOrTheDefault) {
-  const struct {
-    const char* file;
-    const char* section;
-    const char* key;
-    int fallback, expected;
-  } cases[] = {
-      {nullptr, "Log", "MAXBmp", 1000, 1000},
-      {"[Log]\nBACKUPBMP=1\n", "Log", "MAXBmp", 1000, 1000},
-      {"[Log]\nBACKUPBMP=1\n", "Other", "BACKUPBMP", 7, 7},
-      {"[Log]\nBACKUPBMP=1\n", "Log", "BACKUPBMP", 0, 1},
-      {"[lOG]\r\nbackupbmp =  2  \r\n", "Log", "BACKUPBMP", 0, 2},
-      {"[S]\na=12abc\n", "S", "a", 5, 12},
-      {"[S]\nb=-7\n", "S", "b", 5, -7},
-      {"[S]\nc=0x10\n", "S", "c", 5, 0},
-      {"[S]\nd=abc\n", "S", "d", 5, 5},
-      {"[S]\ne=  42\n", "S", "e", 5, 42},
-      {"[S]\nf=99999999999\n", "S", "f", 5, 2147483647},
-  };
-  for (const auto& c : cases) {
-    if (c.file != nullptr) write(c.file);
-    EXPECT_EQ(profileReadInt(path_, c.section, c.key, c.fallback), c.expected)
-        << (c.file ? c.file : "no file") << " " << c.key;
+  const auto rows = nypr::testing::readTestTable("profile/read_ints.txt");
+  EXPECT_EQ(rows.size(), 11u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 5u) << row[0];
+    SCOPED_TRACE(row[0] + " " + row[2]);
+    if (row[0] != "-") write(nypr::testing::unescapedField(row[0]));
+    EXPECT_EQ(profileReadInt(path_, row[1].c_str(), row[2].c_str(), std::stoi(row[3])),
+              std::stoi(row[4]));
   }
   EXPECT_EQ(profileReadString(path_, "KT3600R Info", "KT00", "dflt"), "dflt");
   write("[kt3600r INFO]\r\nkt00 =  C0A8000A#1#  \r\n");
@@ -118,10 +86,10 @@ TEST_F(ProfileTest, OddFilesReadAndWriteAsWindowsDoes) {
     ASSERT_EQ(row.size(), 5u) << row[0];
     SCOPED_TRACE(row[0]);
     const char* key = row[2].c_str();
-    write(unescaped(row[1]));
+    write(nypr::testing::unescapedField(row[1]));
     EXPECT_EQ(profileReadString(path_, "KT3600R Info", key, "dflt"), row[3]);
     ASSERT_TRUE(profileWriteString(path_, "KT3600R Info", key, "NEW"));
-    EXPECT_EQ(read(), unescaped(row[4]));
+    EXPECT_EQ(read(), nypr::testing::unescapedField(row[4]));
     EXPECT_EQ(profileReadString(path_, "KT3600R Info", key, "dflt"), "NEW");
   }
 }
@@ -149,9 +117,6 @@ TEST_F(ProfileTest, ThreadsWritingAtOnceLoseNoUpdate) {
       for (int i = 0; i < kWrites; ++i) {
         const std::string value = std::to_string(i);
         if (!profileWriteString(path_, "KT3600R Info", key.c_str(), value.c_str())) ++failures[t];
-        if (!profileWriteString(path_, "BackPrinting", ("S" + key).c_str(), value.c_str())) {
-          ++failures[t];
-        }
       }
     });
   }
@@ -160,7 +125,6 @@ TEST_F(ProfileTest, ThreadsWritingAtOnceLoseNoUpdate) {
     const std::string key = "KT0" + std::to_string(t);
     EXPECT_EQ(failures[t], 0) << key;
     EXPECT_EQ(profileReadInt(path_, "KT3600R Info", key.c_str(), -1), kWrites - 1) << key;
-    EXPECT_EQ(profileReadInt(path_, "BackPrinting", ("S" + key).c_str(), -1), kWrites - 1) << key;
   }
   EXPECT_EQ(profileReadInt(path_, "System Data", "Socket_ConnectTimeout", -1), 2000);
   EXPECT_EQ(profileReadInt(path_, "Other", "keep", -1), 1);

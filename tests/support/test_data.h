@@ -51,42 +51,46 @@ inline std::vector<std::vector<std::string>> readTestTable(const std::string& re
   return rows;
 }
 
+// A field of a table file with \n, \r, \\ and \xNN spelled out, as bytes.
+inline std::string unescapedField(const std::string& field) {
+  std::string out;
+  for (size_t i = 0; i < field.size(); ++i) {
+    if (field[i] != '\\' || i + 1 == field.size()) {
+      out += field[i];
+    } else if (const char c = field[++i]; c == 'x' && i + 2 < field.size()) {
+      out += static_cast<char>(std::stoi(field.substr(i + 1, 2), nullptr, 16));
+      i += 2;
+    } else {
+      out += c == 'n' ? '\n' : c == 'r' ? '\r' : c;
+    }
+  }
+  return out;
+}
+
 // One text the user must see, by message code or string id.
 struct MessageText {
   uint32_t code;
   std::string utf8;
 };
 
-// tests/data/messages/<table>.txt: a code, a tab and the UTF-8 text a line, where \n, \r
-// and \\ stand for LF, CR and a backslash.
+// tests/data/messages/<table>.txt: a code, a tab and the UTF-8 text a line (escaped as
+// unescapedField reads it).
 inline std::vector<MessageText> readMessageTable(const std::string& table) {
   std::vector<MessageText> texts;
   for (const auto& row : readTestTable("messages/" + table + ".txt")) {
     EXPECT_EQ(row.size(), 2u) << table << ": " << row[0];
-    if (row.size() != 2) continue;
-    std::string text;
-    for (size_t i = 0; i < row[1].size(); ++i) {
-      const char c = row[1][i];
-      if (c != '\\' || i + 1 == row[1].size()) {
-        text += c;
-        continue;
-      }
-      const char next = row[1][++i];
-      text += next == 'n' ? '\n' : next == 'r' ? '\r' : next;
-    }
-    texts.push_back({static_cast<uint32_t>(std::stoul(row[0])), text});
+    if (row.size() == 2)
+      texts.push_back({static_cast<uint32_t>(std::stoul(row[0])), unescapedField(row[1])});
   }
   return texts;
 }
 
-// The message tables: printer errors 1..107, the driver's codes, printer conditions
-// 900..999 that have a text, and the other texts by string id.
-inline const char* const kMessageTables[] = {"printer_errors", "driver_errors",
-                                             "printer_conditions", "module_texts"};
-
-// The UTF-8 text of `code` from any message table; fails the test when there is none.
+// The UTF-8 text of `code` from any message table (printer errors 1..107, the driver's
+// codes, printer conditions 900..999 that have a text, the other texts by string id);
+// fails the test when there is none.
 inline std::string messageText(uint32_t code) {
-  for (const char* table : kMessageTables) {
+  for (const char* table :
+       {"printer_errors", "driver_errors", "printer_conditions", "module_texts"}) {
     for (const MessageText& entry : readMessageTable(table)) {
       if (entry.code == code) return entry.utf8;
     }

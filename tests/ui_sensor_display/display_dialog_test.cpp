@@ -69,24 +69,14 @@ TEST_F(DisplayDialogTest, StatusTickFillsEveryStatusControlAndSurvivesAFailure) 
   sim_.setPaperStopPosition(1);
   openDisplay([&](OperatedDialog& d) {
     ASSERT_TRUE(d.fireTimer(2));
-    const std::vector<std::pair<int, std::string>> shown = {
-        {6703, "31"},
-        {6704, "22"},
-        {6702, "13"},
-        {6701, "54"},
-        {6705, "5"},
-        {6602, "1.20"},
-        {6616, "1.10"},
-        {6617, "2.50"},
-        {6622, "1.01"},
-        {6615, "12"},
-        {6603, " 25.3"},
-        {6614, "-04.1"},
-        {6605, messageText(60004)},
-        {6604, messageText(60008)},
-        {6618, messageText(60018)},
-    };
-    for (const auto& [id, text] : shown) EXPECT_EQ(utf8(d.text(id)), text) << "control " << id;
+    const std::pair<int, const char*> shown[] = {{6703, "31"},   {6704, "22"},    {6702, "13"},
+                                                 {6701, "54"},   {6705, "5"},     {6602, "1.20"},
+                                                 {6616, "1.10"}, {6617, "2.50"},  {6622, "1.01"},
+                                                 {6615, "12"},   {6603, " 25.3"}, {6614, "-04.1"}};
+    for (const auto& [id, text] : shown) EXPECT_EQ(d.text(id), text) << "control " << id;
+    // Head open or closed, its resistance range and the paper stop position, as texts.
+    const std::pair<int, uint32_t> states[] = {{6605, 60004}, {6604, 60008}, {6618, 60018}};
+    for (const auto& [id, code] : states) EXPECT_EQ(utf8(d.text(id)), messageText(code)) << id;
     EXPECT_EQ(d.timerInterval(2), 1500u);
 
     sim_.setHeadOpen(true);
@@ -127,35 +117,17 @@ TEST_F(DisplayDialogTest, ShorterBodyDistanceIsSentBackOrRecordedAsTheQuestionsA
     const char* recordedAfter;
     uint32_t printerAfter;
   } cases[] = {
-      {"12500000",
-       10000000,
-       {6},
-       "12.500000",
-       {0},
-       sendBack,
-       {kReadRequest, "2S200LRS00011012500000", kReadRequest},
-       "12500000",
-       12500000},
-      {"12500000",
-       10000123,
-       {7, 6},
-       "10.000123",
-       {0, 0},
+      // clang-format off
+      {"12500000", 10000000, {6}, "12.500000", {0}, sendBack,
+       {kReadRequest, "2S200LRS00011012500000", kReadRequest}, "12500000", 12500000},
+      {"12500000", 10000123, {7, 6}, "10.000123", {0, 0},
        "プリンターの本体走行距離（10.000123km）を記録しますか？",
-       {kReadRequest},
-       "10000123",
-       10000123},
-      {"12500000",
-       10000000,
-       {7, 7},
-       "12.500000",
-       {0, 0},
-       nullptr,
-       {kReadRequest},
-       "12500000",
-       10000000},
+       {kReadRequest}, "10000123", 10000123},
+      {"12500000", 10000000, {7, 7}, "12.500000", {0, 0}, nullptr,
+       {kReadRequest}, "12500000", 10000000},
       // A record that no printer could hold counts as none.
       {"-5", 7000000, {}, "7.000000", {}, nullptr, {kReadRequest}, "7000000", 7000000},
+      // clang-format on
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.recorded) + " vs " + std::to_string(c.printerMm));

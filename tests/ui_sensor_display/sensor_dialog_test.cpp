@@ -33,9 +33,7 @@ class SensorDialogTest : public PrinterDialogTest {
 };
 
 TEST_F(SensorDialogTest, OpeningAlignsTheDetectionWithGapPrintConditions) {
-  bool operated = false;
   intptr_t result = openSensor([&](OperatedDialog& d) {
-    operated = true;
     // Readings of the status, the values of the write-back's reply.
     const std::pair<int, const char*> shown[] = {{6705, "30"}, {6706, "20"}, {6703, "45"},
                                                  {6601, "33"}, {6704, "60"}, {6506, "41"}};
@@ -47,7 +45,6 @@ TEST_F(SensorDialogTest, OpeningAlignsTheDetectionWithGapPrintConditions) {
     for (int id : {6704, 6506, 6507, 6508, 6509, 6510}) EXPECT_FALSE(d.enabled(id)) << id;
     EXPECT_EQ(d.timerInterval(2), 1u);
   });
-  EXPECT_TRUE(operated);
   EXPECT_EQ(result, 0);
   const auto gms = sim_.receivedFrames("GMS");
   ASSERT_EQ(gms.size(), 2u);
@@ -84,7 +81,7 @@ TEST_F(SensorDialogTest, MarkPrintConditionsSelectMarkDetectionAndDisableTheGapG
   EXPECT_TRUE(sim_.state().markDetection);
 }
 
-TEST_F(SensorDialogTest, GapTrimSendsTheEditedReferencesAndRereadsEverything) {
+TEST_F(SensorDialogTest, GapTrimsSendTheEditedReferencesAndAutomaticDetectionHasNone) {
   openSensor([&](OperatedDialog& d) {
     ASSERT_TRUE(d.setText(6703, "12"));
     ASSERT_TRUE(d.click(6502));
@@ -94,24 +91,18 @@ TEST_F(SensorDialogTest, GapTrimSendsTheEditedReferencesAndRereadsEverything) {
     EXPECT_EQ(d.timerInterval(2), 1u);
     ASSERT_TRUE(d.click(6503));
     EXPECT_EQ(d.text(6601), "33");
-  });
-  const auto gms = payloads(sim_, "GMS");
-  ASSERT_EQ(gms.size(), 8u);
-  EXPECT_EQ(gms[2], "2S200GMS10112+0600");
-  EXPECT_EQ(gms[3], "2S200GMS0000000000");
-  EXPECT_EQ(gms[5], "2S200GMS10112-0600");
-}
-
-TEST_F(SensorDialogTest, SwitchingGapDetectionToAutomaticDisablesItsTrims) {
-  openSensor([&](OperatedDialog& d) {
+    // Automatic gap detection has no trims.
     ASSERT_TRUE(d.click(6505));
     EXPECT_EQ(d.checked(6505), 1);
     EXPECT_FALSE(d.enabled(6502));
     EXPECT_FALSE(d.enabled(6503));
   });
   const auto gms = payloads(sim_, "GMS");
-  ASSERT_GE(gms.size(), 3u);
-  EXPECT_EQ(gms[2], "2S200GMS1004500600");
+  ASSERT_EQ(gms.size(), 11u);
+  EXPECT_EQ(gms[2], "2S200GMS10112+0600");
+  EXPECT_EQ(gms[3], "2S200GMS0000000000");
+  EXPECT_EQ(gms[5], "2S200GMS10112-0600");
+  EXPECT_EQ(gms[8], "2S200GMS1001200600");
   EXPECT_FALSE(sim_.state().gapManual);
 }
 
@@ -221,8 +212,8 @@ TEST_F(SensorDialogTest, ResettingTheCutPositionStoresItForTheNextPrint) {
 }
 
 TEST_F(SensorDialogTest, HelpOpensTheProductsFileAtTheAdjustmentTopicAndFeedFeeds) {
+  // Which host's help file is chosen: SetupHelp (ui_setup).
   writeIni("Help Path", "FmtHelp", "fmt.hlp");
-  writeIni("Help Path", "PrtHelp", "C:\\help\\prt.hlp");
   const int before = platform::helpRequestCountForTesting();
   platform::setHostProgramNameForTesting("NYFMT");
   label_.WidthUW = 500;
@@ -237,18 +228,12 @@ TEST_F(SensorDialogTest, HelpOpensTheProductsFileAtTheAdjustmentTopicAndFeedFeed
   EXPECT_EQ(result, 0);
   EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);
   EXPECT_TRUE(messages_.empty());
-  platform::HelpRequest fmt = platform::lastHelpRequestForTesting();
-  platform::setHostProgramNameForTesting("Designer");
-  openSensor([&](OperatedDialog& d) { ASSERT_TRUE(d.click(6012)); });
-  platform::HelpRequest prt = platform::lastHelpRequestForTesting();
+  const platform::HelpRequest help = platform::lastHelpRequestForTesting();
   platform::setHostProgramNameForTesting("");
-
-  EXPECT_EQ(platform::helpRequestCountForTesting(), before + 2);
-  EXPECT_FALSE(fmt.html);
-  EXPECT_EQ(fmt.context, 849u);
-  EXPECT_EQ(fmt.target, platform::joinPath(dir_.string(), "fmt.hlp"));
-  EXPECT_EQ(prt.target, "C:\\help\\prt.hlp");
-  EXPECT_EQ(prt.context, 849u);
+  EXPECT_EQ(platform::helpRequestCountForTesting(), before + 1);
+  EXPECT_FALSE(help.html);
+  EXPECT_EQ(help.context, 849u);
+  EXPECT_EQ(help.target, platform::joinPath(dir_.string(), "fmt.hlp"));
 }
 
 }  // namespace

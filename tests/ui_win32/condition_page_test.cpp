@@ -102,11 +102,7 @@ TEST_F(ConditionPageTest, RulesOnTheHostsPageRefuseBadValuesAndKeepTheGoodOnes) 
                              hostPageProc, 0);
   }
   EXPECT_EQ(result, IDOK);
-  ASSERT_EQ(messages_.size(), 2u);
-  EXPECT_EQ(messages_[0].text, cp932("自動剥離の際は「印字速度」70～100mm/sに設定して下さい。"));
-  EXPECT_EQ(messages_[1].text,
-            cp932("パラメータ「ｷﾞｬｯﾌﾟｾﾝｻｰから印字位置までの距離」は、240～1600の数値を入力して"
-                  "下さい。"));
+  EXPECT_EQ(messages_.size(), 2u);  // their texts: print_condition_callback_test
   EXPECT_EQ(storedField(kFieldGapSensorDist), "0300");
   EXPECT_EQ(cond_.MarkDistUW, 549);
 }

@@ -19,6 +19,7 @@
 #include "resources/dialog_templates.h"
 #include "resources/string_table.h"
 #include "resources/strings.h"
+#include "wide_text.h"
 #include "window_shot.h"
 
 namespace {
@@ -27,22 +28,8 @@ using nypr::platform::ControlKind;
 using nypr::platform::ControlTemplate;
 using nypr::platform::DialogTemplate;
 using nypr::test::saveWindowShot;
-
-std::wstring wide(const char* utf8) {
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, out.data(), n);
-  out.resize(wcslen(out.c_str()));
-  return out;
-}
-
-std::string narrow(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 1), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), n, nullptr, nullptr);
-  out.resize(strlen(out.c_str()));
-  return out;
-}
+using nypr::test::utf8;
+using nypr::test::wide;
 
 INT_PTR CALLBACK quietProc(HWND, UINT message, WPARAM, LPARAM) {
   return message == WM_INITDIALOG ? TRUE : FALSE;
@@ -138,7 +125,7 @@ int checkDialog(HWND dialog, const DialogTemplate& t) {
       fits = need.right <= room && need.bottom <= client.bottom;
       if (!fits) {
         std::printf("%s %d \"%s\": wraps to %ldx%ld px, has %dx%ld\n", t.name, c.id,
-                    narrow(text).c_str(), need.right, need.bottom, room, client.bottom);
+                    utf8(text).c_str(), need.right, need.bottom, room, client.bottom);
         ++failures;
         fits = true;  // reported
       }
@@ -157,7 +144,7 @@ int checkDialog(HWND dialog, const DialogTemplate& t) {
     SelectObject(dc, old);
     ReleaseDC(control, dc);
     if (!fits) {
-      std::printf("%s %d \"%s\": needs %d px, has %d\n", t.name, c.id, narrow(text).c_str(), widest,
+      std::printf("%s %d \"%s\": needs %d px, has %d\n", t.name, c.id, utf8(text).c_str(), widest,
                   room);
       ++failures;
     }

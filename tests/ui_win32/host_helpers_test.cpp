@@ -98,12 +98,9 @@ TEST(HostHelpersOnRealWindows, CentreTextsNumbersCombosAndNotice) {
       EXPECT_EQ(box.top, work.top);
       DestroyWindow(owner);
 
-      const std::pair<const char*, int16_t> numbers[] = {
-          {"-5", -5}, {" 42x", 42}, {"", 0}, {"70000", 32767}, {"-70000", -32768}};
-      for (const auto& [typed, value] : numbers) {
-        w.type(d, 6924, typed);
-        EXPECT_EQ(GetDlgItemIntFnSW(d, 6924, 1), value) << typed;
-      }
+      // The edit's text read through the window (the clamping: the headless suite).
+      w.type(d, 6924, "-70000");
+      EXPECT_EQ(GetDlgItemIntFnSW(d, 6924, 1), -32768);
       EXPECT_EQ(GetDlgItemIntFnSW(d, 4711, 1), 0);
 
       NyHwnd notice = ShowWaitMessageFnH(d, cp932FromUtf8("送信中です").c_str());

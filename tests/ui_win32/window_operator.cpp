@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "wide_text.h"
 #include "window_shot.h"
 
 namespace nypr::test {
@@ -13,26 +14,6 @@ namespace {
 
 constexpr auto kPatience = std::chrono::seconds(10);
 constexpr UINT kSendTimeoutMs = 10000;
-
-std::wstring wide(const std::string& utf8) {
-  const int n =
-      MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-  std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
-  if (n > 0)
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-  return out;
-}
-
-std::string utf8(const std::wstring& text) {
-  const int n = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                    0, nullptr, nullptr);
-  std::string out(static_cast<size_t>(n > 0 ? n : 0), '\0');
-  if (n > 0) {
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n,
-                        nullptr, nullptr);
-  }
-  return out;
-}
 
 LRESULT sendTo(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   DWORD_PTR result = 0;
@@ -132,7 +113,7 @@ int WindowOperator::comboCount(HWND dialog, int id) {
   return static_cast<int>(sendTo(GetDlgItem(dialog, id), CB_GETCOUNT, 0, 0));
 }
 
-void WindowOperator::clickListRow(HWND dialog, int id, int row, bool doubleClick) {
+void WindowOperator::clickListRow(HWND dialog, int id, int row) {
   HWND list = GetDlgItem(dialog, id);
   RECT r{};
   r.left = LVIR_LABEL;
@@ -140,10 +121,6 @@ void WindowOperator::clickListRow(HWND dialog, int id, int row, bool doubleClick
   const LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
   PostMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
   PostMessageW(list, WM_LBUTTONUP, 0, at);
-  if (doubleClick) {
-    PostMessageW(list, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-    PostMessageW(list, WM_LBUTTONUP, 0, at);
-  }
 }
 
 int WindowOperator::listRows(HWND dialog, int id) {

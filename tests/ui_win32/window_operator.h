@@ -39,8 +39,8 @@ class WindowOperator {
   void click(HWND dialog, int id);  // BM_CLICK
   void selectCombo(HWND dialog, int id, int index);
   int comboCount(HWND dialog, int id);
-  // Clicks (or double-clicks) the middle of a list row with the mouse.
-  void clickListRow(HWND dialog, int id, int row, bool doubleClick = false);
+  // Clicks a list row's label with the mouse.
+  void clickListRow(HWND dialog, int id, int row);
   int listRows(HWND dialog, int id);
   std::string listText(HWND dialog, int id, int row, int column);
   void setIpAddress(HWND dialog, int id, uint32_t address);
