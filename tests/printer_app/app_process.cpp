@@ -1,20 +1,23 @@
 #include "app_process.h"
 
 #include <arpa/inet.h>
-#include <cups/cups.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
 #include <spawn.h>
+#include <stb_image_write.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <regex>
 #include <sstream>
 #include <thread>
+
+#include "test_data.h"
 
 extern char** environ;
 
@@ -22,21 +25,6 @@ namespace nypr::test {
 namespace {
 
 using namespace std::chrono;
-
-int freeLoopbackPort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  int port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
-    port = ntohs(addr.sin_port);
-  }
-  ::close(fd);
-  return port;
-}
 
 int connectTo(const std::string& address, int port) {
   const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -54,16 +42,20 @@ int connectTo(const std::string& address, int port) {
   return fd;
 }
 
-pid_t spawn(const std::vector<std::string>& args, const std::filesystem::path& output) {
+pid_t spawn(const std::vector<std::string>& args, const std::filesystem::path& output,
+            const std::vector<std::string>& env = {}) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  std::vector<char*> argv;
+  std::vector<char*> argv, envp;
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
+  for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
+  for (char** e = environ; *e; ++e) envp.push_back(*e);  // after: the first one counts
+  envp.push_back(nullptr);
   pid_t pid = -1;
-  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) pid = -1;
+  if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid = -1;
   posix_spawn_file_actions_destroy(&actions);
   return pid;
 }
@@ -89,6 +81,21 @@ std::string readFile(const std::filesystem::path& path) {
 
 }  // namespace
 
+int freeLoopbackPort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  int port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+    port = ntohs(addr.sin_port);
+  }
+  ::close(fd);
+  return port;
+}
+
 bool pollUntil(const std::function<bool()>& condition, milliseconds timeout) {
   const auto end = steady_clock::now() + timeout;
   for (;;) {
@@ -96,6 +103,26 @@ bool pollUntil(const std::function<bool()>& condition, milliseconds timeout) {
     if (steady_clock::now() >= end) return false;
     std::this_thread::sleep_for(milliseconds(20));
   }
+}
+
+int wrongDots(const ktsim::PrintedLabel& label, int width, int height,
+              const std::function<bool(int, int)>& black) {
+  int wrong = 0;
+  for (int y = 0; y < std::max(height, label.height); ++y) {
+    for (int x = 0; x < std::max(width, label.width); ++x)
+      wrong += label.dot(x, y) != (x < width && y < height && black(x, y));
+  }
+  return wrong;
+}
+
+void writePng(const std::string& path, int width, int height,
+              const std::function<bool(int, int)>& black) {
+  std::vector<uint8_t> grey(static_cast<size_t>(width * height));
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      grey[static_cast<size_t>(y * width + x)] = black(x, y) ? 0 : 255;
+  }
+  EXPECT_NE(stbi_write_png(path.c_str(), width, height, 1, grey.data(), width), 0) << path;
 }
 
 TempDir::TempDir() {
@@ -109,10 +136,10 @@ TempDir::~TempDir() {
 }
 
 CommandResult runCommand(const std::vector<std::string>& args, const std::filesystem::path& dir,
-                         milliseconds timeout) {
+                         milliseconds timeout, const std::vector<std::string>& env) {
   CommandResult result;
   const auto output = dir / "command.out";
-  const pid_t pid = spawn(args, output);
+  const pid_t pid = spawn(args, output, env);
   if (pid < 0) return result;
   result.exitCode = reap(pid, timeout);
   result.output = readFile(output);
@@ -139,10 +166,7 @@ AppServer::AppServer(const std::filesystem::path& stateDir, const std::string& a
                                      "status-interval=1",
                                      "-o",
                                      "log-level=info"};
-    if (!address.empty()) {
-      args.push_back("-o");
-      args.push_back("listen-hostname=" + address);
-    }
+    if (!address.empty()) args.insert(args.end(), {"-o", "listen-hostname=" + address});
     pid_ = spawn(args, dir_ / "app.log");
     if (pid_ < 0) return;
     bool exited = false;
@@ -179,45 +203,26 @@ std::string AppServer::log() const {
   return readFile(dir_ / "app.log");
 }
 
-std::string AppServer::httpGet(const std::string& path) const {
-  const int fd = connectTo(address_, port_);
-  if (fd < 0) return {};
-  const std::string request = "GET " + path + " HTTP/1.1\r\nHost: " + address_ + ":" +
-                              std::to_string(port_) + "\r\nConnection: close\r\n\r\n";
-  std::string response;
-  if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-      static_cast<ssize_t>(request.size())) {
-    // Up to the end of the body that Content-Length announces, or of the connection.
-    size_t expected = std::string::npos;
-    char buffer[4096];
-    ssize_t n;
-    while (response.size() < expected && (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
-      response.append(buffer, static_cast<size_t>(n));
-      const size_t head = response.find("\r\n\r\n");
-      const size_t length = response.find("Content-Length: ");
-      if (head != std::string::npos && length != std::string::npos && length < head) {
-        expected = head + 4 + std::stoul(response.substr(length + 16));
-      }
-    }
+ipp_t* AppServer::ippRequest(ipp_t* request, const std::string& resource) const {
+  http_t* http = httpConnect2(address_.c_str(), port_, nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
+                              5000, nullptr);
+  if (!http) {
+    ippDelete(request);
+    return nullptr;
   }
-  ::close(fd);
-  if (response.size() < 12 || response.compare(9, 3, "200") != 0) return {};
-  const size_t body = response.find("\r\n\r\n");
-  return body == std::string::npos ? std::string() : response.substr(body + 4);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
+               uri(resource).c_str());
+  ipp_t* response = cupsDoRequest(http, request, resource.c_str());
+  httpClose(http);
+  return response;
 }
 
 IppRun runIpptool(const std::string& uri, const std::string& test,
                   const std::vector<std::string>& vars, const std::string& file,
                   const std::filesystem::path& dir) {
   std::vector<std::string> args = {NYPR_IPPTOOL, "-tv", "-T", "20"};
-  for (const std::string& v : vars) {
-    args.push_back("-d");
-    args.push_back(v);
-  }
-  if (!file.empty()) {
-    args.push_back("-f");
-    args.push_back(file);
-  }
+  for (const std::string& v : vars) args.insert(args.end(), {"-d", v});
+  if (!file.empty()) args.insert(args.end(), {"-f", file});
   args.push_back(uri);
   args.push_back(std::string(NYPR_TEST_DATA_DIR) + "/printer_app/" + test);
   IppRun run;
@@ -232,16 +237,9 @@ IppRun runIpptool(const std::string& uri, const std::string& test,
 
 JobStatus jobStatus(const AppServer& app, const std::string& printer, int job) {
   JobStatus status;
-  http_t* http = httpConnect2("127.0.0.1", app.port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
-                              5000, nullptr);
-  if (!http) return status;
-  const std::string resource = "/ipp/print/" + printer;
   ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-               app.uri(resource).c_str());
   ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
-  ipp_t* response = cupsDoRequest(http, request, resource.c_str());
-  httpClose(http);
+  ipp_t* response = app.ippRequest(request, "/ipp/print/" + printer);
   status.state = ippGetInteger(ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0);
   const char* message =
       ippGetString(ippFindAttribute(response, "job-state-message", IPP_TAG_TEXT), 0, nullptr);
@@ -249,18 +247,6 @@ JobStatus jobStatus(const AppServer& app, const std::string& printer, int job) {
   status.impressionsCompleted =
       ippGetInteger(ippFindAttribute(response, "job-impressions-completed", IPP_TAG_INTEGER), 0);
   ippDelete(response);
-  return status;
-}
-
-JobStatus waitForJobEnd(const AppServer& app, const std::string& printer, int job,
-                        milliseconds timeout) {
-  JobStatus status;
-  pollUntil(
-      [&] {
-        status = jobStatus(app, printer, job);
-        return status.state >= IPP_JSTATE_CANCELED;
-      },
-      timeout);
   return status;
 }
 
@@ -287,12 +273,19 @@ HttpResponse AppServer::httpRequest(const std::string& method, const std::string
   std::string response;
   if (::send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
       static_cast<ssize_t>(request.size())) {
+    // Up to the server's close, the last chunk or the end of the body that Content-Length
+    // announces (each receive waits at most 15 s).
+    size_t expected = std::string::npos;
     char buffer[4096];
     ssize_t n;
-    // Up to the server's close or the last chunk (each receive waits at most 15 s).
-    while (response.find("\r\n0\r\n\r\n") == std::string::npos &&
+    while (response.size() < expected && response.find("\r\n0\r\n\r\n") == std::string::npos &&
            (n = ::recv(fd, buffer, sizeof buffer, 0)) > 0) {
       response.append(buffer, static_cast<size_t>(n));
+      const size_t head = response.find("\r\n\r\n");
+      const size_t length = response.find("Content-Length: ");
+      if (head != std::string::npos && length != std::string::npos && length < head) {
+        expected = head + 4 + std::stoul(response.substr(length + 16));
+      }
     }
   }
   ::close(fd);
@@ -314,6 +307,69 @@ HttpResponse AppServer::httpRequest(const std::string& method, const std::string
     pos = line + 2 + size + 2;
   }
   return result;
+}
+
+void AppTest::SetUp() {
+  if (std::string(NYPR_IPPTOOL).empty()) GTEST_SKIP() << "ipptool (cups-ipp-utils) not found";
+  sim_.start();
+  ASSERT_TRUE(app_->started()) << app_->log();
+  ASSERT_TRUE(addPrinter("kt", "kt3600r://" + sim_.address()));
+}
+
+void AppTest::TearDown() {
+  EXPECT_EQ(app_->stop(), 0);
+  const std::string log = app_->log();
+  EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
+  EXPECT_EQ(log.find("runtime error:"), std::string::npos) << log;
+}
+
+IppRun AppTest::ipp(const std::string& resource, const std::string& test,
+                    const std::vector<std::string>& vars, const std::string& file) {
+  return runIpptool(app_->uri(resource), test, vars, file, dir_.path());
+}
+
+bool AppTest::addPrinter(const std::string& name, const std::string& device) {
+  return ipp("/ipp/system", "create-printer.test", {"name=" + name, "device=" + device})
+             .result.exitCode == 0;
+}
+
+int AppTest::print(const std::string& file, const std::vector<std::string>& vars,
+                   const std::string& test) {
+  const IppRun run = ipp("/ipp/print/kt", test, vars, file);
+  EXPECT_GT(run.jobId, 0) << run.result.output;
+  return run.jobId;
+}
+
+JobStatus AppTest::ended(int job) {
+  JobStatus last;
+  pollUntil(
+      [&] {
+        last = status(job);
+        return last.state >= IPP_JSTATE_CANCELED;
+      },
+      seconds(20));
+  return last;
+}
+
+std::string AppTest::printerAttribute(const char* name) {
+  ipp_t* response = app_->ippRequest(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "/ipp/print/kt");
+  char text[4096] = {};
+  ippAttributeString(ippFindAttribute(response, name, IPP_TAG_ZERO), text, sizeof text);
+  ippDelete(response);
+  return text;
+}
+
+std::string AppTest::metric(const std::string& name, const std::string& extraLabels) {
+  const std::string text = metrics();
+  const std::string head =
+      name + "{printer=\"kt\",address=\"" + sim_.address() + "\"" + extraLabels + "} ";
+  const size_t at = text.find(head);
+  if (at == std::string::npos) return {};
+  return text.substr(at + head.size(), text.find('\n', at) - at - head.size());
+}
+
+bool AppTest::logShows(const std::string& text, milliseconds timeout, size_t from) {
+  return pollUntil([&] { return app_->log().find(text, from) != std::string::npos; }, timeout);
 }
 
 }  // namespace nypr::test

@@ -1,14 +1,21 @@
 // kt3600r-printer-app as a test runs it: a server on a free loopback port with a state
-// directory of its own, and the command-line clients (ipptool) with a deadline.
+// directory of its own, the command-line clients (ipptool) with a deadline, and the
+// fixture that puts the simulated printer behind it. The process helpers serve the CUPS
+// tests too.
 #pragma once
 
+#include <cups/cups.h>
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "ktsim/simulator.h"
 
 namespace nypr::test {
 
@@ -36,9 +43,24 @@ struct CommandResult {
   std::string output;  // standard output and error
 };
 
-// Runs `args` (args[0] is the program) with its output in `dir`; gives up after `timeout`.
+// Runs `args` (args[0] is the program, looked up in PATH) with its output in `dir` and
+// `env` ("NAME=value") added to the environment; gives up after `timeout`.
 CommandResult runCommand(const std::vector<std::string>& args, const std::filesystem::path& dir,
-                         std::chrono::milliseconds timeout = std::chrono::seconds(30));
+                         std::chrono::milliseconds timeout = std::chrono::seconds(30),
+                         const std::vector<std::string>& env = {});
+
+// Polls `condition` every 20 ms until it holds or `timeout` passes.
+bool pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+// A TCP port of the loopback address that nothing listens on now.
+int freeLoopbackPort();
+
+// Dots of `label` that differ from `black` over `width` x `height` (blank beyond it).
+int wrongDots(const ktsim::PrintedLabel& label, int width, int height,
+              const std::function<bool(int, int)>& black);
+// A grey PNG at `path`, black where `black` says, else white.
+void writePng(const std::string& path, int width, int height,
+              const std::function<bool(int, int)>& black);
 
 class AppServer {
  public:
@@ -52,15 +74,15 @@ class AppServer {
   int stop();
   bool started() const { return started_; }
   int port() const { return port_; }
-  pid_t pid() const { return pid_; }
   std::string uri(const std::string& path) const;  // ipp://127.0.0.1:PORT/path
   std::string log() const;
-  // GET `path` over HTTP; the body, "" when it failed.
-  std::string httpGet(const std::string& path) const;
   // One request; `form` (application/x-www-form-urlencoded) is sent with a POST,
   // `headers` ("Name: value\r\n" lines) with either.
   HttpResponse httpRequest(const std::string& method, const std::string& path,
                            const std::string& form = {}, const std::string& headers = {}) const;
+  // `request` to `resource` with its printer-uri; the response (ippDelete it), null when
+  // the server cannot be reached.
+  ipp_t* ippRequest(ipp_t* request, const std::string& resource) const;
 
  private:
   std::filesystem::path dir_;
@@ -88,11 +110,35 @@ struct JobStatus {
   int impressionsCompleted = 0;
 };
 JobStatus jobStatus(const AppServer& app, const std::string& printer, int job);
-// Waits until the job has ended (canceled, aborted or completed); its last status.
-JobStatus waitForJobEnd(const AppServer& app, const std::string& printer, int job,
-                        std::chrono::milliseconds timeout = std::chrono::seconds(20));
 
-// Polls `condition` every 20 ms until it holds or `timeout` passes.
-bool pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+// The application with printer "kt" on the simulated printer; it must end cleanly,
+// without a sanitizer's report (asan build).
+class AppTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  IppRun ipp(const std::string& resource, const std::string& test,
+             const std::vector<std::string>& vars, const std::string& file = {});
+  bool addPrinter(const std::string& name, const std::string& device);
+  // Print-Job of `file` on printer "kt" with `vars` (copies=N among them); the job id, 0
+  // when refused.
+  int print(const std::string& file, const std::vector<std::string>& vars,
+            const std::string& test = "print-job.test");
+  JobStatus status(int job) { return jobStatus(*app_, "kt", job); }
+  // Waits until the job has ended (canceled, aborted or completed); its last status.
+  JobStatus ended(int job);
+  // A printer attribute of printer "kt" as text, "" when absent.
+  std::string printerAttribute(const char* name);
+  // The value of one /metrics series of printer "kt", "" when absent.
+  std::string metric(const std::string& name, const std::string& extraLabels = "");
+  std::string metrics() const { return app_->httpRequest("GET", "/metrics").body; }
+  // Whether the log shows `text` (after its first `from` bytes) within `timeout`.
+  bool logShows(const std::string& text, std::chrono::milliseconds timeout, size_t from = 0);
+
+  TempDir dir_;
+  ktsim::Simulator sim_;
+  std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path(), "127.0.0.1");
+};
 
 }  // namespace nypr::test

@@ -1,64 +1,31 @@
 // kt3600r-printer-app: PDF documents, documents that cannot be read, and the label job
 // options as the printer receives them. The application on a free loopback port, the
 // simulated printer behind it, ipptool as the client.
-#include <cups/cups.h>
-#include <gtest/gtest.h>
-
-#include <memory>
-
 #include "app_process.h"
-#include "ktsim/simulator.h"
 #include "test_data.h"
 
 namespace nypr::test {
 namespace {
 
-using nypr::testing::testDataPath;
 using std::chrono::seconds;
 
-class PrintOptionsTest : public ::testing::Test {
+class PrintOptionsTest : public AppTest {
  protected:
-  void SetUp() override {
-    if (std::string(NYPR_IPPTOOL).empty()) GTEST_SKIP() << "ipptool (cups-ipp-utils) not found";
-    sim_.start();
-    ASSERT_TRUE(app_.started()) << app_.log();
-    ASSERT_EQ(
-        ipp("/ipp/system", "create-printer.test", {"name=kt", "device=kt3600r://" + sim_.address()})
-            .result.exitCode,
-        0);
-  }
-
-  void TearDown() override {
-    EXPECT_EQ(app_.stop(), 0);
-    const std::string log = app_.log();
-    EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
-    EXPECT_EQ(log.find("runtime error:"), std::string::npos) << log;
-  }
-
-  IppRun ipp(const std::string& resource, const std::string& test,
-             const std::vector<std::string>& vars, const std::string& file = {}) {
-    return runIpptool(app_.uri(resource), test, vars, file, dir_.path());
-  }
-
   // Print-Job of a document from tests/data/printer_app; the job id, 0 when refused.
-  int print(const std::string& document, int copies, std::vector<std::string> vars = {},
-            const std::string& test = "print-job.test") {
+  int printDocument(const std::string& document, int copies, std::vector<std::string> vars = {},
+                    const std::string& test = "print-job.test") {
     vars.push_back("copies=" + std::to_string(copies));
-    const IppRun run = ipp("/ipp/print/kt", test, vars, testDataPath("printer_app/" + document));
-    EXPECT_GT(run.jobId, 0) << run.result.output;
-    return run.jobId;
+    return print(nypr::testing::testDataPath("printer_app/" + document), vars, test);
   }
 
   void setLabelMode(const std::string& mode) {
     const IppRun run = ipp("/ipp/print/kt", "set-label-mode.test", {"mode=" + mode});
     ASSERT_EQ(run.result.exitCode, 0) << run.result.output;
   }
-
-  JobStatus finished(int job) { return waitForJobEnd(app_, "kt", job); }
-
-  TempDir dir_;
-  ktsim::Simulator sim_;
-  AppServer app_{dir_.path(), "127.0.0.1"};
+  bool messageShows(int job, const char* text) {
+    return pollUntil([&] { return status(job).message.find(text) != std::string::npos; },
+                     seconds(10));
+  }
 };
 
 TEST_F(PrintOptionsTest, EachPdfPageIsOneLabelOfItsSize) {
@@ -69,10 +36,10 @@ TEST_F(PrintOptionsTest, EachPdfPageIsOneLabelOfItsSize) {
     int left, right;    // the rectangle's columns [left, right)
     int top, bottom;    // and rows [top, bottom)
   } pages[] = {{600, 480, 120, 360, 60, 180}, {480, 600, 300, 420, 120, 360}};
-  const int job = print("two-pages.pdf", 2);
+  const int job = printDocument("two-pages.pdf", 2);
   ASSERT_GT(job, 0);
-  const JobStatus end = finished(job);
-  ASSERT_EQ(end.state, IPP_JSTATE_COMPLETED) << app_.log();
+  const JobStatus end = ended(job);
+  ASSERT_EQ(end.state, IPP_JSTATE_COMPLETED) << app_->log();
   EXPECT_EQ(end.impressionsCompleted, 4);
   const auto jobs = sim_.jobs();
   const auto labels = sim_.labels();
@@ -111,16 +78,16 @@ TEST_F(PrintOptionsTest, DocumentThatCannotBePrintedAbortsItsJobOnly) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.document);
-    const int job = print(c.document, 1);
+    const int job = printDocument(c.document, 1);
     ASSERT_GT(job, 0);
-    const JobStatus end = finished(job);
+    const JobStatus end = ended(job);
     EXPECT_EQ(end.state, IPP_JSTATE_ABORTED);
     EXPECT_NE(end.message.find(c.message), std::string::npos) << end.message;
   }
   EXPECT_TRUE(sim_.jobs().empty());
   // The application still prints.
-  const int job = print("label-50x40.pdf", 1);
-  EXPECT_EQ(finished(job).state, IPP_JSTATE_COMPLETED) << app_.log();
+  const int job = printDocument("label-50x40.pdf", 1);
+  EXPECT_EQ(ended(job).state, IPP_JSTATE_COMPLETED) << app_->log();
 }
 
 TEST_F(PrintOptionsTest, JobOptionsReachThePrintConditions) {
@@ -149,14 +116,14 @@ TEST_F(PrintOptionsTest, JobOptionsReachThePrintConditions) {
                  std::to_string(c.speed) + " " + std::to_string(c.darkness));
     sim_.clearRecords();
     setLabelMode(c.mode);
-    const int job =
-        print("label-50x40.pdf", 1,
-              {"width=5000", "length=4000", std::string("type=") + c.type,
-               std::string("tracking=") + c.tracking, "speed=" + std::to_string(c.speed * 100),
-               "darkness=" + std::to_string(c.darkness)},
-              "print-job-options.test");
+    const int job = printDocument(
+        "label-50x40.pdf", 1,
+        {"width=5000", "length=4000", std::string("type=") + c.type,
+         std::string("tracking=") + c.tracking, "speed=" + std::to_string(c.speed * 100),
+         "darkness=" + std::to_string(c.darkness)},
+        "print-job-options.test");
     ASSERT_GT(job, 0);
-    ASSERT_EQ(finished(job).state, IPP_JSTATE_COMPLETED) << app_.log();
+    ASSERT_EQ(ended(job).state, IPP_JSTATE_COMPLETED) << app_->log();
     const auto jobs = sim_.jobs();
     ASSERT_EQ(jobs.size(), 1u);
     const ktsim::PrintConditions& p = jobs[0].conditions;
@@ -172,53 +139,44 @@ TEST_F(PrintOptionsTest, JobOptionsReachThePrintConditions) {
     const std::string clamp =
         "[Job " + std::to_string(job) + "] Darkness " + std::to_string(100 + c.darkness) +
         " is above the printer's contrast limit " + std::to_string(c.darknessSent);
-    EXPECT_EQ(pollUntil([&] { return app_.log().find(clamp) != std::string::npos; },
-                        seconds(c.clamped ? 5 : 0)),
-              c.clamped)
-        << app_.log();
+    EXPECT_EQ(logShows(clamp, seconds(c.clamped ? 5 : 0)), c.clamped) << app_->log();
   }
 }
 
 TEST_F(PrintOptionsTest, LabelAtThePeelerHoldsTheJobUntilTaken) {
   setLabelMode("peel-off");
-  const int job = print("label-50x40.pdf", 2);
+  const int job = printDocument("label-50x40.pdf", 2);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(seconds(10)));
-  EXPECT_TRUE(pollUntil(
-      [&] { return jobStatus(app_, "kt", job).message.find("peeler") != std::string::npos; },
-      seconds(10)));
-  EXPECT_NE(app_.httpGet("/metrics").find("reason=\"output-area-full\"} 1"), std::string::npos)
-      << app_.httpGet("/metrics");
-  EXPECT_EQ(jobStatus(app_, "kt", job).state, IPP_JSTATE_PROCESSING);
+  EXPECT_TRUE(messageShows(job, "peeler"));
+  EXPECT_EQ(metric("kt3600r_printer_reason", ",reason=\"output-area-full\""), "1") << metrics();
+  EXPECT_EQ(status(job).state, IPP_JSTATE_PROCESSING);
   EXPECT_EQ(sim_.labels().size(), 1u);
   sim_.takeLabel();
-  const JobStatus end = finished(job);
-  EXPECT_EQ(end.state, IPP_JSTATE_COMPLETED) << app_.log();
+  const JobStatus end = ended(job);
+  EXPECT_EQ(end.state, IPP_JSTATE_COMPLETED) << app_->log();
   EXPECT_EQ(end.impressionsCompleted, 2);
   EXPECT_TRUE(sim_.lastJob()->conditions.autoPeel);
   EXPECT_EQ(sim_.labels().size(), 2u);
 
   // The last label is still at the peeler: the next job waits for it to be taken.
   sim_.clearRecords();
-  const int next = print("label-50x40.pdf", 1);
+  const int next = printDocument("label-50x40.pdf", 1);
   ASSERT_GT(next, 0);
-  EXPECT_TRUE(pollUntil(
-      [&] { return jobStatus(app_, "kt", next).message.find("peeler") != std::string::npos; },
-      seconds(10)))
-      << app_.log();
+  EXPECT_TRUE(messageShows(next, "peeler")) << app_->log();
   EXPECT_TRUE(sim_.jobs().empty());
   sim_.takeLabel();
-  EXPECT_EQ(finished(next).state, IPP_JSTATE_COMPLETED) << app_.log();
+  EXPECT_EQ(ended(next).state, IPP_JSTATE_COMPLETED) << app_->log();
   EXPECT_EQ(sim_.labels().size(), 1u);
 
   // The peeler takes labels at up to 100 mm/s: a faster job is refused before printing.
   sim_.takeLabel();
   sim_.clearRecords();
-  const int fast = print(
+  const int fast = printDocument(
       "label-50x40.pdf", 1,
       {"width=5000", "length=4000", "type=labels", "tracking=gap", "speed=15000", "darkness=0"},
       "print-job-options.test");
-  const JobStatus refused = finished(fast);
+  const JobStatus refused = ended(fast);
   EXPECT_EQ(refused.state, IPP_JSTATE_ABORTED);
   EXPECT_NE(refused.message.find("70 to 100 mm/s"), std::string::npos) << refused.message;
   EXPECT_TRUE(sim_.jobs().empty());

@@ -1,111 +1,44 @@
 // kt3600r-printer-app end to end: the application as a server on a free loopback port,
 // the simulated printer behind it, ipptool as the client.
-#include <cups/cups.h>
 #include <cups/raster.h>
 #include <fcntl.h>
-#include <gtest/gtest.h>
-#include <stb_image_write.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <fstream>
-#include <functional>
-#include <memory>
 #include <set>
 #include <sstream>
 #include <thread>
 
 #include "app_process.h"
-#include "ktsim/simulator.h"
-#include "test_data.h"
 
 namespace nypr::test {
 namespace {
 
-using nypr::testing::testDataPath;
 using std::chrono::seconds;
 
-class PrinterAppTest : public ::testing::Test {
+class PrinterAppTest : public AppTest {
  protected:
-  void SetUp() override {
-    if (std::string(NYPR_IPPTOOL).empty()) GTEST_SKIP() << "ipptool (cups-ipp-utils) not found";
-    sim_.start();
-    ASSERT_TRUE(app_->started()) << app_->log();
-    ASSERT_TRUE(addPrinter("kt", "kt3600r://" + sim_.address()));
-  }
-
-  void TearDown() override {
-    // The application ends cleanly, without a sanitizer's report (asan build).
-    EXPECT_EQ(app_->stop(), 0);
-    const std::string log = app_->log();
-    EXPECT_EQ(log.find("Sanitizer"), std::string::npos) << log;
-    EXPECT_EQ(log.find("runtime error:"), std::string::npos) << log;
-  }
-
-  IppRun ipp(const std::string& resource, const std::string& test,
-             const std::vector<std::string>& vars, const std::string& file = {}) {
-    return runIpptool(app_->uri(resource), test, vars, file, dir_.path());
-  }
-
-  bool addPrinter(const std::string& name, const std::string& device) {
-    return ipp("/ipp/system", "create-printer.test", {"name=" + name, "device=" + device})
-               .result.exitCode == 0;
-  }
-
-  // Print-Job through ipptool (on the default label, or on `media` "width x length" in
-  // 0.01 mm); the job id, 0 when refused.
-  int print(const std::string& file, int copies, std::pair<int, int> media = {0, 0}) {
-    std::vector<std::string> vars = {"copies=" + std::to_string(copies)};
-    if (media.first > 0) {
-      vars.push_back("width=" + std::to_string(media.first));
-      vars.push_back("length=" + std::to_string(media.second));
-    }
-    const IppRun run = ipp("/ipp/print/kt",
-                           media.first > 0 ? "print-job-media.test" : "print-job.test", vars, file);
-    EXPECT_GT(run.jobId, 0) << run.result.output;
-    return run.jobId;
-  }
-
-  // A PNG of one grey level in the test's directory; its path.
-  std::string solidPng(int width, int height, uint8_t level) {
-    const std::string png = (dir_.path() / ("solid" + std::to_string(level) + ".png")).string();
-    std::vector<uint8_t> grey(static_cast<size_t>(width * height), level);
-    EXPECT_NE(stbi_write_png(png.c_str(), width, height, 1, grey.data(), width), 0);
+  // A label of one grey level, `width` x `height` dots, in the test's directory.
+  std::string solidPng(int width, int height, bool black) {
+    const std::string png = (dir_.path() / (black ? "black.png" : "white.png")).string();
+    writePng(png, width, height, [&](int, int) { return black; });
     return png;
   }
-
-  JobStatus status(int job) { return jobStatus(*app_, "kt", job); }
-  JobStatus ended(int job) { return waitForJobEnd(*app_, "kt", job); }
-
-  // A printer attribute of printer "kt" as text, "" when absent.
-  std::string printerAttribute(const char* name) {
-    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
-                                1, 5000, nullptr);
-    if (!http) return {};
-    ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                 app_->uri("/ipp/print/kt").c_str());
-    ipp_t* response = cupsDoRequest(http, request, "/ipp/print/kt");
-    httpClose(http);
-    char text[4096] = {};
-    ippAttributeString(ippFindAttribute(response, name, IPP_TAG_ZERO), text, sizeof text);
-    ippDelete(response);
-    return text;
+  // Print-Job of `copies` on a 30 x 30 mm label (or `width` x `length` in 0.01 mm).
+  int printOn(const std::string& file, int copies, int width = 3000, int length = 3000) {
+    return print(file,
+                 {"copies=" + std::to_string(copies), "width=" + std::to_string(width),
+                  "length=" + std::to_string(length)},
+                 "print-job-media.test");
   }
-
-  // The value of one /metrics series of printer "kt", "" when absent.
-  std::string metric(const std::string& name, const std::string& extraLabels = "") {
-    const std::string text = app_->httpGet("/metrics");
-    const std::string head =
-        name + "{printer=\"kt\",address=\"" + sim_.address() + "\"" + extraLabels + "} ";
-    const size_t at = text.find(head);
-    if (at == std::string::npos) return {};
-    return text.substr(at + head.size(), text.find('\n', at) - at - head.size());
+  bool reasonShown(const char* reason) {
+    return pollUntil(
+        [&] {
+          return metric("kt3600r_printer_reason", ",reason=\"" + std::string(reason) + "\"") == "1";
+        },
+        seconds(20));
   }
-
-  TempDir dir_;
-  ktsim::Simulator sim_;
-  std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path(), "127.0.0.1");
 };
 
 // A PWG raster page of 1-bit black at 305 dpi (the application's resolution).
@@ -141,20 +74,15 @@ TEST_F(PrinterAppTest, CopiesAreMadeByThePrinterDotForDot) {
     return x < 2 || y < 2 || x >= width - 2 || y >= height - 2 || x == y ||
            (x / 5 + y / 9) % 4 == 0;
   };
-  std::vector<uint8_t> grey(static_cast<size_t>(width * height));
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x)
-      grey[static_cast<size_t>(y * width + x)] = black(x, y) ? 0 : 255;
-  }
   const std::string png = (dir_.path() / "label.png").string();
-  ASSERT_NE(stbi_write_png(png.c_str(), width, height, 1, grey.data(), width), 0);
+  writePng(png, width, height, black);
   const std::string pwg = (dir_.path() / "label.pwg").string();
   writePwgRaster(pwg, width, height, black);
 
   for (const std::string& document : {png, pwg}) {
     SCOPED_TRACE(document);
     sim_.clearRecords();
-    const int job = print(document, 3, {5000, 3000});
+    const int job = printOn(document, 3, 5000, 3000);
     ASSERT_GT(job, 0);
     ASSERT_EQ(ended(job).state, IPP_JSTATE_COMPLETED) << app_->log();
     EXPECT_EQ(status(job).impressionsCompleted, 3);
@@ -164,15 +92,8 @@ TEST_F(PrinterAppTest, CopiesAreMadeByThePrinterDotForDot) {
     const auto labels = sim_.labels();
     ASSERT_EQ(labels.size(), 3u);
     for (const auto& label : labels) {
-      ASSERT_GE(label.width, width);
       ASSERT_EQ(label.height, height);
-      int wrong = 0;
-      for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < label.width; ++x) {
-          if (label.dot(x, y) != (x < width && black(x, y))) ++wrong;
-        }
-      }
-      EXPECT_EQ(wrong, 0) << "copy " << label.copy;
+      EXPECT_EQ(wrongDots(label, width, height, black), 0) << "copy " << label.copy;
     }
   }
   EXPECT_EQ(metric("kt3600r_labels_printed_total"), "6");
@@ -184,7 +105,7 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
   sim_.setTravel(40, 1234567, 7654321);
   EXPECT_TRUE(
       pollUntil([&] { return metric("kt3600r_head_temperature_celsius") == "31.2"; }, seconds(10)))
-      << app_->httpGet("/metrics");
+      << metrics();
   EXPECT_EQ(metric("kt3600r_ambient_temperature_celsius"), "-4.5");
   EXPECT_EQ(metric("kt3600r_label_travel_meters"), "1234.567");
   EXPECT_EQ(metric("kt3600r_body_travel_meters"), "7654.321");
@@ -197,54 +118,52 @@ TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
       << printerAttribute("printer-supply");
 
   sim_.setHeadOpen(true);
-  EXPECT_TRUE(
-      pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
-                seconds(10)));
+  EXPECT_TRUE(reasonShown("cover-open"));
   EXPECT_EQ(metric("kt3600r_last_error_code"), "40079");
-  EXPECT_TRUE(pollUntil([&] { return app_->log().find("[40079]") != std::string::npos; },
-                        seconds(10)));  // with the driver's message
+  EXPECT_TRUE(logShows("[40079]", seconds(10)));  // with the driver's message
   sim_.stop();
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "0"; }, seconds(10)));
   EXPECT_EQ(metric("kt3600r_printer_reason", ",reason=\"offline\""), "1");
 }
 
+// The job waits while the head is open; a job still held when the application stops
+// lets it stop in time (TearDown).
 TEST_F(PrinterAppTest, HeadOpenHoldsTheJobUntilItCloses) {
-  const std::string png = solidPng(360, 360, 0);
+  const std::string png = solidPng(360, 360, true);
   for (const bool duringTheJob : {false, true}) {
     SCOPED_TRACE(duringTheJob ? "opened while printing" : "open before the job");
     sim_.clearRecords();
     sim_.setIssueHold(duringTheJob);
     if (!duringTheJob) sim_.setHeadOpen(true);
-    const int job = print(png, 3, {3000, 3000});
+    const int job = printOn(png, 3);
     ASSERT_GT(job, 0);
     if (duringTheJob) {
       ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
       sim_.setHeadOpen(true);
       sim_.setIssueHold(false);
     }
-    EXPECT_TRUE(
-        pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
-                  seconds(10)));
+    EXPECT_TRUE(reasonShown("cover-open"));
     EXPECT_EQ(status(job).state, IPP_JSTATE_PROCESSING);
     sim_.setHeadOpen(false);
     EXPECT_EQ(ended(job).state, IPP_JSTATE_COMPLETED) << app_->log();
     EXPECT_EQ(sim_.labels().size(), 3u);
     EXPECT_EQ(status(job).impressionsCompleted, 3);
   }
+  sim_.setHeadOpen(true);
+  const size_t seen = app_->log().size();
+  ASSERT_GT(printOn(png, 1), 0);
+  ASSERT_TRUE(logShows("the job waits for the printer", seconds(10), seen));
+  EXPECT_EQ(app_->stop(), 0) << app_->log();  // within the 10 s that stop() gives it
 }
 
 TEST_F(PrinterAppTest, AJobForAPrinterSwitchedOffWaitsAndPrintsWhenItIsBack) {
-  const std::string png = solidPng(360, 360, 0);
+  const std::string png = solidPng(360, 360, true);
   const std::string address = sim_.address();
   sim_.stop();
-  ASSERT_TRUE(pollUntil(
-      [&] { return metric("kt3600r_printer_reason", ",reason=\"offline\"") == "1"; }, seconds(20)));
-  const int job = print(png, 2, {3000, 3000});
+  ASSERT_TRUE(reasonShown("offline"));
+  const int job = printOn(png, 2);
   ASSERT_GT(job, 0);
-  ASSERT_TRUE(pollUntil(
-      [&] { return app_->log().find("the job waits for the printer") != std::string::npos; },
-      seconds(20)))
-      << app_->log();
+  ASSERT_TRUE(logShows("the job waits for the printer", seconds(20))) << app_->log();
   ktsim::Options options;
   options.address = address;
   ktsim::Simulator back(options);  // the same printer switched on again
@@ -255,22 +174,12 @@ TEST_F(PrinterAppTest, AJobForAPrinterSwitchedOffWaitsAndPrintsWhenItIsBack) {
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
 }
 
-TEST_F(PrinterAppTest, AJobHeldForItsPrinterLetsTheApplicationStop) {
-  const std::string png = solidPng(360, 360, 0);
-  sim_.setHeadOpen(true);
-  ASSERT_GT(print(png, 1, {3000, 3000}), 0);
-  ASSERT_TRUE(pollUntil(
-      [&] { return app_->log().find("the job waits for the printer") != std::string::npos; },
-      seconds(10)));
-  EXPECT_EQ(app_->stop(), 0) << app_->log();  // within the 10 s that stop() gives it
-}
-
 TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
   // A PWG raster page 1000 dots (83 mm) wide: wider than the printer's 80 mm.
   const std::string file = (dir_.path() / "wide.pwg").string();
   writePwgRaster(file, 1000, 360, [](int x, int) { return x % 8 >= 4; });
 
-  const int job = print(file, 1, {8334, 3000});
+  const int job = printOn(file, 1, 8334, 3000);
   ASSERT_GT(job, 0);
   EXPECT_EQ(ended(job).state, IPP_JSTATE_ABORTED);
   EXPECT_NE(app_->log().find("[40019]"), std::string::npos) << app_->log();
@@ -286,16 +195,15 @@ TEST_F(PrinterAppTest, PrintersAndTheirSettingsSurviveARestart) {
   ASSERT_TRUE(app_->started()) << app_->log();
   // The printer keeps its module number and address: its status reads and it prints.
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "1"; }, seconds(10)));
-  const std::string png = solidPng(360, 360, 255);
-  const int job = print(png, 1);
+  const int job = print(solidPng(360, 360, false), {"copies=1"});
   ASSERT_GT(job, 0);
   EXPECT_EQ(ended(job).state, IPP_JSTATE_COMPLETED);
-  EXPECT_NE(app_->httpGet("/metrics").find("printer=\"other\""), std::string::npos);
+  EXPECT_NE(metrics().find("printer=\"other\""), std::string::npos);
 }
 
 // CUPS's own IPP 2.0 and IPP Everywhere suites, unmodified.
 TEST_F(PrinterAppTest, PassesCupsIppSuites) {
-  const std::string png = solidPng(600, 360, 255);
+  const std::string png = solidPng(600, 360, false);
   // The suites want printer-up-time above 0 (PAPPL counts whole seconds) and
   // printer-supply, which comes with the first status read.
   ASSERT_TRUE(pollUntil(
@@ -354,22 +262,16 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
   std::atomic<bool> printing{true};
   int polls = 0;  // answered Get-Printer-Attributes
   std::thread poller([&] {
-    http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER,
-                                1, 5000, nullptr);
-    while (http && printing) {
+    while (printing) {
       for (const Printer& p : printers) {
-        ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-        const std::string resource = "/ipp/print/" + p.name;
-        ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-                     app_->uri(resource).c_str());
-        ipp_t* response = cupsDoRequest(http, request, resource.c_str());
+        ipp_t* response =
+            app_->ippRequest(ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES), "/ipp/print/" + p.name);
         polls += ippFindAttribute(response, "printer-state", IPP_TAG_ENUM) != nullptr;
         ippDelete(response);
       }
-      app_->httpGet("/metrics");
+      metrics();
       std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    httpClose(http);
   });
   std::vector<std::thread> submitters;
   for (Printer& p : printers) {
@@ -389,13 +291,12 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
     EXPECT_TRUE(p.sim.waitForLabels(jobsEach * copies, seconds(30))) << app_->log();
   }
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_jobs_completed_total") == "3"; }, seconds(10)))
-      << app_->httpGet("/metrics");
+      << metrics();
   printing = false;
   poller.join();
   EXPECT_GT(polls, 0);
-  EXPECT_NE(app_->httpGet("/metrics")
-                .find("kt3600r_jobs_completed_total{printer=\"kt2\",address=\"" + other.address() +
-                      "\"} 3"),
+  EXPECT_NE(metrics().find("kt3600r_jobs_completed_total{printer=\"kt2\",address=\"" +
+                           other.address() + "\"} 3"),
             std::string::npos);
   for (Printer& p : printers) {
     SCOPED_TRACE(p.name);
@@ -404,12 +305,8 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
     EXPECT_EQ(p.sim.jobs().size(), static_cast<size_t>(jobsEach));
     for (const auto& label : labels) {
       ASSERT_EQ(label.height, height);
-      int wrong = 0;
-      for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < label.width; ++x)
-          wrong += label.dot(x, y) != (x < width && p.black(x, y));
-      }
-      EXPECT_EQ(wrong, 0) << "job " << label.job << " copy " << label.copy;
+      EXPECT_EQ(wrongDots(label, width, height, p.black), 0)
+          << "job " << label.job << " copy " << label.copy;
     }
   }
 }
@@ -460,22 +357,14 @@ TEST_F(PrinterAppTest, ListensOnlyWhereTold) {
 }
 
 TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
-  const std::string png = solidPng(360, 360, 0);
   sim_.setIssueHold(true);
-  const int job = print(png, 5);
+  const int job = print(solidPng(360, 360, true), {"copies=5"});
   ASSERT_GT(job, 0);
   ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
-
-  http_t* http = httpConnect2("127.0.0.1", app_->port(), nullptr, AF_INET, HTTP_ENCRYPTION_NEVER, 1,
-                              5000, nullptr);
-  ASSERT_NE(http, nullptr);
   ipp_t* request = ippNewRequest(IPP_OP_CANCEL_JOB);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr,
-               app_->uri("/ipp/print/kt").c_str());
   ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
   ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, "root");
-  ippDelete(cupsDoRequest(http, request, "/ipp/print/kt"));
-  httpClose(http);
+  ippDelete(app_->ippRequest(request, "/ipp/print/kt"));
 
   EXPECT_TRUE(sim_.waitForFrames("PSP", 1, seconds(10)));
   EXPECT_EQ(ended(job).state, IPP_JSTATE_CANCELED);

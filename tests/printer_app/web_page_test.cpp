@@ -2,7 +2,6 @@
 // browser, it shows the simulated printer's state; its maintenance actions reach the
 // printer only for the administrator, and never while the printer prints.
 #include <gtest/gtest.h>
-#include <stb_image_write.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -10,45 +9,18 @@
 #include <regex>
 
 #include "app_process.h"
-#include "ktsim/simulator.h"
 #include "test_data.h"
 
 namespace nypr::test {
 namespace {
 
-using nypr::testing::testDataPath;
 using std::chrono::seconds;
 
 constexpr const char* kPage = "/kt/kt3600r";
 constexpr const char* kPassword = "Label2026x";
 
-class WebPageTest : public ::testing::Test {
+class WebPageTest : public AppTest {
  protected:
-  void SetUp() override {
-    if (std::string(NYPR_IPPTOOL).empty()) GTEST_SKIP() << "ipptool (cups-ipp-utils) not found";
-    sim_.start();
-    ASSERT_TRUE(app_->started()) << app_->log();
-    ASSERT_EQ(ipptool("/ipp/system", "create-printer.test",
-                      {"name=kt", "device=kt3600r://" + sim_.address()})
-                  .exitCode,
-              0);
-  }
-
-  void TearDown() override {
-    EXPECT_EQ(app_->stop(), 0);
-    EXPECT_EQ(app_->log().find("Sanitizer"), std::string::npos) << app_->log();
-  }
-
-  CommandResult ipptool(const std::string& path, const std::string& test,
-                        const std::vector<std::string>& vars, const std::string& file = {}) {
-    std::vector<std::string> args = {NYPR_IPPTOOL, "-tv", "-T", "20"};
-    for (const std::string& v : vars) args.insert(args.end(), {"-d", v});
-    if (!file.empty()) args.insert(args.end(), {"-f", file});
-    args.push_back(app_->uri(path));
-    args.push_back(testDataPath("printer_app/" + test));
-    return runCommand(args, dir_.path());
-  }
-
   // The page's values by element id.
   static std::map<std::string, std::string> values(const std::string& html) {
     std::map<std::string, std::string> found;
@@ -58,6 +30,9 @@ class WebPageTest : public ::testing::Test {
     }
     return found;
   }
+  std::map<std::string, std::string> pageValues() {
+    return values(app_->httpRequest("GET", kPage).body);
+  }
 
   std::string formToken() {
     const std::string html = app_->httpRequest("GET", kPage).body;  // each form has it
@@ -66,10 +41,6 @@ class WebPageTest : public ::testing::Test {
                ? m[1].str()
                : std::string();
   }
-
-  TempDir dir_;
-  ktsim::Simulator sim_;
-  std::unique_ptr<AppServer> app_ = std::make_unique<AppServer>(dir_.path(), "127.0.0.1");
 };
 
 TEST_F(WebPageTest, ShowsTheSimulatorsStatusOverHttpAndInABrowser) {
@@ -79,31 +50,10 @@ TEST_F(WebPageTest, ShowsTheSimulatorsStatusOverHttpAndInABrowser) {
   sim_.setSensors(31, 22, 13, 54, 5);
   sim_.setHeadRank(3);
   sim_.setPaperStopPosition(4);
-  const std::map<std::string, std::string> expected = {
-      {"state", "Ready"},
-      {"last-error", "None"},
-      {"head-open", "No"},
-      {"head-temperature", "31.2 \u00b0C"},
-      {"ambient-temperature", "-4.5 \u00b0C"},
-      {"head-resistance", "1262~1300 \u03a9"},
-      {"gap-sensor", "31 %"},
-      {"mark-sensor", "22 %"},
-      {"peel-sensor", "13 %"},
-      {"ribbon-sensor", "54 %"},
-      {"cut-door-sensor", "5 %"},
-      {"paper-stop-position", "4"},
-      {"label-travel", "1234.567 m"},
-      {"body-travel", "7654.321 m"},
-      {"head-warning-distance", "40 km"},
-      {"controller-version", "1.23"},
-      {"bios-version", "1.10"},
-      {"program-version", "2.51"},
-      {"device-controller-version", "1.05"},
-      {"supply-ribbon", "Not reported"},
-      {"supply-head", "96 %"},  // 1234.567 m of 40 km used
-  };
-  ASSERT_TRUE(pollUntil([&] { return values(app_->httpRequest("GET", kPage).body) == expected; },
-                        seconds(10)))
+  std::map<std::string, std::string> expected;
+  for (const auto& row : nypr::testing::readTestTable("printer_app/status-page.txt"))
+    expected[row.at(0)] = row.at(1);
+  ASSERT_TRUE(pollUntil([&] { return pageValues() == expected; }, seconds(10)))
       << app_->httpRequest("GET", kPage).body;
 
   const std::string japanese = app_->httpRequest("GET", kPage, {}, "Accept-Language: ja\r\n").body;
@@ -113,20 +63,16 @@ TEST_F(WebPageTest, ShowsTheSimulatorsStatusOverHttpAndInABrowser) {
   // The head opened: not ready, with the driver's code and text, kept as the last error.
   sim_.setHeadOpen(true);
   std::map<std::string, std::string> open;
-  ASSERT_TRUE(pollUntil(
-      [&] { return (open = values(app_->httpRequest("GET", kPage).body))["head-open"] == "Yes"; },
-      seconds(10)));
+  ASSERT_TRUE(pollUntil([&] { return (open = pageValues())["head-open"] == "Yes"; }, seconds(10)));
   EXPECT_EQ(open["state"], "Not ready");
   EXPECT_TRUE(std::regex_match(open["condition"], std::regex("\\[40079\\] .+")))
       << open["condition"];
   EXPECT_EQ(open["last-error"], open["condition"]);
   sim_.setHeadOpen(false);
-  ASSERT_TRUE(
-      pollUntil([&] { return values(app_->httpRequest("GET", kPage).body)["state"] == "Ready"; },
-                seconds(10)));
+  ASSERT_TRUE(pollUntil([&] { return pageValues()["state"] == "Ready"; }, seconds(10)));
   auto closed = expected;
   closed["last-error"] = open["last-error"];
-  EXPECT_EQ(values(app_->httpRequest("GET", kPage).body), closed);
+  EXPECT_EQ(pageValues(), closed);
 
   if (std::string(NYPR_CHROMIUM).empty()) {
     GTEST_SKIP() << "chromium-headless-shell not found: the page was not rendered in a browser";
@@ -184,8 +130,7 @@ TEST_F(WebPageTest, MaintenanceIsForTheAdministratorAndNeverWhilePrinting) {
   const std::string forged = "Cookie: auth=" + papplCookie + "\r\n";
 
   const std::string png = (dir_.path() / "label.png").string();
-  std::vector<uint8_t> grey(360 * 360, 0);
-  ASSERT_NE(stbi_write_png(png.c_str(), 360, 360, 1, grey.data(), 360), 0);
+  writePng(png, 360, 360, [](int, int) { return true; });
   sim_.setBrokenDots({17, 480});
   const struct {
     const char* action;  // with its fields
@@ -214,7 +159,7 @@ TEST_F(WebPageTest, MaintenanceIsForTheAdministratorAndNeverWhilePrinting) {
     sim_.clearRecords();
     if (c.printing) {
       sim_.setIssueHold(true);
-      ASSERT_EQ(ipptool("/ipp/print/kt", "print-job.test", {"copies=2"}, png).exitCode, 0);
+      ASSERT_GT(print(png, {"copies=2"}), 0);
       ASSERT_TRUE(sim_.waitForJobState(ktsim::JobState::Issuing, seconds(10)));
     }
     const HttpResponse r = app_->httpRequest(
