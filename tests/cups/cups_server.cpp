@@ -2,14 +2,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
-#include <thread>
 
 #include "test_data.h"
 
@@ -19,22 +16,6 @@ namespace {
 
 constexpr char kSystemServerBin[] = "/usr/lib/cups";
 constexpr char kSystemDataDir[] = "/usr/share/cups";
-
-int freeLoopbackPort() {
-  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  if (fd < 0) return 0;
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof a;
-  int port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) == 0) {
-    port = ntohs(a.sin_port);
-  }
-  ::close(fd);
-  return port;
-}
 
 void link(const fs::path& target, const fs::path& name) {
   std::error_code ec;
@@ -132,7 +113,7 @@ bool CupsServer::start() {
     reason_ = "cannot start cupsd";
     return false;
   }
-  bool up = waitUntil(
+  bool up = pollUntil(
       [&] {
         http_t* http = connect();
         if (http != nullptr) httpClose(http);
@@ -167,39 +148,15 @@ http_t* CupsServer::connect() const {
                       nullptr);
 }
 
-CommandOutput CupsServer::run(const std::vector<std::string>& args) const {
-  CommandOutput result;
-  int fds[2];
-  if (::pipe(fds) != 0) return result;
-  const std::string server = "127.0.0.1:" + std::to_string(port_);
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(fds[1], 1);
-    ::dup2(fds[1], 2);
-    ::close(fds[0]);
-    ::setenv("CUPS_SERVER", server.c_str(), 1);
-    ::setenv("LC_ALL", "C.UTF-8", 1);
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execvp(argv[0], argv.data());
-    ::_exit(127);
-  }
-  ::close(fds[1]);
-  char buf[4096];
-  ssize_t n;
-  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) result.text.append(buf, static_cast<size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  return result;
+CommandResult CupsServer::run(const std::vector<std::string>& args) const {
+  return runCommand(args, dir_ / "log", std::chrono::seconds(30),
+                    {"CUPS_SERVER=127.0.0.1:" + std::to_string(port_), "LC_ALL=C.UTF-8"});
 }
 
 bool CupsServer::addQueue(const std::string& name, const std::string& address) const {
   auto r = run({"lpadmin", "-p", name, "-E", "-v", "kt3600r://" + address, "-m",
                 "nyprkt3600r/kt3600r.ppd", "-o", "printer-error-policy=stop-printer"});
-  if (r.exitCode != 0) ADD_FAILURE() << "lpadmin: " << r.text;
+  if (r.exitCode != 0) ADD_FAILURE() << "lpadmin: " << r.output;
   return r.exitCode == 0;
 }
 
@@ -209,12 +166,12 @@ int CupsServer::print(const std::string& queue, const std::string& file,
   args.insert(args.end(), lpArgs.begin(), lpArgs.end());
   args.push_back(file);
   auto r = run(args);
-  const auto at = r.text.find("request id is " + queue + "-");
+  const auto at = r.output.find("request id is " + queue + "-");
   if (r.exitCode != 0 || at == std::string::npos) {
-    ADD_FAILURE() << "lp: " << r.text;
+    ADD_FAILURE() << "lp: " << r.output;
     return 0;
   }
-  return std::atoi(r.text.c_str() + at + 15 + queue.size());
+  return std::atoi(r.output.c_str() + at + 15 + queue.size());
 }
 
 ipp_jstate_t CupsServer::jobState(int jobId) const {
@@ -254,16 +211,6 @@ PrinterStatus CupsServer::printerStatus(const std::string& queue) const {
   ippDelete(response);
   httpClose(http);
   return status;
-}
-
-bool CupsServer::waitUntil(const std::function<bool()>& condition,
-                           std::chrono::milliseconds timeout) {
-  const auto end = std::chrono::steady_clock::now() + timeout;
-  for (;;) {
-    if (condition()) return true;
-    if (std::chrono::steady_clock::now() >= end) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
 }
 
 std::string CupsServer::errorLog() const {

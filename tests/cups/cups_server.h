@@ -9,18 +9,13 @@
 #include <cups/cups.h>
 #include <sys/types.h>
 
-#include <chrono>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
-namespace nypr::test {
+#include "test_process.h"
 
-struct CommandOutput {
-  int exitCode = -1;
-  std::string text;  // standard output and error together
-};
+namespace nypr::test {
 
 struct PrinterStatus {
   ipp_pstate_t state = IPP_PSTATE_IDLE;
@@ -40,7 +35,7 @@ class CupsServer {
   const std::string& unavailableReason() const { return reason_; }
 
   // A client command (lpadmin, lp, lpstat, cancel, lpinfo, ...) against this server.
-  CommandOutput run(const std::vector<std::string>& args) const;
+  CommandResult run(const std::vector<std::string>& args) const;
   // Adds an enabled queue for the printer at `address` with the project's PPD, which stops
   // on a printer fault (the error policy a label printer wants).
   bool addQueue(const std::string& name, const std::string& address) const;
@@ -50,8 +45,6 @@ class CupsServer {
 
   ipp_jstate_t jobState(int jobId) const;
   PrinterStatus printerStatus(const std::string& queue) const;
-  // Polls `condition` every 20 ms until it holds or `timeout` passes.
-  static bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
   const std::filesystem::path& dir() const { return dir_; }
   std::string errorLog() const;

@@ -1,34 +1,17 @@
 // kt3600r-printer-app as a test runs it: a server on a free loopback port with a state
 // directory of its own, the command-line clients (ipptool) with a deadline, and the
-// fixture that puts the simulated printer behind it. The process helpers serve the CUPS
-// tests too.
+// fixture that puts the simulated printer behind it.
 #pragma once
 
 #include <cups/cups.h>
 #include <gtest/gtest.h>
 #include <sys/types.h>
 
-#include <chrono>
-#include <filesystem>
-#include <functional>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include "ktsim/simulator.h"
+#include "test_process.h"
 
 namespace nypr::test {
-
-// A fresh directory, removed with everything in it at the end.
-class TempDir {
- public:
-  TempDir();
-  ~TempDir();
-  const std::filesystem::path& path() const { return path_; }
-
- private:
-  std::filesystem::path path_;
-};
 
 struct HttpResponse {
   int status = 0;       // 0 when the exchange failed
@@ -37,30 +20,6 @@ struct HttpResponse {
   // The value of cookie `name` the response sets, "" when none.
   std::string cookie(const std::string& name) const;
 };
-
-struct CommandResult {
-  int exitCode = -1;   // -1 when it did not end in time (it is then killed)
-  std::string output;  // standard output and error
-};
-
-// Runs `args` (args[0] is the program, looked up in PATH) with its output in `dir` and
-// `env` ("NAME=value") added to the environment; gives up after `timeout`.
-CommandResult runCommand(const std::vector<std::string>& args, const std::filesystem::path& dir,
-                         std::chrono::milliseconds timeout = std::chrono::seconds(30),
-                         const std::vector<std::string>& env = {});
-
-// Polls `condition` every 20 ms until it holds or `timeout` passes.
-bool pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
-
-// A TCP port of the loopback address that nothing listens on now.
-int freeLoopbackPort();
-
-// Dots of `label` that differ from `black` over `width` x `height` (blank beyond it).
-int wrongDots(const ktsim::PrintedLabel& label, int width, int height,
-              const std::function<bool(int, int)>& black);
-// A grey PNG at `path`, black where `black` says, else white.
-void writePng(const std::string& path, int width, int height,
-              const std::function<bool(int, int)>& black);
 
 class AppServer {
  public:

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app_process.h"
 #include "simulated_printers.h"
+#include "test_process.h"
 
 namespace nypr::test {
 namespace {
