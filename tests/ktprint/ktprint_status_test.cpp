@@ -1,5 +1,5 @@
 // ktprint config and status, end to end against the simulated printer; exit codes; the
-// driver's log.
+// driver's log; messages in the user's language.
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -39,13 +39,13 @@ TEST_F(KtprintTest, StatusShowsATable) {
   sim_.setTravel(5, 12345678, 120001112);
   auto r = runKtprint(iniPath_, {"status"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
-  EXPECT_NE(r.out.find("controller                   1.20"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("program                      2.50"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("resistance range             1262~1300 ohm"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("head temperature             +25.3 C"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("ambient temperature          -05.2 C"), std::string::npos) << r.out;
-  EXPECT_NE(r.out.find("label travel                 012 km 345 m 678 mm"), std::string::npos)
-      << r.out;
+  for (const char* line :
+       {"controller                   1.20", "program                      2.50",
+        "resistance range             1262~1300 ohm", "head temperature             +25.3 C",
+        "ambient temperature          -05.2 C",
+        "label travel                 012 km 345 m 678 mm"}) {
+    EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
+  }
 }
 
 TEST_F(KtprintTest, StatusAsJson) {
@@ -93,6 +93,40 @@ TEST_F(KtprintTest, DriverLogIsUtf8InAFileOrOnStandardError) {
   r = runKtprint(iniPath_, {"status"}, {"NYHOST_LOG=-"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.err.find("(詳細ログ"), std::string::npos);
+}
+
+// ktprint's messages follow the user's locale (GNU gettext: POSIX builds; ktprint.exe
+// speaks English).
+
+class KtprintLanguageTest : public SimulatorTest {};
+
+TEST_F(KtprintLanguageTest, ConnectionRefusedInTheUsersLanguage) {
+  sim_.stop();  // nothing listens at the printer's address any more
+  const struct {
+    std::vector<std::string> env;
+    const char* expected;
+  } cases[] = {
+      {{"LC_ALL=", "LANG=C"}, "Socket communication error:"},
+      {{"LC_ALL=", "LANG=ja_JP.UTF-8"}, "ソケット通信エラーが発生しました："},
+      {{"LC_ALL=ja_JP.UTF-8", "LANGUAGE=en"}, "Socket communication error:"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.expected);
+    auto r = runKtprint(iniPath_, {"status"}, c.env);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find(c.expected), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("No.10061"), std::string::npos) << r.err;  // the detail, as the driver
+  }
+}
+
+TEST_F(KtprintLanguageTest, MissingAddressNamesTheCommandThatSetsIt) {
+  auto r = runKtprint(iniPath_, {"--printer", "2", "status"}, {"LC_ALL=", "LANG=C"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_TRUE(r.out.empty());
+  EXPECT_NE(r.err.find("ktprint config --address"), std::string::npos) << r.err;
+  r = runKtprint(iniPath_, {"--printer", "2", "status"}, {"LC_ALL=", "LANG=ja_JP.UTF-8"});
+  EXPECT_NE(r.err.find("ktprint config --address"), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("[設定]"), std::string::npos) << r.err;
 }
 
 }  // namespace
