@@ -1,11 +1,10 @@
 #include "cups_server.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 
 #include "test_data.h"
@@ -35,9 +34,7 @@ void linkEntries(const fs::path& from, const fs::path& to, const std::vector<std
   std::error_code ec;
   for (const auto& entry : fs::directory_iterator(from, ec)) {
     const std::string name = entry.path().filename().string();
-    bool skipped = false;
-    for (const auto& s : skip) skipped = skipped || s == name;
-    if (!skipped) link(entry.path(), to / name);
+    if (std::find(skip.begin(), skip.end(), name) == skip.end()) link(entry.path(), to / name);
   }
 }
 
@@ -56,10 +53,7 @@ void writeConfig(const fs::path& dir, const char* name, int port) {
 }  // namespace
 
 bool PrinterStatus::hasReason(const std::string& reason) const {
-  for (const auto& r : reasons) {
-    if (r == reason) return true;
-  }
-  return false;
+  return std::find(reasons.begin(), reasons.end(), reason) != reasons.end();
 }
 
 CupsServer::CupsServer() {
@@ -99,16 +93,9 @@ bool CupsServer::start() {
   port_ = freeLoopbackPort();
   writeConfig(dir_, "cupsd.conf", port_);
   writeConfig(dir_, "cups-files.conf", port_);
-  const std::string d = dir_.string();
-  pid_ = ::fork();
-  if (pid_ == 0) {
-    int out = ::open((d + "/log/cupsd.out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    ::dup2(out, 1);
-    ::dup2(out, 2);
-    ::execl("/usr/sbin/cupsd", "cupsd", "-f", "-c", (d + "/cupsd.conf").c_str(), "-s",
-            (d + "/cups-files.conf").c_str(), static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
+  pid_ = spawn({"/usr/sbin/cupsd", "-f", "-c", (dir_ / "cupsd.conf").string(), "-s",
+                (dir_ / "cups-files.conf").string()},
+               dir_ / "log/cupsd.out");
   if (pid_ < 0) {
     reason_ = "cannot start cupsd";
     return false;
@@ -136,8 +123,7 @@ bool CupsServer::start() {
 CupsServer::~CupsServer() {
   if (pid_ > 0) {
     ::kill(pid_, SIGTERM);
-    int status = 0;
-    ::waitpid(pid_, &status, 0);
+    reap(pid_, std::chrono::seconds(30));
   }
   std::error_code ec;
   if (!dir_.empty() && std::getenv("NYPR_KEEP_CUPSD") == nullptr) fs::remove_all(dir_, ec);

@@ -43,17 +43,12 @@ AppServer::AppServer(const std::filesystem::path& stateDir, const std::string& a
   // then exits, and another port is tried.
   for (int attempt = 0; attempt < 3 && !started_; ++attempt) {
     port_ = freeLoopbackPort();
-    std::vector<std::string> args = {NYPR_PRINTER_APP,
-                                     "server",
-                                     "-o",
-                                     "state-directory=" + stateDir.string(),
-                                     "-o",
-                                     "server-port=" + std::to_string(port_),
-                                     "-o",
-                                     "status-interval=1",
-                                     "-o",
-                                     "log-level=info"};
-    if (!address.empty()) args.insert(args.end(), {"-o", "listen-hostname=" + address});
+    std::vector<std::string> options = {"state-directory=" + stateDir.string(),
+                                        "server-port=" + std::to_string(port_), "status-interval=1",
+                                        "log-level=info"};
+    if (!address.empty()) options.push_back("listen-hostname=" + address);
+    std::vector<std::string> args = {NYPR_PRINTER_APP, "server"};
+    for (const std::string& option : options) args.insert(args.end(), {"-o", option});
     pid_ = spawn(args, dir_ / "app.log");
     if (pid_ < 0) return;
     bool exited = false;
