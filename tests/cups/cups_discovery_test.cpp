@@ -3,38 +3,25 @@
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <string>
 #include <vector>
 
 #include "simulated_printers.h"
+#include "test_process.h"
 
 namespace nypr::test {
 namespace {
 
-// Runs the backend without arguments on the calling thread's network; its standard output.
+// Runs the backend without arguments on the calling thread's network; its standard output
+// (its diagnostics on standard error are left out).
 std::string listDevices() {
-  int fds[2];
-  if (::pipe(fds) != 0) return {};
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    ::dup2(fds[1], 1);
-    ::close(fds[0]);
-    ::execl(NYPR_CUPS_BACKEND, "kt3600r", static_cast<char*>(nullptr));
-    ::_exit(127);
-  }
-  ::close(fds[1]);
-  std::string out;
-  char buf[1024];
-  ssize_t n;
-  while ((n = ::read(fds[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<size_t>(n));
-  ::close(fds[0]);
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-  return out;
+  TempDir dir;
+  const CommandResult r =
+      runCommand({"/bin/sh", "-c", std::string(NYPR_CUPS_BACKEND) + " 2>/dev/null"}, dir.path());
+  EXPECT_EQ(r.exitCode, 0);
+  return r.output;
 }
 
 TEST(CupsDiscovery, BackendListsEveryPrinterTheSearchFinds) {

@@ -160,30 +160,29 @@ int CupsServer::print(const std::string& queue, const std::string& file,
   return std::atoi(r.output.c_str() + at + 15 + queue.size());
 }
 
-ipp_jstate_t CupsServer::jobState(int jobId) const {
+ipp_t* CupsServer::ask(ipp_op_t operation, const char* target, const std::string& uri) const {
   http_t* http = connect();
-  if (http == nullptr) return IPP_JSTATE_PENDING;
-  ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-  const std::string uri = "ipp://localhost/jobs/" + std::to_string(jobId);
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri.c_str());
+  if (http == nullptr) return nullptr;
+  ipp_t* request = ippNewRequest(operation);
+  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, target, nullptr, uri.c_str());
   ipp_t* response = cupsDoRequest(http, request, "/");
-  ipp_jstate_t state = IPP_JSTATE_PENDING;
-  if (ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM)) {
-    state = static_cast<ipp_jstate_t>(ippGetInteger(a, 0));
-  }
-  ippDelete(response);
   httpClose(http);
+  return response;
+}
+
+ipp_jstate_t CupsServer::jobState(int jobId) const {
+  ipp_t* response =
+      ask(IPP_OP_GET_JOB_ATTRIBUTES, "job-uri", "ipp://localhost/jobs/" + std::to_string(jobId));
+  ipp_attribute_t* a = ippFindAttribute(response, "job-state", IPP_TAG_ENUM);
+  const auto state = a ? static_cast<ipp_jstate_t>(ippGetInteger(a, 0)) : IPP_JSTATE_PENDING;
+  ippDelete(response);
   return state;
 }
 
 PrinterStatus CupsServer::printerStatus(const std::string& queue) const {
   PrinterStatus status;
-  http_t* http = connect();
-  if (http == nullptr) return status;
-  ipp_t* request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-  const std::string uri = "ipp://localhost/printers/" + queue;
-  ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri.c_str());
-  ipp_t* response = cupsDoRequest(http, request, "/");
+  ipp_t* response =
+      ask(IPP_OP_GET_PRINTER_ATTRIBUTES, "printer-uri", "ipp://localhost/printers/" + queue);
   if (ipp_attribute_t* a = ippFindAttribute(response, "printer-state", IPP_TAG_ENUM)) {
     status.state = static_cast<ipp_pstate_t>(ippGetInteger(a, 0));
   }
@@ -195,7 +194,6 @@ PrinterStatus CupsServer::printerStatus(const std::string& queue) const {
     status.message = ippGetString(a, 0, nullptr);
   }
   ippDelete(response);
-  httpClose(http);
   return status;
 }
 

@@ -52,6 +52,9 @@ class CupsServer {
  private:
   bool start();
   http_t* connect() const;
+  // `operation` on `uri` (given as the `target` attribute); the response, null when the
+  // scheduler cannot be reached.
+  ipp_t* ask(ipp_op_t operation, const char* target, const std::string& uri) const;
 
   std::string reason_;
   std::filesystem::path dir_;
