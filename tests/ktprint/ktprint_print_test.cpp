@@ -37,16 +37,6 @@ TEST_F(KtprintPrintTest, OptionsReachThePrintConditions) {
   EXPECT_EQ(job->conditions.settings[140], '1');  // auto-cut field of the record
 }
 
-TEST_F(KtprintPrintTest, UnreadablePictureIsABadArgument) {
-  std::string path = (dir_ / "not-a-picture.png").string();
-  FILE* f = std::fopen(path.c_str(), "w");
-  std::fputs("hello", f);
-  std::fclose(f);
-  auto r = runKtprint(iniPath_, {"print", path});
-  EXPECT_EQ(r.exitCode, 2);
-  EXPECT_TRUE(sim_.connections().empty());
-}
-
 TEST_F(KtprintPrintTest, FeedCutAndStop) {
   for (const auto& [command, code] : {std::pair{"feed", "FES"}, {"cut", "CTS"}, {"stop", "PSP"}}) {
     auto r = runKtprint(iniPath_, {command});

@@ -64,13 +64,11 @@ CommandResult runKtprint(const std::string& ini, const std::vector<std::string>&
     ::setenv("LC_ALL", "C.UTF-8", 1);
     ::unsetenv("LANGUAGE");
     for (const std::string& e : env) {
-      size_t eq = e.find('=');
-      std::string name = e.substr(0, eq);
-      std::string value = eq == std::string::npos ? "" : e.substr(eq + 1);
-      if (value.empty()) {
-        ::unsetenv(name.c_str());
+      const size_t eq = e.find('=');  // npos + 1 is 0: no value, unset
+      if (eq + 1 >= e.size()) {
+        ::unsetenv(e.substr(0, eq).c_str());
       } else {
-        ::setenv(name.c_str(), value.c_str(), 1);
+        ::setenv(e.substr(0, eq).c_str(), e.c_str() + eq + 1, 1);
       }
     }
     std::vector<std::string> all = {KTPRINT_PATH, "--ini", ini};

@@ -23,15 +23,6 @@ TEST_F(KtprintTest, ConfigStoresTheAddressAndKeepsTheRestOfTheLine) {
   EXPECT_EQ(readIni("KT3600R Info", "KT02"), "0A000001#1#014#rest");
 }
 
-TEST_F(KtprintTest, ConfigRefusesWhatIsNoAddress) {
-  for (const char* bad : {"192.168.0", "256.1.1.1", "1.2.3.4.5", "a.b.c.d", ""}) {
-    auto r = runKtprint(iniPath_, {"config", "--address", bad});
-    EXPECT_EQ(r.exitCode, 2) << bad;
-  }
-  auto r = runKtprint(iniPath_, {"--printer", "9", "status"});
-  EXPECT_NE(r.exitCode, 0);
-}
-
 TEST_F(KtprintTest, StatusShowsATable) {
   sim_.setVersions(120, 110, 250, 100);
   sim_.setHeadRank(3);
@@ -66,19 +57,30 @@ TEST_F(KtprintTest, StatusOfAPrinterThatDoesNotAnswer) {
   EXPECT_NE(r.err.find("No.10061"), std::string::npos) << r.err;
 }
 
+// Usage errors end in 2 before the printer is opened.
 TEST_F(KtprintTest, ExitCodesTellUsageFromPrinterFailures) {
   const struct {
     std::vector<std::string> args;
     int exitCode;
   } cases[] = {
-      {{"--help"}, 0},     {{"print", (dir_ / "missing.png").string()}, 2},
-      {{"print"}, 2},      {{"print", iniPath_, "--rotate", "45"}, 2},
+      {{"--help"}, 0},
+      {{"print", (dir_ / "missing.png").string()}, 2},
+      {{"print"}, 2},
+      {{"print", iniPath_}, 2},  // not a picture
+      {{"print", iniPath_, "--rotate", "45"}, 2},
       {{"frobnicate"}, 2},
+      {{"--printer", "9", "status"}, 2},
+      {{"config", "--address", "192.168.0"}, 2},
+      {{"config", "--address", "256.1.1.1"}, 2},
+      {{"config", "--address", "1.2.3.4.5"}, 2},
+      {{"config", "--address", "a.b.c.d"}, 2},
+      {{"config", "--address", ""}, 2},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.args.front());
+    SCOPED_TRACE(c.args.front() + " " + c.args.back());
     EXPECT_EQ(runKtprint(iniPath_, c.args).exitCode, c.exitCode);
   }
+  EXPECT_TRUE(sim_.connections().empty());
   EXPECT_NE(runKtprint(iniPath_, {"--help"}).out.find("130"), std::string::npos);
 }
 
