@@ -8,6 +8,8 @@
 #include <string>
 #include <tuple>
 
+#include "test_data.h"
+
 namespace nypr::cups {
 namespace {
 
@@ -56,29 +58,12 @@ TEST(CupsLabelPage, PagesSurviveThePipeInOrder) {
 }
 
 TEST(CupsLabelPage, BadRecordsAreRefused) {
-  const struct {
-    const char* what;
-    std::string bytes;
-  } cases[] = {
-      {"another format", "P4\n1 1\n"},
-      {"width above the head", "KT3600R-PAGE 1 961 1 30 1 0 0 0 0 0\n"},
-      {"no height", "KT3600R-PAGE 1 8 0 30 1 0 0 0 0 0\n"},
-      {"too long", "KT3600R-PAGE 1 8 6001 30 1 0 0 0 0 0\n"},
-      {"no copies", "KT3600R-PAGE 1 8 1 30 0 0 0 0 0 0\n"},
-      {"speed below the printer's", "KT3600R-PAGE 1 8 1 30 1 69 0 0 0 0\n"},
-      {"darkness 100", "KT3600R-PAGE 1 8 1 30 1 0 100 0 0 0\n"},
-      {"unknown cut", "KT3600R-PAGE 1 8 1 30 1 0 0 0 0 3\n"},
-      {"other version", "KT3600R-PAGE 2 8 1 30 1 0 0 0 0 0\n"},
-      {"missing field", "KT3600R-PAGE 1 8 1 30 1 0 0 0 0\n"},
-      {"trailing text", "KT3600R-PAGE 1 8 1 30 1 0 0 0 0 0 7\n"},
-      {"not a number", "KT3600R-PAGE 1 8x 1 30 1 0 0 0 0 0\n"},
-      {"header without end", "KT3600R-PAGE 1 8 1 30 1 0 0 0 0 0"},
-      {"endless header", "KT3600R-PAGE " + std::string(200, '1') + "\n"},
-      {"raster cut short", "KT3600R-PAGE 1 16 2 30 1 0 0 0 0 0\n\x01\x02\x03"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.what);
-    std::FILE* f = streamOf(c.bytes);
+  const auto rows = nypr::testing::readTestTable("cups/bad-label-pages.txt");
+  ASSERT_EQ(rows.size(), 15u);
+  for (const auto& row : rows) {
+    ASSERT_EQ(row.size(), 2u);
+    SCOPED_TRACE(row[0]);
+    std::FILE* f = streamOf(nypr::testing::unescapedField(row[1]));
     LabelPage page;
     std::string error;
     EXPECT_EQ(readLabelPage(f, page, error), ReadResult::Bad);
