@@ -42,6 +42,7 @@ struct Outcome {
   int exitCode = -1;  // -1: killed by a signal
   std::string errors;
   int labels = 0;  // whole label records on standard output
+  int copies = 0;  // the last record's copies
 };
 
 // Runs `program` with `args`, standard input from `input`, the environment plus `env`;
@@ -77,7 +78,10 @@ Outcome run(const std::string& program, const std::vector<std::string>& args, co
   if (std::FILE* f = std::fopen(out.c_str(), "rb")) {
     nypr::cups::LabelPage page;
     std::string error;
-    while (nypr::cups::readLabelPage(f, page, error) == nypr::cups::ReadResult::Page) ++r.labels;
+    while (nypr::cups::readLabelPage(f, page, error) == nypr::cups::ReadResult::Page) {
+      ++r.labels;
+      r.copies = page.copies;
+    }
     std::fclose(f);
   }
   return r;
@@ -219,6 +223,30 @@ TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
       EXPECT_EQ(r.errors.find("No pages found"), std::string::npos) << r.errors;
     }
     EXPECT_EQ(r.labels, c.labels);
+  }
+}
+
+// The copies argument is a stranger's text: held within what a label record takes, never
+// wrapped round (4294967301 is not 5).
+TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
+  const auto page = RasterBytes::written(CUPS_RASTER_WRITE_COMPRESSED, 1, 16, 4);
+  const struct {
+    const char* arg;
+    int copies;
+  } cases[] = {{"3", 3},
+               {"0", 1},
+               {"-7", 1},
+               {"many", 1},
+               {"1000000", 999999},
+               {"4294967301", 999999},
+               {"-4294967295", 1},
+               {"99999999999999999999999", 999999}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.arg);
+    const Outcome r =
+        run(NYPR_CUPS_FILTER, {"1", "user", "title", c.arg, ""}, file("in.ras", page.data()));
+    EXPECT_EQ(r.exitCode, 0) << r.errors;
+    EXPECT_EQ(r.copies, c.copies);
   }
 }
 

@@ -5,6 +5,7 @@
 // Each raster page becomes one label page with the job's copies (the printer makes the
 // copies itself). A page the printer cannot take, or a stream that does not end right
 // after a whole page, ends the job with ERROR: naming the page and status 1.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,9 +18,10 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "Usage: %s job-id user title copies options [file]\n", argv[0]);
     return 1;
   }
-  int copies = std::atoi(argv[4]);
-  if (copies < 1) copies = 1;
-  if (copies > nypr::cups::LabelPage::kMaxCopies) copies = nypr::cups::LabelPage::kMaxCopies;
+  // strtoll saturates where atoi would wrap a huge count round to a small one.
+  const long long asked = std::strtoll(argv[4], nullptr, 10);
+  const int copies =
+      static_cast<int>(std::clamp<long long>(asked, 1, nypr::cups::LabelPage::kMaxCopies));
   std::FILE* in = stdin;
   if (argc == 7 && (in = std::fopen(argv[6], "rb")) == nullptr) {
     std::fprintf(stderr, "ERROR: Unable to open raster file %s\n", argv[6]);
