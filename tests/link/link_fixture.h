@@ -81,6 +81,10 @@ class LinkSimTest : public SimulatorTest {
   void sendEarlierRequest(const std::string& payload);
   // Waits until the simulator has accepted a connection and seen every one end.
   bool waitAllClosed();
+  // A head check of dots 1..960 (SE_HeadCheckFnBL's result; the answer in `result`).
+  int headCheck(char (&result)[217]);
+  // A test print of pattern 0, one copy (KtTestPrintFnBL's result).
+  int testPrint();
   std::string logText();
 
   std::string logPath_;

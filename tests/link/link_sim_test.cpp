@@ -141,10 +141,8 @@ TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
   EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, kRseConnCommand);
 
   sim_.setBrokenDots({5, 17});
-  char check[21] = {};
-  std::memcpy(check + 8, "000109600020", 12);
   char result[217] = {};
-  EXPECT_EQ(SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r), 1);
+  EXPECT_EQ(headCheck(result), 1);
   EXPECT_EQ(sim_.receivedFrames("HCS")[0].bytes, wireFrame("2S200HCS000109600020"));
   EXPECT_EQ(std::string(result, 8), "2S200HCR");
   EXPECT_EQ(slot().skKT, kInvalidSocket);
@@ -155,9 +153,7 @@ TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
 TEST_F(LinkWireTest, TestPrintStampsTheActivityTick) {
   FakeClock clock;
   clock.advance(5000);
-  char request[16] = {};
-  std::memcpy(request + 8, "0010001", 7);
-  EXPECT_EQ(KtTestPrintFnBL(0, request), 1);
+  EXPECT_EQ(testPrint(), 1);
   EXPECT_EQ(sim_.receivedFrames("PTS")[0].payload(), "2S200PTS0010001");
   EXPECT_EQ(slot().dwActTick, clock.now());
 }
@@ -187,9 +183,7 @@ TEST_F(LinkAnswerTest, FailureFlagsBecomeTheCommandsCodes) {
   EXPECT_EQ(slot().dwLastError, kErrBuzzerTest);
 
   sim_.addFault({.code = "PTS", .action = FaultAction::FailureFlag});
-  char request[16] = {};
-  std::memcpy(request + 8, "0010001", 7);
-  EXPECT_EQ(KtTestPrintFnBL(0, request), 0);
+  EXPECT_EQ(testPrint(), 0);
   EXPECT_EQ(slot().dwLastError, kErrTestPrint);
 
   sim_.addFault({.code = "CPS", .action = FaultAction::FailureFlag});
@@ -248,9 +242,8 @@ TEST_F(LinkAnswerTest, AnswersEndAtTheirEtxAndAreTakenWhateverTheirLength) {
       result = KtCardTestFnBL(0, 0, answer);
       EXPECT_EQ(answer[40], '\0');  // the flag lies past the answer and its ETX
     } else if (std::string(row.code) == "HCS") {
-      char check[21] = {};
-      std::memcpy(check + 8, "000109600020", 12);
-      result = SE_HeadCheckFnBL(&slot(), check, answer, kKindKt3600r);
+      char check[217];
+      result = headCheck(check);
     } else {
       result = SE_AutoCutFnBL(&slot(), kKindKt3600r);
     }
@@ -398,10 +391,8 @@ TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
   // The auxiliary channel gathers them too.
   sim_.clearFaults();
   sim_.addFault({.code = "HCS", .action = FaultAction::Split, .delay = 5ms, .segments = 4});
-  char check[21] = {};
-  std::memcpy(check + 8, "000109600020", 12);
   char result[217] = {};
-  EXPECT_EQ(SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r), 1);
+  EXPECT_EQ(headCheck(result), 1);
 }
 
 TEST_F(LinkAnswerTest, ATricklingAnswerIsCutOffAfterOneReceiveTimeOut) {
