@@ -63,7 +63,6 @@ class FinishPollTest : public HostTest {
     slot.skFin = platform::kInvalidSocket;
     slot.AutoPeelUB = 0;
     slot.CopiesUL = 5;
-    clock_.install();
     slot.dwActTick = clock_.now();
     // Both connections open, as a print leaves them.
     ASSERT_NE(KT36R_CreateSocket(0, 0, 1), platform::kInvalidSocket);
@@ -73,7 +72,6 @@ class FinishPollTest : public HostTest {
   }
   void TearDown() override {
     NyPrClosePrinter(0);
-    FakeClock::uninstall();
     g_TestPrintFlag = 0;
     HostTest::TearDown();
   }

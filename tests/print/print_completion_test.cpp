@@ -80,10 +80,9 @@ TEST_F(CompletionTest, WaitingStopsAFailedJobAndKeepsItsError) {
 
 TEST_F(CompletionTest, WaitingStopsAJobThatDoesNotEnd) {
   FakeClock clock;
-  clock.install();
   sim_.setIssueHold(true);
   ASSERT_EQ(start(2), 0);
-  clock.step = 2500;  // every look at the clock finds 2.5 s gone
+  clock.setStep(2500);  // every look at the clock finds 2.5 s gone
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);
   // The silence that ended the wait is what the host is told, not the stop's outcome.
   EXPECT_EQ(lastError(), 60404u);
@@ -95,10 +94,9 @@ TEST_F(CompletionTest, WaitingStopsAJobThatDoesNotEnd) {
 
 TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
   FakeClock clock;
-  clock.install();
   ASSERT_EQ(start(2, NYPR_COND_AUTO_PEEL), 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
-  clock.step = 2000;  // every look at the clock finds 2 s gone: two silent polls fit
+  clock.setStep(2000);  // every look at the clock finds 2 s gone: two silent polls fit
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);  // nobody takes the label within 10 s
   EXPECT_EQ(lastError(), 60315u);
   EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
@@ -107,7 +105,7 @@ TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
   sim_.takeLabel();  // the label the stopped job left
   ASSERT_EQ(print(job_, bmp_, 2), 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
-  clock.step = 1000;
+  clock.setStep(1000);
   std::thread user([this] {
     std::this_thread::sleep_for(700ms);
     sim_.takeLabel();
@@ -157,10 +155,6 @@ TEST_F(CompletionTest, TestPrintAndHeadCheckRefuseValuesOutOfRange) {
 
 class WaitDialogTest : public CompletionTest {
  protected:
-  void SetUp() override {
-    CompletionTest::SetUp();
-    clock_.install();
-  }
   // Prints two copies and opens the wait dialog over them; `op` acts on it first.
   int printAndWait(std::function<void(platform::OperatedDialog&)> op) {
     EXPECT_EQ(start(2), 0);
@@ -201,7 +195,7 @@ TEST_F(WaitDialogTest, AStopThePrinterNeverConfirmsGivesUpAfterTwoSeconds) {
   sim_.setIssueHold(true);
   sim_.setFinishReportHook([](ktsim::FinishReport&) { return false; });
   EXPECT_EQ(printAndWait([this](platform::OperatedDialog& d) {
-              clock_.step = 400;  // the silent polls after the stop see time pass
+              clock_.setStep(400);  // the silent polls after the stop see time pass
               EXPECT_TRUE(d.click(1));
             }),
             0);

@@ -2,16 +2,14 @@
 // clock the tests move by hand, and a fixture with printer 1 opened on the simulator.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "core/slots.h"
+#include "fake_clock.h"
 #include "host_fixture.h"
 #include "label_bitmap.h"
 #include "nyprkt3600r/nyprkt3600r.h"
-#include "platform/clock.h"
 #include "platform/ui_operator.h"
 
 namespace nypr::test {
@@ -44,36 +42,11 @@ struct Job {
   Job& operator=(const Job&) = delete;
 };
 
-// Time that passes only when the test (or a sleep of the driver) moves it. `step` is
-// added at every reading, for loops that must see time pass without anyone sleeping.
-class FakeClock {
- public:
-  void install() {
-    hooks_ = {&FakeClock::tick, &FakeClock::sleep, this};
-    platform::setClockForTesting(&hooks_);
-  }
-  static void uninstall() { platform::setClockForTesting(nullptr); }
-  void advance(uint32_t ms) { now_ += ms; }
-  uint32_t now() const { return now_; }
-  std::atomic<uint32_t> step{0};
-
- private:
-  static uint32_t tick(void* user) {
-    auto* self = static_cast<FakeClock*>(user);
-    return self->now_.fetch_add(self->step) + self->step;
-  }
-  static void sleep(void* user, uint32_t ms) { static_cast<FakeClock*>(user)->now_ += ms; }
-
-  std::atomic<uint32_t> now_{1000000};
-  platform::ClockHooks hooks_{};
-};
-
 // Printer 1 on the simulator, opened by each test through init().
 class PrintTest : public SimulatorTest {
  protected:
   void TearDown() override {
     NyPrClosePrinter(0);
-    FakeClock::uninstall();
     platform::clearDialogOperators();
     g_TestPrintFlag = 0;
     SimulatorTest::TearDown();
