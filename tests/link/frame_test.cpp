@@ -171,33 +171,24 @@ TEST(ReceiveAnswer, GathersASplitFrameAndLeavesTheNextOnTheWire) {
   EXPECT_EQ(got, second);
 }
 
+// Bytes without a frame start, ended streams and a buffer smaller than the frame:
+// tests/data/link/receive_answer.txt.
 TEST(ReceiveAnswer, OtherBytesEndedStreamsAndFullBuffers) {
-  std::string got;
-  Script noStx{{"2S200BZR0", "more"}};
-  EXPECT_EQ(receiveScript(noStx, got), 9);  // taken as it came, as before
-  EXPECT_EQ(noStx.reads, 1);
-  Script badDigits{
-      {"\x02"
-       "00x92S2"}};
-  EXPECT_EQ(receiveScript(badDigits, got), 8);
-  EXPECT_EQ(badDigits.reads, 1);
-  Script complete{{framed("00092S200BZR0")}};
-  EXPECT_EQ(receiveScript(complete, got), 15);
-  EXPECT_EQ(complete.reads, 1);
-
-  Script ended{
-      {"\x02"
-       "00532S200STR"}};
-  EXPECT_EQ(receiveScript(ended, got), 13);  // partial: judged (and refused) by the caller
-  Script nothing{{}};
-  EXPECT_EQ(receiveScript(nothing, got), 0);
-  const std::string big =
-      "\x02"
-      "0200" +
-      std::string(60, 'a');
-  Script full{{big.substr(0, 10), big.substr(10), std::string(200, 'b')}};
-  EXPECT_EQ(receiveScript(full, got, 40), 40);  // the buffer limits, never overruns
-  EXPECT_EQ(got, big.substr(0, 40));
+  for (const auto& row : testing::readTestTable("link/receive_answer.txt")) {
+    SCOPED_TRACE(row[3]);
+    std::vector<std::string> chunks;
+    std::string all;
+    for (size_t i = 4; i < row.size(); ++i) {
+      chunks.push_back(testing::unescapedField(row[i]));
+      all += chunks.back();
+    }
+    Script script{chunks};
+    std::string got;
+    const int count = std::stoi(row[1]);
+    EXPECT_EQ(receiveScript(script, got, std::stoi(row[0])), count);
+    EXPECT_EQ(script.reads, std::stoi(row[2]));
+    EXPECT_EQ(got, all.substr(0, static_cast<size_t>(count)));
+  }
 }
 
 TEST(ReceiveAnswer, FrameBytesMissing) {
