@@ -63,14 +63,13 @@ TEST_F(CompletionTest, AutoPeelWaitsForTheLabelToBeTaken) {
   EXPECT_EQ(pollToEnd(&remaining), 1);
 }
 
-TEST_F(CompletionTest, WaitingEndsWithTheJob) {
+TEST_F(CompletionTest, WaitingEndsWithTheJobAndStopsAFailedOne) {
   ASSERT_EQ(start(2), 0);
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 1);
   EXPECT_TRUE(sim_.receivedFrames("PSP").empty());
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
-}
 
-TEST_F(CompletionTest, WaitingStopsAFailedJobAndKeepsItsError) {
+  // A failed job is stopped and keeps its error.
   sim_.raiseJobError(7, 1);
   ASSERT_EQ(start(3), 0);
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);
@@ -114,12 +113,6 @@ TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
   user.join();
 }
 
-TEST_F(CompletionTest, WaitRefusesPrinterNumbersOutOfRange) {
-  EXPECT_EQ(NyPrWaitPrintFinished(0, 0), 0);
-  EXPECT_EQ(NyPrWaitPrintFinished(9, 0), 0);
-  EXPECT_TRUE(sim_.frames().empty());
-}
-
 TEST_F(CompletionTest, TestPrintAndHeadCheckWithoutTheirDialogs) {
   init(job_);
   sim_.setBrokenDots({5, 17, 480});
@@ -134,8 +127,10 @@ TEST_F(CompletionTest, TestPrintAndHeadCheckWithoutTheirDialogs) {
   EXPECT_EQ(dots[1], 17);
 }
 
-TEST_F(CompletionTest, TestPrintAndHeadCheckRefuseValuesOutOfRange) {
+TEST_F(CompletionTest, WaitTestPrintAndHeadCheckRefuseValuesOutOfRange) {
   init(job_);
+  EXPECT_EQ(NyPrWaitPrintFinished(0, 0), 0);
+  EXPECT_EQ(NyPrWaitPrintFinished(9, 0), 0);
   int32_t count = 0;
   int32_t dots[2] = {};
   const int32_t prints[][4] = {{0, 0, 0, 1}, {9, 0, 0, 1}, {1, 7, 0, 1},    {1, -1, 0, 1},
@@ -171,10 +166,13 @@ class WaitDialogTest : public CompletionTest {
   FakeClock clock_;
 };
 
-TEST_F(WaitDialogTest, EndsWhenTheJobIsFinished) {
+TEST_F(WaitDialogTest, EndsWithTheJobOrItsPrinterError) {
   EXPECT_EQ(printAndWait(nullptr), 1);
   EXPECT_EQ(sim_.labels().size(), 2u);
   EXPECT_TRUE(sim_.receivedFrames("PSP").empty());
+  sim_.raiseJobError(7, 1);
+  EXPECT_EQ(printAndWait(nullptr), 0);
+  EXPECT_EQ(lastError(), 7u);
 }
 
 TEST_F(WaitDialogTest, StopPressedStopsTheJob) {
@@ -183,12 +181,6 @@ TEST_F(WaitDialogTest, StopPressedStopsTheJob) {
   EXPECT_GE(sim_.receivedFrames("PSP").size(), 1u);
   EXPECT_EQ(lastError(), 998u);  // the printer's report of the stopped job
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
-}
-
-TEST_F(WaitDialogTest, APrinterErrorEndsTheWait) {
-  sim_.raiseJobError(7, 1);
-  EXPECT_EQ(printAndWait(nullptr), 0);
-  EXPECT_EQ(lastError(), 7u);
 }
 
 TEST_F(WaitDialogTest, AStopThePrinterNeverConfirmsGivesUpAfterTwoSeconds) {

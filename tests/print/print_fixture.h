@@ -42,6 +42,28 @@ struct Job {
   Job& operator=(const Job&) = delete;
 };
 
+// How many dots of a printed label differ from what the host's bitmap must give on a
+// label of labelDots x lengthDots (-1: a label of another size). Bitmap row r lands on
+// label line r + (lengthDots - bitmap height), so the bottom rows meet; dots right of the
+// label or the bitmap are blank.
+inline int wrongDots(const ktsim::PrintedLabel& printed, const LabelBitmap& src, int labelDots,
+                     int lengthDots, bool mirrorX = false, bool mirrorY = false) {
+  if (printed.width != labelDots || printed.height != lengthDots) return -1;
+  int wrong = 0;
+  for (int y = 0; y < lengthDots; ++y) {
+    for (int x = 0; x < labelDots; ++x) {
+      int row = y + src.height() - lengthDots;
+      bool expected = false;
+      if (row >= 0 && row < src.height() && x < src.width()) {
+        if (mirrorY) row = src.height() - 1 - row;
+        expected = src.black(mirrorX ? src.width() - 1 - x : x, row);
+      }
+      wrong += printed.dot(x, y) != expected;
+    }
+  }
+  return wrong;
+}
+
 // Printer 1 on the simulator, opened by each test through init().
 class PrintTest : public SimulatorTest {
  protected:
