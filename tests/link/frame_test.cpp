@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -202,15 +203,15 @@ TEST(ReceiveAnswer, FrameBytesMissing) {
 // The wire tests check each command's bytes; here the header by kind and which answer
 // answers which request.
 TEST(AuxTable, HeadersByKindAndAnswers) {
-  char payload[16] = "........";
-  SE_SetCmdHeaderFnV(payload, kSeCmdCTS, kKindKt3600r);
-  EXPECT_EQ(std::string(payload, 8), "2S200CTS");
-  SE_SetCmdHeaderFnV(payload, kSeCmdACS, kKind277);
-  EXPECT_EQ(std::string(payload, 8), "6S200ACS");
-  SE_SetCmdHeaderFnV(payload, kSeCmdCPS, kKind283);
-  EXPECT_EQ(std::string(payload, 8), "2A200CPS");
-  SE_SetCmdHeaderFnV(payload, kSeCmdHCS, kKind284);
-  EXPECT_EQ(std::string(payload, 8), "6A200HCS");
+  const std::tuple<int, int, const char*> headers[] = {{kSeCmdCTS, kKindKt3600r, "2S200CTS"},
+                                                       {kSeCmdACS, kKind277, "6S200ACS"},
+                                                       {kSeCmdCPS, kKind283, "2A200CPS"},
+                                                       {kSeCmdHCS, kKind284, "6A200HCS"}};
+  for (const auto& [command, kind, header] : headers) {
+    char payload[16] = "........";
+    SE_SetCmdHeaderFnV(payload, command, kind);
+    EXPECT_EQ(std::string(payload, 8), header);
+  }
   char untouched[16] = "........";
   SE_SetCmdHeaderFnV(untouched, 38, 999);  // unknown kind, a command the channel does not send
   EXPECT_EQ(std::string(untouched, 8), "........");

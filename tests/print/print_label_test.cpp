@@ -151,11 +151,13 @@ TEST_F(PrintLabelTest, LabelsThePrinterCannotTakeAreRefusedBeforeAnythingIsSent)
   for (const Case& c : cases) {
     Job job(c.width, c.length, c.gap);
     job.cond.OptionFlagsUW = c.flags;
+    SCOPED_TRACE(std::to_string(c.width) + " " + std::to_string(c.length) + " " +
+                 std::to_string(c.gap));
     init(job);
     const size_t connections = sim_.connections().size();
     stKtRSE[0].dwLastError = 300;
-    EXPECT_EQ(print(job, bmp), c.result) << c.width << " " << c.length << " " << c.gap;
-    EXPECT_EQ(lastError(), c.error) << c.width << " " << c.length << " " << c.gap;
+    EXPECT_EQ(print(job, bmp), c.result);
+    EXPECT_EQ(lastError(), c.error);
     if (c.result != 0) {
       EXPECT_TRUE(sim_.frames().empty());
       EXPECT_EQ(sim_.connections().size(), connections);
