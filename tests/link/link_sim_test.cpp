@@ -91,14 +91,11 @@ TEST_F(LinkWireTest, ProgramGoesOutIn512ByteBlocksThenEnd) {
     EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS", "IDS", "IDS", "INE"}));
     auto ids = sim_.receivedFrames("IDS");
     ASSERT_EQ(ids.size(), 2u);
-    EXPECT_EQ(ids[1].bytes.size(), 530u);  // a short last block still goes out whole
-    EXPECT_EQ(ids[0].payload().substr(0, 12), "2S200IDS0000");
-    EXPECT_EQ(ids[1].payload().substr(0, 12), "2S200IDS0001");
-    EXPECT_EQ(ids[0].payload().substr(12), program.substr(0, 512));
-    // Past the new bytes, the rest of the block is what the block before left in the buffer.
-    const std::string second = ids[1].payload().substr(12);
-    EXPECT_EQ(second.substr(0, size - 512), program.substr(512));
-    EXPECT_EQ(second.substr(size - 512), program.substr(size - 512, 1024 - size));
+    EXPECT_EQ(ids[0].payload(), "2S200IDS0000" + program.substr(0, 512));
+    // A short last block still goes out whole: past the new bytes, the rest of the block is
+    // what the block before left in the buffer.
+    EXPECT_EQ(ids[1].payload(),
+              "2S200IDS0001" + program.substr(512) + program.substr(size - 512, 1024 - size));
     EXPECT_EQ(sim_.receivedFrames("INE")[0].bytes, wireFrame("2S200INE"));
     EXPECT_TRUE(sim_.program().complete);
     EXPECT_EQ(slot().skKT, kInvalidSocket);
@@ -130,9 +127,7 @@ TEST_F(LinkWireTest, AutoCutCommandOfAnotherKind) {
 }
 
 TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
-  char request[11] = {};
-  request[8] = '0';
-  request[9] = '0';
+  char request[11] = "........00";
   char answer[35] = {};
   EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), request, answer, kKindKt3600r), 1);
   EXPECT_EQ(sim_.receivedFrames("CPS")[0].bytes, wireFrame("2S200CPS00"));
