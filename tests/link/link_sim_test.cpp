@@ -168,36 +168,6 @@ class LinkAnswerTest : public LinkSimTest {
   }
 };
 
-TEST_F(LinkAnswerTest, FailureFlagsBecomeTheCommandsCodes) {
-  sim_.addFault({.code = "LES", .action = FaultAction::FailureFlag});
-  EXPECT_EQ(KtLedTestFnBL(0), 0);
-  EXPECT_EQ(slot().dwLastError, kErrLedTest);
-
-  sim_.addFault({.code = "BZS", .action = FaultAction::FailureFlag});
-  EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
-  EXPECT_EQ(slot().dwLastError, kErrBuzzerTest);
-
-  sim_.addFault({.code = "PTS", .action = FaultAction::FailureFlag});
-  EXPECT_EQ(testPrint(), 0);
-  EXPECT_EQ(slot().dwLastError, kErrTestPrint);
-
-  sim_.addFault({.code = "CPS", .action = FaultAction::FailureFlag});
-  char cps[11] = "........00";
-  char answer[35];
-  EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), cps, answer, kKindKt3600r), 0);
-  EXPECT_EQ(slot().dwLastError, kErrCutPosition);
-}
-
-TEST_F(LinkAnswerTest, AddressStatusFiveIsThePrintersError) {
-  sim_.addFault({.code = "ADS", .action = FaultAction::Status, .number = 5});
-  char request[60] = {};
-  std::memset(request + 8, '0', 51);
-  char answer[62] = {};
-  EXPECT_EQ(KtSetAddressFnBL(0, request, answer), 0);
-  EXPECT_EQ(slot().dwLastError, 5u);
-  EXPECT_EQ(std::string(answer + 8, 3), "005");
-}
-
 // The cut error's number itself is the completion tests' case.
 TEST_F(LinkAnswerTest, AutoCutAnswerWithoutItsNumberReadsAsDone) {
   sim_.setCutError(7);
