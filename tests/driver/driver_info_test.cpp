@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "nyprkt3600r/nyprkt3600r.h"
 
@@ -17,10 +18,8 @@ TEST(DriverInfo, DriverSpec) {
   EXPECT_EQ(spec.Value1UL, 0xABABABABu);  // nothing written
   spec.SizeUL = 16;
   EXPECT_EQ(NyPrGetDriverSpec(&spec), 16u);
-  EXPECT_EQ(spec.SizeUL, 16u);
-  EXPECT_EQ(spec.Value1UL, 0u);
-  EXPECT_EQ(spec.Value2UL, 0u);
-  EXPECT_EQ(spec.Value3UL, 1u);
+  EXPECT_EQ(std::tie(spec.SizeUL, spec.Value1UL, spec.Value2UL, spec.Value3UL),
+            std::make_tuple(16u, 0u, 0u, 1u));
 }
 
 TEST(DriverInfo, PrinterSpec) {

@@ -5,12 +5,14 @@
 
 #include <cstring>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "link/aux_channel.h"
 #include "link/command_table.h"
 #include "link/commands.h"
+#include "test_data.h"
 
 namespace nypr {
 namespace {
@@ -41,39 +43,31 @@ TEST(Frame, LongestPayloadAndTheLimits) {
   EXPECT_EQ(std::string(empty.data() + 1, 7), "zzzzzzz");  // only the STX written
 }
 
-TEST(CommandTable, HeadersCodesAndLengths) {
-  struct Row {
-    int no;
-    const char* code;
-    int len;
-  };
-  const Row rows[] = {
-      {0, "INS", 8},    {2, "IDS", 524}, {4, "INE", 8},   {6, "ADS", 59},  {8, "FES", 208},
-      {11, "PRS", 208}, {15, "PSP", 8},  {18, "STS", 8},  {20, "GMS", 18}, {22, "BZS", 8},
-      {24, "LES", 8},   {26, "CDS", 9},  {28, "LRS", 22}, {30, "MIS", 8},  {32, "MTS", 10},
-      {34, "MES", 8},   {36, "PTS", 15},
-  };
-  for (const Row& row : rows) {
-    char payload[16] = "........";
-    KtSetCmdHeaderFnV(payload, row.no);
-    EXPECT_EQ(std::string(payload, 8), payloadOf(row.code)) << row.no;
-    EXPECT_EQ(KtGetCmdLenFnI(row.no, 0), row.len) << row.no;
-  }
-  // Answers: lengths only, and no code is ever written for them.
-  const int answerLens[][2] = {{1, 11},  {3, 9},   {5, 9},   {7, 62},  {9, 15}, {12, 15}, {14, 10},
-                               {16, 9},  {17, 16}, {19, 53}, {21, 21}, {23, 9}, {25, 9},  {27, 41},
-                               {29, 32}, {31, 9},  {33, 9},  {35, 9},  {37, 15}};
-  for (const auto& [no, len] : answerLens) {
+// Every command's number, code letters, payload length and expected answer, read from
+// tests/data/link/commands.txt.
+TEST(CommandTable, CodesLengthsAndAnswersOfEveryCommand) {
+  const auto rows = testing::readTestTable("link/commands.txt");
+  ASSERT_EQ(rows.size(), 46u);
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row[1]);
+    const int no = std::stoi(row[0]);
+    EXPECT_EQ(KtGetCmdTypeFnI(payloadOf(row[1].c_str()).c_str()), no);
+    if (no < 0) continue;
+    const bool request = row[3] == "request";
     char payload[16] = "........";
     KtSetCmdHeaderFnV(payload, no);
-    EXPECT_EQ(std::string(payload, 8), "2S200...") << no;
-    EXPECT_EQ(KtGetCmdLenFnI(no, 0), len) << no;
+    EXPECT_EQ(std::string(payload, 8), request ? payloadOf(row[1].c_str()) : "2S200...");
+    EXPECT_EQ(KtGetCmdLenFnI(no, 0), std::stoi(row[2]));
+    EXPECT_EQ(KtGetAnsTypeFnI(no), request ? no + 1 : -1);
   }
   EXPECT_EQ(KtGetCmdLenFnI(13, 400), 412);  // DTI: data + 12
-  for (int none : {10, 38, 80, -1, 1000}) EXPECT_EQ(KtGetCmdLenFnI(none, 5), 0) << none;
+  for (int none : {38, 80, -1, 1000}) {
+    EXPECT_EQ(KtGetCmdLenFnI(none, 5), 0) << none;
+    EXPECT_EQ(KtGetAnsTypeFnI(none), -1) << none;
+  }
   char payload[16] = "........";
-  KtSetCmdHeaderFnV(payload, 13);
-  EXPECT_EQ(std::string(payload, 8), "2S200DTI");
+  KtSetCmdHeaderFnV(payload, 38);  // past the table: the header alone
+  EXPECT_EQ(std::string(payload, 8), "2S200...");
 }
 
 TEST(CommandTable, PutNum4KeepsTheLastFourDigits) {
@@ -85,31 +79,7 @@ TEST(CommandTable, PutNum4KeepsTheLastFourDigits) {
   }
 }
 
-TEST(Recognition, CodeLettersToCommandNumbers) {
-  struct Row {
-    const char* code;
-    int no;
-  };
-  const Row rows[] = {
-      {"ADS", 6},  {"ADR", 7},  {"BZS", 22}, {"BZR", 23}, {"CDS", 26}, {"CDR", 27}, {"DTI", 13},
-      {"DTR", 14}, {"FES", 8},  {"FER", 9},  {"FEX", 10}, {"GMS", 20}, {"GMR", 21}, {"IDS", 2},
-      {"IDR", 3},  {"IER", 5},  {"INE", 4},  {"INR", 1},  {"INS", 0},  {"IXS", -1}, {"LES", 24},
-      {"LER", 25}, {"LRS", 28}, {"LRR", 29}, {"MES", 34}, {"MER", 35}, {"MIS", 30}, {"MIR", 31},
-      {"MTS", 32}, {"MTR", 33}, {"MXS", -1}, {"PRS", 11}, {"PRR", 12}, {"PRE", 17}, {"PSP", 15},
-      {"PSR", 16}, {"PTS", 36}, {"PTR", 37}, {"PXS", -1}, {"STS", 18}, {"STR", 19}, {"TTS", -1},
-      {"ZZS", -1}, {"1BS", -1}, {"HCS", -1}, {"ECS", -1},
-  };
-  for (const Row& row : rows) {
-    EXPECT_EQ(KtGetCmdTypeFnI(payloadOf(row.code).c_str()), row.no) << row.code;
-  }
-}
-
-TEST(Recognition, ExpectedAnswers) {
-  for (int no : {0, 2, 4, 6, 8, 11, 13, 15, 18, 20, 22, 24, 26, 28, 30, 32, 34, 36}) {
-    EXPECT_EQ(KtGetAnsTypeFnI(no), no + 1) << no;
-  }
-  for (int no : {-1, 1, 9, 10, 12, 17, 19, 37, 38, 80}) EXPECT_EQ(KtGetAnsTypeFnI(no), -1) << no;
-
+TEST(Recognition, RightAnswers) {
   EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200BZR0"), 1);
   EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200LER0"), 0);
   EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200BZS0"), 0);  // an echo is not an answer
@@ -202,75 +172,46 @@ TEST(ReceiveAnswer, GathersASplitFrameAndLeavesTheNextOnTheWire) {
   EXPECT_EQ(got, second);
 }
 
+// Bytes without a frame start, ended streams and a buffer smaller than the frame:
+// tests/data/link/receive_answer.txt.
 TEST(ReceiveAnswer, OtherBytesEndedStreamsAndFullBuffers) {
-  std::string got;
-  Script noStx{{"2S200BZR0", "more"}};
-  EXPECT_EQ(receiveScript(noStx, got), 9);  // taken as it came, as before
-  EXPECT_EQ(noStx.reads, 1);
-  Script badDigits{
-      {"\x02"
-       "00x92S2"}};
-  EXPECT_EQ(receiveScript(badDigits, got), 8);
-  EXPECT_EQ(badDigits.reads, 1);
-  Script complete{{framed("00092S200BZR0")}};
-  EXPECT_EQ(receiveScript(complete, got), 15);
-  EXPECT_EQ(complete.reads, 1);
-
-  Script ended{
-      {"\x02"
-       "00532S200STR"}};
-  EXPECT_EQ(receiveScript(ended, got), 13);  // partial: judged (and refused) by the caller
-  Script nothing{{}};
-  EXPECT_EQ(receiveScript(nothing, got), 0);
-  const std::string big =
-      "\x02"
-      "0200" +
-      std::string(60, 'a');
-  Script full{{big.substr(0, 10), big.substr(10), std::string(200, 'b')}};
-  EXPECT_EQ(receiveScript(full, got, 40), 40);  // the buffer limits, never overruns
-  EXPECT_EQ(got, big.substr(0, 40));
+  for (const auto& row : testing::readTestTable("link/receive_answer.txt")) {
+    SCOPED_TRACE(row[3]);
+    std::vector<std::string> chunks;
+    std::string all;
+    for (size_t i = 4; i < row.size(); ++i) {
+      chunks.push_back(testing::unescapedField(row[i]));
+      all += chunks.back();
+    }
+    Script script{chunks};
+    std::string got;
+    const int count = std::stoi(row[1]);
+    EXPECT_EQ(receiveScript(script, got, std::stoi(row[0])), count);
+    EXPECT_EQ(script.reads, std::stoi(row[2]));
+    EXPECT_EQ(got, all.substr(0, static_cast<size_t>(count)));
+  }
 }
 
 TEST(ReceiveAnswer, FrameBytesMissing) {
-  const std::pair<std::string, int> rows[] = {{"\x02", 4},
-                                              {"\x02"
-                                               "00",
-                                               2},
-                                              {"\x02"
-                                               "0009",
-                                               10},
-                                              {framed("00092S200BZR0"), 0},
-                                              {"\x02"
-                                               "0-09",
-                                               0},
-                                              {"X0009", 0},
-                                              {"", 0},
-                                              {"\x02"
-                                               "9999",
-                                               9999 + 6 - 5},
-                                              // ETX ends a frame whose digits count too many,
-                                              {framed("00102S200BZR0"), 0},
-                                              // but a split one goes on to its announced end.
-                                              {"\x02"
-                                               "00092S200BZ",
-                                               3}};
-  for (const auto& [bytes, missing] : rows) {
-    EXPECT_EQ(frameBytesMissing(bytes.data(), static_cast<int>(bytes.size())), missing) << bytes;
+  for (const auto& row : testing::readTestTable("link/frame_bytes_missing.txt")) {
+    const std::string bytes = testing::unescapedField(row[0]);
+    EXPECT_EQ(frameBytesMissing(bytes.data(), static_cast<int>(bytes.size())), std::stoi(row[1]))
+        << row[0];
   }
 }
 
 // The wire tests check each command's bytes; here the header by kind and which answer
 // answers which request.
 TEST(AuxTable, HeadersByKindAndAnswers) {
-  char payload[16] = "........";
-  SE_SetCmdHeaderFnV(payload, kSeCmdCTS, kKindKt3600r);
-  EXPECT_EQ(std::string(payload, 8), "2S200CTS");
-  SE_SetCmdHeaderFnV(payload, kSeCmdACS, kKind277);
-  EXPECT_EQ(std::string(payload, 8), "6S200ACS");
-  SE_SetCmdHeaderFnV(payload, kSeCmdCPS, kKind283);
-  EXPECT_EQ(std::string(payload, 8), "2A200CPS");
-  SE_SetCmdHeaderFnV(payload, kSeCmdHCS, kKind284);
-  EXPECT_EQ(std::string(payload, 8), "6A200HCS");
+  const std::tuple<int, int, const char*> headers[] = {{kSeCmdCTS, kKindKt3600r, "2S200CTS"},
+                                                       {kSeCmdACS, kKind277, "6S200ACS"},
+                                                       {kSeCmdCPS, kKind283, "2A200CPS"},
+                                                       {kSeCmdHCS, kKind284, "6A200HCS"}};
+  for (const auto& [command, kind, header] : headers) {
+    char payload[16] = "........";
+    SE_SetCmdHeaderFnV(payload, command, kind);
+    EXPECT_EQ(std::string(payload, 8), header);
+  }
   char untouched[16] = "........";
   SE_SetCmdHeaderFnV(untouched, 38, 999);  // unknown kind, a command the channel does not send
   EXPECT_EQ(std::string(untouched, 8), "........");

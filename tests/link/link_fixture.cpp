@@ -5,6 +5,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "link/aux_channel.h"
+#include "link/commands.h"
 #include "link/connection.h"
 #include "link/exchange.h"
 #include "link/frame.h"
@@ -90,6 +92,16 @@ bool LinkSimTest::waitAllClosed() {
         return !all.empty() && std::none_of(all.begin(), all.end(), [](auto& c) { return c.open; });
       },
       std::chrono::seconds(5));
+}
+
+int LinkSimTest::headCheck(char (&result)[217]) {
+  char check[21] = "........000109600020";
+  return SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r);
+}
+
+int LinkSimTest::testPrint() {
+  char request[16] = "........0010001";
+  return KtTestPrintFnBL(0, request);
 }
 
 std::string LinkSimTest::logText() {

@@ -91,14 +91,11 @@ TEST_F(LinkWireTest, ProgramGoesOutIn512ByteBlocksThenEnd) {
     EXPECT_EQ(codesOnWire(sim_), (std::vector<std::string>{"INS", "IDS", "IDS", "INE"}));
     auto ids = sim_.receivedFrames("IDS");
     ASSERT_EQ(ids.size(), 2u);
-    EXPECT_EQ(ids[1].bytes.size(), 530u);  // a short last block still goes out whole
-    EXPECT_EQ(ids[0].payload().substr(0, 12), "2S200IDS0000");
-    EXPECT_EQ(ids[1].payload().substr(0, 12), "2S200IDS0001");
-    EXPECT_EQ(ids[0].payload().substr(12), program.substr(0, 512));
-    // Past the new bytes, the rest of the block is what the block before left in the buffer.
-    const std::string second = ids[1].payload().substr(12);
-    EXPECT_EQ(second.substr(0, size - 512), program.substr(512));
-    EXPECT_EQ(second.substr(size - 512), program.substr(size - 512, 1024 - size));
+    EXPECT_EQ(ids[0].payload(), "2S200IDS0000" + program.substr(0, 512));
+    // A short last block still goes out whole: past the new bytes, the rest of the block is
+    // what the block before left in the buffer.
+    EXPECT_EQ(ids[1].payload(),
+              "2S200IDS0001" + program.substr(512) + program.substr(size - 512, 1024 - size));
     EXPECT_EQ(sim_.receivedFrames("INE")[0].bytes, wireFrame("2S200INE"));
     EXPECT_TRUE(sim_.program().complete);
     EXPECT_EQ(slot().skKT, kInvalidSocket);
@@ -130,9 +127,7 @@ TEST_F(LinkWireTest, AutoCutCommandOfAnotherKind) {
 }
 
 TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
-  char request[11] = {};
-  request[8] = '0';
-  request[9] = '0';
+  char request[11] = "........00";
   char answer[35] = {};
   EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), request, answer, kKindKt3600r), 1);
   EXPECT_EQ(sim_.receivedFrames("CPS")[0].bytes, wireFrame("2S200CPS00"));
@@ -141,10 +136,8 @@ TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
   EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, kRseConnCommand);
 
   sim_.setBrokenDots({5, 17});
-  char check[21] = {};
-  std::memcpy(check + 8, "000109600020", 12);
   char result[217] = {};
-  EXPECT_EQ(SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r), 1);
+  EXPECT_EQ(headCheck(result), 1);
   EXPECT_EQ(sim_.receivedFrames("HCS")[0].bytes, wireFrame("2S200HCS000109600020"));
   EXPECT_EQ(std::string(result, 8), "2S200HCR");
   EXPECT_EQ(slot().skKT, kInvalidSocket);
@@ -155,9 +148,7 @@ TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
 TEST_F(LinkWireTest, TestPrintStampsTheActivityTick) {
   FakeClock clock;
   clock.advance(5000);
-  char request[16] = {};
-  std::memcpy(request + 8, "0010001", 7);
-  EXPECT_EQ(KtTestPrintFnBL(0, request), 1);
+  EXPECT_EQ(testPrint(), 1);
   EXPECT_EQ(sim_.receivedFrames("PTS")[0].payload(), "2S200PTS0010001");
   EXPECT_EQ(slot().dwActTick, clock.now());
 }
@@ -176,38 +167,6 @@ class LinkAnswerTest : public LinkSimTest {
     for (int i = 0; i < earlier; ++i) sendEarlierRequest(std::string("2S200") + code);
   }
 };
-
-TEST_F(LinkAnswerTest, FailureFlagsBecomeTheCommandsCodes) {
-  sim_.addFault({.code = "LES", .action = FaultAction::FailureFlag});
-  EXPECT_EQ(KtLedTestFnBL(0), 0);
-  EXPECT_EQ(slot().dwLastError, kErrLedTest);
-
-  sim_.addFault({.code = "BZS", .action = FaultAction::FailureFlag});
-  EXPECT_EQ(KtBuzzerTestFnBL(0), 0);
-  EXPECT_EQ(slot().dwLastError, kErrBuzzerTest);
-
-  sim_.addFault({.code = "PTS", .action = FaultAction::FailureFlag});
-  char request[16] = {};
-  std::memcpy(request + 8, "0010001", 7);
-  EXPECT_EQ(KtTestPrintFnBL(0, request), 0);
-  EXPECT_EQ(slot().dwLastError, kErrTestPrint);
-
-  sim_.addFault({.code = "CPS", .action = FaultAction::FailureFlag});
-  char cps[11] = "........00";
-  char answer[35];
-  EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), cps, answer, kKindKt3600r), 0);
-  EXPECT_EQ(slot().dwLastError, kErrCutPosition);
-}
-
-TEST_F(LinkAnswerTest, AddressStatusFiveIsThePrintersError) {
-  sim_.addFault({.code = "ADS", .action = FaultAction::Status, .number = 5});
-  char request[60] = {};
-  std::memset(request + 8, '0', 51);
-  char answer[62] = {};
-  EXPECT_EQ(KtSetAddressFnBL(0, request, answer), 0);
-  EXPECT_EQ(slot().dwLastError, 5u);
-  EXPECT_EQ(std::string(answer + 8, 3), "005");
-}
 
 // The cut error's number itself is the completion tests' case.
 TEST_F(LinkAnswerTest, AutoCutAnswerWithoutItsNumberReadsAsDone) {
@@ -248,9 +207,8 @@ TEST_F(LinkAnswerTest, AnswersEndAtTheirEtxAndAreTakenWhateverTheirLength) {
       result = KtCardTestFnBL(0, 0, answer);
       EXPECT_EQ(answer[40], '\0');  // the flag lies past the answer and its ETX
     } else if (std::string(row.code) == "HCS") {
-      char check[21] = {};
-      std::memcpy(check + 8, "000109600020", 12);
-      result = SE_HeadCheckFnBL(&slot(), check, answer, kKindKt3600r);
+      char check[217];
+      result = headCheck(check);
     } else {
       result = SE_AutoCutFnBL(&slot(), kKindKt3600r);
     }
@@ -398,10 +356,8 @@ TEST_F(LinkAnswerTest, SplitAnswersAreGathered) {
   // The auxiliary channel gathers them too.
   sim_.clearFaults();
   sim_.addFault({.code = "HCS", .action = FaultAction::Split, .delay = 5ms, .segments = 4});
-  char check[21] = {};
-  std::memcpy(check + 8, "000109600020", 12);
   char result[217] = {};
-  EXPECT_EQ(SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r), 1);
+  EXPECT_EQ(headCheck(result), 1);
 }
 
 TEST_F(LinkAnswerTest, ATricklingAnswerIsCutOffAfterOneReceiveTimeOut) {

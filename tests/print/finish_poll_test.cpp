@@ -63,7 +63,6 @@ class FinishPollTest : public HostTest {
     slot.skFin = platform::kInvalidSocket;
     slot.AutoPeelUB = 0;
     slot.CopiesUL = 5;
-    clock_.install();
     slot.dwActTick = clock_.now();
     // Both connections open, as a print leaves them.
     ASSERT_NE(KT36R_CreateSocket(0, 0, 1), platform::kInvalidSocket);
@@ -73,7 +72,6 @@ class FinishPollTest : public HostTest {
   }
   void TearDown() override {
     NyPrClosePrinter(0);
-    FakeClock::uninstall();
     g_TestPrintFlag = 0;
     HostTest::TearDown();
   }
@@ -141,34 +139,34 @@ TEST_F(FinishPollTest, ATestPrintKeepsItsFinishConnection) {
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
 }
 
+// 999 is the printer's own failure, 998 its report of a stopped job.
 TEST_F(FinishPollTest, PrinterErrorsEndTheJobAndCloseTheCommandConnection) {
-  printer_.sendFinish(report(999, 2));
-  EXPECT_EQ(poll(&remaining_), -3);
-  EXPECT_EQ(stKtRSE[0].dwLastError, 60999u);
-  EXPECT_EQ(remaining_, 2);
-  EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
-  EXPECT_TRUE(platform::isOpenSocket(stKtRSE[0].skFin));
-
-  printer_.sendFinish(report(998, 1));
-  EXPECT_EQ(poll(&remaining_), -4);
-  EXPECT_EQ(stKtRSE[0].dwLastError, 998u);
-
-  printer_.sendFinish(report(5, 1));
-  EXPECT_EQ(poll(&remaining_), -1);
-  EXPECT_EQ(stKtRSE[0].dwLastError, 5u);
-  EXPECT_EQ(NyPrGetPrintError(1, nullptr, 0), 5u);
+  const struct {
+    int error, result;
+    uint32_t lastError;
+  } rows[] = {{999, -3, 60999}, {998, -4, 998}, {5, -1, 5}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.error);
+    printer_.sendFinish(report(row.error, 2));
+    EXPECT_EQ(poll(&remaining_), row.result);
+    EXPECT_EQ(stKtRSE[0].dwLastError, row.lastError);
+    EXPECT_EQ(NyPrGetPrintError(1, nullptr, 0), row.lastError);
+    EXPECT_EQ(remaining_, 2);
+    EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
+    EXPECT_TRUE(platform::isOpenSocket(stKtRSE[0].skFin));
+  }
 }
 
-TEST_F(FinishPollTest, SilenceIsBusyOnlyWhileTheJobShowedLifeLately) {
+// Silence is busy only while the job showed life lately; with auto-peel it means a label
+// waits at the peeler.
+TEST_F(FinishPollTest, Silence) {
   stKtRSE[0].dwActTick = clock_.now() - 9999;
   EXPECT_EQ(poll(&remaining_), 2);
   EXPECT_EQ(stKtRSE[0].dwLastError, 300u);
   stKtRSE[0].dwActTick = clock_.now() - 10000;
   EXPECT_EQ(poll(&remaining_), -1);
   EXPECT_EQ(stKtRSE[0].dwError, 10060);
-}
 
-TEST_F(FinishPollTest, SilenceWithAutoPeelMeansALabelWaitsAtThePeeler) {
   stKtRSE[0].AutoPeelUB = 1;
   stKtRSE[0].CopiesUL = 4;
   EXPECT_EQ(poll(&remaining_), -2);

@@ -63,14 +63,13 @@ TEST_F(CompletionTest, AutoPeelWaitsForTheLabelToBeTaken) {
   EXPECT_EQ(pollToEnd(&remaining), 1);
 }
 
-TEST_F(CompletionTest, WaitingEndsWithTheJob) {
+TEST_F(CompletionTest, WaitingEndsWithTheJobAndStopsAFailedOne) {
   ASSERT_EQ(start(2), 0);
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 1);
   EXPECT_TRUE(sim_.receivedFrames("PSP").empty());
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
-}
 
-TEST_F(CompletionTest, WaitingStopsAFailedJobAndKeepsItsError) {
+  // A failed job is stopped and keeps its error.
   sim_.raiseJobError(7, 1);
   ASSERT_EQ(start(3), 0);
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);
@@ -80,10 +79,9 @@ TEST_F(CompletionTest, WaitingStopsAFailedJobAndKeepsItsError) {
 
 TEST_F(CompletionTest, WaitingStopsAJobThatDoesNotEnd) {
   FakeClock clock;
-  clock.install();
   sim_.setIssueHold(true);
   ASSERT_EQ(start(2), 0);
-  clock.step = 2500;  // every look at the clock finds 2.5 s gone
+  clock.setStep(2500);  // every look at the clock finds 2.5 s gone
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);
   // The silence that ended the wait is what the host is told, not the stop's outcome.
   EXPECT_EQ(lastError(), 60404u);
@@ -95,10 +93,9 @@ TEST_F(CompletionTest, WaitingStopsAJobThatDoesNotEnd) {
 
 TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
   FakeClock clock;
-  clock.install();
   ASSERT_EQ(start(2, NYPR_COND_AUTO_PEEL), 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
-  clock.step = 2000;  // every look at the clock finds 2 s gone: two silent polls fit
+  clock.setStep(2000);  // every look at the clock finds 2 s gone: two silent polls fit
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 0);  // nobody takes the label within 10 s
   EXPECT_EQ(lastError(), 60315u);
   EXPECT_EQ(sim_.receivedFrames("PSP").size(), 1u);
@@ -107,19 +104,13 @@ TEST_F(CompletionTest, WaitingKeepsPollingWhileALabelWaitsAtThePeeler) {
   sim_.takeLabel();  // the label the stopped job left
   ASSERT_EQ(print(job_, bmp_, 2), 0);
   ASSERT_TRUE(sim_.waitForLabelAtPeeler(5s));
-  clock.step = 1000;
+  clock.setStep(1000);
   std::thread user([this] {
     std::this_thread::sleep_for(700ms);
     sim_.takeLabel();
   });
   EXPECT_EQ(NyPrWaitPrintFinished(1, 0), 1);
   user.join();
-}
-
-TEST_F(CompletionTest, WaitRefusesPrinterNumbersOutOfRange) {
-  EXPECT_EQ(NyPrWaitPrintFinished(0, 0), 0);
-  EXPECT_EQ(NyPrWaitPrintFinished(9, 0), 0);
-  EXPECT_TRUE(sim_.frames().empty());
 }
 
 TEST_F(CompletionTest, TestPrintAndHeadCheckWithoutTheirDialogs) {
@@ -136,8 +127,10 @@ TEST_F(CompletionTest, TestPrintAndHeadCheckWithoutTheirDialogs) {
   EXPECT_EQ(dots[1], 17);
 }
 
-TEST_F(CompletionTest, TestPrintAndHeadCheckRefuseValuesOutOfRange) {
+TEST_F(CompletionTest, WaitTestPrintAndHeadCheckRefuseValuesOutOfRange) {
   init(job_);
+  EXPECT_EQ(NyPrWaitPrintFinished(0, 0), 0);
+  EXPECT_EQ(NyPrWaitPrintFinished(9, 0), 0);
   int32_t count = 0;
   int32_t dots[2] = {};
   const int32_t prints[][4] = {{0, 0, 0, 1}, {9, 0, 0, 1}, {1, 7, 0, 1},    {1, -1, 0, 1},
@@ -157,10 +150,6 @@ TEST_F(CompletionTest, TestPrintAndHeadCheckRefuseValuesOutOfRange) {
 
 class WaitDialogTest : public CompletionTest {
  protected:
-  void SetUp() override {
-    CompletionTest::SetUp();
-    clock_.install();
-  }
   // Prints two copies and opens the wait dialog over them; `op` acts on it first.
   int printAndWait(std::function<void(platform::OperatedDialog&)> op) {
     EXPECT_EQ(start(2), 0);
@@ -177,10 +166,13 @@ class WaitDialogTest : public CompletionTest {
   FakeClock clock_;
 };
 
-TEST_F(WaitDialogTest, EndsWhenTheJobIsFinished) {
+TEST_F(WaitDialogTest, EndsWithTheJobOrItsPrinterError) {
   EXPECT_EQ(printAndWait(nullptr), 1);
   EXPECT_EQ(sim_.labels().size(), 2u);
   EXPECT_TRUE(sim_.receivedFrames("PSP").empty());
+  sim_.raiseJobError(7, 1);
+  EXPECT_EQ(printAndWait(nullptr), 0);
+  EXPECT_EQ(lastError(), 7u);
 }
 
 TEST_F(WaitDialogTest, StopPressedStopsTheJob) {
@@ -191,17 +183,11 @@ TEST_F(WaitDialogTest, StopPressedStopsTheJob) {
   EXPECT_FALSE(platform::isOpenSocket(stKtRSE[0].skKT));
 }
 
-TEST_F(WaitDialogTest, APrinterErrorEndsTheWait) {
-  sim_.raiseJobError(7, 1);
-  EXPECT_EQ(printAndWait(nullptr), 0);
-  EXPECT_EQ(lastError(), 7u);
-}
-
 TEST_F(WaitDialogTest, AStopThePrinterNeverConfirmsGivesUpAfterTwoSeconds) {
   sim_.setIssueHold(true);
   sim_.setFinishReportHook([](ktsim::FinishReport&) { return false; });
   EXPECT_EQ(printAndWait([this](platform::OperatedDialog& d) {
-              clock_.step = 400;  // the silent polls after the stop see time pass
+              clock_.setStep(400);  // the silent polls after the stop see time pass
               EXPECT_TRUE(d.click(1));
             }),
             0);

@@ -2,16 +2,14 @@
 // clock the tests move by hand, and a fixture with printer 1 opened on the simulator.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "core/slots.h"
+#include "fake_clock.h"
 #include "host_fixture.h"
 #include "label_bitmap.h"
 #include "nyprkt3600r/nyprkt3600r.h"
-#include "platform/clock.h"
 #include "platform/ui_operator.h"
 
 namespace nypr::test {
@@ -44,36 +42,33 @@ struct Job {
   Job& operator=(const Job&) = delete;
 };
 
-// Time that passes only when the test (or a sleep of the driver) moves it. `step` is
-// added at every reading, for loops that must see time pass without anyone sleeping.
-class FakeClock {
- public:
-  void install() {
-    hooks_ = {&FakeClock::tick, &FakeClock::sleep, this};
-    platform::setClockForTesting(&hooks_);
+// How many dots of a printed label differ from what the host's bitmap must give on a
+// label of labelDots x lengthDots (-1: a label of another size). Bitmap row r lands on
+// label line r + (lengthDots - bitmap height), so the bottom rows meet; dots right of the
+// label or the bitmap are blank.
+inline int wrongDots(const ktsim::PrintedLabel& printed, const LabelBitmap& src, int labelDots,
+                     int lengthDots, bool mirrorX = false, bool mirrorY = false) {
+  if (printed.width != labelDots || printed.height != lengthDots) return -1;
+  int wrong = 0;
+  for (int y = 0; y < lengthDots; ++y) {
+    for (int x = 0; x < labelDots; ++x) {
+      int row = y + src.height() - lengthDots;
+      bool expected = false;
+      if (row >= 0 && row < src.height() && x < src.width()) {
+        if (mirrorY) row = src.height() - 1 - row;
+        expected = src.black(mirrorX ? src.width() - 1 - x : x, row);
+      }
+      wrong += printed.dot(x, y) != expected;
+    }
   }
-  static void uninstall() { platform::setClockForTesting(nullptr); }
-  void advance(uint32_t ms) { now_ += ms; }
-  uint32_t now() const { return now_; }
-  std::atomic<uint32_t> step{0};
-
- private:
-  static uint32_t tick(void* user) {
-    auto* self = static_cast<FakeClock*>(user);
-    return self->now_.fetch_add(self->step) + self->step;
-  }
-  static void sleep(void* user, uint32_t ms) { static_cast<FakeClock*>(user)->now_ += ms; }
-
-  std::atomic<uint32_t> now_{1000000};
-  platform::ClockHooks hooks_{};
-};
+  return wrong;
+}
 
 // Printer 1 on the simulator, opened by each test through init().
 class PrintTest : public SimulatorTest {
  protected:
   void TearDown() override {
     NyPrClosePrinter(0);
-    FakeClock::uninstall();
     platform::clearDialogOperators();
     g_TestPrintFlag = 0;
     SimulatorTest::TearDown();

@@ -14,32 +14,6 @@ using namespace std::chrono_literals;
 
 using PrintLabelTest = PrintTest;
 
-// Whether the printed label shows the host's bitmap: bitmap row r lands on label line
-// r + (label length - bitmap height), so the bitmap's bottom row meets the label's; dots
-// right of the label or the bitmap are blank.
-void expectPrintedAs(const ktsim::PrintedLabel& printed, const LabelBitmap& src, int labelDots,
-                     int lengthDots, bool mirrorX = false, bool mirrorY = false) {
-  ASSERT_EQ(printed.height, lengthDots);
-  ASSERT_EQ(printed.width, labelDots);
-  const int w = src.width();
-  const int h = src.height();
-  int wrong = 0;
-  for (int y = 0; y < lengthDots; ++y) {
-    for (int x = 0; x < labelDots; ++x) {
-      int row = y + h - lengthDots;
-      bool expected = false;
-      if (row >= 0 && row < h && x < w) {
-        if (mirrorY) row = h - 1 - row;
-        expected = src.black(mirrorX ? w - 1 - x : x, row);
-      }
-      if (printed.dot(x, y) != expected && ++wrong <= 5) {
-        ADD_FAILURE() << "dot " << x << "," << y << " printed " << printed.dot(x, y);
-      }
-    }
-  }
-  EXPECT_EQ(wrong, 0);
-}
-
 ktsim::PrintedLabel printAndTake(ktsim::Simulator& sim) {
   EXPECT_TRUE(sim.waitForLabels(1, 5s));
   auto labels = sim.labels();
@@ -78,7 +52,8 @@ TEST_F(PrintLabelTest, ThePrintedLabelIsTheBitmap) {
     ASSERT_EQ(print(job, bmp), 0);
     const int labelDots = (c.width * 12 + 5) / 10;
     const int lengthDots = (c.length * 12 + 5) / 10;
-    expectPrintedAs(printAndTake(sim_), bmp, labelDots, lengthDots, c.mirror & 1, c.mirror & 2);
+    EXPECT_EQ(wrongDots(printAndTake(sim_), bmp, labelDots, lengthDots, c.mirror & 1, c.mirror & 2),
+              0);
 
     // The frames: numbered, five head lines of "00" and 120 bytes each, nothing right of
     // the label edge, blank lines after the label's last one.
@@ -176,11 +151,13 @@ TEST_F(PrintLabelTest, LabelsThePrinterCannotTakeAreRefusedBeforeAnythingIsSent)
   for (const Case& c : cases) {
     Job job(c.width, c.length, c.gap);
     job.cond.OptionFlagsUW = c.flags;
+    SCOPED_TRACE(std::to_string(c.width) + " " + std::to_string(c.length) + " " +
+                 std::to_string(c.gap));
     init(job);
     const size_t connections = sim_.connections().size();
     stKtRSE[0].dwLastError = 300;
-    EXPECT_EQ(print(job, bmp), c.result) << c.width << " " << c.length << " " << c.gap;
-    EXPECT_EQ(lastError(), c.error) << c.width << " " << c.length << " " << c.gap;
+    EXPECT_EQ(print(job, bmp), c.result);
+    EXPECT_EQ(lastError(), c.error);
     if (c.result != 0) {
       EXPECT_TRUE(sim_.frames().empty());
       EXPECT_EQ(sim_.connections().size(), connections);
@@ -243,7 +220,7 @@ TEST_F(PrintLabelTest, TheAliasesPrintTheSameAndOtherNumbersUseTheFirstPrinter) 
   ASSERT_EQ(NyPrRePrintOneLabel(9, 1, bmp.handle(), &job.job, nullptr), 0);
   ASSERT_EQ(NyPrPrintOneLabel(0, 1, bmp.handle(), &job.job, nullptr), 0);
   ASSERT_TRUE(sim_.waitForLabels(3, 5s));
-  for (const auto& label : sim_.labels()) expectPrintedAs(label, bmp, 240, 60);
+  for (const auto& label : sim_.labels()) EXPECT_EQ(wrongDots(label, bmp, 240, 60), 0);
 }
 
 TEST_F(PrintLabelTest, OldFirmwareIsRefusedAfterTheStatusQuery) {
