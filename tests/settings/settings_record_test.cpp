@@ -17,16 +17,12 @@ class SettingsRecordTest : public testing::IniFixture {};
 
 TEST_F(SettingsRecordTest, DefaultsFillEveryFieldButTheLabelLength) {
   std::memcpy(&PrinterSettings[2][136], "1234", 4);
-  stKtRSE[2].PosAdjXI = 9;
-  stKtRSE[2].PosAdjYI = -9;
   stKtRSE[2].PosAdjModeI = 1;
   SetDefaultSettingsFnV(2);
   // The default values themselves are the stored line's (settings_line_test.cpp).
   EXPECT_EQ(std::string(PrinterSettings[2], 5), "10140");
   EXPECT_EQ(std::string(&PrinterSettings[2][136], 5), "12341");
-  EXPECT_EQ(stKtRSE[2].PosAdjXI, 0);
-  EXPECT_EQ(stKtRSE[2].PosAdjYI, 0);
-  EXPECT_EQ(stKtRSE[2].PosAdjModeI, 1);
+  EXPECT_EQ(stKtRSE[2].PosAdjModeI, 1);  // cleared adjustments: settings_line_test.cpp
   // Other printers are untouched.
   EXPECT_EQ(PrinterSettings[1][0], '\0');
   SetDefaultSettingsFnV(8);  // no such printer: nothing happens
