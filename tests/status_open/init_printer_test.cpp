@@ -32,7 +32,6 @@ TEST_F(InitPrinterTest, SuccessLeavesTheSlotReady) {
   EXPECT_EQ(stKtRSE[0].dwError, 300);
   EXPECT_EQ(stKtRSE[0].HeadRankUB, 5);
   EXPECT_EQ(stKtRSE[0].AutoPeelUB, 1);
-  EXPECT_EQ(stKtRSE[0].CurKTRInfoST.IpAddrUL, sim_.addressValue());
   EXPECT_EQ(j.flags, 0x11u);  // history control is on in the factory settings
   EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(NyPrClosePrinter(0), 1);

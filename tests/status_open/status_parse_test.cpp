@@ -15,10 +15,8 @@ TEST(StatusFields, NumbersAreReadWithinTheirWidth) {
   EXPECT_EQ(ParseNumFieldFnI("-05", 3), -5);
   EXPECT_EQ(ParseNumFieldFnI("020030", 3), 20);  // the next field is not part of this one
   EXPECT_EQ(ParseNumFieldFnI("7ab", 3), 7);
-  EXPECT_EQ(ParseNumFieldFnI("\0"
-                             "12",
-                             3),
-            0);  // a NUL ends the field
+  const char nulFirst[] = {'\0', '1', '2'};
+  EXPECT_EQ(ParseNumFieldFnI(nulFirst, 3), 0);  // a NUL ends the field
   EXPECT_EQ(ParseNumFieldFnI("12", 0), 0);
   EXPECT_EQ(ParseNumFieldFnI(nullptr, 3), 0);
 }
