@@ -10,18 +10,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <vector>
 
 namespace nypr::testing {
 namespace {
 
 constexpr char kPrefix[] = "nyprui";
 
-// Runs a command quietly; true when it exited with 0. Its words are names and addresses
-// made here, never anything a shell would read specially.
-bool run(const std::vector<std::string>& args) {
-  std::string command;
-  for (const std::string& a : args) command += a + " ";
-  return std::system((command + ">/dev/null 2>&1").c_str()) == 0;
+// Runs `ip` quietly; true when it exited with 0. Its words are names and addresses made
+// here, never anything a shell would read specially.
+bool ip(const std::string& args) {
+  return std::system(("ip " + args + " >/dev/null 2>&1").c_str()) == 0;
 }
 
 // Removes namespaces of this program whose process is gone (a killed earlier run).
@@ -31,7 +30,7 @@ void removeStaleNamespaces() {
     std::string name = entry.path().filename().string();
     if (name.rfind(kPrefix, 0) != 0) continue;
     long pid = std::strtol(name.c_str() + sizeof(kPrefix) - 1, nullptr, 10);
-    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0) run({"ip", "netns", "del", name});
+    if (pid > 0 && kill(static_cast<pid_t>(pid), 0) != 0) ip("netns del " + name);
   }
 }
 
@@ -59,7 +58,7 @@ std::string dottedAddress(uint32_t a) {
 
 std::string networkNamespacesUnavailable() {
   if (geteuid() != 0) return "network namespaces need root";
-  if (!run({"ip", "-V"})) return "the ip tool (iproute2) is missing";
+  if (!ip("-V")) return "the ip tool (iproute2) is missing";
   return "";
 }
 
@@ -73,40 +72,37 @@ TestNetwork::TestNetwork(int printers) {
   subnet_ = static_cast<uint8_t>(n % 200 + 1);
   driverNs_ = base + "d";
   const std::string net = "10.77." + std::to_string(subnet_) + ".";
-  bool ok = run({"ip", "netns", "add", driverNs_});
-  if (!ok) {
+  if (!ip("netns add " + driverNs_)) {
     driverNs_.clear();
     reason_ = "cannot create a network namespace (ip netns add failed)";
     return;
   }
-  ok = run({"ip", "-n", driverNs_, "link", "set", "lo", "up"}) &&
-       run({"ip", "-n", driverNs_, "link", "add", "br0", "type", "bridge"}) &&
-       run({"ip", "-n", driverNs_, "addr", "add", net + "1/24", "dev", "br0"}) &&
-       run({"ip", "-n", driverNs_, "link", "set", "br0", "up"});
+  const std::string d = "-n " + driverNs_ + " ";
   // A port-less bridge has no carrier; a veth pair of its own keeps it up for the
   // broadcast route.
-  ok = ok &&
-       run({"ip", "-n", driverNs_, "link", "add", "keep0", "type", "veth", "peer", "name",
-            "keep1"}) &&
-       run({"ip", "-n", driverNs_, "link", "set", "keep0", "master", "br0", "up"}) &&
-       run({"ip", "-n", driverNs_, "link", "set", "keep1", "up"}) &&
-       run({"ip", "-n", driverNs_, "route", "add", "default", "dev", "br0"});
+  bool ok = true;
+  for (const std::string& c : std::vector<std::string>{
+           "link set lo up", "link add br0 type bridge", "addr add " + net + "1/24 dev br0",
+           "link set br0 up", "link add keep0 type veth peer name keep1",
+           "link set keep0 master br0 up", "link set keep1 up", "route add default dev br0"}) {
+    ok = ok && ip(d + c);
+  }
   for (int i = 0; ok && i < printers; ++i) {
-    std::string ns = base + "p" + std::to_string(i);
-    if (!run({"ip", "netns", "add", ns})) {
+    const std::string ns = base + "p" + std::to_string(i);
+    if (!ip("netns add " + ns)) {
       ok = false;
       break;
     }
     printerNs_.push_back(ns);
-    std::string port = "port" + std::to_string(i);
-    ok = run({"ip", "-n", ns, "link", "set", "lo", "up"}) &&
-         run({"ip", "-n", driverNs_, "link", "add", port, "type", "veth", "peer", "name", "eth0",
-              "netns", ns}) &&
-         run({"ip", "-n", driverNs_, "link", "set", port, "master", "br0", "up"}) &&
-         run({"ip", "-n", ns, "addr", "add", dottedAddress(printerAddress(i)) + "/24", "dev",
-              "eth0"}) &&
-         run({"ip", "-n", ns, "link", "set", "eth0", "up"}) &&
-         run({"ip", "-n", ns, "route", "add", "default", "dev", "eth0"});
+    const std::string p = "-n " + ns + " ";
+    const std::string port = "port" + std::to_string(i);
+    for (const std::string& c : std::vector<std::string>{
+             p + "link set lo up", d + "link add " + port + " type veth peer name eth0 netns " + ns,
+             d + "link set " + port + " master br0 up",
+             p + "addr add " + dottedAddress(printerAddress(i)) + "/24 dev eth0",
+             p + "link set eth0 up", p + "route add default dev eth0"}) {
+      ok = ok && ip(c);
+    }
   }
   if (!ok) reason_ = "cannot set up the test network (ip failed)";
 }
@@ -117,8 +113,8 @@ TestNetwork& sharedTestNetwork() {
 }
 
 TestNetwork::~TestNetwork() {
-  for (const std::string& ns : printerNs_) run({"ip", "netns", "del", ns});
-  if (!driverNs_.empty()) run({"ip", "netns", "del", driverNs_});
+  for (const std::string& ns : printerNs_) ip("netns del " + ns);
+  if (!driverNs_.empty()) ip("netns del " + driverNs_);
 }
 
 uint32_t TestNetwork::printerAddress(int i) const {

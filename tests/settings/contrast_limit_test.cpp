@@ -25,9 +25,7 @@ TEST(ContrastLimitTest, HistoryT1AndClamping) {
     uint16_t expected;
   };
   const Row rows[] = {
-      {"table A 70", '1', "014", 0, 70, 0, 1, 54},  // 392, below 90: no step correction
       {"history off", '0', "014", 0, 150, 0, 0, 7},
-      {"t1 000", '1', "000", 7, 150, 0, 1, 63},  // 637 * 10 / 100
       {"t1 030 capped", '1', "030", 7, 150, 0, 1, 99},
       {"t1 -05", '1', "-05", 7, 150, 0, 1, 57},  // 637 * 10 / 110
       // t1 of a half or more gives the top instead of dividing by zero.

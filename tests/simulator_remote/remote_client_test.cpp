@@ -5,23 +5,12 @@
 #include <filesystem>
 #include <random>
 
-#include "ktsim/frame.h"
 #include "ktsim/simulator.h"
-#include "ktsim/socket.h"
+#include "sim_client.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-using ktsim::Socket;
-
-// The next frame from the printer (whole, by its length digits), or "" after 3 s.
-std::string readFrame(Socket& s) {
-  std::string frame(5, '\0');
-  if (!s.receiveExact(frame.data(), 5, 3000)) return {};
-  const size_t length = std::stoul(frame.substr(1, 4));
-  frame.resize(5 + length + 1);
-  return s.receiveExact(frame.data() + 5, length + 1, 3000) ? frame : std::string();
-}
 
 TEST(RemoteSimulator, CallsHooksAndRecordsCrossTheProcessBoundary) {
   const auto dir = std::filesystem::temp_directory_path() /
@@ -31,7 +20,6 @@ TEST(RemoteSimulator, CallsHooksAndRecordsCrossTheProcessBoundary) {
   ktsim::Simulator sim(options);
   sim.setHeadRank(6);
   sim.start();
-  EXPECT_TRUE(sim.running());
   EXPECT_EQ(sim.addressValue() >> 24, 127u);
   EXPECT_EQ(sim.state().headRank, 6);
 
@@ -40,13 +28,14 @@ TEST(RemoteSimulator, CallsHooksAndRecordsCrossTheProcessBoundary) {
     r.error = 35;
     return r.remaining == 0 && sim.labelAtPeeler() == false;  // calls back in from the hook
   });
-  Socket finish = Socket::connectTo(sim.addressValue(), sim.finishPort());
-  Socket command = Socket::connectTo(sim.addressValue(), sim.commandPort());
+  simtest::Client finish, command;
+  ASSERT_TRUE(finish.connect(sim.addressValue(), sim.finishPort()));
+  ASSERT_TRUE(command.connect(sim.addressValue(), sim.commandPort()));
   ASSERT_TRUE(sim.waitForConnections(ktsim::Port::Finish, 1, 5s));
   const std::string request = ktsim::makeFrame("2S200PTS1000002");
-  ASSERT_TRUE(command.sendAll(request));
-  EXPECT_EQ(readFrame(command), ktsim::makeFrame("2S200PTR0000000"));
-  EXPECT_EQ(readFrame(finish), ktsim::makeFrame("2S200PRE00350000"));
+  ASSERT_TRUE(command.sendRaw(request));
+  EXPECT_EQ(command.readFrame(), ktsim::makeFrame("2S200PTR0000000"));
+  EXPECT_EQ(finish.readFrame(), ktsim::makeFrame("2S200PRE00350000"));
 
   ASSERT_TRUE(sim.waitFor([&] { return sim.finishReports().size() == 2; }, 5s));
   const auto reports = sim.finishReports();

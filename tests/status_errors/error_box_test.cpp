@@ -1,14 +1,14 @@
 // The error box and the range message as the host receives them.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 
 #include "core/host_api.h"
-#include "error_fixture.h"
+#include "core/slots.h"
+#include "driver/module_entry.h"
 #include "expected_texts.h"
+#include "host_fixture.h"
+#include "nyhost/nyhost_control.h"
 #include "platform/ui.h"
 #include "status/error_text.h"
 
@@ -33,27 +33,20 @@ int recordBox(void* user, NyHwnd owner, const char* text, const char* caption, u
   return box->answer;
 }
 
-class ErrorBoxTest : public testing::ErrorFixture {
+// A host INI file of its own, the module attached, no slot in error.
+class ErrorBoxTest : public test::HostTest {
  protected:
   void SetUp() override {
-    ErrorFixture::SetUp();
-    dir_ = std::filesystem::temp_directory_path() /
-           ("nypr_errbox_" + std::to_string(std::random_device{}()));
-    ASSERT_TRUE(std::filesystem::create_directory(dir_));
-    nyhostSetIniPath((dir_ / "host.ini").string().c_str());
+    HostTest::SetUp();
+    moduleAttach();
+    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
     nyhostSetMessageBoxHandler(&recordBox, &box_);
   }
   void TearDown() override {
-    nyhostSetMessageBoxHandler(nullptr, nullptr);
     nyhostSetHostString(1000, nullptr);
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  void writeIni(const std::string& content) {
-    std::ofstream(dir_ / "host.ini", std::ios::binary | std::ios::trunc) << content;
+    HostTest::TearDown();
   }
 
-  std::filesystem::path dir_;
   Box box_;
   const std::string caption_ = cp932(messageText(60014));
 };
@@ -90,12 +83,10 @@ TEST_F(ErrorBoxTest, PlainWarningWithTheMessageAndCaption) {
 }
 
 TEST_F(ErrorBoxTest, HelpReferenceInTheIniFileOffersHelpForTheCode) {
-  writeIni(
-      "[HELP PATH]\n"
-      "KTERR-60402=kt3600r.chm::/socket.htm\n"
-      "kterr-00005=kt3600r.chm::/gap.htm\n"
-      "KTERR-60401=\n"
-      "KTERR-60302=kt.chm\n");
+  writeIni("HELP PATH", "KTERR-60402", "kt3600r.chm::/socket.htm");
+  writeIni("HELP PATH", "kterr-00005", "kt3600r.chm::/gap.htm");
+  writeIni("HELP PATH", "KTERR-60401", "");
+  writeIni("HELP PATH", "KTERR-60302", "kt.chm");
   stKtRSE[0].dwLastError = 60402;
   stKtRSE[0].dwError = 10060;
   ShowPrinterErrorFnI(nullptr, 0);

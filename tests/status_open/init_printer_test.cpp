@@ -32,9 +32,7 @@ TEST_F(InitPrinterTest, SuccessLeavesTheSlotReady) {
   EXPECT_EQ(stKtRSE[0].dwError, 300);
   EXPECT_EQ(stKtRSE[0].HeadRankUB, 5);
   EXPECT_EQ(stKtRSE[0].AutoPeelUB, 1);
-  EXPECT_EQ(stKtRSE[0].CurKTRInfoST.IpAddrUL, sim_.addressValue());
   EXPECT_EQ(j.flags, 0x11u);  // history control is on in the factory settings
-  EXPECT_EQ(NyPrGetPrintError(1, nullptr, 0), 0u);
   EXPECT_TRUE(messages_.empty());
   EXPECT_EQ(NyPrClosePrinter(0), 1);
   EXPECT_EQ(NyPrClosePrinter(0), 1);  // already closed: nothing to do
@@ -63,7 +61,6 @@ TEST_F(InitPrinterTest, PrinterNumbersOutsideTheRangeUseTheFirstSlot) {
 TEST_F(InitPrinterTest, MissingAddressIsReportedAndShown) {
   Job j;
   ASSERT_EQ(NyPrInitPrinter(2, &j.job), -1);  // printer 2 has no settings line
-  EXPECT_EQ(stKtRSE[1].dwLastError, 60400u);
   EXPECT_EQ(NyPrGetPrintError(2, nullptr, 0), 60400u);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].text,

@@ -3,6 +3,8 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/text.h"
 #include "status/printer_status.h"
@@ -15,10 +17,8 @@ TEST(StatusFields, NumbersAreReadWithinTheirWidth) {
   EXPECT_EQ(ParseNumFieldFnI("-05", 3), -5);
   EXPECT_EQ(ParseNumFieldFnI("020030", 3), 20);  // the next field is not part of this one
   EXPECT_EQ(ParseNumFieldFnI("7ab", 3), 7);
-  EXPECT_EQ(ParseNumFieldFnI("\0"
-                             "12",
-                             3),
-            0);  // a NUL ends the field
+  const char nulFirst[] = {'\0', '1', '2'};
+  EXPECT_EQ(ParseNumFieldFnI(nulFirst, 3), 0);  // a NUL ends the field
   EXPECT_EQ(ParseNumFieldFnI("12", 0), 0);
   EXPECT_EQ(ParseNumFieldFnI(nullptr, 3), 0);
 }
@@ -46,40 +46,38 @@ std::string block() {
 
 }  // namespace
 
-TEST(StatusLine, EveryFieldInItsPlace) {
-  std::string b = block();
-  ASSERT_EQ(b.size(), 53u);
-  char lrs[33] = {};
-  std::memcpy(lrs, "2S200LRR0050012345678012000111222", 32);
-  std::string line = buildStatusLine(b.data(), lrs);
-  std::string expected = "120#110#250#030#020#010#050#" + platform::cp932FromUtf8("1262～1300") +
-                         "#0#0253#1198#0#002#000#100#1#050#012Km345m678mm#120Km001m112mm";
-  EXPECT_EQ(line, expected);
-  EXPECT_LE(line.size(), 100u);
-}
-
-TEST(StatusLine, MissingFlagsAndFailedDistanceQuery) {
-  std::string b = block();
-  b[42] = '\0';
-  b[52] = '\0';
-  b[32] = '9';  // no resistance range for a rank the printer does not have
-  char lrs[33] = {};
-  std::string line = buildStatusLine(b.data(), lrs);
-  EXPECT_EQ(line, "120#110#250#030#020#010#050##0#0253#1198#0#002#000#100#0##Kmmmm#Kmmmm");
-}
-
-TEST(StatusLine, ControlCharactersCannotBreakTheIniLine) {
-  std::string b = block();
-  b[20] = '\n';
-  b[21] = '\r';
-  char lrs[33] = {};
-  std::string line = buildStatusLine(b.data(), lrs);
-  EXPECT_EQ(line.find_first_of("\r\n"), std::string::npos);
-  EXPECT_EQ(line.substr(12, 4), "??0#");
-  // DEL is a control character too; a space is shown as it is.
-  b[8] = ' ';
-  b[23] = '\x7F';
-  line = buildStatusLine(b.data(), lrs);
-  EXPECT_EQ(line.substr(0, 4), " 20#");
-  EXPECT_EQ(line.substr(16, 4), "?20#");
+// Each row edits the block at some positions and gives the distance answer ("": the
+// distance query failed).
+TEST(StatusLine, FieldsInPlaceMissingFlagsAndControlCharacters) {
+  ASSERT_EQ(block().size(), 53u);
+  const std::string range = platform::cp932FromUtf8("1262～1300");
+  const struct {
+    const char* label;
+    std::vector<std::pair<size_t, char>> edits;
+    const char* lrs;
+    std::string expected;
+  } rows[] = {
+      {"every field",
+       {},
+       "2S200LRR0050012345678012000111222",
+       "120#110#250#030#020#010#050#" + range +
+           "#0#0253#1198#0#002#000#100#1#050#012Km345m678mm#120Km001m112mm"},
+      // No resistance range for a rank the printer does not have.
+      {"missing flags",
+       {{42, '\0'}, {52, '\0'}, {32, '9'}},
+       "",
+       "120#110#250#030#020#010#050##0#0253#1198#0#002#000#100#0##Kmmmm#Kmmmm"},
+      // Control characters (DEL too) cannot break the INI line; a space is shown as it is.
+      {"control characters",
+       {{20, '\n'}, {21, '\r'}, {23, '\x7F'}, {8, ' '}},
+       "",
+       " 20#110#250#??0#?20#010#050#" + range + "#0#0253#1198#0#002#000#100#1##Kmmmm#Kmmmm"},
+  };
+  for (const auto& r : rows) {
+    std::string b = block();
+    for (const auto& [at, c] : r.edits) b[at] = c;
+    char lrs[33] = {};
+    std::memcpy(lrs, r.lrs, std::strlen(r.lrs));
+    EXPECT_EQ(buildStatusLine(b.data(), lrs), r.expected) << r.label;
+  }
 }

@@ -46,10 +46,10 @@ TEST_F(StatusQueryTest, ValidStatusFillsTheSummaryAndTheStatusLine) {
   EXPECT_EQ(st.RibbonSenUW, 50);
   EXPECT_EQ(st.HeadOpenUW, 0);
   EXPECT_EQ(st.CutDoorSenUW, 7);
-  std::string line = readIni("KT3600R Info", "STATUS00");
-  EXPECT_EQ(line.substr(0, 28), "120#110#250#030#020#010#050#");
-  EXPECT_NE(line.find("#" + cp932("1262～1300") + "#"), std::string::npos) << line;
-  EXPECT_EQ(line.substr(line.size() - 34), "#005#012Km345m678mm#120Km001m112mm") << line;
+  // The simulator's own temperatures and status characters fill the middle.
+  EXPECT_EQ(readIni("KT3600R Info", "STATUS00"),
+            "120#110#250#030#020#010#050#" + cp932("1262～1300") +
+                "#0#0253#0221#0#001#007#100#0#005#012Km345m678mm#120Km001m112mm");
   EXPECT_EQ(readIni("KT3600R Info", "KT00_AUTOCONNECT"), "0");
   // The command connection was closed after the status; the distance query's stays open.
   EXPECT_EQ(sim_.receivedFrames("STS").size(), 1u);
