@@ -328,11 +328,8 @@ TEST_F(DialogRuntime, RadioGroupsCheckBoxesAndUnusableControls) {
   });
   RecordingProc rec2;
   dialogBoxParam("DIALOG_MAINTENANCE", nullptr, RecordingProc::proc, 0);
-  bool sawChange = false;
-  for (const ReceivedMessage& m : rec2.messages) {
-    sawChange |= (m.message == kMsgCommand && m.id == 6776 && m.code == kEnChange);
-  }
-  EXPECT_TRUE(sawChange);
+  EXPECT_EQ(received(rec2, kMsgCommand), (std::vector<int>{6708, 6708, 6776, kIdCancel}));
+  EXPECT_EQ(received(rec2, kMsgCommand, &ReceivedMessage::code)[2], kEnChange);
 
   setDialogOperator("DIALOG_DISPLAY", [](OperatedDialog& d) {
     EXPECT_FALSE(d.setText(6601, "12a"));  // a number field takes digits only
