@@ -109,6 +109,24 @@ TEST_F(TestPrintTest, GoesOutEvenWhenTheFinishConnectionCannotBeOpenedFirst) {
   EXPECT_NE(messages_[0].text.find(text(60400)), std::string::npos);
 }
 
+TEST_F(TestPrintTest, RefusedTestPrintShowsTheErrorAndIsNotFollowed) {
+  sim_.addFault(fault("PTS"));
+  bool pumped = false;
+  openTestPrint([&](OperatedDialog& d) {
+    d.onPump([&](OperatedDialog&) {
+      pumped = true;
+      return true;
+    });
+    d.click(1);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_NE(messages_[0].text.find(text(60320)), std::string::npos);
+    EXPECT_TRUE(d.enabled(1));
+    d.click(2);
+  });
+  EXPECT_FALSE(pumped);
+  EXPECT_EQ(g_TestPrintFlag, 0);
+}
+
 TEST_F(TestPrintTest, StopIsServedWhileTheJobIsFollowed) {
   sim_.setIssueHold(true);  // nothing comes out until stopped
   int secondOk = -1;
@@ -133,46 +151,31 @@ TEST_F(TestPrintTest, StopIsServedWhileTheJobIsFollowed) {
   EXPECT_EQ(stKtRSE[0].dwLastError, 998u);
 }
 
-// A refused request is not followed; a printer error or a silent printer ends the
-// following. Each is shown and gives the buttons back.
-TEST_F(TestPrintTest, RefusedJobErrorOrSilenceEndsTheTestPrintWithTheError) {
-  const struct {
-    const char* what;
-    uint32_t error;
-    bool followed;
-  } rows[] = {{"refused", 60320, false}, {"job error", 7, true}, {"silent", 60404, true}};
+TEST_F(TestPrintTest, PrinterErrorDuringTheJobIsShown) {
+  sim_.raiseJobError(7, 1);
+  openTestPrint([&](OperatedDialog& d) {
+    d.setText(6089, "3");
+    d.click(1);
+    EXPECT_EQ(g_TestPrintFlag, 0);
+    d.click(2);
+  });
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(stKtRSE[0].dwLastError, 7u);
+  EXPECT_EQ(sim_.lastJob()->copiesIssued, 1);
+}
+
+TEST_F(TestPrintTest, SilentPrinterEndsTheFollowingWithTheReceiveError) {
   StepClock clock;
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.what);
-    sim_.clearRecords();
-    messages_.clear();
-    if (r.error == 60320) sim_.addFault(fault("PTS"));
-    if (r.error == 7) sim_.raiseJobError(7, 1);
-    if (r.error == 60404) {
-      sim_.setIssueHold(true);
-      clock.step = 5000;  // every look at the clock finds 5 s gone
-    }
-    bool pumped = false;
-    openTestPrint([&](OperatedDialog& d) {
-      d.onPump([&](OperatedDialog&) {
-        pumped = true;
-        return true;
-      });
-      d.setText(6089, "3");
-      d.click(1);
-      EXPECT_EQ(g_TestPrintFlag, 0);
-      EXPECT_TRUE(d.enabled(1));
-      d.click(2);
-    });
-    EXPECT_EQ(pumped, r.followed);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_NE(messages_[0].text.find(text(r.error)), std::string::npos);
-    EXPECT_EQ(stKtRSE[0].dwLastError, r.error);
-    EXPECT_TRUE(sim_.receivedFrames("PSP").empty());
-    if (r.error == 7) {
-      EXPECT_EQ(sim_.lastJob()->copiesIssued, 1);
-    }
-  }
+  sim_.setIssueHold(true);
+  clock.step = 5000;  // every look at the clock finds 5 s gone
+  openTestPrint([&](OperatedDialog& d) {
+    d.click(1);
+    EXPECT_TRUE(d.enabled(1));
+    d.click(2);
+  });
+  EXPECT_TRUE(sim_.receivedFrames("PSP").empty());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(stKtRSE[0].dwLastError, 60404u);
 }
 
 TEST_F(TestPrintTest, ContinuousIssueEndsSoonAfterAStopThePrinterDoesNotReport) {
