@@ -187,7 +187,7 @@ TEST_F(PrintConditionCallback, InitShowsTheHostDistancesOrThePrinterDefaults) {
   EXPECT_EQ(cond_.MarkDistUW, 1600);
 }
 
-TEST_F(PrintConditionCallback, InitOutsideTheHostsInitialisationIsLeftToTheHost) {
+TEST_F(PrintConditionCallback, InitOutsideTheHostsInitialisationOrWithoutRecordsIsLeftAlone) {
   ctx_.bHostInit = 0;
   cond_.GapDistUW = 7;
   platform::setDialogOperator(kCondPage, [](OperatedDialog& d) { d.click(2); });
@@ -196,6 +196,12 @@ TEST_F(PrintConditionCallback, InitOutsideTheHostsInitialisationIsLeftToTheHost)
   EXPECT_EQ(results_.front().result, 0);
   EXPECT_EQ(ctx_.bHandled, 0);
   EXPECT_EQ(cond_.GapDistUW, 7);
+  // Missing host records are not touched.
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgInitDialog, 0, 0, nullptr), 0);
+  CondDlgCtxST noCond{1, 0, &label_, nullptr};
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgCommand, 1, 0, &noCond), 0);
+  EXPECT_EQ(noCond.bHandled, 0);
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgDestroy, 0, 0, &ctx_), 0);
 }
 
 TEST_F(PrintConditionCallback, OptionClicksFollowTheEnablingRules) {
@@ -324,7 +330,9 @@ TEST_F(PrintConditionCallback, HostSwitchingToThisPrinterResetsTheDistances) {
   EXPECT_EQ(cond_.CutterDistUW, 306);
 }
 
+// A printer number outside the range stands for the first printer.
 TEST_F(PrintConditionCallback, ConfirmStoresTheDistancesAndAsksThePrinter) {
+  cond_.PrinterNoUB = 0;
   intptr_t closed = openPage([&](OperatedDialog& d) {
     openDistances(d);
     type(d, 20118, "240");
@@ -424,24 +432,6 @@ TEST_F(PrintConditionCallback, ConfirmWithoutAddressOrOfAnotherModelKeepsThePage
 
   sim_.stop();  // an unreachable printer still accepts the conditions
   EXPECT_EQ(openPage([&](OperatedDialog& d) { EXPECT_EQ(clickResult(d, 1), 0); }), 1);
-}
-
-TEST_F(PrintConditionCallback, MissingHostRecordsAreNotTouched) {
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgInitDialog, 0, 0, nullptr), 0);
-  CondDlgCtxST noCond{1, 0, &label_, nullptr};
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgCommand, 1, 0, &noCond), 0);
-  EXPECT_EQ(noCond.bHandled, 0);
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgDestroy, 0, 0, &ctx_), 0);
-}
-
-TEST_F(PrintConditionCallback, PrinterNumberOutsideTheRangeUsesTheFirstPrinter) {
-  cond_.PrinterNoUB = 0;
-  openPage([&](OperatedDialog& d) {
-    openDistances(d);
-    type(d, 20118, "300");
-    EXPECT_EQ(clickResult(d, 1), 0);
-  });
-  EXPECT_EQ(storedField(4), "0300");
 }
 
 }  // namespace

@@ -152,14 +152,12 @@ TEST_F(TestHubTest, AutoCutConfirmsWithABeepOrShowsThePrintersNumber) {
 
 TEST_F(TestHubTest, TestPrintAndHeadCheckOpenTheirDialogs) {
   std::string opened;
-  platform::setDialogOperator("DIALOG_KT36R_TESTPRT", [&](OperatedDialog& d) {
-    opened += platform::utf8FromCp932(d.title()) + ";";
-    d.click(2);
-  });
-  platform::setDialogOperator("DIALOG_HEAD_EXPIRE", [&](OperatedDialog& d) {
-    opened += platform::utf8FromCp932(d.title()) + ";";
-    d.click(2);
-  });
+  for (const char* name : {"DIALOG_KT36R_TESTPRT", "DIALOG_HEAD_EXPIRE"}) {
+    platform::setDialogOperator(name, [&](OperatedDialog& d) {
+      opened += platform::utf8FromCp932(d.title()) + ";";
+      d.click(2);
+    });
+  }
   openHub([](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6021));
     EXPECT_TRUE(d.click(6015));
