@@ -83,42 +83,24 @@ TEST_F(HighLevelDialog, RadioGroupsAndTheWinderBoxAreStoredInMemoryOnly) {
   });
 }
 
-TEST_F(HighLevelDialog, ValuesOutOfRangeAreRefusedAndSignedOnesKeepTheirSign) {
-  intptr_t result = openHighLevel([&](OperatedDialog& d) {
-    ASSERT_TRUE(d.setText(6766, "123"));
-    ASSERT_TRUE(d.setText(6770, "39"));
-    EXPECT_TRUE(d.click(1));
-    EXPECT_FALSE(d.ended());
-    EXPECT_EQ(lastMessage(), rangeMessage("ｷﾞｬｯﾌﾟ/ﾏｰｸ測定時の速度", 40, 90));
-    EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), 6770));
-    EXPECT_EQ(memoryField(32), "123");  // a row before the refused one
-    ASSERT_TRUE(d.setText(6770, "90"));
-    ASSERT_TRUE(d.setText(6757, "0"));
-    EXPECT_TRUE(d.click(1));
-    EXPECT_EQ(lastMessage(), rangeMessage("印字開始時の濃度係数", 1, 200));
-    ASSERT_TRUE(d.setText(6757, "65"));
-    ASSERT_TRUE(d.setText(6911, "-100"));
-    EXPECT_TRUE(d.click(1));
-    EXPECT_EQ(lastMessage(), rangeMessage("40mm幅・剥離印字位置補正", -99, 100));
-    ASSERT_TRUE(d.setText(6911, "-5"));
-    EXPECT_TRUE(d.click(1));
-  });
-  EXPECT_EQ(result, 1);
-  EXPECT_EQ(memoryField(37), "90");
-  EXPECT_EQ(memoryField(18), "-005");
-  openHighLevel([&](OperatedDialog& d) {
-    EXPECT_EQ(d.text(6911), "-5");
-    d.cancel();
-  });
-}
-
 // Every parameter, in the order the dialog checks them: one past either end of its range
-// is refused with its name and range, and its highest value is stored in its field.
+// is refused with its name and range (the rows before it already taken in memory), and its
+// highest value is stored in its field; a negative value keeps its sign.
 TEST_F(HighLevelDialog, EveryParameterIsCheckedAgainstItsRangeAndStoredInItsField) {
   const auto rows = testing::readTestTable("highlevel_parameters.txt");
   ASSERT_EQ(rows.size(), 31u);
+  // What a row stores: its highest value, but -5 for the first signed one.
+  auto value = [](const std::vector<std::string>& row) {
+    return row[0] == "6911" ? std::string("-5") : row[3];
+  };
+  auto field = [&](const std::vector<std::string>& row) {
+    const std::string v = value(row), digits = v[0] == '-' ? v.substr(1) : v;
+    const std::string sign = v[0] == '-' ? "-" : "";
+    return sign + std::string(std::stoul(row[5]) - sign.size() - digits.size(), '0') + digits;
+  };
   const intptr_t result = openHighLevel([&](OperatedDialog& d) {
-    for (const auto& row : rows) {
+    for (size_t i = 0; i < rows.size(); ++i) {
+      const auto& row = rows[i];
       const int control = std::stoi(row[0]);
       const int lowest = std::stoi(row[2]);
       const int highest = std::stoi(row[3]);
@@ -129,18 +111,20 @@ TEST_F(HighLevelDialog, EveryParameterIsCheckedAgainstItsRangeAndStoredInItsFiel
         EXPECT_FALSE(d.ended());
         EXPECT_EQ(lastMessage(), rangeMessage(row[1], lowest, highest));
         EXPECT_EQ(d.focus(), platform::getDlgItem(d.window(), control));
+        if (i > 0) {
+          EXPECT_EQ(memoryField(std::stoi(rows[i - 1][4])), field(rows[i - 1]));
+        }
       }
-      ASSERT_TRUE(d.setText(control, row[3]));
+      ASSERT_TRUE(d.setText(control, value(row)));
     }
     EXPECT_TRUE(d.click(1));
   });
   EXPECT_EQ(result, 1);
-  for (const auto& row : rows) {
-    const std::string highest = row[3];
-    const size_t width = std::stoul(row[5]);
-    EXPECT_EQ(memoryField(std::stoi(row[4])), std::string(width - highest.size(), '0') + highest)
-        << row[1];
-  }
+  for (const auto& row : rows) EXPECT_EQ(memoryField(std::stoi(row[4])), field(row)) << row[1];
+  openHighLevel([&](OperatedDialog& d) {
+    EXPECT_EQ(d.text(6911), "-5");
+    d.cancel();
+  });
 }
 
 TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {

@@ -24,41 +24,31 @@ using enum platform::ControlFlag;
 
 constexpr char kCondPage[] = "HOST_PRINT_CONDITION";
 
-// The controls of the host's page that the driver addresses.
-constexpr platform::ControlTemplate kCondControls[] = {
-    {20701, Edit, "", 0, 0, 40, 12, 0},  // print speed
-    {20702, CheckBox, "", 0, 14, 40, 10, kDisabled},
-    {20703, CheckBox, "", 0, 28, 40, 10, 0},
-    {20704, CheckBox, "", 0, 42, 40, 10, kDisabled},
-    {20705, CheckBox, "", 0, 56, 40, 10, kDisabled},
-    {20706, CheckBox, "", 0, 70, 40, 10, kDisabled},
-    {20707, CheckBox, "", 0, 84, 40, 10, kDisabled},
-    {20708, CheckBox, "", 0, 98, 40, 10, 0},
-    {20709, CheckBox, "", 0, 112, 40, 10, kDisabled},
-    {20710, CheckBox, "", 0, 126, 40, 10, kDisabled},
-    {20711, CheckBox, "", 50, 0, 40, 10, 0},
-    {20712, CheckBox, "", 50, 14, 40, 10, 0},
-    {20713, CheckBox, "", 50, 28, 40, 10, 0},
-    {20714, ComboBox, "", 50, 42, 60, 40, 0},  // the host's printer choice
-    {20715, Button, "", 50, 56, 40, 14, kDisabled},
-    {20716, Radio, "", 50, 72, 40, 10, kGroup},
-    {20717, Radio, "", 50, 84, 40, 10, 0},
-    {20718, Radio, "", 50, 96, 40, 10, 0},
-    {20525, Radio, "", 50, 110, 40, 10, kGroup},
-    {20526, Radio, "", 50, 122, 40, 10, 0},
-    {20505, GroupBox, "", 100, 0, 80, 60, kDisabled},
-    {20107, Edit, "", 100, 70, 40, 12, 0},
-    {20117, Edit, "", 100, 84, 40, 12, 0},
-    {20118, Edit, "", 100, 98, 40, 12, 0},
-    {20731, Static, "", 150, 70, 30, 8, 0},
-    {20732, Static, "", 150, 84, 30, 8, 0},
-    {20741, Static, "", 150, 98, 30, 8, 0},
-    {1, Button, "OK", 150, 120, 40, 14, kDefault},
-    {2, Button, "Cancel", 150, 136, 40, 14, 0},
-};
-constexpr platform::DialogTemplate kHostTemplates[] = {
-    {kCondPage, "print conditions", 200, 160, 0, kCondControls},
-};
+// The controls of the host's page that the driver addresses, one under another: the print
+// speed, the option boxes (some closed at first), the printer choice and its refresh
+// button, two radio groups, a frame, the three distances and their factory values.
+std::vector<platform::ControlTemplate> condControls() {
+  std::vector<platform::ControlTemplate> c;
+  auto add = [&c](int id, platform::ControlKind kind, uint32_t flags = 0) {
+    c.push_back({id, kind, "", 0, static_cast<int16_t>(12 * c.size()), 40, 10, flags});
+  };
+  add(20701, Edit);
+  for (int id = 20702; id <= 20713; ++id) {
+    const bool open = id == 20703 || id == 20708 || id >= 20711;
+    add(id, CheckBox, open ? 0u : uint32_t{kDisabled});
+  }
+  add(20714, ComboBox);
+  add(20715, Button, kDisabled);
+  for (int id : {20716, 20717, 20718, 20525, 20526}) {
+    add(id, Radio, id == 20716 || id == 20525 ? uint32_t{kGroup} : 0u);
+  }
+  add(20505, GroupBox, kDisabled);
+  for (int id : {20107, 20117, 20118}) add(id, Edit);
+  for (int id : {20731, 20732, 20741}) add(id, Static);
+  add(1, Button, kDefault);
+  add(2, Button);
+  return c;
+}
 
 struct CallbackResult {
   uint32_t message;
@@ -91,7 +81,10 @@ class PrintConditionCallback : public test::SimulatorTest {
  protected:
   void SetUp() override {
     SimulatorTest::SetUp();
-    setHostDialogTemplatesForTesting(kHostTemplates);
+    static const std::vector<platform::ControlTemplate> controls = condControls();
+    static const platform::DialogTemplate templates[] = {
+        {kCondPage, "print conditions", 60, 360, 0, controls}};
+    setHostDialogTemplatesForTesting(templates);
     for (PrinterSlot& slot : stKtRSE) slot.dwLastError = kNoError;
     cond_ = PrintCondST{};
     cond_.PrinterNoUB = 1;
@@ -194,7 +187,7 @@ TEST_F(PrintConditionCallback, InitShowsTheHostDistancesOrThePrinterDefaults) {
   EXPECT_EQ(cond_.MarkDistUW, 1600);
 }
 
-TEST_F(PrintConditionCallback, InitOutsideTheHostsInitialisationIsLeftToTheHost) {
+TEST_F(PrintConditionCallback, InitOutsideTheHostsInitialisationOrWithoutRecordsIsLeftAlone) {
   ctx_.bHostInit = 0;
   cond_.GapDistUW = 7;
   platform::setDialogOperator(kCondPage, [](OperatedDialog& d) { d.click(2); });
@@ -203,6 +196,12 @@ TEST_F(PrintConditionCallback, InitOutsideTheHostsInitialisationIsLeftToTheHost)
   EXPECT_EQ(results_.front().result, 0);
   EXPECT_EQ(ctx_.bHandled, 0);
   EXPECT_EQ(cond_.GapDistUW, 7);
+  // Missing host records are not touched.
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgInitDialog, 0, 0, nullptr), 0);
+  CondDlgCtxST noCond{1, 0, &label_, nullptr};
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgCommand, 1, 0, &noCond), 0);
+  EXPECT_EQ(noCond.bHandled, 0);
+  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgDestroy, 0, 0, &ctx_), 0);
 }
 
 TEST_F(PrintConditionCallback, OptionClicksFollowTheEnablingRules) {
@@ -216,29 +215,23 @@ TEST_F(PrintConditionCallback, OptionClicksFollowTheEnablingRules) {
     EXPECT_TRUE(d.enabled(20118));
     EXPECT_FALSE(d.enabled(20117));
 
-    // Auto cutter: its distance opens, cut and peel close.
+    // Auto cutter: its distance opens. Which boxes close while one is ticked: the next test.
     EXPECT_EQ(clickResult(d, 20707), 1);
     EXPECT_TRUE(d.enabled(20107));
     EXPECT_TRUE(d.enabled(20703));
-    EXPECT_FALSE(d.enabled(20705));
-    EXPECT_FALSE(d.enabled(20706));
     EXPECT_EQ(clickResult(d, 20707), 1);
     EXPECT_FALSE(d.enabled(20107));
     EXPECT_TRUE(d.enabled(20705));
     EXPECT_TRUE(d.enabled(20706));
 
-    // Peel: cut and auto cut close while it is ticked.
+    // Peel ticked and unticked gives cut back.
     EXPECT_EQ(clickResult(d, 20706), 1);
-    EXPECT_FALSE(d.enabled(20705));
-    EXPECT_FALSE(d.enabled(20707));
     EXPECT_EQ(clickResult(d, 20706), 1);
     EXPECT_TRUE(d.enabled(20705));
 
-    // Sensor option off: peel is unticked and closed.
+    // Sensor option off closes the sensor distance.
     EXPECT_EQ(clickResult(d, 20706), 1);
     EXPECT_EQ(clickResult(d, 20704), 1);
-    EXPECT_EQ(d.checked(20706), 0);
-    EXPECT_FALSE(d.enabled(20706));
     EXPECT_FALSE(d.enabled(20118));
 
     // The refresh button is the driver's only while the host initialises the page.
@@ -331,7 +324,9 @@ TEST_F(PrintConditionCallback, HostSwitchingToThisPrinterResetsTheDistances) {
   EXPECT_EQ(cond_.CutterDistUW, 306);
 }
 
+// A printer number outside the range stands for the first printer.
 TEST_F(PrintConditionCallback, ConfirmStoresTheDistancesAndAsksThePrinter) {
+  cond_.PrinterNoUB = 0;
   intptr_t closed = openPage([&](OperatedDialog& d) {
     openDistances(d);
     type(d, 20118, "240");
@@ -431,24 +426,6 @@ TEST_F(PrintConditionCallback, ConfirmWithoutAddressOrOfAnotherModelKeepsThePage
 
   sim_.stop();  // an unreachable printer still accepts the conditions
   EXPECT_EQ(openPage([&](OperatedDialog& d) { EXPECT_EQ(clickResult(d, 1), 0); }), 1);
-}
-
-TEST_F(PrintConditionCallback, MissingHostRecordsAreNotTouched) {
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgInitDialog, 0, 0, nullptr), 0);
-  CondDlgCtxST noCond{1, 0, &label_, nullptr};
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgCommand, 1, 0, &noCond), 0);
-  EXPECT_EQ(noCond.bHandled, 0);
-  EXPECT_EQ(NyPrCondDlgCB(nullptr, platform::kMsgDestroy, 0, 0, &ctx_), 0);
-}
-
-TEST_F(PrintConditionCallback, PrinterNumberOutsideTheRangeUsesTheFirstPrinter) {
-  cond_.PrinterNoUB = 0;
-  openPage([&](OperatedDialog& d) {
-    openDistances(d);
-    type(d, 20118, "300");
-    EXPECT_EQ(clickResult(d, 1), 0);
-  });
-  EXPECT_EQ(storedField(4), "0300");
 }
 
 }  // namespace

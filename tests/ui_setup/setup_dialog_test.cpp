@@ -82,14 +82,16 @@ TEST_F(SetupDialog, OpeningShowsAddressFactsAndUntickedAutoConnect) {
   EXPECT_EQ(storedLine(2).size(), 1u);
 }
 
+// Also with no print job from the host.
 TEST_F(SetupDialog, OkStoresTheAddressLineAndKeepsAutoConnectOff) {
-  setup(2, [&](OperatedDialog& d) {
+  platform::setDialogOperator("DIALOG_KT36R", [&](OperatedDialog& d) {
     g_AutoConnectFlag = 1;  // whatever it was, the unticked box decides
     EXPECT_TRUE(d.setIpAddress(6101, kAddress));
     EXPECT_TRUE(d.click(1));
     EXPECT_TRUE(d.ended());
     EXPECT_EQ(d.result(), 1);
   });
+  EXPECT_EQ(NyPrPrinterSetup(nullptr, 2, nullptr), 1);
   std::vector<std::string> line = storedLine(1);
   ASSERT_EQ(line.size(), 1u + 64u + 3u);
   EXPECT_EQ(line[0], "C0A80A21");
@@ -215,13 +217,6 @@ TEST_F(SetupDialog, PrinterNumbersOutsideTheRangeSetUpTheFirstPrinter) {
     EXPECT_EQ(shown, kAddress) << int(printerNo);
     EXPECT_EQ(stKtRSE[0].CurKTRInfoST.PrinterNoUB, 0) << int(printerNo);
   }
-}
-
-TEST_F(SetupDialog, WorksWithoutAPrintJob) {
-  configurePrinter(1, kAddress);
-  platform::setDialogOperator("DIALOG_KT36R", [](OperatedDialog& d) { d.click(1); });
-  EXPECT_EQ(NyPrPrinterSetup(nullptr, 1, nullptr), 1);
-  EXPECT_EQ(storedLine(0)[0], "C0A80A21");
 }
 
 class SetupDialogWithPrinter : public test::SimulatorTest {

@@ -103,14 +103,7 @@ TEST_F(MotorTestTest, ARefusedPressKeepsTextAndToggleAndARefusedEndIsShown) {
 TEST_F(MotorTestTest, RefusedStartOpensNoMotorDialog) {
   sim_.addFault(fault("MIS"));
   bool opened = false;
-  platform::setDialogOperator("DIALOG_MOTO_TEST", [&](OperatedDialog& d) {
-    opened = true;
-    d.click(2);
-  });
-  open("DIALOG_KT36R_TEST", TestHubDlgProc, [](OperatedDialog& d) {
-    d.click(6014);
-    d.click(2);
-  });
+  runMotorTest([&](OperatedDialog&) { opened = true; });
   EXPECT_FALSE(opened);
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_NE(messages_[0].text.find(text(60407)), std::string::npos);

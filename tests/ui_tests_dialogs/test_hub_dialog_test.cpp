@@ -62,14 +62,16 @@ TEST_F(TestHubTest, BuzzerAndLedTestsReachThePrinterAndFailuresShowTheirErrors) 
   EXPECT_EQ(sim_.receivedFrames("LES")[0].payload(), "2S200LES");
 }
 
+// A size the printer sent that is no count is shown as sent, with no unit to suggest it was
+// understood; a missing card shows the card error and leaves the fields as they were.
 TEST_F(TestHubTest, CardTestShowsCountsAndSizesWithTheirUnits) {
-  sim_.setCard(1, card("000003145728", "000000000512", 12));
+  sim_.setCard(1, card("000000002048", "12AB", 12));
   sim_.setCard(2, card("000000000000", "005368709120"));
   // Card, then count, first size and unit, second size and unit as shown.
   const std::vector<std::vector<std::string>> shown = {
       {"0", "0003", "8.000", "MB", "4.000", "MB"},  // the printer's built-in memory
-      {"1", "0012", "3.000", "MB", "512", "B"},
       {"2", "0001", "0", "B", "5.000", "GB"},
+      {"1", "0012", "2.000", "KB", "12AB00000000", ""},
   };
   openHub([&](OperatedDialog& d) {
     ASSERT_EQ(d.comboCount(6206), 3);
@@ -84,40 +86,24 @@ TEST_F(TestHubTest, CardTestShowsCountsAndSizesWithTheirUnits) {
     }
     EXPECT_EQ(d.text(6207), "000");
     EXPECT_EQ(d.text(6211), text(60002));
-    EXPECT_TRUE(d.selectCombo(6206, 0));
-    EXPECT_EQ(d.text(6211), text(60001));
-    d.click(2);
-  });
-  const auto frames = sim_.receivedFrames("CDS");
-  ASSERT_EQ(frames.size(), 3u);
-  EXPECT_EQ(frames[0].bytes, std::string("\x02") + "00092S200CDS0\x03");
-  EXPECT_EQ(frames[1].payload(), "2S200CDS1");
-  EXPECT_EQ(frames[2].payload(), "2S200CDS2");
-  EXPECT_TRUE(messages_.empty());
-}
-
-TEST_F(TestHubTest, KiloBytesUnreadableSizesAndAMissingCard) {
-  sim_.setCard(1, card("000000002048", "12AB"));
-  openHub([&](OperatedDialog& d) {
-    d.selectCombo(6206, 1);
-    d.click(6214);
-    EXPECT_EQ(d.text(6209), "2.000");
-    EXPECT_EQ(d.text(6212), "KB");
-    // Shown as the printer sent it, with no unit to suggest it was understood.
-    EXPECT_EQ(d.text(6210), "12AB00000000");
-    EXPECT_EQ(d.text(6213), "");
     EXPECT_TRUE(messages_.empty());
-
-    // No card in slot 2: the card error, and the fields are left as they were.
-    d.selectCombo(6206, 2);
-    d.click(6214);
+    sim_.setCard(2, ktsim::MemoryCard{});
+    EXPECT_TRUE(d.selectCombo(6206, 2));
+    EXPECT_TRUE(d.click(6214));
     ASSERT_EQ(messages_.size(), 1u);
     EXPECT_NE(messages_[0].text.find(text(60307)), std::string::npos);
     EXPECT_EQ(d.text(6209), "2.000");
     EXPECT_EQ(d.text(6212), "KB");
     EXPECT_FALSE(d.ended());
+    EXPECT_TRUE(d.selectCombo(6206, 0));
+    EXPECT_EQ(d.text(6211), text(60001));
     d.click(2);
   });
+  const auto frames = sim_.receivedFrames("CDS");
+  ASSERT_EQ(frames.size(), 4u);
+  EXPECT_EQ(frames[0].bytes, std::string("\x02") + "00092S200CDS0\x03");
+  EXPECT_EQ(frames[1].payload(), "2S200CDS2");
+  EXPECT_EQ(frames[2].payload(), "2S200CDS1");
 }
 
 TEST_F(TestHubTest, AutoCutConfirmsWithABeepOrShowsThePrintersNumber) {
@@ -152,14 +138,12 @@ TEST_F(TestHubTest, AutoCutConfirmsWithABeepOrShowsThePrintersNumber) {
 
 TEST_F(TestHubTest, TestPrintAndHeadCheckOpenTheirDialogs) {
   std::string opened;
-  platform::setDialogOperator("DIALOG_KT36R_TESTPRT", [&](OperatedDialog& d) {
-    opened += platform::utf8FromCp932(d.title()) + ";";
-    d.click(2);
-  });
-  platform::setDialogOperator("DIALOG_HEAD_EXPIRE", [&](OperatedDialog& d) {
-    opened += platform::utf8FromCp932(d.title()) + ";";
-    d.click(2);
-  });
+  for (const char* name : {"DIALOG_KT36R_TESTPRT", "DIALOG_HEAD_EXPIRE"}) {
+    platform::setDialogOperator(name, [&](OperatedDialog& d) {
+      opened += platform::utf8FromCp932(d.title()) + ";";
+      d.click(2);
+    });
+  }
   openHub([](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6021));
     EXPECT_TRUE(d.click(6015));
