@@ -7,14 +7,12 @@ namespace nypr::test {
 
 void MaintenanceTest::SetUp() {
   PrinterDialogTest::SetUp();
-  clock_.install();
   hostJob_.job.hLabelBitmap = bitmap_.handle();
   context_.lpPrintJob = &hostJob_.job;
 }
 
 void MaintenanceTest::TearDown() {
   NyPrClosePrinter(0);
-  FakeClock::uninstall();
   stKtRSE[0].dwUserData = 0;
   stKtRSE[0].PosAdjModeI = 0;
   PrinterDialogTest::TearDown();
