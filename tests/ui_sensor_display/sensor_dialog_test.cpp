@@ -1,5 +1,6 @@
 // The sensor dialog against the simulated printer, operated as a technician would.
 #include <string>
+#include <vector>
 
 #include "core/slots.h"
 #include "platform/file_system.h"
@@ -180,11 +181,9 @@ TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetresAndMoves) {
     EXPECT_EQ(messages_.size(), 1u);
     EXPECT_EQ(stKtRSE[0].dwLastError, kErrCutPosition);
   });
-  const auto cps = payloads(sim_, "CPS");
-  ASSERT_EQ(cps.size(), 5u);
-  EXPECT_EQ(cps[0], "2S200CPS00");
-  EXPECT_EQ(cps[1], "2S200CPS1+");
-  EXPECT_EQ(cps[2], "2S200CPS1-");
+  EXPECT_EQ(payloads(sim_, "CPS"),
+            (std::vector<std::string>{"2S200CPS00", "2S200CPS1+", "2S200CPS1-", "2S200CPS1-",
+                                      "2S200CPS1+"}));
 }
 
 TEST_F(SensorDialogTest, ResettingTheCutPositionStoresItForTheNextPrint) {
