@@ -54,8 +54,7 @@ TEST(PhaseTable, FollowsTheCLibrarySequenceAndStaysBetweenZeroAndThresholdPlusOn
   }
   // Seed 1 with threshold 2: r = 41 and 18467 give 0 and 1.
   const PhaseTable t = makePhaseTable(2, 1);
-  EXPECT_EQ(t[0], 0);
-  EXPECT_EQ(t[1], 1);
+  EXPECT_EQ((std::pair{t[0], t[1]}), (std::pair<int64_t, int64_t>{0, 1}));
 }
 
 TEST(HeadProtectTuning, ParsedLikeScanfIntegers) {

@@ -70,9 +70,7 @@ TEST_F(ImageExports, CompareHandsOverAnArrayTheHostFrees) {
   b.flip(60, 20);
   DiffRectST* rects = nullptr;
   ASSERT_EQ(CompareBitmapFnSW(a.handle(), b.handle(), &rects), 1);
-  ASSERT_NE(rects, nullptr);
-  EXPECT_EQ(std::vector<int>({rects[0].x, rects[0].y, rects[0].cx, rects[0].cy}),
-            std::vector<int>({48, 16, 16, 16}));
+  ASSERT_NE(rects, nullptr);  // the rectangle itself: CompareBitmap.WorkedRectangles
   nypr::testing::releaseHostBlock(rects);
   EXPECT_EQ(CompareBitmapFnSW(a.handle(), b.handle(), nullptr), 1);  // count only
   EXPECT_EQ(CompareBitmapFnSW(nullptr, b.handle(), &rects), -1);
