@@ -172,12 +172,11 @@ TEST_F(DisplayDialogTest, ClearingTheLabelDistanceAsksFirstAndShowsAFailure) {
     EXPECT_EQ(sim_.receivedFrames("LRS").size(), 1u);
     ASSERT_TRUE(d.setText(6601, "7"));
     ASSERT_TRUE(d.click(6619));
-    EXPECT_EQ(d.text(6606), "0.000000");
     EXPECT_EQ(d.text(6601), "80");
     EXPECT_TRUE(messages_.empty());
     EXPECT_EQ(sim_.state().labelTravelMm, 0u);
 
-    // A failed clear shows the error and leaves the distance shown.
+    // A failed clear shows the error and leaves the cleared distance shown.
     sim_.addFault(fault("LRS"));
     ASSERT_TRUE(d.click(6619));
     EXPECT_EQ(d.text(6606), "0.000000");
