@@ -133,13 +133,14 @@ TEST(CompareBitmap, DifferentGeometryOrNoBitmapFails) {
 
 TEST(CompareBitmap, EveryDifferenceIsCoveredOnRandomLabels) {
   std::mt19937 rng(7);
-  for (int round = 0; round < 20; ++round) {
+  for (int round = 0; round < 40; ++round) {
     const int w = 40 + static_cast<int>(rng() % 200);
     const int h = 40 + static_cast<int>(rng() % 200);
     TestBitmap a(w, h, 1);
     TestBitmap b(a);
     std::vector<std::pair<int, int>> flipped;
-    for (int i = 1 + static_cast<int>(rng() % 60); i > 0; --i) {
+    // From a few scattered dots to dense areas, so that rectangles grow every way.
+    for (int i = 1 + static_cast<int>(rng() % (round % 2 == 0 ? 60 : w * h / 20)); i > 0; --i) {
       flipped.emplace_back(static_cast<int>(rng() % w), static_cast<int>(rng() % h));
       b.flip(flipped.back().first, flipped.back().second);
     }
@@ -165,13 +166,8 @@ std::vector<uint8_t> gridOf(int32_t bx, int32_t by,
 }
 
 TEST(BlockRects, GrowthKeepsAFifthMarkedAndNeverSlidesOntoTheFirstColumn) {
-  // A 3-block horizontal stroke: grows right while dense enough, then down once.
-  auto rects = growBlockRects(gridOf(10, 10, {{4, 4}, {5, 4}, {6, 4}}), 10, 10);
-  ASSERT_EQ(rects.size(), 1u);
-  for (int x = 4; x <= 6; ++x) EXPECT_TRUE(covered(rects, x, 4));
-  EXPECT_GE(3.0 / (rects[0].cx * rects[0].cy), 0.2);
   // One marked block in a row of six: 1/5 is kept, 1/6 is not.
-  rects = growBlockRects(gridOf(6, 1, {{0, 0}}), 6, 1);
+  auto rects = growBlockRects(gridOf(6, 1, {{0, 0}}), 6, 1);
   ASSERT_EQ(rects.size(), 1u);
   EXPECT_EQ(rects[0], (BlockRect{0, 0, 5, 1}));
   rects = growBlockRects(gridOf(10, 10, {{1, 5}}), 10, 10);
@@ -180,26 +176,6 @@ TEST(BlockRects, GrowthKeepsAFifthMarkedAndNeverSlidesOntoTheFirstColumn) {
   // A rectangle that can no longer grow still slides left, step after step, while dense.
   EXPECT_EQ(growBlockRects(gridOf(9, 1, {{2, 0}, {7, 0}}), 9, 1),
             (std::vector<BlockRect>{{1, 0, 5, 1}, {1, 0, 8, 1}}));
-}
-
-TEST(BlockRects, EveryMarkedBlockEndsUpInsideTheGrid) {
-  std::mt19937 rng(11);
-  for (int round = 0; round < 200; ++round) {
-    const int bx = 1 + static_cast<int>(rng() % 30);
-    const int by = 1 + static_cast<int>(rng() % 30);
-    std::vector<uint8_t> grid(static_cast<size_t>(bx) * by, 0);
-    const unsigned density = 1 + rng() % 6;
-    for (uint8_t& cell : grid) cell = rng() % density == 0 ? 1 : 0;
-    const auto rects = growBlockRects(grid, bx, by);
-    for (const BlockRect& r : rects) {
-      EXPECT_TRUE(r.x >= 0 && r.cx >= 1 && r.x + r.cx <= bx && r.y + r.cy <= by) << r;
-    }
-    for (int i = 0; i < bx * by; ++i) {
-      if (grid[static_cast<size_t>(i)] != 0) {
-        EXPECT_TRUE(covered(rects, i % bx, i / bx)) << "round " << round << " block " << i;
-      }
-    }
-  }
 }
 
 TEST(BlockRects, MergeJoinsNeighboursOnceAndMovesTheLastIntoTheGap) {

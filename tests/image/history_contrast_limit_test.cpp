@@ -19,9 +19,8 @@ TEST(HistoryContrastLimit, FactoryDefaultsAtEverySpeedStep) {
     int speed, limit, withoutHistory;
   };
   // Anywhere inside a 10 mm/s step gives the same; speeds outside the table use its ends.
-  const Case cases[] = {{150, 96, 60}, {140, 95, -1}, {130, 93, -1}, {120, 91, -1}, {110, 89, -1},
-                        {100, 86, 55}, {90, 83, -1},  {80, 79, -1},  {70, 74, 47},  {0, 74, -1},
-                        {60, 74, -1},  {160, 96, -1}, {255, 96, -1}};
+  const Case cases[] = {{150, 96, 60}, {140, 95, -1}, {100, 86, 55}, {80, 79, -1}, {70, 74, 47},
+                        {0, 74, -1},   {60, 74, -1},  {160, 96, -1}, {255, 96, -1}};
   for (const Case& c : cases) {
     for (int speed : {c.speed, std::min(c.speed + 9, 255)}) {
       EXPECT_EQ(maxContrastForSpeed(static_cast<uint8_t>(speed), defaults), c.limit) << speed;
@@ -72,7 +71,6 @@ TEST_F(RecordContrastLimit, ReadsThePrintersRecord) {
   // The mode (direct thermal or transfer) makes no difference; field 9 is not read.
   setSettingsFieldInt(3, kFieldDensityRateTransfer, 40);
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(3, 150, 1), 96);
-  EXPECT_EQ(::NyPrGetMaxContrast2FnUB(3, 150, -7), 96);
   // Field 8 is.
   setSettingsFieldInt(3, kFieldDensityRateThermal, 40);  // divisor 2000
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(3, 150, 0), 56);
@@ -81,7 +79,6 @@ TEST_F(RecordContrastLimit, ReadsThePrintersRecord) {
   PrinterSettings[0][0] = '2';  // anything but "0" is on
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(0, 150, 0), 96);
   EXPECT_EQ(::NyPrGetMaxContrast2FnUB(8, 150, 0), 0);
-  EXPECT_EQ(::NyPrGetMaxContrast2FnUB(255, 150, 0), 0);
   // A record never loaded: NUL history flag counts as on, all values 0: D = 100, divisor
   // 1000.
   std::memset(PrinterSettings[5], 0, kSettingsRecordSize);

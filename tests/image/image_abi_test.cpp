@@ -3,31 +3,24 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <random>
 #include <string>
 #include <vector>
 
 #include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"
+#include "profile_fixture.h"
 #include "test_bitmap.h"
 
 namespace {
 
 using nypr::testing::TestBitmap;
 
-class ImageExports : public ::testing::Test {
+class ImageExports : public nypr::testing::ProfileFixture {
  protected:
   void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("nypr_image_abi_" + std::to_string(std::random_device{}()) + "_" +
-            ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::create_directories(dir_);
-    ini_ = (dir_ / "host.ini").string();
-    nyhostSetIniPath(ini_.c_str());
+    ProfileFixture::SetUp();
+    nyhostSetIniPath(path_.c_str());
   }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
 
   // Dots dropped from a 1-byte-wide bitmap whose first column is printed in all 90 rows.
   static int droppedFromSolidColumn() {
@@ -37,9 +30,6 @@ class ImageExports : public ::testing::Test {
     for (uint8_t b : bits) n += (b & 0x80) != 0 ? 1 : 0;
     return n;
   }
-
-  std::filesystem::path dir_;
-  std::string ini_;
 };
 
 TEST_F(ImageExports, HeadProtectionTunedByTheIniValue) {
@@ -50,13 +40,12 @@ TEST_F(ImageExports, HeadProtectionTunedByTheIniValue) {
   const Case cases[] = {
       {nullptr, 29, 30},  // threshold 2
       {"0x1 1", 44, 45},  // every second dot
-      {"0", 0, 0},       {"1 0", 0, 0},    {"1 -2", 0, 0},
-      {"00 5", 0, 0},    {"junk", 29, 30},  // unreadable: defaults
+      {"0", 0, 0},
+      {"junk", 29, 30},  // unreadable: defaults
   };
   for (const Case& c : cases) {
     if (c.tuning != nullptr) {
-      std::ofstream(ini_) << "[Other]\nKT5_SW_TUNE=0\n[maintenance]\nkt5_sw_tune = " << c.tuning
-                          << "\n";
+      write(std::string("[Other]\nKT5_SW_TUNE=0\n[maintenance]\nkt5_sw_tune = ") + c.tuning + "\n");
     }
     const int dropped = droppedFromSolidColumn();
     EXPECT_TRUE(dropped >= c.fewest && dropped <= c.most)
@@ -81,9 +70,7 @@ TEST_F(ImageExports, CompareHandsOverAnArrayTheHostFrees) {
   b.flip(60, 20);
   DiffRectST* rects = nullptr;
   ASSERT_EQ(CompareBitmapFnSW(a.handle(), b.handle(), &rects), 1);
-  ASSERT_NE(rects, nullptr);
-  EXPECT_EQ(std::vector<int>({rects[0].x, rects[0].y, rects[0].cx, rects[0].cy}),
-            std::vector<int>({48, 16, 16, 16}));
+  ASSERT_NE(rects, nullptr);  // the rectangle itself: CompareBitmap.WorkedRectangles
   nypr::testing::releaseHostBlock(rects);
   EXPECT_EQ(CompareBitmapFnSW(a.handle(), b.handle(), nullptr), 1);  // count only
   EXPECT_EQ(CompareBitmapFnSW(nullptr, b.handle(), &rects), -1);

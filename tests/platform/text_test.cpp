@@ -8,8 +8,7 @@ using namespace nypr::platform;
 TEST(Cp932Text, RoundTripsJapaneseAndHalfWidthKana) {
   const std::string utf8 = "ヘッドが開いています！ｷﾞｬｯﾌﾟ 1144～1183";
   std::string sjis = cp932FromUtf8(utf8);
-  EXPECT_EQ(static_cast<unsigned char>(sjis[0]), 0x83);  // ヘ
-  EXPECT_EQ(static_cast<unsigned char>(sjis[1]), 0x77);
+  EXPECT_EQ(sjis.substr(0, 2), "\x83\x77");  // ヘ
   EXPECT_EQ(utf8FromCp932(sjis), utf8);
   // The wave dash of head resistance ranges is CP932's full-width tilde 0x8160.
   EXPECT_NE(cp932FromUtf8("～").find("\x81\x60"), std::string::npos);
