@@ -79,11 +79,10 @@ TEST(CommandTable, PutNum4KeepsTheLastFourDigits) {
   }
 }
 
-TEST(Recognition, RightAnswers) {
-  EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200BZR0"), 1);
-  EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200LER0"), 0);
-  EXPECT_EQ(KtIsRightAnsFnBL("2S200BZS", "2S200BZS0"), 0);  // an echo is not an answer
-  EXPECT_EQ(KtIsRightAnsFnBL("2S200XYZ", "2S200XYR0"), 0);  // unknown request
+// The right answer, another code and an echo are the wire tests' answers; here a request
+// the driver does not know.
+TEST(Recognition, NoAnswerIsRightForAnUnknownRequest) {
+  EXPECT_EQ(KtIsRightAnsFnBL("2S200XYZ", "2S200XYR0"), 0);
 }
 
 TEST(Recognition, TheCodeDecidesWhateverTheAnswersLength) {

@@ -48,15 +48,10 @@ TEST_F(PrintLabelTest, ThePrintedLabelIsTheBitmap) {
     EXPECT_EQ(
         wrongDots(sim_.labels().back(), bmp, labelDots, lengthDots, c.mirror & 1, c.mirror & 2), 0);
 
-    // The frames: numbered, five head lines of "00" and 120 bytes each, nothing right of
-    // the label edge, blank lines after the label's last one.
-    const auto frames = sim_.receivedFrames("DTI");
-    ASSERT_EQ(frames.size(), static_cast<size_t>((lengthDots + 4) / 5));
-    char number[8];
-    std::snprintf(number, sizeof number, "%04zu", frames.size() - 1);
-    EXPECT_EQ(frames.back().payload().substr(8, 4), number);
-    EXPECT_EQ(frames.back().payload().size(), 12u + 5u * 122u);
-    const std::string last = frames.back().payload();
+    // The printer takes only numbered frames of five "00"-headed lines, and prints once it
+    // has the label's length: the label above pins their count. Here what it does not
+    // print: blank lines after the label's last one, nothing right of the label edge.
+    const std::string last = sim_.receivedFrames("DTI").back().payload();
     for (int line = (lengthDots - 1) % 5 + 1; line < 5; ++line) {
       EXPECT_EQ(last.substr(12 + line * 122, 122), std::string("00") + std::string(120, '\0'));
     }
