@@ -149,7 +149,8 @@ TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
 TEST_F(LinkWireTest, TestPrintStampsTheActivityTick) {
   FakeClock clock;
   clock.advance(5000);
-  EXPECT_EQ(testPrint(), 1);
+  char request[16] = "........0010001";  // pattern 0, one copy
+  EXPECT_EQ(KtTestPrintFnBL(0, request), 1);
   EXPECT_EQ(sim_.receivedFrames("PTS")[0].payload(), "2S200PTS0010001");
   EXPECT_EQ(slot().dwActTick, clock.now());
 }

@@ -94,14 +94,9 @@ TEST_F(PrintLabelTest, PrintConditionsOfAKnownJobOnTheWire) {
   ASSERT_EQ(prs.size(), 1u);
   const std::string sent = prs[0].payload();
   ASSERT_EQ(sent.size(), 208u);
-  // clang-format off
-  EXPECT_EQ(sent.substr(0, 40), std::string("2S200PRS") +  // header and code
-      "0121" "1201" "004" +  // width, length and gap in dots
-      "999" "007" +          // condition 1200, capped, and condition 7
-      "00101" +              // flags 0x1 0x8 0x10 0x4 0x2
-      "-07" "024" +          // position adjustments
-      "9999");               // copies 12000, capped
-  // clang-format on
+  // Width, length and gap in dots, condition 1200 capped, condition 7, flags 0x1 0x8 0x10
+  // 0x4 0x2, the slot's position adjustments, copies 12000 capped.
+  EXPECT_EQ(sent.substr(0, 40), "2S200PRS0121120100499900700101-070249999");
   EXPECT_EQ(sent[40 + 30], '1');  // field 10: flag 0x100, allowed by the host
   // Fields 51-54: length in dots, no auto-cut, count 0 -> 999, flag 0x80 not allowed.
   EXPECT_EQ(sent.substr(40 + 136, 9), "120109990");
