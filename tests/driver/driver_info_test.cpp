@@ -38,8 +38,7 @@ TEST(DriverInfo, PrinterSpec) {
       "KT-3600R (12dot, LAN\xC0\xB2\xCC\xDF) [Windows 11\x82\xDC\x82\xC5\x91\xCE\x89\x9E\x89\xC2"
       "\x94\x5C]";
   EXPECT_EQ(std::string(spec.Description), expected);
-  EXPECT_EQ(spec.ResolutionXUW, 300);
-  EXPECT_EQ(spec.ResolutionYUW, 300);
+  EXPECT_EQ(std::tie(spec.ResolutionXUW, spec.ResolutionYUW), std::make_tuple(300, 300));
   EXPECT_EQ(spec.reserved276[0], 0xCD);  // the rest is not written
 }
 

@@ -99,11 +99,6 @@ int LinkSimTest::headCheck(char (&result)[217]) {
   return SE_HeadCheckFnBL(&slot(), check, result, kKindKt3600r);
 }
 
-int LinkSimTest::testPrint() {
-  char request[16] = "........0010001";
-  return KtTestPrintFnBL(0, request);
-}
-
 std::string LinkSimTest::logText() {
   std::ifstream in(logPath_, std::ios::binary);
   std::stringstream ss;

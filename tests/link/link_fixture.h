@@ -44,8 +44,6 @@ class LinkSimTest : public SimulatorTest {
   bool waitAllClosed();
   // A head check of dots 1..960 (SE_HeadCheckFnBL's result; the answer in `result`).
   int headCheck(char (&result)[217]);
-  // A test print of pattern 0, one copy (KtTestPrintFnBL's result).
-  int testPrint();
   std::string logText();
 
   std::string logPath_;

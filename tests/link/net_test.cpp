@@ -46,11 +46,6 @@ class Listener {
     ::close(peer_);
     peer_ = -1;
   }
-  void resetPeer() {
-    linger lg{1, 0};
-    ::setsockopt(peer_, SOL_SOCKET, SO_LINGER, &lg, sizeof lg);
-    closePeer();
-  }
 
  private:
   int fd_ = -1;
@@ -60,12 +55,6 @@ class Listener {
 
 NetSockAddrIn addressOf(uint32_t ip, uint16_t port) {
   return NetSockAddrIn{kNetAfInet, netHtons(port), netHtonl(ip), {}};
-}
-
-// A port that nobody listens on (bound once, then released).
-uint16_t closedPort() {
-  Listener l;
-  return l.port();
 }
 
 SocketHandle connectedTo(Listener& l) {
@@ -91,38 +80,12 @@ TEST(Net, SocketNeverGetsDescriptorZero) {
   ::close(savedStdin);
 }
 
-TEST(Net, RefusedConnectInWindowsNumbers) {
-  const uint16_t port = closedPort();
-  NetSockAddrIn addr = addressOf(kLoopback, port);
-
-  SocketHandle blocking = netTcpSocket();
-  EXPECT_EQ(netConnect(blocking, &addr, sizeof addr), kNetSocketError);
-  EXPECT_EQ(netLastError(), kNetConnRefused);
-  netClose(blocking);
-
-  SocketHandle s = netTcpSocket();
-  ASSERT_EQ(netSetNonBlocking(s, true), 0);
-  int r = netConnect(s, &addr, sizeof addr);
-  if (r != 0 && netLastError() == kNetWouldBlock) {
-    EXPECT_EQ(netWaitConnect(s, 2000), NetConnectWait::Refused);
-    int pending = 0;
-    ASSERT_EQ(netPendingError(s, &pending), 0);
-    EXPECT_EQ(pending, kNetConnRefused);
-  } else {
-    EXPECT_EQ(netLastError(), kNetConnRefused);  // loopback may refuse at once
-  }
-  netClose(s);
-}
-
-TEST(Net, ReceiveTimeOutAndWouldBlock) {
+// A refused connect, a receive time-out and a reset are the link tests' cases, in the
+// driver's own calls.
+TEST(Net, NonBlockingReceiveWithNothingThereWouldBlock) {
   Listener l;
   SocketHandle s = connectedTo(l);
-  ASSERT_EQ(netSetReceiveTimeout(s, 30), 0);
-  ASSERT_EQ(netSetSendTimeout(s, 30), 0);
   char buf[8];
-  EXPECT_EQ(netRecv(s, buf, sizeof buf), kNetSocketError);
-  EXPECT_EQ(netLastError(), kNetTimedOut);  // as a blocking Winsock receive reports it
-
   ASSERT_EQ(netSetNonBlocking(s, true), 0);
   EXPECT_EQ(netRecv(s, buf, sizeof buf), kNetSocketError);
   EXPECT_EQ(netLastError(), kNetWouldBlock);
@@ -148,20 +111,6 @@ TEST(Net, PeerCloseWatchEndOfStreamAndLateData) {
   netClose(s);
 }
 
-TEST(Net, SendOnAResetConnectionFailsWithoutASignal) {
-  Listener l;
-  SocketHandle s = connectedTo(l);
-  l.resetPeer();
-  ASSERT_EQ(netWaitPeerClose(s, 2000), 1);
-  const std::string data = '\x02' + std::string("00082S200BZS\x03");
-  EXPECT_EQ(netSend(s, data.data(), 14), kNetSocketError);
-  EXPECT_EQ(netLastError(), kNetConnReset);
-  // Once the reset has been reported, further sends still name the reset.
-  EXPECT_EQ(netSend(s, data.data(), 14), kNetSocketError);
-  EXPECT_EQ(netLastError(), kNetConnReset);
-  netClose(s);
-}
-
 TEST(Net, BadHandlesAndArguments) {
   EXPECT_EQ(netClose(0), kNetSocketError);
   EXPECT_EQ(netLastError(), kNetNotSocket);
@@ -172,8 +121,6 @@ TEST(Net, BadHandlesAndArguments) {
   NetSockAddrIn addr = addressOf(kLoopback, 1);
   EXPECT_EQ(netConnect(s, &addr, 8), kNetSocketError);
   EXPECT_EQ(netLastError(), kNetFault);
-  EXPECT_EQ(netShutdown(s, kNetShutdownSend), kNetSocketError);  // not connected
-  EXPECT_EQ(netLastError(), kNetNotConnected);
   netClose(s);
 }
 

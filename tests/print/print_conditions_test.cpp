@@ -56,8 +56,7 @@ class ConditionsTest : public ::testing::Test {
 
 TEST(Dots, RoundToTheNearestDot) {
   // Halves and fractions away from zero alike.
-  const std::pair<int, int> cases[] = {{100, 120}, {101, 121}, {104, 125},  {3, 4},
-                                       {1, 1},     {800, 960}, {-104, -125}};
+  const std::pair<int, int> cases[] = {{100, 120}, {101, 121}, {104, 125}, {-104, -125}};
   for (const auto& [tenthMm, dots] : cases) EXPECT_EQ(dotsFromTenthMm(tenthMm), dots) << tenthMm;
 }
 
