@@ -22,7 +22,7 @@
 namespace nypr {
 namespace {
 
-using testing::FakeClock;
+using test::FakeClock;
 using testing::TestNetwork;
 
 struct SearchOutcome {

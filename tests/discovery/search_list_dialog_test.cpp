@@ -53,7 +53,7 @@ class SearchListDialog : public test::HostTest {
     return result;
   }
 
-  testing::FakeClock clock_;
+  test::FakeClock clock_;
 };
 
 TEST_F(SearchListDialog, EmptyListOffersOnlyCancel) {

@@ -13,7 +13,7 @@ TEST(Clock, InjectedClockDrivesTicksAndSleeps) {
   uint32_t start = 0;
   uint32_t end = 0;
   {
-    nypr::testing::FakeClock fake(0xFFFFFFF0u);
+    nypr::test::FakeClock fake(0xFFFFFFF0u);
     start = tickCount();
     sleepMs(50);
     end = tickCount();

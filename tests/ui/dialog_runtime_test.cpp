@@ -21,7 +21,7 @@ class DialogRuntime : public ::testing::Test {
     clearDialogOperators();
     EXPECT_EQ(openDialogCount(), 0);
   }
-  testing::FakeClock clock_;
+  test::FakeClock clock_;
 };
 
 std::vector<uint32_t> kinds(const RecordingProc& rec) {

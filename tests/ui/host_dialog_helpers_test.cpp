@@ -20,7 +20,7 @@ class HostDialogHelpers : public ::testing::Test {
     clearDialogOperators();
     nyhostReset();
   }
-  testing::FakeClock clock_;
+  test::FakeClock clock_;
 };
 
 using testing::insideDialog;

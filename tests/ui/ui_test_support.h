@@ -1,5 +1,5 @@
 // Helpers for dialog runtime tests: a recording dialog procedure and a dialog to work in.
-// Their clock is the discovery tests' FakeClock.
+// Their clock is the shared FakeClock (tests/support).
 #pragma once
 
 #include <cstdint>
