@@ -100,19 +100,14 @@ class RasterBytes {
     return *this;
   }
   // Whole pages of a striped label as libcups writes them in `mode`.
-  static RasterBytes written(cups_mode_t mode, int pages, unsigned width, unsigned height) {
+  static RasterBytes written(cups_mode_t mode, int pages, int width, int height) {
+    const TempDir dir;
+    const fs::path path = dir.path() / "pages.ras";
+    nypr::test::writeRaster(
+        path.string(), mode, 300, width, height,
+        [](int x, int y) { return y % 3 == 0 && x % 8 < 4; }, 0, pages);
     RasterBytes r;
-    cups_raster_t* raster = cupsRasterOpenIO(&RasterBytes::collect, &r, mode);
-    for (int p = 0; p < pages; ++p) {
-      cups_page_header2_t h = label(width, height);
-      cupsRasterWriteHeader2(raster, &h);
-      std::vector<unsigned char> line(h.cupsBytesPerLine);
-      for (unsigned y = 0; y < height; ++y) {
-        std::fill(line.begin(), line.end(), static_cast<unsigned char>(y % 3 == 0 ? 0xF0 : 0));
-        cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
-      }
-    }
-    cupsRasterClose(raster);
+    r.data_ = nypr::test::readFile(path);
     return r;
   }
   size_t size() const { return data_.size(); }
@@ -121,10 +116,6 @@ class RasterBytes {
  private:
   RasterBytes() = default;
   void append(const void* p, size_t n) { data_.append(static_cast<const char*>(p), n); }
-  static ssize_t collect(void* ctx, unsigned char* p, size_t n) {
-    static_cast<RasterBytes*>(ctx)->append(p, n);
-    return static_cast<ssize_t>(n);
-  }
   std::string data_;
 };
 

@@ -93,7 +93,7 @@ int wrongDots(const ktsim::PrintedLabel& label, int width, int height,
 }
 
 void writeRaster(const std::string& path, cups_mode_t mode, int dpi, int width, int height,
-                 const std::function<bool(int, int)>& black, unsigned speed) {
+                 const std::function<bool(int, int)>& black, unsigned speed, int pages) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   cups_raster_t* raster = cupsRasterOpen(fd, mode);
   cups_page_header2_t h{};
@@ -108,14 +108,16 @@ void writeRaster(const std::string& path, cups_mode_t mode, int dpi, int width, 
   if (mode != CUPS_RASTER_WRITE_PWG)
     std::fill(std::begin(h.cupsInteger), std::end(h.cupsInteger), 0);
   h.cupsInteger[0] = speed;
-  EXPECT_TRUE(cupsRasterWriteHeader2(raster, &h)) << path;
   std::vector<uint8_t> line(h.cupsBytesPerLine);
-  for (int y = 0; y < height; ++y) {
-    std::fill(line.begin(), line.end(), 0);
-    for (int x = 0; x < width; ++x) {
-      if (black(x, y)) line[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+  for (int page = 0; page < pages; ++page) {
+    EXPECT_TRUE(cupsRasterWriteHeader2(raster, &h)) << path;
+    for (int y = 0; y < height; ++y) {
+      std::fill(line.begin(), line.end(), 0);
+      for (int x = 0; x < width; ++x) {
+        if (black(x, y)) line[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
+      }
+      cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
     }
-    cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
   }
   cupsRasterClose(raster);
   ::close(fd);

@@ -55,9 +55,9 @@ int freeLoopbackPort();
 int wrongDots(const ktsim::PrintedLabel& label, int width, int height,
               const std::function<bool(int, int)>& black);
 // A 1-bit page of `width` x `height` dots at `dpi`, black where `black` says, written by
-// libcups in `mode` (PWG or CUPS raster), with `speed` in cupsInteger[0].
+// libcups in `mode` (PWG or CUPS raster), with `speed` in cupsInteger[0], `pages` times.
 void writeRaster(const std::string& path, cups_mode_t mode, int dpi, int width, int height,
-                 const std::function<bool(int, int)>& black, unsigned speed = 0);
+                 const std::function<bool(int, int)>& black, unsigned speed = 0, int pages = 1);
 // A grey PNG at `path`, black where `black` says, else white.
 void writePng(const std::string& path, int width, int height,
               const std::function<bool(int, int)>& black);
