@@ -16,8 +16,7 @@ TEST_F(KtprintTest, ConfigStoresTheAddressAndKeepsTheRestOfTheLine) {
   auto r = runKtprint(iniPath_, {"--printer", "3", "config", "--address", "192.168.0.10"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(readIni("KT3600R Info", "KT02"), "C0A8000A");
-  std::string line = "C0A8000A#1#014#rest";
-  writeIni("KT3600R Info", "KT02", line);
+  writeIni("KT3600R Info", "KT02", "C0A8000A#1#014#rest");
   r = runKtprint(iniPath_, {"--printer", "3", "config", "--address", "10.0.0.1"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(readIni("KT3600R Info", "KT02"), "0A000001#1#014#rest");
