@@ -4,26 +4,22 @@
 // stream fails the row instead of the machine); the backend's settings file is its own.
 #include <cups/backend.h>
 #include <cups/raster.h>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "label_page.h"
+#include "test_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using nypr::test::TempDir;
 
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;  // the sanitizer reserves terabytes of address space
@@ -36,7 +32,6 @@ constexpr bool kSanitized = false;
 #else
 constexpr bool kSanitized = false;
 #endif
-constexpr rlim_t kAddressSpace = rlim_t{256} << 20;
 
 struct Outcome {
   int exitCode = -1;  // -1: killed by a signal
@@ -45,37 +40,22 @@ struct Outcome {
   int copies = 0;  // the last record's copies
 };
 
-// Runs `program` with `args`, standard input from `input`, the environment plus `env`;
-// `inChild` runs in the child just before the program starts (with the program's pid).
-Outcome run(const std::string& program, const std::vector<std::string>& args, const fs::path& input,
-            const std::vector<std::pair<std::string, std::string>>& env = {},
-            const std::function<void()>& inChild = nullptr) {
-  const fs::path out = input.string() + ".out";
-  const fs::path err = input.string() + ".err";
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (!kSanitized) {
-      const rlimit limit{kAddressSpace, kAddressSpace};
-      ::setrlimit(RLIMIT_AS, &limit);
-    }
-    for (const auto& [name, value] : env) ::setenv(name.c_str(), value.c_str(), 1);
-    ::dup2(::open(input.c_str(), O_RDONLY), 0);
-    ::dup2(::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
-    ::dup2(::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    if (inChild) inChild();
-    ::execv(program.c_str(), argv.data());
-    ::_exit(127);
-  }
+// Runs `program` with `args` under a 256 MiB address-space limit, standard input from
+// `input`, the environment plus `env`; `before` is shell text run first in the process
+// that becomes the program ($$ is its pid).
+Outcome run(const std::string& program, std::vector<std::string> args, const fs::path& input,
+            const std::vector<std::string>& env = {}, const std::string& before = "") {
+  const std::string in = input.string();
+  args.insert(args.begin(),
+              {"/bin/sh", "-c",
+               (kSanitized ? "" : "ulimit -v 262144; ") + before + "exec \"$0\" \"$@\" <'" + in +
+                   "' >'" + in + ".out' 2>'" + in + ".err'",
+               program});
   Outcome r;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream in(err);
-  r.errors.assign(std::istreambuf_iterator<char>(in), {});
-  if (std::FILE* f = std::fopen(out.c_str(), "rb")) {
+  r.exitCode =
+      nypr::test::runCommand(args, input.parent_path(), std::chrono::seconds(30), env).exitCode;
+  r.errors = nypr::test::readFile(in + ".err");
+  if (std::FILE* f = std::fopen((in + ".out").c_str(), "rb")) {
     nypr::cups::LabelPage page;
     std::string error;
     while (nypr::cups::readLabelPage(f, page, error) == nypr::cups::ReadResult::Page) {
@@ -120,19 +100,14 @@ class RasterBytes {
     return *this;
   }
   // Whole pages of a striped label as libcups writes them in `mode`.
-  static RasterBytes written(cups_mode_t mode, int pages, unsigned width, unsigned height) {
+  static RasterBytes written(cups_mode_t mode, int pages, int width, int height) {
+    const TempDir dir;
+    const fs::path path = dir.path() / "pages.ras";
+    nypr::test::writeRaster(
+        path.string(), mode, 300, width, height,
+        [](int x, int y) { return y % 3 == 0 && x % 8 < 4; }, 0, pages);
     RasterBytes r;
-    cups_raster_t* raster = cupsRasterOpenIO(&RasterBytes::collect, &r, mode);
-    for (int p = 0; p < pages; ++p) {
-      cups_page_header2_t h = label(width, height);
-      cupsRasterWriteHeader2(raster, &h);
-      std::vector<unsigned char> line(h.cupsBytesPerLine);
-      for (unsigned y = 0; y < height; ++y) {
-        std::fill(line.begin(), line.end(), static_cast<unsigned char>(y % 3 == 0 ? 0xF0 : 0));
-        cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
-      }
-    }
-    cupsRasterClose(raster);
+    r.data_ = nypr::test::readFile(path);
     return r;
   }
   size_t size() const { return data_.size(); }
@@ -141,26 +116,17 @@ class RasterBytes {
  private:
   RasterBytes() = default;
   void append(const void* p, size_t n) { data_.append(static_cast<const char*>(p), n); }
-  static ssize_t collect(void* ctx, unsigned char* p, size_t n) {
-    static_cast<RasterBytes*>(ctx)->append(p, n);
-    return static_cast<ssize_t>(n);
-  }
   std::string data_;
 };
 
 class CupsDoorTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("nypr_cups_door_" + std::to_string(::getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
   fs::path file(const std::string& name, const std::string& bytes) {
     std::ofstream(dir_ / name, std::ios::binary) << bytes;
     return dir_ / name;
   }
-  fs::path dir_;
+  TempDir temp_;
+  const fs::path dir_ = temp_.path();
 };
 
 #define AT(field) offsetof(cups_page_header2_t, field)
@@ -184,11 +150,6 @@ TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
            .header(RasterBytes::with(label, AT(cupsBytesPerLine), 0x7FFFFFF0))
            .bytes(8, 0),
        1, "ERROR: Page 1: the raster lines are 2147483632 bytes where 16 dots take 2", 0},
-      {"bytes per line far above the width, compressed",
-       RasterBytes(CUPS_RASTER_SYNCv2)
-           .header(RasterBytes::with(label, AT(cupsBytesPerLine), 0x7FFFFFF0))
-           .bytes(8, 0),
-       1, "ERROR: Page 1: the raster lines are 2147483632 bytes", 0},
       {"cut mode 8",
        RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(CutMedia), 8)).bytes(8, 0),
        1, "ERROR: Page 1: unknown cut mode 8", 0},
@@ -199,9 +160,6 @@ TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
        RasterBytes(CUPS_RASTER_SYNC)
            .header(RasterBytes::with(label, AT(cupsColorSpace), 0xFFFFFFFF)),
        1, "(colour space 4294967295)", 0},
-      {"24 bits per pixel on page 1",
-       RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(cupsBitsPerPixel), 24)), 1,
-       "ERROR: Page 1: the raster has 24 bits per pixel", 0},
       {"241 bits per pixel on page 2",
        onePage().header(RasterBytes::with(label, AT(cupsBitsPerPixel), 241)), 1,
        "ERROR: Page 2: the raster has 241 bits per pixel", 1},
@@ -275,20 +233,15 @@ TEST_F(CupsDoorTest, BackendEndsTheJobOnAReadErrorAndKeepsItsSettingsToItself) {
     SCOPED_TRACE(c.what);
     std::vector<std::string> args{"1", "user", "title", "1", ""};
     args.insert(args.end(), c.file.begin(), c.file.end());
-    const Outcome r =
-        run(NYPR_CUPS_BACKEND, args, empty,
-            {{"DEVICE_URI", "kt3600r://127.0.0.1"}, {"TMPDIR", shared.string()}}, [&] {
-              const std::string name = "kt3600r-" + std::to_string(::getpid()) + ".ini";
-              std::error_code ec;
-              fs::create_symlink(victim, shared / name, ec);
-            });
+    const Outcome r = run(NYPR_CUPS_BACKEND, args, empty,
+                          {"DEVICE_URI=kt3600r://127.0.0.1", "TMPDIR=" + shared.string()},
+                          "ln -s '" + victim.string() + "' \"$TMPDIR/kt3600r-$$.ini\"; ");
     EXPECT_EQ(r.exitCode, c.exitCode);
     EXPECT_NE(r.errors.find(c.says), std::string::npos) << r.errors;
     if (c.exitCode != CUPS_BACKEND_OK) {
       EXPECT_EQ(r.errors.find("Ready to print"), std::string::npos) << r.errors;
     }
-    std::ifstream in(victim);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "keep\n");
+    EXPECT_EQ(nypr::test::readFile(victim), "keep\n");
     for (const auto& entry : fs::directory_iterator(shared)) {
       EXPECT_TRUE(fs::is_symlink(entry.symlink_status())) << "left behind: " << entry.path();
     }

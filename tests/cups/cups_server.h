@@ -47,7 +47,7 @@ class CupsServer {
   PrinterStatus printerStatus(const std::string& queue) const;
 
   const std::filesystem::path& dir() const { return dir_; }
-  std::string errorLog() const;
+  std::string errorLog() const;  // the scheduler's log, for failure messages
 
  private:
   bool start();

@@ -27,21 +27,17 @@ auto fieldsOf(const LabelPage& p) {
 }
 
 TEST(CupsLabelPage, PagesSurviveThePipeInOrder) {
-  LabelPage first;
-  first.widthDots = 20;
-  first.heightDots = 3;
-  first.gapTenths = 45;
-  first.copies = 12000;
-  first.speed = 150;
-  first.darkness = 42;
-  first.thermalTransfer = true;
-  first.cut = CutMode::EveryLabel;
-  first.bits = {0x00, 0x0F, 0xFF, 0x12, 0x34, 0x56, 0x0A, 0x0D, 0xFF, 0x00, 0x0A, 0x00};
-  LabelPage second;
-  second.widthDots = 1;
-  second.heightDots = 1;
-  second.peel = true;
-  second.bits = {0x7F, 0xFF};
+  const LabelPage first{
+      .widthDots = 20,
+      .heightDots = 3,
+      .gapTenths = 45,
+      .copies = 12000,
+      .speed = 150,
+      .darkness = 42,
+      .thermalTransfer = true,
+      .cut = CutMode::EveryLabel,
+      .bits = {0x00, 0x0F, 0xFF, 0x12, 0x34, 0x56, 0x0A, 0x0D, 0xFF, 0x00, 0x0A, 0x00}};
+  const LabelPage second{.widthDots = 1, .heightDots = 1, .peel = true, .bits = {0x7F, 0xFF}};
   std::FILE* f = std::tmpfile();
   ASSERT_TRUE(writeLabelPage(f, first));
   ASSERT_TRUE(writeLabelPage(f, second));

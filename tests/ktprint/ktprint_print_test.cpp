@@ -2,15 +2,15 @@
 // options and commands send (the label's dots are the driver's print path), more copies
 // than one print command carries as consecutive jobs with progress counted across them,
 // and Ctrl-C.
-#include <stb_image_write.h>
-
 #include <algorithm>
 #include <regex>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "host_fixture.h"
 #include "ktprint_runner.h"
+#include "test_data.h"
 
 namespace nypr::test {
 namespace {
@@ -18,23 +18,18 @@ namespace {
 class KtprintPrintTest : public SimulatorTest {};
 
 TEST_F(KtprintPrintTest, OptionsReachThePrintConditions) {
-  const std::vector<uint8_t> grey(600 * 480, 0x80);
-  const std::string png = (dir_ / "label.png").string();
-  ASSERT_NE(stbi_write_png(png.c_str(), 600, 480, 1, grey.data(), 600), 0);
-  auto r =
-      runKtprint(iniPath_, {"print", png, "--cut", "--thermal-transfer", "--gap", "3.5", "--width",
-                            "50", "--length", "40", "--speed", "120", "--copies", "3"});
+  auto r = runKtprint(iniPath_, {"print", testing::testDataPath("ktprint/small.pgm"), "--cut",
+                                 "--thermal-transfer", "--gap", "3.5", "--width", "50", "--length",
+                                 "40", "--speed", "120", "--copies", "3"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_NE(r.out.find("copies issued 3 of 3"), std::string::npos) << r.out;
-  auto job = sim_.lastJob();
+  const auto job = sim_.lastJob();
   ASSERT_TRUE(job.has_value());
-  EXPECT_EQ(job->conditions.widthDots, 600);
-  EXPECT_EQ(job->conditions.lengthDots, 480);
-  EXPECT_EQ(job->conditions.gapDots, 42);
-  EXPECT_EQ(job->conditions.condition1, 120);
-  EXPECT_EQ(job->conditions.copies, 3);
-  EXPECT_TRUE(job->conditions.thermalTransfer);
-  EXPECT_EQ(job->conditions.settings[140], '1');  // auto-cut field of the record
+  const ktsim::PrintConditions& c = job->conditions;
+  ASSERT_EQ(c.settings.size(), 168u);  // [140]: the record's auto-cut field
+  EXPECT_EQ(std::tie(c.widthDots, c.lengthDots, c.gapDots, c.condition1, c.copies,
+                     c.thermalTransfer, c.settings[140]),
+            std::make_tuple(600, 480, 42, 120, 3, true, '1'));
 }
 
 TEST_F(KtprintPrintTest, FeedCutAndStop) {
@@ -47,13 +42,7 @@ TEST_F(KtprintPrintTest, FeedCutAndStop) {
 
 class KtprintJobsTest : public SimulatorTest {
  protected:
-  std::string tinyPicture() {
-    std::vector<uint8_t> grey(24 * 12, 255);
-    for (int x = 0; x < 24; ++x) grey[static_cast<size_t>(6 * 24 + x)] = 0;
-    std::string path = (dir_ / "tiny.png").string();
-    EXPECT_NE(stbi_write_png(path.c_str(), 24, 12, 1, grey.data(), 24), 0);
-    return path;
-  }
+  const std::string tinyPicture = testing::testDataPath("ktprint/small.pgm");
   // The counts of every "copies issued k of N" line, in order.
   static std::vector<int> issuedCounts(const std::string& out, int total) {
     std::vector<int> counts;
@@ -71,7 +60,7 @@ class KtprintJobsTest : public SimulatorTest {
 };
 
 TEST_F(KtprintJobsTest, CopiesBeyondOneCommandAreIssuedInConsecutiveJobs) {
-  auto r = runKtprint(iniPath_, {"print", tinyPicture(), "--copies", "20000"});
+  auto r = runKtprint(iniPath_, {"print", tinyPicture, "--copies", "20000"});
   ASSERT_EQ(r.exitCode, 0) << r.err;
   EXPECT_EQ(jobCopies(), (std::vector<int>{9999, 9999, 2}));
   int issued = 0;
@@ -96,7 +85,7 @@ TEST_F(KtprintJobsTest, PrinterErrorInTheSecondJobSaysHowManyWereIssued) {
     }
     return true;
   });
-  auto r = runKtprint(iniPath_, {"print", tinyPicture(), "--copies", "20000"});
+  auto r = runKtprint(iniPath_, {"print", tinyPicture, "--copies", "20000"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_NE(r.err.find("copies issued 10499 of 20000"), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("No labels!"), std::string::npos) << r.err;
@@ -111,7 +100,7 @@ using KtprintInterruptTest = KtprintJobsTest;
 TEST_F(KtprintInterruptTest, CtrlCStopsTheJobAndExits130) {
   sim_.setIssueHold(true);  // the printer takes the label but issues nothing
   auto r =
-      runKtprint(iniPath_, {"print", tinyPicture(), "--copies", "5"}, {}, "copies issued 0 of 5");
+      runKtprint(iniPath_, {"print", tinyPicture, "--copies", "5"}, {}, "copies issued 0 of 5");
   sim_.setIssueHold(false);
   EXPECT_EQ(r.exitCode, 130) << r.err;
   EXPECT_NE(r.err.find("copies issued 0 of 5"), std::string::npos) << r.err;

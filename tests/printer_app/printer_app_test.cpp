@@ -1,15 +1,12 @@
 // kt3600r-printer-app end to end: the application as a server on a free loopback port,
 // the simulated printer behind it, ipptool as the client. PDF documents, documents that
 // cannot be read, and the label job options as the printer receives them.
-#include <cups/raster.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <thread>
+#include <tuple>
 
 #include "app_process.h"
 #include "test_data.h"
@@ -42,58 +39,6 @@ class PrinterAppTest : public AppTest {
         seconds(20));
   }
 };
-
-// A PWG raster page of 1-bit black at 305 dpi (the application's resolution).
-void writePwgRaster(const std::string& path, int width, int height,
-                    const std::function<bool(int, int)>& black) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  cups_raster_t* raster = cupsRasterOpen(fd, CUPS_RASTER_WRITE_PWG);
-  cups_page_header2_t h{};
-  // Media in 0.01 mm for exactly `width` x `height` dots at 305 dpi.
-  cupsRasterInitPWGHeader(&h,
-                          pwgMediaForSize((width * 2540 + 304) / 305, (height * 2540 + 304) / 305),
-                          "black_1", 305, 305, "one-sided", nullptr);
-  h.cupsWidth = static_cast<unsigned>(width);
-  h.cupsHeight = static_cast<unsigned>(height);
-  h.cupsBytesPerLine = static_cast<unsigned>((width + 7) / 8);
-  cupsRasterWriteHeader2(raster, &h);
-  std::vector<uint8_t> line(h.cupsBytesPerLine);
-  for (int y = 0; y < height; ++y) {
-    std::fill(line.begin(), line.end(), 0);
-    for (int x = 0; x < width; ++x) {
-      if (black(x, y)) line[static_cast<size_t>(x / 8)] |= static_cast<uint8_t>(0x80 >> (x % 8));
-    }
-    cupsRasterWritePixels(raster, line.data(), h.cupsBytesPerLine);
-  }
-  cupsRasterClose(raster);
-  ::close(fd);
-}
-
-TEST_F(PrinterAppTest, MetricsFollowThePrintersState) {
-  sim_.setTemperatures(312, -45);
-  sim_.setTravel(40, 1234567, 7654321);
-  EXPECT_TRUE(
-      pollUntil([&] { return metric("kt3600r_head_temperature_celsius") == "31.2"; }, seconds(10)))
-      << metrics();
-  EXPECT_EQ(metric("kt3600r_ambient_temperature_celsius"), "-4.5");
-  EXPECT_EQ(metric("kt3600r_label_travel_meters"), "1234.567");
-  EXPECT_EQ(metric("kt3600r_body_travel_meters"), "7654.321");
-  EXPECT_EQ(metric("kt3600r_head_warning_distance_meters"), "40000");
-  EXPECT_EQ(metric("kt3600r_printer_up"), "1");
-  // The print head's life in printer-supply: 1234.567 m of 40 km used.
-  EXPECT_TRUE(pollUntil(
-      [&] { return printerAttribute("printer-supply").find("level=96;") != std::string::npos; },
-      seconds(10)))
-      << printerAttribute("printer-supply");
-
-  sim_.setHeadOpen(true);
-  EXPECT_TRUE(reasonShown("cover-open"));
-  EXPECT_EQ(metric("kt3600r_last_error_code"), "40079");
-  EXPECT_TRUE(logShows("[40079]", seconds(10)));  // with the driver's message
-  sim_.stop();
-  EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_printer_up") == "0"; }, seconds(10)));
-  EXPECT_EQ(metric("kt3600r_printer_reason", ",reason=\"offline\""), "1");
-}
 
 // The job waits while the head is open; a job still held when the application stops
 // lets it stop in time (TearDown).
@@ -130,6 +75,7 @@ TEST_F(PrinterAppTest, AJobForAPrinterSwitchedOffWaitsAndPrintsWhenItIsBack) {
   const std::string address = sim_.address();
   sim_.stop();
   ASSERT_TRUE(reasonShown("offline"));
+  EXPECT_EQ(metric("kt3600r_printer_up"), "0");
   const int job = printOn(png, 2);
   ASSERT_GT(job, 0);
   ASSERT_TRUE(logShows("the job waits for the printer", seconds(20))) << app_->log();
@@ -146,7 +92,7 @@ TEST_F(PrinterAppTest, AJobForAPrinterSwitchedOffWaitsAndPrintsWhenItIsBack) {
 TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
   // A PWG raster page 1000 dots (83 mm) wide: wider than the printer's 80 mm.
   const std::string file = (dir_.path() / "wide.pwg").string();
-  writePwgRaster(file, 1000, 360, [](int x, int) { return x % 8 >= 4; });
+  writeRaster(file, CUPS_RASTER_WRITE_PWG, 305, 1000, 360, [](int x, int) { return x % 8 >= 4; });
 
   const int job = printOn(file, 1, 8334, 3000);
   ASSERT_GT(job, 0);
@@ -222,12 +168,13 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
     std::vector<int> jobs = {};
   };
   const int width = 600, height = 360, jobsEach = 3, copies = 2;  // 50 x 30 mm labels
-  auto frame = [](int x, int y) { return x < 2 || y < 2 || (x / 7 + y / 5) % 3 == 0; };
-  auto lines = [](int x, int y) { return x == y || (x * y) % 11 == 0; };
-  std::vector<Printer> printers = {{"kt", sim_, frame, (dir_.path() / "kt.png").string()},
-                                   {"kt2", other, lines, (dir_.path() / "kt2.pwg").string()}};
+  std::vector<Printer> printers = {
+      {"kt", sim_, [](int x, int y) { return x < 2 || y < 2 || (x / 7 + y / 5) % 3 == 0; },
+       (dir_.path() / "kt.png").string()},
+      {"kt2", other, [](int x, int y) { return x == y || (x * y) % 11 == 0; },
+       (dir_.path() / "kt2.pwg").string()}};
   writePng(printers[0].file, width, height, printers[0].black);
-  writePwgRaster(printers[1].file, width, height, printers[1].black);
+  writeRaster(printers[1].file, CUPS_RASTER_WRITE_PWG, 305, width, height, printers[1].black);
   std::atomic<bool> printing{true};
   int polls = 0;  // answered Get-Printer-Attributes
   std::thread poller([&] {
@@ -255,9 +202,7 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
   }
   for (std::thread& t : submitters) t.join();
   for (Printer& p : printers) {
-    SCOPED_TRACE(p.name);
-    EXPECT_EQ(p.jobs.size(), static_cast<size_t>(jobsEach));
-    EXPECT_TRUE(p.sim.waitForLabels(jobsEach * copies, seconds(30))) << app_->log();
+    EXPECT_TRUE(p.sim.waitForLabels(jobsEach * copies, seconds(30))) << p.name << app_->log();
   }
   EXPECT_TRUE(pollUntil([&] { return metric("kt3600r_jobs_completed_total") == "3"; }, seconds(10)))
       << metrics();
@@ -268,16 +213,16 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
                            other.address() + "\"} 3"),
             std::string::npos);
   EXPECT_EQ(metric("kt3600r_labels_printed_total"), "6");
-  EXPECT_EQ(status(printers[0].jobs.at(0)).impressionsCompleted, copies);
   for (Printer& p : printers) {
     SCOPED_TRACE(p.name);
-    const auto labels = p.sim.labels();
-    ASSERT_EQ(labels.size(), static_cast<size_t>(jobsEach * copies));
+    ASSERT_EQ(p.jobs.size(), static_cast<size_t>(jobsEach));
+    EXPECT_EQ(jobStatus(*app_, p.name, p.jobs[0]).impressionsCompleted, copies);
     const auto jobs = p.sim.jobs();
     ASSERT_EQ(jobs.size(), static_cast<size_t>(jobsEach));  // the printer made the copies
     for (const auto& job : jobs) EXPECT_EQ(job.conditions.copies, copies);
+    const auto labels = p.sim.labels();
+    EXPECT_EQ(labels.size(), static_cast<size_t>(jobsEach * copies));
     for (const auto& label : labels) {
-      ASSERT_EQ(label.height, height);
       EXPECT_EQ(wrongDots(label, width, height, p.black), 0)
           << "job " << label.job << " copy " << label.copy;
     }
@@ -322,11 +267,8 @@ TEST_F(PrinterAppTest, ListensOnlyWhereTold) {
   const auto addresses = listeningAddresses(byDefault.port());
   EXPECT_FALSE(addresses.empty());
   for (const std::string& a : addresses) EXPECT_TRUE(a == v4Loopback || a == v6Loopback) << a;
-  // Told one address: that one alone.
-  TempDir other;
-  AppServer told(other.path(), "127.0.0.2");
-  ASSERT_TRUE(told.started()) << told.log();
-  EXPECT_EQ(listeningAddresses(told.port()), std::set<std::string>{"0200007F"}) << told.log();
+  // Told one address (the fixture's 127.0.0.1): that one alone.
+  EXPECT_EQ(listeningAddresses(app_->port()), std::set<std::string>{v4Loopback});
 }
 
 TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
@@ -463,14 +405,11 @@ TEST_F(PrintOptionsTest, JobOptionsReachThePrintConditions) {
     const auto jobs = sim_.jobs();
     ASSERT_EQ(jobs.size(), 1u);
     const ktsim::PrintConditions& p = jobs[0].conditions;
-    EXPECT_EQ(p.thermalTransfer, c.thermalTransfer);
-    EXPECT_EQ(p.flag2, c.mark);
-    EXPECT_EQ(p.gapDots, c.gapDots);
-    EXPECT_EQ(p.condition1, c.speed);
-    EXPECT_EQ(p.condition2, c.darknessSent);
-    EXPECT_FALSE(p.autoPeel);
     ASSERT_EQ(p.settings.size(), 168u);
-    EXPECT_EQ(p.settings[140], c.cutEachLabel);
+    EXPECT_EQ(std::tie(p.thermalTransfer, p.flag2, p.gapDots, p.condition1, p.condition2,
+                       p.autoPeel, p.settings[140]),
+              std::make_tuple(c.thermalTransfer, c.mark, c.gapDots, c.speed, c.darknessSent, false,
+                              c.cutEachLabel));
     EXPECT_EQ(sim_.receivedFrames("CTS").size(), c.cuts);
     const std::string clamp =
         "[Job " + std::to_string(job) + "] Darkness " + std::to_string(100 + c.darkness) +
@@ -493,7 +432,6 @@ TEST_F(PrintOptionsTest, LabelAtThePeelerHoldsTheJobUntilTaken) {
   EXPECT_EQ(end.state, IPP_JSTATE_COMPLETED) << app_->log();
   EXPECT_EQ(end.impressionsCompleted, 2);
   EXPECT_TRUE(sim_.lastJob()->conditions.autoPeel);
-  EXPECT_EQ(sim_.labels().size(), 2u);
 
   // The last label is still at the peeler: the next job waits for it to be taken.
   sim_.clearRecords();

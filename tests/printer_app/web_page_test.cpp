@@ -55,6 +55,17 @@ TEST_F(WebPageTest, ShowsTheSimulatorsStatusOverHttpAndInABrowser) {
     expected[row.at(0)] = row.at(1);
   ASSERT_TRUE(pollUntil([&] { return pageValues() == expected; }, seconds(10)))
       << app_->httpRequest("GET", kPage).body;
+  // The same state in /metrics and, the head's life, in printer-supply.
+  for (const auto& [name, value] : std::vector<std::pair<std::string, std::string>>{
+           {"kt3600r_head_temperature_celsius", "31.2"},
+           {"kt3600r_ambient_temperature_celsius", "-4.5"},
+           {"kt3600r_label_travel_meters", "1234.567"},
+           {"kt3600r_body_travel_meters", "7654.321"},
+           {"kt3600r_head_warning_distance_meters", "40000"},
+           {"kt3600r_printer_up", "1"}}) {
+    EXPECT_EQ(metric(name), value) << name;
+  }
+  EXPECT_NE(printerAttribute("printer-supply").find("level=96;"), std::string::npos);
 
   const std::string japanese = app_->httpRequest("GET", kPage, {}, "Accept-Language: ja\r\n").body;
   EXPECT_NE(japanese.find("<th>ヘッド温度</th>"), std::string::npos) << japanese;
@@ -68,6 +79,11 @@ TEST_F(WebPageTest, ShowsTheSimulatorsStatusOverHttpAndInABrowser) {
   EXPECT_TRUE(std::regex_match(open["condition"], std::regex("\\[40079\\] .+")))
       << open["condition"];
   EXPECT_EQ(open["last-error"], open["condition"]);
+  EXPECT_TRUE(
+      pollUntil([&] { return metric("kt3600r_printer_reason", ",reason=\"cover-open\"") == "1"; },
+                seconds(10)));
+  EXPECT_EQ(metric("kt3600r_last_error_code"), "40079");
+  EXPECT_TRUE(logShows("[40079]", seconds(10)));  // with the driver's message
   sim_.setHeadOpen(false);
   ASSERT_TRUE(pollUntil([&] { return pageValues()["state"] == "Ready"; }, seconds(10)));
   auto closed = expected;
