@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "label_page.h"
@@ -36,8 +37,8 @@ constexpr bool kSanitized = false;
 struct Outcome {
   int exitCode = -1;  // -1: killed by a signal
   std::string errors;
-  int labels = 0;  // whole label records on standard output
-  int copies = 0;  // the last record's copies
+  int labels = 0;              // whole label records on standard output
+  nypr::cups::LabelPage last;  // the last label record
 };
 
 // Runs `program` with `args` under a 256 MiB address-space limit, standard input from
@@ -60,7 +61,7 @@ Outcome run(const std::string& program, std::vector<std::string> args, const fs:
     std::string error;
     while (nypr::cups::readLabelPage(f, page, error) == nypr::cups::ReadResult::Page) {
       ++r.labels;
-      r.copies = page.copies;
+      r.last = page;
     }
     std::fclose(f);
   }
@@ -204,8 +205,21 @@ TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
     const Outcome r =
         run(NYPR_CUPS_FILTER, {"1", "user", "title", c.arg, ""}, file("in.ras", page.data()));
     EXPECT_EQ(r.exitCode, 0) << r.errors;
-    EXPECT_EQ(r.copies, c.copies);
+    EXPECT_EQ(r.last.copies, c.copies);
   }
+}
+
+// A PWG page (as IPP Everywhere clients send, passed to the filter unconverted) carries its
+// page count and feed transforms where CUPS raster carries the queue's label options.
+TEST_F(CupsDoorTest, PwgPageWordsAreNotReadAsLabelOptions) {
+  const TempDir dir;
+  const fs::path path = dir.path() / "page.pwg";
+  nypr::test::writeRaster(
+      path.string(), CUPS_RASTER_WRITE_PWG, 300, 16, 4, [](int, int) { return true; }, 100, 1);
+  const Outcome r = run(NYPR_CUPS_FILTER, {"1", "user", "title", "1", ""}, path);
+  ASSERT_EQ(r.exitCode, 0) << r.errors;
+  EXPECT_EQ(std::tuple(r.last.speed, r.last.darkness, r.last.peel, r.last.gapTenths),
+            std::tuple(0, 0, false, 30));
 }
 
 TEST_F(CupsDoorTest, BackendEndsTheJobOnAReadErrorAndKeepsItsSettingsToItself) {

@@ -104,7 +104,8 @@ void writeRaster(const std::string& path, cups_mode_t mode, int dpi, int width, 
   h.cupsWidth = static_cast<unsigned>(width);
   h.cupsHeight = static_cast<unsigned>(height);
   h.cupsBytesPerLine = static_cast<unsigned>((width + 7) / 8);
-  // The PWG header's feed transform words are the CUPS filter's darkness and peel.
+  // A CUPS raster page carries the queue's label options where PWG's header init put its
+  // feed transforms: none here but the speed.
   if (mode != CUPS_RASTER_WRITE_PWG)
     std::fill(std::begin(h.cupsInteger), std::end(h.cupsInteger), 0);
   h.cupsInteger[0] = speed;

@@ -27,6 +27,9 @@ class Header {
     std::memcpy(&v, bytes_ + offset, sizeof v);
     return swapped_ ? __builtin_bswap32(v) : v;
   }
+  // A PWG raster page: the same layout, but its integer words are PWG's own (page count,
+  // feed transforms, image box), not this driver's label options.
+  bool isPwg() const { return std::memcmp(bytes_, "PwgRaster", sizeof "PwgRaster") == 0; }
 
  private:
   const unsigned char* bytes_;
@@ -34,6 +37,7 @@ class Header {
 };
 
 #define NYPR_AT(field) offsetof(cups_page_header2_t, field)
+static_assert(NYPR_AT(MediaClass) == 0, "a PWG page names itself in the header's first bytes");
 
 bool isBlack(const unsigned char* line, unsigned x, unsigned bitsPerPixel, bool whiteSpace) {
   bool set;
@@ -158,13 +162,16 @@ ReadResult RasterReader::next(int copies, LabelPage& page, std::string& error) {
   page.widthDots = static_cast<int>(width);
   page.heightDots = static_cast<int>(height);
   page.copies = copies;
-  const uint32_t speed = h.word(NYPR_AT(cupsInteger));
-  const uint32_t darkness = h.word(NYPR_AT(cupsInteger) + 4);
-  const uint32_t gap = h.word(NYPR_AT(cupsInteger) + 12);
-  page.speed = speed >= 70 && speed <= 150 ? static_cast<int>(speed) : 0;
-  page.darkness = darkness <= 99 ? static_cast<int>(darkness) : 0;
-  page.peel = h.word(NYPR_AT(cupsInteger) + 8) != 0;
-  page.gapTenths = gap > 0 && gap <= 999 ? static_cast<int>(gap) : kDefaultGapTenths;
+  page.gapTenths = kDefaultGapTenths;
+  if (!h.isPwg()) {
+    const uint32_t speed = h.word(NYPR_AT(cupsInteger));
+    const uint32_t darkness = h.word(NYPR_AT(cupsInteger) + 4);
+    const uint32_t gap = h.word(NYPR_AT(cupsInteger) + 12);
+    page.speed = speed >= 70 && speed <= 150 ? static_cast<int>(speed) : 0;
+    page.darkness = darkness <= 99 ? static_cast<int>(darkness) : 0;
+    page.peel = h.word(NYPR_AT(cupsInteger) + 8) != 0;
+    if (gap > 0 && gap <= 999) page.gapTenths = static_cast<int>(gap);
+  }
   page.thermalTransfer = h.word(NYPR_AT(cupsMediaType)) == 1;
   page.cut = cutMode;
   page.bits.assign(static_cast<size_t>(page.stride()) * height, 0xFF);
