@@ -15,24 +15,13 @@
 #include <vector>
 
 #include "label_page.h"
+#include "sanitized_build.h"
 #include "test_process.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nypr::test::TempDir;
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;  // the sanitizer reserves terabytes of address space
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kSanitized = true;
-#else
-constexpr bool kSanitized = false;
-#endif
-#else
-constexpr bool kSanitized = false;
-#endif
 
 struct Outcome {
   int exitCode = -1;  // -1: killed by a signal
@@ -49,8 +38,8 @@ Outcome run(const std::string& program, std::vector<std::string> args, const fs:
   const std::string in = input.string();
   args.insert(args.begin(),
               {"/bin/sh", "-c",
-               (kSanitized ? "" : "ulimit -v 262144; ") + before + "exec \"$0\" \"$@\" <'" + in +
-                   "' >'" + in + ".out' 2>'" + in + ".err'",
+               (nypr::test::kSanitizedBuild ? "" : "ulimit -v 262144; ") + before +
+                   "exec \"$0\" \"$@\" <'" + in + "' >'" + in + ".out' 2>'" + in + ".err'",
                program});
   Outcome r;
   r.exitCode =

@@ -11,21 +11,10 @@
 #include <string>
 
 #include "ktprint_runner.h"
+#include "sanitized_build.h"
 
 namespace nypr::test {
 namespace {
-
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressLimit = false;  // the sanitizer's shadow memory needs terabytes
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressLimit = false;
-#else
-constexpr bool kAddressLimit = true;
-#endif
-#else
-constexpr bool kAddressLimit = true;
-#endif
 
 std::string readAll(int fd) {
   std::string data;
@@ -55,7 +44,7 @@ CommandResult runKtprint(const std::string& ini, const std::vector<std::string>&
     int errFd = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     ::dup2(errFd, 2);
     ::close(outPipe[0]);
-    if (kAddressLimit) {
+    if (!kSanitizedBuild) {
       const rlimit memory{512u << 20, 512u << 20};
       ::setrlimit(RLIMIT_AS, &memory);
     }

@@ -13,6 +13,7 @@
 
 #include "platform/profile.h"
 #include "profile_fixture.h"
+#include "sanitized_build.h"
 
 namespace fs = std::filesystem;
 using namespace nypr::platform;
@@ -143,19 +144,17 @@ TEST_F(ProfileFileTest, ProcessesWritingAtOnceLoseNoUpdate) {
 int inBoundedChild(size_t headroom, const std::function<bool()>& body) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-#if defined(__SANITIZE_ADDRESS__)
-    (void)headroom;  // the sanitizer reserves terabytes of address space: no limit
-#else
-    long pages = 0;
-    if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
-      if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
-      std::fclose(f);
+    if (!nypr::test::kSanitizedBuild) {
+      long pages = 0;
+      if (std::FILE* f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld", &pages) != 1) pages = 0;
+        std::fclose(f);
+      }
+      const rlim_t limit =
+          static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + headroom;
+      const rlimit r{limit, limit};
+      if (pages == 0 || ::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(2);
     }
-    const rlim_t limit =
-        static_cast<rlim_t>(pages) * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)) + headroom;
-    const rlimit r{limit, limit};
-    if (pages == 0 || ::setrlimit(RLIMIT_AS, &r) != 0) ::_exit(2);
-#endif
     try {
       ::_exit(body() ? 0 : 1);
     } catch (...) {
