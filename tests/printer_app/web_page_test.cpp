@@ -153,11 +153,12 @@ TEST_F(WebPageTest, MaintenanceIsForTheAdministratorAndNeverWhilePrinting) {
     const char* frame;   // what the printer receives for it, and the bytes it then holds
     const std::string* cookie;
     bool printing;
-    const char* banner;  // nullptr: PAPPL's login form instead
+    const char* banner;     // nullptr: PAPPL's login form instead
+    bool querying = false;  // sent while a status query waits for the printer's answer
   } cases[] = {
       {"feed", "FES", nullptr, false, nullptr},
       {"stop", "PSP", &forged, false, nullptr},
-      {"feed", "FES", &cookie, false, "Done."},
+      {"feed", "FES", &cookie, false, "Done.", true},
       {"cut", "CTS", &cookie, false, "Done."},
       {"stop", "PSP", &cookie, false, "Done."},
       {"test-print&pattern=2&position=1&labels=3", "PTS2100003", &cookie, false, "Done."},
@@ -173,6 +174,15 @@ TEST_F(WebPageTest, MaintenanceIsForTheAdministratorAndNeverWhilePrinting) {
     SCOPED_TRACE(std::string(c.action) + (c.cookie ? " with " + *c.cookie : "") +
                  (c.printing ? " while printing" : ""));
     sim_.clearRecords();
+    if (c.querying) {
+      ktsim::Fault slow;
+      slow.code = "STS";
+      slow.action = ktsim::FaultAction::Delay;
+      slow.delay = std::chrono::milliseconds(1500);
+      sim_.addFault(slow);
+      sim_.clearRecords();  // the next query's STS is the delayed one
+      ASSERT_TRUE(pollUntil([&] { return !sim_.receivedFrames("STS").empty(); }, seconds(20)));
+    }
     if (c.printing) {
       sim_.setIssueHold(true);
       ASSERT_GT(print(png, {"copies=2"}), 0);

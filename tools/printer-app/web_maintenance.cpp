@@ -1,8 +1,10 @@
 #include "web_maintenance.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <mutex>
+#include <thread>
 
 #include "driver_text.h"
 #include "label_job.h"
@@ -12,6 +14,8 @@ namespace nypr::app {
 namespace {
 
 constexpr int kMaxListedDots = 50;  // as many as the printer's answer has room for
+// A status query to a printer that does not answer: its connect and receive time-outs.
+constexpr auto kStatusQueryWait = std::chrono::seconds(12);
 
 // A form value of 1 to 4 decimal digits within [low, high]; `absent` when not given.
 bool number(const char* text, int low, int high, int absent, int& value) {
@@ -65,7 +69,16 @@ ActionResult runAction(AppPrinter& printer, const ActionRequest& request, bool j
   ActionResult result;
   // A label on the wire, or a job about to send one, owns the printer: a feed or a cut now
   // would land between its labels. Cancelling the job stops the printer's job instead.
+  // A status query holds the printer only for a moment: the action waits for it, within what
+  // a query to a silent printer takes, but never for a label.
   std::unique_lock wire(printer.wire, std::try_to_lock);
+  const auto until = std::chrono::steady_clock::now() + kStatusQueryWait;
+  while (!jobsActive && !wire.owns_lock() && std::chrono::steady_clock::now() < until) {
+    const bool querying = printer.polling;
+    if (querying) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    (void)wire.try_lock();
+    if (!querying) break;
+  }
   if (jobsActive || !wire.owns_lock()) {
     result.outcome = ActionResult::Outcome::Busy;
     return result;
