@@ -62,13 +62,10 @@ TEST_F(DialogRuntime, ControlsAreBuiltFromTheTemplateInCp932) {
     EXPECT_FALSE(d.exists(4242));
     EXPECT_TRUE(d.click(2));
   });
-  intptr_t result = dialogBoxParam("DIALOG_KT36R", nullptr, RecordingProc::proc, 1234);
+  intptr_t result = dialogBoxParam("DIALOG_KT36R", nullptr, RecordingProc::proc, 0);
   EXPECT_TRUE(operated);
   EXPECT_EQ(result, 0);  // the procedure ignored the cancel: closed with 0
-  ASSERT_GE(rec.messages.size(), 3u);
-  EXPECT_EQ(rec.messages.front().message, kMsgInitDialog);
-  EXPECT_EQ(rec.messages.front().param, 1234);
-  EXPECT_EQ(rec.messages.back().message, kMsgDestroy);
+  // The messages around the click: the next test; the opening parameter: the nesting test.
 }
 
 TEST_F(DialogRuntime, ClickRunsTheProcedureAndEndDialogStopsTheOperator) {
