@@ -347,9 +347,6 @@ TEST_F(MaintenanceDialog, HighLevelOpensOnlyWithItsPassword) {
 // the settings for their own use; edits not yet saved, and defaults not yet saved, stay.
 TEST_F(MaintenanceDialog, UnsavedEditsSurviveTheAddressAndTestDialogs) {
   nyhostSetPasswordHandler([](void*, NyHwnd, const char*) { return 1; }, nullptr);
-  for (const char* name : {"DIALOG_KT36R_IP", "DIALOG_KT36R_TEST"}) {
-    platform::setDialogOperator(name, [](OperatedDialog& d) { d.cancel(); });
-  }
   platform::setDialogOperator("DIALOG_HIGHLEVEL", [&](OperatedDialog& d) {
     ASSERT_TRUE(d.setText(6770, "90"));
     EXPECT_TRUE(d.click(1));

@@ -19,7 +19,6 @@ using platform::OperatedDialog;
 using platform::utf8FromCp932;
 using testing::messageText;
 
-constexpr char kDisplay[] = "DIALOG_DISPLAY";
 constexpr char kInfo[] = "KT3600R Info";
 
 // An LRS read request as it goes out: mode 0, distance field "001", no body distance.
@@ -32,7 +31,7 @@ class DisplayDialogTest : public PrinterDialogTest {
     sim_.setCutPosition(305, 7);
   }
   intptr_t openDisplay(platform::DialogOperator op) {
-    return open(kDisplay, DisplayDlgProc, std::move(op));
+    return open("DIALOG_DISPLAY", DisplayDlgProc, std::move(op));
   }
 };
 

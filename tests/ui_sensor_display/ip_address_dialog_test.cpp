@@ -11,13 +11,12 @@ namespace {
 
 using platform::OperatedDialog;
 
-constexpr char kIpDialog[] = "DIALOG_KT36R_IP";
 constexpr uint32_t kNewIp = 0xC0A8000Au;  // 192.168.0.10
 
 class IpAddressDialogTest : public PrinterDialogTest {
  protected:
   intptr_t openIp(platform::DialogOperator op) {
-    return open(kIpDialog, IpAddressDlgProc, std::move(op));
+    return open("DIALOG_KT36R_IP", IpAddressDlgProc, std::move(op));
   }
   std::string settingsLine() { return readIni("KT3600R Info", "KT00"); }
 };

@@ -16,8 +16,6 @@ namespace {
 
 using platform::OperatedDialog;
 
-constexpr char kSensor[] = "DIALOG_SENSOR";
-
 class SensorDialogTest : public PrinterDialogTest {
  protected:
   void SetUp() override {
@@ -29,7 +27,7 @@ class SensorDialogTest : public PrinterDialogTest {
   }
 
   intptr_t openSensor(platform::DialogOperator op) {
-    return open(kSensor, SensorDlgProc, std::move(op));
+    return open("DIALOG_SENSOR", SensorDlgProc, std::move(op));
   }
 };
 
