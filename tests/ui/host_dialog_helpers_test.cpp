@@ -41,11 +41,8 @@ TEST_F(HostDialogHelpers, WindowHandlesCarryTheTable) {
 TEST_F(HostDialogHelpers, SignedNumbersSaturateAtSixteenBits) {
   insideDialog("DIALOG_MAINTENANCE", [](NyHwnd dlg) {
     const std::pair<const char*, int16_t> signedCases[] = {
-        {"-5", -5},       {"100", 100},
-        {" 42x", 42},     {"", 0},
-        {"abc", 0},       {"32767", 32767},
-        {"70000", 32767}, {"-70000", -32768},
-        {"65586", 32767}, {"99999999999999", 32767}};
+        {"-5", -5},       {" 42x", 42},       {"", 0},          {"32767", 32767},
+        {"70000", 32767}, {"-70000", -32768}, {"65586", 32767}, {"99999999999999", 32767}};
     for (const auto& [text, value] : signedCases) {
       setDlgItemText(dlg, 6924, text);
       EXPECT_EQ(GetDlgItemIntFnSW(dlg, 6924, 1), value) << text;

@@ -17,15 +17,7 @@ class HighLevelDialog : public MaintenanceTest {};
 TEST_F(HighLevelDialog, OpeningShowsTheRecordAndTheBodyTravelOrItsError) {
   sim_.setTravel(100, 0, 12345678);  // 12 km 345 m 678 mm
   intptr_t result = openHighLevel([&](OperatedDialog& d) {
-    const std::vector<std::pair<int, std::string>> shown = {
-        {6766, "10"},  {6759, "10"}, {6765, "0"},  {6757, "65"},  {6783, "70"}, {6784, "35"},
-        {6773, "120"}, {6782, "24"}, {6786, "5"},  {6787, "750"}, {6920, "40"}, {6788, "2200"},
-        {6789, "1"},   {6768, "90"}, {6767, "50"}, {6781, "200"}, {6785, "90"}, {6770, "70"},
-        {6913, "40"},  {6914, "60"}, {6799, "40"}, {6719, "60"},  {6800, "45"}, {6720, "45"},
-        {6911, "-4"},  {6912, "-2"}, {6915, "1"},  {6916, "20"},  {6917, "0"},  {6918, "0"},
-        {6919, "40"},  {6009, "1"},
-    };
-    for (const auto& [id, text] : shown) EXPECT_EQ(d.text(id), text) << "control " << id;
+    expectOpeningTexts(d);
     EXPECT_EQ(d.checked(6930), 1);
     EXPECT_EQ(d.checked(6938), 1);
     EXPECT_EQ(d.checked(6940), 1);
@@ -148,7 +140,6 @@ TEST_F(HighLevelDialog, ClearingTheBodyTravelAsksFirst) {
 }
 
 TEST_F(HighLevelDialog, TestFeedAndPrintGoToThePrinter) {
-  ASSERT_EQ(NyPrInitPrinter(1, &hostJob_.job), 0);
   openHighLevel([&](OperatedDialog& d) {
     EXPECT_TRUE(d.click(6011));
     EXPECT_EQ(sim_.receivedFrames("FES").size(), 1u);

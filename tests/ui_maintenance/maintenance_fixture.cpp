@@ -2,6 +2,7 @@
 
 #include "nyhost/nyhost_control.h"
 #include "settings/printer_settings.h"
+#include "test_data.h"
 
 namespace nypr::test {
 
@@ -38,6 +39,14 @@ std::string MaintenanceTest::memoryField(int field) {
 std::string MaintenanceTest::rangeMessage(const std::string& nameUtf8, int minimum, int maximum) {
   return cp932("パラメータ「" + nameUtf8 + "」は、" + std::to_string(minimum) + "～" +
                std::to_string(maximum) + "の数値を入力して下さい。");
+}
+
+void MaintenanceTest::expectOpeningTexts(platform::OperatedDialog& d) {
+  for (const auto& row : testing::readTestTable("ui_maintenance/opening_texts.txt")) {
+    if (row[0] == d.templateName()) {
+      EXPECT_EQ(d.text(std::stoi(row[1])), row[2]) << row[1];
+    }
+  }
 }
 
 }  // namespace nypr::test

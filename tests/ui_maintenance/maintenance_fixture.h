@@ -32,6 +32,9 @@ class MaintenanceTest : public PrinterDialogTest {
   // The range message as the user reads it, CP932.
   static std::string rangeMessage(const std::string& nameUtf8, int minimum, int maximum);
   std::string lastMessage() const { return messages_.empty() ? "" : messages_.back().text; }
+  // The texts an opening dialog shows of the default record, against the recorded ones
+  // (tests/data/ui_maintenance/opening_texts.txt).
+  static void expectOpeningTexts(platform::OperatedDialog& d);
 
   Job hostJob_{500, 100};
   LabelBitmap bitmap_{600, 120};

@@ -11,13 +11,12 @@ namespace {
 
 using platform::OperatedDialog;
 
-constexpr char kIpDialog[] = "DIALOG_KT36R_IP";
 constexpr uint32_t kNewIp = 0xC0A8000Au;  // 192.168.0.10
 
 class IpAddressDialogTest : public PrinterDialogTest {
  protected:
   intptr_t openIp(platform::DialogOperator op) {
-    return open(kIpDialog, IpAddressDlgProc, std::move(op));
+    return open("DIALOG_KT36R_IP", IpAddressDlgProc, std::move(op));
   }
   std::string settingsLine() { return readIni("KT3600R Info", "KT00"); }
 };
@@ -40,7 +39,6 @@ TEST_F(IpAddressDialogTest, ShowsThePrintersAddressesAndStoresTheNewOne) {
     EXPECT_EQ(d.ipAddress(6204), 0xC0A80001u);
     ASSERT_TRUE(d.setIpAddress(6202, kNewIp));
     ASSERT_TRUE(d.click(1));
-    EXPECT_TRUE(d.ended());
   });
   EXPECT_EQ(result, 1);
   const auto ads = payloads(sim_, "ADS");
@@ -55,10 +53,8 @@ TEST_F(IpAddressDialogTest, ShowsThePrintersAddressesAndStoresTheNewOne) {
             "01");
   EXPECT_EQ(sim_.state().ip, kNewIp);
   // The address changes; the parameter record and adjustments of the line stay.
-  const std::string after = settingsLine();
-  EXPECT_EQ(after.substr(0, 9), "C0A8000A#");
   ASSERT_GT(before.size(), 241u);
-  EXPECT_EQ(after.substr(8), before.substr(8));
+  EXPECT_EQ(settingsLine(), "C0A8000A" + before.substr(8));
   EXPECT_EQ(stKtRSE[0].CurKTRInfoST.IpAddrUL, kNewIp);
   EXPECT_EQ(platform::beepCountForTesting(), beeps + 1);
   EXPECT_TRUE(messages_.empty());

