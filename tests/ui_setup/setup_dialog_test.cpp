@@ -10,6 +10,7 @@
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/ui_operator.h"
 #include "status/printer_status.h"
+#include "stored_fields.h"
 
 namespace nypr {
 namespace {
@@ -39,18 +40,9 @@ class SetupDialog : public test::HostTest {
     return NyPrPrinterSetup(nullptr, printerNo, &job_);
   }
 
-  // The stored settings line of slot `index` split at its separators.
-  std::vector<std::string> storedLine(int index) {
-    char key[8];
-    std::snprintf(key, sizeof key, "KT%02d", index);
-    std::string line = readIni("KT3600R Info", key, "");
-    std::vector<std::string> parts;
-    size_t start = 0;
-    for (size_t pos; (pos = line.find('#', start)) != std::string::npos; start = pos + 1) {
-      parts.push_back(line.substr(start, pos - start));
-    }
-    if (!line.empty()) parts.push_back(line.substr(start));
-    return parts;
+  // The stored settings line of printer 1 split at its separators.
+  std::vector<std::string> storedLine() {
+    return test::storedFields(readIni("KT3600R Info", "KT00", ""));
   }
 
   LabelFormatST label_{};
@@ -79,7 +71,7 @@ TEST_F(SetupDialog, OpeningShowsAddressFactsAndUntickedAutoConnect) {
   EXPECT_EQ(result, 1);
   EXPECT_EQ(stKtRSE[2].CurKTRInfoST.PrinterNoUB, 2);
   // Cancel keeps the stored line as it was.
-  EXPECT_EQ(storedLine(2).size(), 1u);
+  EXPECT_EQ(readIni("KT3600R Info", "KT02"), "C0A80A21");
 }
 
 // Also with no print job from the host.
@@ -92,7 +84,7 @@ TEST_F(SetupDialog, OkStoresTheAddressLineAndKeepsAutoConnectOff) {
     EXPECT_EQ(d.result(), 1);
   });
   EXPECT_EQ(NyPrPrinterSetup(nullptr, 2, nullptr), 1);
-  std::vector<std::string> line = storedLine(1);
+  std::vector<std::string> line = test::storedFields(readIni("KT3600R Info", "KT01"));
   ASSERT_EQ(line.size(), 1u + 64u + 3u);
   EXPECT_EQ(line[0], "C0A80A21");
   EXPECT_EQ(line[1 + 4], "0548");   // factory gap sensor distance
@@ -140,9 +132,9 @@ TEST_F(SetupDialog, PositionAdjustmentGoesBackToTheLabelWhenTheHostOwnsIt) {
   });
   EXPECT_EQ(label_.PosAdjXUB, 128 + 5);
   EXPECT_EQ(label_.PosAdjYUB, 128 - 7);
-  EXPECT_EQ(storedLine(0).back(), "1");
-  EXPECT_EQ(storedLine(0)[65], "005");
-  EXPECT_EQ(storedLine(0)[66], "-07");
+  EXPECT_EQ(storedLine().back(), "1");
+  EXPECT_EQ(storedLine()[65], "005");
+  EXPECT_EQ(storedLine()[66], "-07");
 
   // Mode 0: the label is left alone.
   line.replace(line.size() - 9, 9, "003#004#0");

@@ -1,45 +1,19 @@
 // What the hardware test dialog tests share: the dialog suites' printer, opened with the
-// module's texts and no host job, and a clock that the tests move.
+// module's texts and no host job, and the clock the tests move (FakeClock).
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <string>
 
 #include "core/slots.h"
 #include "driver/module_entry.h"
-#include "platform/clock.h"
+#include "fake_clock.h"
 #include "printer_dialog.h"
 #include "resources/strings.h"
 #include "settings/printer_settings.h"
 #include "ui/dialog_procs.h"
 
 namespace nypr::test {
-
-// Time that passes only when moved: `step` is added at every reading, so that loops which
-// nobody sleeps in still see time go by.
-class StepClock {
- public:
-  StepClock() {
-    hooks_ = {&StepClock::tick, &StepClock::sleep, this};
-    platform::setClockForTesting(&hooks_);
-  }
-  ~StepClock() { platform::setClockForTesting(nullptr); }
-  StepClock(const StepClock&) = delete;
-  StepClock& operator=(const StepClock&) = delete;
-
-  std::atomic<uint32_t> step{0};
-
- private:
-  static uint32_t tick(void* user) {
-    auto* self = static_cast<StepClock*>(user);
-    return self->now_.fetch_add(self->step) + self->step;
-  }
-  static void sleep(void* user, uint32_t ms) { static_cast<StepClock*>(user)->now_ += ms; }
-
-  std::atomic<uint32_t> now_{2000000};
-  platform::ClockHooks hooks_{};
-};
 
 class TestDialogTest : public PrinterDialogTest {
  protected:
@@ -69,9 +43,6 @@ class TestDialogTest : public PrinterDialogTest {
 
   // Module text `id` in CP932, as the dialogs show it.
   static std::string text(uint32_t id) { return moduleStringCp932(id); }
-  const ShownMessage* lastMessage() const {
-    return messages_.empty() ? nullptr : &messages_.back();
-  }
 };
 
 }  // namespace nypr::test
