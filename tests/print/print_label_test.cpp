@@ -75,12 +75,9 @@ TEST_F(PrintLabelTest, PrintConditionsOfAKnownJobOnTheWire) {
   job.cond.CountUW = 0;
   job.cond.OptionFlagsUW =
       NYPR_COND_FLAG_2 | NYPR_COND_AUTO_PEEL | NYPR_COND_FLAG_80 | NYPR_COND_FLAG_100;
-  job.cond.GapDistUW = 301;
-  job.cond.MarkDistUW = 0;
   job.cond.CutterDistUW = 11;
   job.allow100 = 1;
-  job.allow80a = 1;
-  job.allow80b = 0;  // flag 0x80 needs both permissions
+  job.allow80a = 1;  // flag 0x80 needs the second permission too
   init(job);
   stKtRSE[0].PosAdjXI = -7;
   stKtRSE[0].PosAdjYI = 24;
