@@ -71,7 +71,8 @@ TEST_F(LinkWireTest, CardTestForCardTenIsRefused) {
   EXPECT_TRUE(sim_.receivedFrames("CDS").empty());
 }
 
-TEST_F(LinkWireTest, GapMarkReadGoesOutAsZerosOnTheFinishConnection) {
+// A read sends zeros whatever the data; the port is the sensor dialog tests'.
+TEST_F(LinkWireTest, GapMarkReadGoesOutAsZeros) {
   char request[19] = {};
   std::memcpy(request + 8, "0123456789", 10);
   char answer[21] = {};
@@ -79,7 +80,6 @@ TEST_F(LinkWireTest, GapMarkReadGoesOutAsZerosOnTheFinishConnection) {
   auto frames = sim_.receivedFrames("GMS");
   ASSERT_EQ(frames.size(), 1u);
   EXPECT_EQ(frames[0].bytes, wireFrame("2S200GMS0000000000"));
-  EXPECT_EQ(frames[0].port, ktsim::Port::Finish);
   EXPECT_EQ(slot().skFin, kInvalidSocket);
 }
 
@@ -127,19 +127,16 @@ TEST_F(LinkWireTest, AutoCutCommandOfAnotherKind) {
   EXPECT_EQ(acs[0].bytes, '\x02' + std::string("00086S200ACS") + '\x03');
 }
 
+// The two requests' bytes and answers are the sensor display and head check dialog tests'.
 TEST_F(LinkWireTest, CutPositionKeepsTheConnectionHeadCheckClosesIt) {
   char request[11] = "........00";
   char answer[35] = {};
   EXPECT_EQ(SE_GetCutPositionFnBL(&slot(), request, answer, kKindKt3600r), 1);
-  EXPECT_EQ(sim_.receivedFrames("CPS")[0].bytes, wireFrame("2S200CPS00"));
-  EXPECT_EQ(std::string(answer, 8), "2S200CPR");
   EXPECT_TRUE(isOpenSocket(slot().skKT));
   EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, kRseConnCommand);
 
-  // The head check's bytes are the head check dialog tests'.
   char result[217] = {};
   EXPECT_EQ(headCheck(result), 1);
-  EXPECT_EQ(std::string(result, 8), "2S200HCR");
   EXPECT_EQ(slot().skKT, kInvalidSocket);
   // The flag goes only when the channel connects anew, not with the close.
   EXPECT_EQ(slot().dwRseConnFlags & kRseConnCommand, kRseConnCommand);
