@@ -236,8 +236,7 @@ TEST_F(CompletionTest, AFeedWithAWrongParameterIsNotWaitedFor) {
 TEST_F(CompletionTest, AutoCutReportsThePrintersAnswer) {
   init(job_);
   EXPECT_EQ(NyPrSendPrintAutoCut(0), 1);
-  EXPECT_EQ(sim_.state().cutCount, 1u);
-  EXPECT_EQ(sim_.receivedFrames("CTS").size(), 1u);
+  EXPECT_EQ(sim_.state().cutCount, 1u);  // the request's bytes are the test hub tests'
   EXPECT_TRUE(messages_.empty());
   sim_.setCutError(7);
   EXPECT_EQ(NyPrSendPrintAutoCut(0), 0);
