@@ -6,6 +6,7 @@
 #include "print_fixture.h"
 #include "resources/strings.h"
 #include "settings/printer_settings.h"
+#include "test_data.h"
 
 namespace nypr::test {
 namespace {
@@ -14,39 +15,23 @@ using namespace std::chrono_literals;
 
 using PrintLabelTest = PrintTest;
 
+// Sizes and mirror flags: tests/data/print/printed_labels.txt.
 TEST_F(PrintLabelTest, ThePrintedLabelIsTheBitmap) {
-  struct Case {
-    const char* name;
-    uint16_t width, length;  // 0.1 mm
-    int bitmapWidth, bitmapHeight;
-    uint32_t mirror;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"99.6 -> 100 dots: the edge falls inside a group", 83, 100, 112, 120, 0},
-      {"narrower bitmap: its row padding must not print", 200, 100, 51, 120, 0},
-      {"120 dots long: 24 frames", 400, 100, 480, 120, 0},
-      {"121 dots long: 25 frames, the last one row and four blank lines", 400, 101, 480, 121, 0},
-      {"taller bitmap loses its top", 300, 100, 360, 135, 0},
-      {"shorter bitmap is padded", 300, 100, 360, 50, 0},
-      {"mirror x", 250, 100, 300, 120, 0x1},
-      {"mirror both", 250, 100, 300, 120, 0x3},
-  };
-  // clang-format on
   uint32_t seed = 0;
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Job job(c.width, c.length);
-    job.label.MirrorFlagsUL = c.mirror;
+  for (const auto& row : testing::readTestTable("print/printed_labels.txt")) {
+    SCOPED_TRACE(row[0]);
+    const int width = std::stoi(row[1]), length = std::stoi(row[2]), mirror = std::stoi(row[5]);
+    Job job(static_cast<uint16_t>(width), static_cast<uint16_t>(length));
+    job.label.MirrorFlagsUL = static_cast<uint32_t>(mirror);
     init(job);
-    LabelBitmap bmp(c.bitmapWidth, c.bitmapHeight);
+    LabelBitmap bmp(std::stoi(row[3]), std::stoi(row[4]));
     bmp.fillRandom(++seed);
     ASSERT_EQ(print(job, bmp), 0);
-    const int labelDots = (c.width * 12 + 5) / 10;
-    const int lengthDots = (c.length * 12 + 5) / 10;
+    const int labelDots = (width * 12 + 5) / 10;
+    const int lengthDots = (length * 12 + 5) / 10;
     ASSERT_TRUE(sim_.waitForLabels(1, 5s));
-    EXPECT_EQ(
-        wrongDots(sim_.labels().back(), bmp, labelDots, lengthDots, c.mirror & 1, c.mirror & 2), 0);
+    EXPECT_EQ(wrongDots(sim_.labels().back(), bmp, labelDots, lengthDots, mirror & 1, mirror & 2),
+              0);
 
     // The printer takes only numbered frames of five "00"-headed lines, and prints once it
     // has the label's length: the label above pins their count. Here what it does not
@@ -75,12 +60,9 @@ TEST_F(PrintLabelTest, PrintConditionsOfAKnownJobOnTheWire) {
   job.cond.CountUW = 0;
   job.cond.OptionFlagsUW =
       NYPR_COND_FLAG_2 | NYPR_COND_AUTO_PEEL | NYPR_COND_FLAG_80 | NYPR_COND_FLAG_100;
-  job.cond.GapDistUW = 301;
-  job.cond.MarkDistUW = 0;
   job.cond.CutterDistUW = 11;
   job.allow100 = 1;
-  job.allow80a = 1;
-  job.allow80b = 0;  // flag 0x80 needs both permissions
+  job.allow80a = 1;  // flag 0x80 needs the second permission too
   init(job);
   stKtRSE[0].PosAdjXI = -7;
   stKtRSE[0].PosAdjYI = 24;
@@ -109,37 +91,21 @@ TEST_F(PrintLabelTest, PrintConditionsOfAKnownJobOnTheWire) {
   NyPrStopPrint(1);
 }
 
+// Sizes, flags and outcomes: tests/data/print/refused_labels.txt.
 TEST_F(PrintLabelTest, LabelsThePrinterCannotTakeAreRefusedBeforeAnythingIsSent) {
   LabelBitmap bmp(100, 40);
-  struct Case {
-    uint16_t width, length, gap, flags;
-    int result;
-    uint32_t error;
-  };
-  const Case cases[] = {
-      {801, 400, 30, 0, -1, 40019},
-      {800, 400, 30, 0, 0, 300},
-      {500, 8333, 30, 0, -1, 40019},  // 10000 dots: more than the print command's 4 digits
-      {500, 8332, 30, 0, 0, 300},     // 9998 dots, the longest that fits
-      {500, 330, 30, NYPR_COND_AUTO_CUT, 0, 300},
-      {500, 329, 30, NYPR_COND_AUTO_CUT, -1, 60208},
-      {500, 330, 29, NYPR_COND_AUTO_CUT, -1, 60208},
-      {500, 100, 10, 0, 0, 300},  // short labels are fine without the cutter
-      {399, 400, 30, NYPR_COND_THERMAL_TRANSFER | NYPR_COND_AUTO_PEEL, -1, 60209},
-      {400, 400, 30, NYPR_COND_THERMAL_TRANSFER | NYPR_COND_AUTO_PEEL, 0, 300},
-      {399, 400, 30, NYPR_COND_AUTO_PEEL, 0, 300},
-  };
-  for (const Case& c : cases) {
-    Job job(c.width, c.length, c.gap);
-    job.cond.OptionFlagsUW = c.flags;
-    SCOPED_TRACE(std::to_string(c.width) + " " + std::to_string(c.length) + " " +
-                 std::to_string(c.gap));
+  for (const auto& row : testing::readTestTable("print/refused_labels.txt")) {
+    SCOPED_TRACE(row[0] + " " + row[1] + " " + row[2] + " " + row[3]);
+    Job job(static_cast<uint16_t>(std::stoi(row[0])), static_cast<uint16_t>(std::stoi(row[1])),
+            static_cast<uint16_t>(std::stoi(row[2])));
+    job.cond.OptionFlagsUW = static_cast<uint16_t>(std::stoul(row[3], nullptr, 16));
     init(job);
     const size_t connections = sim_.connections().size();
     stKtRSE[0].dwLastError = 300;
-    EXPECT_EQ(print(job, bmp), c.result);
-    EXPECT_EQ(lastError(), c.error);
-    if (c.result != 0) {
+    const int result = std::stoi(row[4]);
+    EXPECT_EQ(print(job, bmp), result);
+    EXPECT_EQ(lastError(), std::stoul(row[5]));
+    if (result != 0) {
       EXPECT_TRUE(sim_.frames().empty());
       EXPECT_EQ(sim_.connections().size(), connections);
     } else {

@@ -144,6 +144,7 @@ TEST_F(PrinterIndependenceTest, APrinterThatDoesNotAnswerHoldsUpOnlyItsOwnCalls)
     EXPECT_EQ(one.join(), -1);
     EXPECT_EQ(stKtRSE[0].dwLastError, kErrSocket);
     EXPECT_EQ(stKtRSE[0].dwError, c.socketError);
+    EXPECT_EQ(stKtRSE[0].skKT, platform::kInvalidSocket);
     EXPECT_EQ(one.boxes(), 1);
     EXPECT_TRUE(sim_.waitForJobEnd(5s));
     NyPrClosePrinter(1);
