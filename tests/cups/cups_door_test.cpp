@@ -201,8 +201,7 @@ TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
 // A PWG page (as IPP Everywhere clients send, passed to the filter unconverted) carries its
 // page count and feed transforms where CUPS raster carries the queue's label options.
 TEST_F(CupsDoorTest, PwgPageWordsAreNotReadAsLabelOptions) {
-  const TempDir dir;
-  const fs::path path = dir.path() / "page.pwg";
+  const fs::path path = dir_ / "page.pwg";
   nypr::test::writeRaster(
       path.string(), CUPS_RASTER_WRITE_PWG, 300, 16, 4, [](int, int) { return true; }, 100, 1);
   const Outcome r = run(NYPR_CUPS_FILTER, {"1", "user", "title", "1", ""}, path);
