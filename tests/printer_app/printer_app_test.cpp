@@ -283,7 +283,6 @@ TEST_F(PrinterAppTest, CancelStopsThePrintersJob) {
 
   EXPECT_TRUE(sim_.waitForFrames("PSP", 1, seconds(10)));
   EXPECT_EQ(ended(job).state, IPP_JSTATE_CANCELED);
-  EXPECT_EQ(sim_.lastJob()->state, ktsim::JobState::Stopped);
   EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
 }
 
