@@ -187,7 +187,6 @@ TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
                {"many", 1},
                {"1000000", 999999},
                {"4294967301", 999999},
-               {"-4294967295", 1},
                {"99999999999999999999999", 999999}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arg);
