@@ -419,7 +419,6 @@ TEST_F(PrintOptionsTest, LabelAtThePeelerHoldsTheJobUntilTaken) {
   EXPECT_TRUE(messageShows(job, "peeler"));
   EXPECT_EQ(metric("kt3600r_printer_reason", ",reason=\"output-area-full\""), "1") << metrics();
   EXPECT_EQ(status(job).state, IPP_JSTATE_PROCESSING);
-  EXPECT_EQ(sim_.labels().size(), 1u);
   sim_.takeLabel();
   const JobStatus end = ended(job);
   EXPECT_EQ(end.state, IPP_JSTATE_COMPLETED) << app_->log();
@@ -436,8 +435,8 @@ TEST_F(PrintOptionsTest, LabelAtThePeelerHoldsTheJobUntilTaken) {
   EXPECT_EQ(ended(next).state, IPP_JSTATE_COMPLETED) << app_->log();
   EXPECT_EQ(sim_.labels().size(), 1u);
 
-  // The peeler takes labels at up to 100 mm/s: a faster job is refused before printing.
-  sim_.takeLabel();
+  // The peeler takes labels at up to 100 mm/s: a faster job is refused before printing
+  // (with the last label still at the peeler: the refusal comes first).
   sim_.clearRecords();
   const int fast = printDocument(
       "label-50x40.pdf", 1,
