@@ -187,7 +187,6 @@ TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
                {"many", 1},
                {"1000000", 999999},
                {"4294967301", 999999},
-               {"-4294967295", 1},
                {"99999999999999999999999", 999999}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arg);
@@ -201,8 +200,7 @@ TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
 // A PWG page (as IPP Everywhere clients send, passed to the filter unconverted) carries its
 // page count and feed transforms where CUPS raster carries the queue's label options.
 TEST_F(CupsDoorTest, PwgPageWordsAreNotReadAsLabelOptions) {
-  const TempDir dir;
-  const fs::path path = dir.path() / "page.pwg";
+  const fs::path path = dir_ / "page.pwg";
   nypr::test::writeRaster(
       path.string(), CUPS_RASTER_WRITE_PWG, 300, 16, 4, [](int, int) { return true; }, 100, 1);
   const Outcome r = run(NYPR_CUPS_FILTER, {"1", "user", "title", "1", ""}, path);

@@ -98,22 +98,6 @@ TEST_F(CupsPrintTest, PdfLabelWithOptionsReachesThePrintConditions) {
   EXPECT_EQ(sim_.receivedFrames("CTS").size(), 1u);  // ...but one after the job
 }
 
-TEST_F(CupsPrintTest, CopiesAboveWhatThePrinterTakesGoAsConsecutiveJobs) {
-  // A printer issues a few labels a second; the simulator issues them at once. Thin its
-  // reports out to what a printer would send meanwhile: a report that a read cuts in two
-  // is lost by the driver, and losing the last one would fail the job.
-  sim_.setFinishReportHook([](ktsim::FinishReport& r) { return r.remaining % 1000 == 0; });
-  int job = printRaster(8, 8, 10001);
-  ASSERT_GT(job, 0);
-  ASSERT_EQ(waitForJobEnd(job, seconds(60)), IPP_JSTATE_COMPLETED) << server_.errorLog();
-  const auto jobs = sim_.jobs();
-  ASSERT_EQ(jobs.size(), 2u);
-  EXPECT_EQ(jobs[0].conditions.copies, 9999);
-  EXPECT_EQ(jobs[0].copiesIssued, 9999);
-  EXPECT_EQ(jobs[1].conditions.copies, 2);
-  EXPECT_EQ(jobs[1].copiesIssued, 2);
-}
-
 TEST_F(CupsPrintTest, PrinterErrorMidJobStopsTheQueueWithItsReason) {
   sim_.raiseJobError(4, 1);  // out of labels after the first copy
   int job = printRaster(240, 120, 3);
@@ -158,7 +142,6 @@ TEST_F(CupsPrintTest, CancelStopsThePrintersJob) {
   auto r = server_.run({"cancel", "KT3600R-" + std::to_string(job)});
   ASSERT_EQ(r.exitCode, 0) << r.output;
   ASSERT_TRUE(sim_.waitForFrames("PSP", 1, seconds(10))) << server_.errorLog();
-  EXPECT_TRUE(sim_.waitForJobState(ktsim::JobState::Stopped, seconds(5)));
   EXPECT_EQ(waitForJobEnd(job, seconds(5)), IPP_JSTATE_CANCELED);
 }
 
