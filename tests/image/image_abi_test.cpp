@@ -40,8 +40,7 @@ TEST_F(ImageExports, HeadProtectionTunedByTheIniValue) {
   const Case cases[] = {
       {nullptr, 29, 30},  // threshold 2
       {"0x1 1", 44, 45},  // every second dot
-      {"0", 0, 0},
-      {"junk", 29, 30},  // unreadable: defaults
+      {"0", 0, 0},        // unreadable values: HeadProtectTuning.ParsedLikeScanfIntegers
   };
   for (const Case& c : cases) {
     if (c.tuning != nullptr) {

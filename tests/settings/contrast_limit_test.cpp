@@ -30,7 +30,6 @@ TEST(ContrastLimitTest, HistoryT1AndClamping) {
       {"t1 -05", '1', "-05", 7, 150, 0, 1, 57},  // 637 * 10 / 110
       // t1 of a half or more gives the top instead of dividing by zero.
       {"t1 050", '1', "050", 0, 150, 0, 0, 99},
-      {"t1 099", '1', "099", 0, 70, 0, 1, 99},
       {"no such printer", '1', "014", 0, 150, 8, 0, 0},
   };
   for (const Row& r : rows) {

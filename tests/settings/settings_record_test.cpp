@@ -5,15 +5,13 @@
 #include <cstring>
 #include <string>
 
-#include "core/slots.h"
-#include "ini_fixture.h"
-#include "settings/printer_settings.h"
+#include "settings_fixture.h"
 
 namespace nypr {
 namespace {
 
 // Slots and records back at their load-time zero state.
-class SettingsRecordTest : public testing::IniFixture {};
+class SettingsRecordTest : public testing::SettingsFixture {};
 
 TEST_F(SettingsRecordTest, DefaultsFillEveryFieldButTheLabelLength) {
   std::memcpy(&PrinterSettings[2][136], "1234", 4);
@@ -81,9 +79,9 @@ TEST_F(SettingsRecordTest, HostAdjustmentTakesTheLabelBytesInHostMode) {
   ApplyHostPosAdjustFnV(8, &label);
 }
 
+// A plain address in either form: the host's address text (status_open io_control_test)
+// and the address dialog's request and reply (ui_sensor_display).
 TEST(IpAddressTextTest, DottedAndTwelveDigitFormsAndDamagedTexts) {
-  EXPECT_STREQ(IpAddrToText(0xC0A8000A, true), "192.168.0.10");
-  EXPECT_STREQ(IpAddrToText(0xC0A8000A, false), "192168000010");
   EXPECT_STREQ(IpAddrToText(0, true), "000000000000");
   EXPECT_STREQ(IpAddrToText(0xFFFFFFFF, true), "255.255.255.255");
   // A short text: the missing groups are 0, nothing after the terminator is looked at.
@@ -91,7 +89,9 @@ TEST(IpAddressTextTest, DottedAndTwelveDigitFormsAndDamagedTexts) {
   const struct {
     const char* text;
     uint32_t addr;
-  } rows[] = {{"192168000010", 0xC0A8000Au}, {nullptr, 0}, {"", 0}, {shortText, 0xC0A80000u},
+  } rows[] = {{nullptr, 0},
+              {"", 0},
+              {shortText, 0xC0A80000u},
               {"999000000001", 0xFF000001u},   // a group above 255 does not run into the next
               {"1x2010000003", 0x010A0003u}};  // a non-digit ends its group
   for (const auto& r : rows)
