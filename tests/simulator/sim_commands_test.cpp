@@ -46,7 +46,6 @@ TEST_F(SimCommands, MalformedRequestsAreRefusedAndChangeNothing) {
   sim_.setGapMark(false, true, 45, 30, false, 60, 20);
   sim_.setAddresses("00809200ABCD", 0x0A000005u, 0xFFFF0000u, 0x0A000001u);
   sim_.setCutPosition(305, 41);
-  sim_.setBrokenDots({12});
   const struct {
     const char* what;
     std::string request;

@@ -4,36 +4,20 @@
 #include <stb_image.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "ktsim/simulator.h"
-#include "sim_client.h"
+#include "sim_fixture.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 using simtest::Client;
-
-std::string num(int v, int width) {
-  char buf[16];
-  std::snprintf(buf, sizeof buf, "%0*d", width, v);
-  return buf;
-}
-
-std::string settingsRecord() {
-  std::string s(168, '0');
-  s.replace(132, 4, "0960");
-  return s;
-}
-
-// Width, length, gap, two conditions, five flags, position adjustment, copies, settings.
-std::string prsPayload(int widthDots, int lengthDots, int copies) {
-  return "2S200PRS" + num(widthDots, 4) + num(lengthDots, 4) + "024" + "100" + "010" + "00000" +
-         "-05" + "003" + num(copies, 4) + settingsRecord();
-}
+using simtest::num;
+using simtest::prsPayload;
+using simtest::settingsRecord;
 
 std::string report(int error, int remaining) {
   return simtest::frame("2S200PRE0" + num(error, 3) + num(remaining, 4));
@@ -110,9 +94,7 @@ TEST_F(SimPrint, RasterLineBytesMapToDotsOnEveryCopyWithOneReportEach) {
   ASSERT_TRUE(sim_->waitForJobEnd(5s));
   const auto job = sim_->lastJob();
   EXPECT_EQ(job->state, ktsim::JobState::Finished);
-  EXPECT_EQ(job->conditions.posAdjX, -5);
-  EXPECT_EQ(job->conditions.posAdjY, 3);
-  EXPECT_EQ(job->conditions.gapDots, 24);
+  EXPECT_EQ(std::tie(job->conditions.posAdjX, job->conditions.posAdjY), std::make_tuple(-5, 3));
   EXPECT_EQ(job->conditions.settings, settingsRecord());
   const auto labels = sim_->labels();
   ASSERT_EQ(labels.size(), 3u);
