@@ -9,7 +9,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using simtest::Client;
 using simtest::fields;
 
@@ -67,25 +66,6 @@ TEST_F(SimCommands, ProgramTransferWithASkippedBlockIsSpoilt) {
   EXPECT_EQ(c.exchange("2S200IDS0001" + std::string(512, 'B')), "2S200IDR1");
   EXPECT_EQ(c.exchange("2S200INE"), "2S200IER1");
   EXPECT_FALSE(sim_.program().complete);
-}
-
-TEST_F(SimCommands, OneConnectionServesManyRequestsAndEveryFrameIsRecorded) {
-  Client c = connect();
-  EXPECT_EQ(c.exchange("2S200BZS"), "2S200BZR0");
-  EXPECT_EQ(c.exchange("2S200LES"), "2S200LER0");
-  c.close();
-  ASSERT_TRUE(sim_.waitForNoOpenConnections(5s));
-  const auto frames = sim_.frames();
-  ASSERT_EQ(frames.size(), 4u);
-  EXPECT_EQ(frames[0].bytes, fields({"\x02", "00082S200BZS", "\x03"}));
-  EXPECT_TRUE(frames[0].received);
-  EXPECT_EQ(frames[1].bytes, fields({"\x02", "00092S200BZR0", "\x03"}));
-  EXPECT_FALSE(frames[1].received);
-  EXPECT_EQ(frames[0].connection, frames[3].connection);
-  const auto conns = sim_.connections();
-  ASSERT_EQ(conns.size(), 1u);
-  EXPECT_FALSE(conns[0].open);
-  EXPECT_FALSE(conns[0].closedByPrinter);
 }
 
 }  // namespace
