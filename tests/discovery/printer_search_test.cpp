@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <sched.h>
 
-#include <algorithm>
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
