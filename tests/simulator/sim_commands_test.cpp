@@ -9,36 +9,19 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using simtest::Client;
 using simtest::fields;
 
 using SimCommands = simtest::SimFixture;
 
+// Where each field stands is read back by the driver's status dialog through the simulator
+// (display_dialog_test.cpp: versions, error, sensors, rank, head, temperatures, paper stop
+// position); here the whole block with its defaults and the last status digit.
 TEST_F(SimCommands, StatusBlockCarriesEveryStateField) {
-  sim_.updateState([](ktsim::PrinterState& s) {
-    s.controllerVersion = 95;
-    s.biosVersion = 101;
-    s.programVersion = 205;
-    s.errorCode = 46;
-    s.gapSensor = 12;
-    s.markSensor = 34;
-    s.peelSensor = 56;
-    s.ribbonSensor = 78;
-    s.headRank = 6;
-    s.headOpen = true;
-    s.headTemperature = -52;
-    s.ambientTemperature = 315;
-    s.paperStopPosition = 4;
-    s.cutDoorSensor = 9;
-    s.deviceControllerVersion = 130;
-    s.status52 = '2';
-  });
-  // Versions, error, four sensors, rank, head open, temperatures, failure flag, status
-  // characters with the paper stop position, cutter door, device controller, last digit.
+  sim_.updateState([](ktsim::PrinterState& s) { s.status52 = '2'; });
   EXPECT_EQ(ask("2S200STS"),
-            fields({"2S200STR", "095", "101", "205", "046", "012", "034", "056", "078", "6", "1",
-                    "-052", "0315", "0", "00", "4", "009", "130", "2"}));
+            fields({"2S200STR", "120", "110", "250", "000", "030", "020", "010", "050", "3", "0",
+                    "0253", "0221", "0", "00", "1", "000", "100", "2"}));
 }
 
 // Each refusal sets its answer's failure flag (or status number) and leaves the state alone.
@@ -46,7 +29,6 @@ TEST_F(SimCommands, MalformedRequestsAreRefusedAndChangeNothing) {
   sim_.setGapMark(false, true, 45, 30, false, 60, 20);
   sim_.setAddresses("00809200ABCD", 0x0A000005u, 0xFFFF0000u, 0x0A000001u);
   sim_.setCutPosition(305, 41);
-  sim_.setBrokenDots({12});
   const struct {
     const char* what;
     std::string request;
@@ -84,25 +66,6 @@ TEST_F(SimCommands, ProgramTransferWithASkippedBlockIsSpoilt) {
   EXPECT_EQ(c.exchange("2S200IDS0001" + std::string(512, 'B')), "2S200IDR1");
   EXPECT_EQ(c.exchange("2S200INE"), "2S200IER1");
   EXPECT_FALSE(sim_.program().complete);
-}
-
-TEST_F(SimCommands, OneConnectionServesManyRequestsAndEveryFrameIsRecorded) {
-  Client c = connect();
-  EXPECT_EQ(c.exchange("2S200BZS"), "2S200BZR0");
-  EXPECT_EQ(c.exchange("2S200LES"), "2S200LER0");
-  c.close();
-  ASSERT_TRUE(sim_.waitForNoOpenConnections(5s));
-  const auto frames = sim_.frames();
-  ASSERT_EQ(frames.size(), 4u);
-  EXPECT_EQ(frames[0].bytes, fields({"\x02", "00082S200BZS", "\x03"}));
-  EXPECT_TRUE(frames[0].received);
-  EXPECT_EQ(frames[1].bytes, fields({"\x02", "00092S200BZR0", "\x03"}));
-  EXPECT_FALSE(frames[1].received);
-  EXPECT_EQ(frames[0].connection, frames[3].connection);
-  const auto conns = sim_.connections();
-  ASSERT_EQ(conns.size(), 1u);
-  EXPECT_FALSE(conns[0].open);
-  EXPECT_FALSE(conns[0].closedByPrinter);
 }
 
 }  // namespace

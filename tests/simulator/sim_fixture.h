@@ -4,12 +4,32 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "ktsim/simulator.h"
 #include "sim_client.h"
 
 namespace simtest {
+
+inline std::string num(int v, int width) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%0*d", width, v);
+  return buf;
+}
+
+inline std::string settingsRecord() {
+  std::string s(168, '0');
+  s.replace(132, 4, "0960");
+  return s;
+}
+
+// Print conditions: width, length, gap, two conditions, five flags, position adjustment,
+// copies, settings.
+inline std::string prsPayload(int widthDots, int lengthDots, int copies) {
+  return "2S200PRS" + num(widthDots, 4) + num(lengthDots, 4) + "024" + "100" + "010" + "00000" +
+         "-05" + "003" + num(copies, 4) + settingsRecord();
+}
 
 class SimFixture : public ::testing::Test {
  protected:

@@ -68,15 +68,6 @@ TEST_F(InitPrinterTest, MissingAddressIsReportedAndShown) {
   EXPECT_TRUE(sim_.connections().empty());
 }
 
-TEST_F(InitPrinterTest, UnreachablePrinterFailsWithTheSocketError) {
-  sim_.stop();
-  Job j;
-  EXPECT_EQ(NyPrInitPrinter(1, &j.job), -1);
-  EXPECT_EQ(NyPrGetPrintError(1, nullptr, 0), 60401u);
-  EXPECT_EQ(stKtRSE[0].dwError, 10061);
-  EXPECT_FALSE(messages_.empty());
-}
-
 TEST_F(InitPrinterTest, LabelAdjustmentsAreTakenInLabelMode) {
   Job j;
   j.label.PosAdjXUB = 104;

@@ -2,6 +2,7 @@
 // and on the screen.
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "core/slots.h"
 #include "host_fixture.h"
@@ -39,13 +40,9 @@ TEST_F(StatusQueryTest, ValidStatusFillsTheSummaryAndTheStatusLine) {
   char block[kStatusBlockLen];
   ASSERT_TRUE(GetPrinterStatusFnBL(0, block));
   const PrnStatus& st = stKtRSE[0].PrnStatusST;
-  EXPECT_EQ(st.ValidUL, 1u);
-  EXPECT_EQ(st.GapSenUW, 30);
-  EXPECT_EQ(st.MarkSenUW, 20);
-  EXPECT_EQ(st.PeelSenUW, 10);
-  EXPECT_EQ(st.RibbonSenUW, 50);
-  EXPECT_EQ(st.HeadOpenUW, 0);
-  EXPECT_EQ(st.CutDoorSenUW, 7);
+  EXPECT_EQ(std::tie(st.ValidUL, st.GapSenUW, st.MarkSenUW, st.PeelSenUW, st.RibbonSenUW,
+                     st.HeadOpenUW, st.CutDoorSenUW),
+            std::make_tuple(1u, 30, 20, 10, 50, 0, 7));
   // The simulator's own temperatures and status characters fill the middle.
   EXPECT_EQ(readIni("KT3600R Info", "STATUS00"),
             "120#110#250#030#020#010#050#" + cp932("1262～1300") +
