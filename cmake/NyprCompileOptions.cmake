@@ -30,7 +30,7 @@ endif()
 # The system DLLs the Windows backends use (empty elsewhere).
 set(NYPR_WIN32_SYSTEM_LIBS)
 if(WIN32)
-  set(NYPR_WIN32_SYSTEM_LIBS ws2_32 iphlpapi gdi32 user32 kernel32)
+  set(NYPR_WIN32_SYSTEM_LIBS ws2_32 gdi32 user32 kernel32)
 endif()
 
 # nypr_win32_import_lib(TARGET DEF): after each link, replace TARGET's import library

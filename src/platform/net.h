@@ -22,8 +22,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 #include "platform/socket_handle.h"
 
@@ -166,15 +164,10 @@ int netWaitReadable(SocketHandle s, uint32_t ms);
 
 // ---- UDP (printer search) -------------------------------------------------------------------
 
-// SO_REUSEADDR with the Windows meaning: several sockets of the process (or of other
-// processes that set it too) may bind the same UDP port. Set it before netBind. 0 or -1.
-int netSetReuseAddress(SocketHandle s, bool on);
 // SO_BROADCAST: allows sending to broadcast addresses. 0 or -1.
 int netSetBroadcast(SocketHandle s, bool on);
 // bind() to an IPv4 address (0 = any) and port (0 = any free port). 0 or -1.
 int netBind(SocketHandle s, uint32_t ipHost, uint16_t port);
-// The address and port the socket is bound to (getsockname). 0 or -1.
-int netLocalAddress(SocketHandle s, uint32_t* ipHost, uint16_t* port);
 // sendto(): one datagram to ipHost:port. Bytes sent or -1.
 int netSendTo(SocketHandle s, const void* data, int len, uint32_t ipHost, uint16_t port);
 // recvfrom() waiting at most `ms` (0 = do not wait): the datagram's size (cut to len), with
@@ -182,15 +175,5 @@ int netSendTo(SocketHandle s, const void* data, int len, uint32_t ipHost, uint16
 // datagram came in time, or another error.
 int netRecvFrom(SocketHandle s, void* buf, int len, uint32_t ms, uint32_t* fromIpHost,
                 uint16_t* fromPort);
-
-// One IPv4 interface of this machine that is up (loopback excluded).
-struct NetInterface {
-  std::string name;
-  uint32_t ipHost = 0;
-  uint32_t maskHost = 0;
-  uint32_t broadcastHost = 0;  // directed broadcast address of its network
-};
-// The machine's IPv4 interfaces that are up and not loopback; empty when none or on failure.
-std::vector<NetInterface> netInterfaces();
 
 }  // namespace nypr::platform

@@ -124,50 +124,5 @@ TEST(Net, BadHandlesAndArguments) {
   netClose(s);
 }
 
-TEST(NetUdp, TwoSocketsShareAPortAndSeeTheSender) {
-  SocketHandle a = netUdpSocket();
-  SocketHandle b = netUdpSocket();
-  ASSERT_EQ(netSetReuseAddress(a, true), 0);
-  ASSERT_EQ(netSetReuseAddress(b, true), 0);
-  ASSERT_EQ(netBind(a, kLoopback, 0), 0);
-  uint32_t ip = 0;
-  uint16_t port = 0;
-  ASSERT_EQ(netLocalAddress(a, &ip, &port), 0);
-  EXPECT_EQ(ip, kLoopback);
-  ASSERT_NE(port, 0);
-  EXPECT_EQ(netBind(b, kLoopback, port), 0);  // SO_REUSEADDR as on Windows
-
-  SocketHandle sender = netUdpSocket();
-  ASSERT_EQ(netSetBroadcast(sender, true), 0);
-  ASSERT_EQ(netBind(sender, kLoopback, 0), 0);
-  uint16_t senderPort = 0;
-  netLocalAddress(sender, nullptr, &senderPort);
-  ASSERT_EQ(netSendTo(sender, "RequestMiraMachine?", 19, kLoopback, port), 19);
-
-  // Unicast goes to one of the sharing sockets.
-  char buf[64] = {};
-  uint32_t fromIp = 0;
-  uint16_t fromPort = 0;
-  int got = netRecvFrom(b, buf, sizeof buf, 1000, &fromIp, &fromPort);  // Linux: the last bound
-  if (got < 0) got = netRecvFrom(a, buf, sizeof buf, 1000, &fromIp, &fromPort);
-  ASSERT_EQ(got, 19);
-  EXPECT_EQ(std::string(buf, 19), "RequestMiraMachine?");
-  EXPECT_EQ(fromIp, kLoopback);
-  EXPECT_EQ(fromPort, senderPort);
-
-  EXPECT_EQ(netRecvFrom(a, buf, sizeof buf, 0, nullptr, nullptr), kNetSocketError);
-  EXPECT_EQ(netLastError(), kNetTimedOut);
-  netClose(a);
-  netClose(b);
-  netClose(sender);
-}
-
-TEST(NetUdp, InterfacesHaveConsistentBroadcastAddresses) {
-  for (const NetInterface& nif : netInterfaces()) {
-    EXPECT_NE(nif.ipHost >> 24, 127u) << nif.name;
-    EXPECT_EQ(nif.broadcastHost, (nif.ipHost & nif.maskHost) | ~nif.maskHost) << nif.name;
-  }
-}
-
 }  // namespace
 }  // namespace nypr::platform

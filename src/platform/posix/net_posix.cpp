@@ -2,8 +2,6 @@
 // numbering, poll() for every wait.
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <ifaddrs.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -384,10 +382,6 @@ int netWaitReadable(SocketHandle s, uint32_t ms) {
   return ok(n > 0 ? 1 : 0);
 }
 
-int netSetReuseAddress(SocketHandle s, bool on) {
-  return setFlagOption(s, SOL_SOCKET, SO_REUSEADDR, on);
-}
-
 int netSetBroadcast(SocketHandle s, bool on) {
   return setFlagOption(s, SOL_SOCKET, SO_BROADCAST, on);
 }
@@ -397,17 +391,6 @@ int netBind(SocketHandle s, uint32_t ipHost, uint16_t port) {
   if (fd < 0) return fail(EBADF);
   sockaddr_in sa = inetAddress(ipHost, port);
   if (bind(fd, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail(errno);
-  return ok();
-}
-
-int netLocalAddress(SocketHandle s, uint32_t* ipHost, uint16_t* port) {
-  int fd = fdOf(s);
-  if (fd < 0) return fail(EBADF);
-  sockaddr_in sa{};
-  socklen_t len = sizeof sa;
-  if (getsockname(fd, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return fail(errno);
-  if (ipHost) *ipHost = ntohl(sa.sin_addr.s_addr);
-  if (port) *port = ntohs(sa.sin_port);
   return ok();
 }
 
@@ -455,26 +438,6 @@ int netRecvFrom(SocketHandle s, void* buf, int len, uint32_t ms, uint32_t* fromI
     if (fromPort) *fromPort = ntohs(from.sin_port);
     return ok(static_cast<int>(n));
   }
-}
-
-std::vector<NetInterface> netInterfaces() {
-  std::vector<NetInterface> result;
-  ifaddrs* list = nullptr;
-  if (getifaddrs(&list) != 0) return result;
-  for (ifaddrs* it = list; it; it = it->ifa_next) {
-    if (!it->ifa_addr || it->ifa_addr->sa_family != AF_INET) continue;
-    if (!(it->ifa_flags & IFF_UP) || (it->ifa_flags & IFF_LOOPBACK)) continue;
-    NetInterface nif;
-    nif.name = it->ifa_name ? it->ifa_name : "";
-    nif.ipHost = ntohl(reinterpret_cast<const sockaddr_in*>(it->ifa_addr)->sin_addr.s_addr);
-    if (it->ifa_netmask) {
-      nif.maskHost = ntohl(reinterpret_cast<const sockaddr_in*>(it->ifa_netmask)->sin_addr.s_addr);
-    }
-    nif.broadcastHost = (nif.ipHost & nif.maskHost) | ~nif.maskHost;
-    result.push_back(nif);
-  }
-  freeifaddrs(list);
-  return result;
 }
 
 }  // namespace nypr::platform

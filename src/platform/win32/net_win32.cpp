@@ -1,10 +1,9 @@
 // Windows backend of platform/net.h: Winsock 2, whose error numbers are the ones the
 // driver reports. The library is started once at process attach (netStartup).
-// Winsock first: windows.h (pulled in by iphlpapi.h) must not bring the old winsock.
+// Winsock first: windows.h must not bring the old winsock.
 // clang-format off
 #include <winsock2.h>
 #include <ws2tcpip.h>
-#include <iphlpapi.h>
 // clang-format on
 
 #include <climits>
@@ -409,10 +408,6 @@ int netWaitReadable(SocketHandle s, uint32_t ms) {
   return selectOne(sock, true, false, ms, nullptr);
 }
 
-int netSetReuseAddress(SocketHandle s, bool on) {
-  return setFlagOption(s, SO_REUSEADDR, on);
-}
-
 int netSetBroadcast(SocketHandle s, bool on) {
   return setFlagOption(s, SO_BROADCAST, on);
 }
@@ -422,17 +417,6 @@ int netBind(SocketHandle s, uint32_t ipHost, uint16_t port) {
   if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
   sockaddr_in sa = inetAddress(ipHost, port);
   if (bind(sock, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) != 0) return fail();
-  return ok();
-}
-
-int netLocalAddress(SocketHandle s, uint32_t* ipHost, uint16_t* port) {
-  SOCKET sock = sockOf(s);
-  if (sock == INVALID_SOCKET) return failWith(kNetNotSocket);
-  sockaddr_in sa{};
-  int len = sizeof sa;
-  if (getsockname(sock, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return fail();
-  if (ipHost) *ipHost = ntohl(sa.sin_addr.s_addr);
-  if (port) *port = ntohs(sa.sin_port);
   return ok();
 }
 
@@ -467,28 +451,6 @@ int netRecvFrom(SocketHandle s, void* buf, int len, uint32_t ms, uint32_t* fromI
   if (fromIpHost) *fromIpHost = ntohl(from.sin_addr.s_addr);
   if (fromPort) *fromPort = ntohs(from.sin_port);
   return ok(n);
-}
-
-std::vector<NetInterface> netInterfaces() {
-  std::vector<NetInterface> result;
-  ULONG size = 0;
-  if (GetIpAddrTable(nullptr, &size, FALSE) != ERROR_INSUFFICIENT_BUFFER || size == 0) {
-    return result;
-  }
-  std::vector<unsigned char> buf(size);
-  auto* table = reinterpret_cast<MIB_IPADDRTABLE*>(buf.data());
-  if (GetIpAddrTable(table, &size, FALSE) != NO_ERROR) return result;
-  for (DWORD i = 0; i < table->dwNumEntries; ++i) {
-    const MIB_IPADDRROW& row = table->table[i];
-    NetInterface nif;
-    nif.ipHost = ntohl(row.dwAddr);
-    nif.maskHost = ntohl(row.dwMask);
-    if (nif.ipHost == 0 || (nif.ipHost >> 24) == 127) continue;
-    nif.name = std::to_string(row.dwIndex);
-    nif.broadcastHost = (nif.ipHost & nif.maskHost) | ~nif.maskHost;
-    result.push_back(nif);
-  }
-  return result;
 }
 
 }  // namespace nypr::platform
