@@ -69,7 +69,8 @@ TEST_F(ConditionPageTest, RulesOnTheHostsPageRefuseBadValuesAndKeepTheGoodOnes) 
       w.type(d, 20701, "150");
       w.click(d, IDOK);
       EXPECT_TRUE(w.waitFor([&] { return nyhostMessageBoxCount() == 1; }));
-      EXPECT_EQ(w.focusedId(d), 20701);
+      // The page gives the refused field the focus once the message is shown: awaited.
+      EXPECT_TRUE(w.waitFor([&] { return w.focusedId(d) == 20701; }));
 
       // A gap distance out of the sensor's range.
       w.click(d, 20706);
@@ -78,7 +79,7 @@ TEST_F(ConditionPageTest, RulesOnTheHostsPageRefuseBadValuesAndKeepTheGoodOnes) 
       w.type(d, 20118, "100");
       w.click(d, IDOK);
       EXPECT_TRUE(w.waitFor([&] { return nyhostMessageBoxCount() == 2; }));
-      EXPECT_EQ(w.focusedId(d), 20118);
+      EXPECT_TRUE(w.waitFor([&] { return w.focusedId(d) == 20118; }));
       EXPECT_TRUE(IsWindow(d));
 
       w.type(d, 20118, "300");
