@@ -52,11 +52,10 @@ void RegisterDLLPrinterFnV(const char* model, NyHmodule module) {
 }
 
 const char* TSRGetIniFileName(void) {
-  // The returned pointer stays valid until the path is changed; copy it per call.
-  thread_local std::string copy;
+  // The returned text stays valid for good, whatever path is set later. Not a per-thread
+  // copy: the Windows toolchain frees a thread_local string before its destructor runs.
   std::lock_guard lock(state().mutex);
-  copy = state().iniPath;
-  return copy.c_str();
+  return state().iniPathsGiven.insert(state().iniPath).first->c_str();
 }
 
 void GetModuleDirectory(char* buf, int32_t size) {

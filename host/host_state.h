@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 
 #include "nyhost/nyhost_control.h"
@@ -13,6 +14,9 @@ namespace nyhost {
 struct State {
   std::mutex mutex;
   std::string iniPath;
+  // Every INI path handed out, kept so that a pointer given to the driver stays valid
+  // while other threads change the path.
+  std::set<std::string> iniPathsGiven;
   std::string moduleDir;
   std::string logPath;
   bool messagesToStderr = false;

@@ -5,6 +5,8 @@
 #include <winsock2.h>
 
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "platform/net.h"
 #include "platform/win32/net_win32_seam.h"
@@ -120,6 +122,27 @@ TEST(TimedReceive, PeerEndEndsTheWait) {
   netSetLastError(kNetInvalid);
   EXPECT_EQ(netRecv(c.s, buf, sizeof buf), 0);
   EXPECT_EQ(netLastError(), 0);
+}
+
+// A host calls from threads that come and go: what a thread's receives hold ends with it,
+// and its end frees nothing twice (the heap stays whole for the threads after it).
+TEST(TimedReceive, WhatAThreadHoldsEndsWithTheThread) {
+  Connection c;
+  ASSERT_EQ(netSetReceiveTimeout(c.s, 1), 0);
+  auto receiveOnce = [&c] {
+    char buf[4];
+    EXPECT_EQ(netRecv(c.s, buf, sizeof buf), kNetSocketError);
+    EXPECT_EQ(netLastError(), kNetTimedOut);
+  };
+  receiveOnce();  // this thread's own, made before counting
+  DWORD before = 0;
+  ASSERT_NE(GetProcessHandleCount(GetCurrentProcess(), &before), FALSE);
+  constexpr int kThreads = 40;
+  for (int i = 0; i < kThreads; ++i) std::thread(receiveOnce).join();
+  DWORD after = 0;
+  ASSERT_NE(GetProcessHandleCount(GetCurrentProcess(), &after), FALSE);
+  EXPECT_LT(after, before + kThreads / 2);
+  EXPECT_NE(HeapValidate(GetProcessHeap(), 0, nullptr), FALSE);
 }
 
 }  // namespace

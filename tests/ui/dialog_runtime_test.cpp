@@ -2,6 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 #include "fake_clock.h"
 #include "platform/text.h"
@@ -562,6 +568,25 @@ TEST_F(DialogRuntime, NoticesStackAndEachIsDestroyedOnce) {
   EXPECT_FALSE(destroyNotice(second));
   EXPECT_TRUE(destroyNotice(first));
   EXPECT_EQ(activeNoticeText(), "");
+}
+
+// Windows belong to the thread that made them: no other thread reaches them, and a thread
+// that ends, windows open or not, leaves the program's memory whole for the ones after it.
+TEST_F(DialogRuntime, AThreadsWindowsAreItsOwnAndEndWithIt) {
+  NyHwnd theirs = nullptr;
+  for (int i = 0; i < 20; ++i) {
+    std::thread([&theirs] {
+      theirs = createNotice(nullptr, "theirs");
+      EXPECT_TRUE(isWindow(theirs));
+    }).join();
+  }
+  EXPECT_FALSE(isWindow(theirs));
+  EXPECT_EQ(activeNoticeText(), "");
+#ifdef _WIN32
+  std::vector<HANDLE> heaps(GetProcessHeaps(0, nullptr) + 8);
+  heaps.resize(GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data()));
+  for (HANDLE heap : heaps) EXPECT_NE(HeapValidate(heap, 0, nullptr), FALSE);
+#endif
 }
 
 }  // namespace

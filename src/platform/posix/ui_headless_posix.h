@@ -100,7 +100,8 @@ struct ThreadUi {
   NyHwnd focus = nullptr;
 };
 
-extern thread_local ThreadUi t_ui;
+// The calling thread's windows, made at its first use.
+ThreadUi& threadUi();
 
 // ---- Registry (ui_window_posix.cpp) -------------------------------------------------------
 

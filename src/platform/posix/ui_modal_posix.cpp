@@ -63,7 +63,7 @@ std::atomic<bool> g_outerTimersInNestedLoops{false};
 
 // What a nested message loop does to the dialogs below it: their timers still fire.
 void fireOuterTimers(Window* inner) {
-  std::vector<Window*> outer(t_ui.modalStack.rbegin(), t_ui.modalStack.rend());
+  std::vector<Window*> outer(threadUi().modalStack.rbegin(), threadUi().modalStack.rend());
   for (Window* d : outer) {
     if (d == inner || !live(d)) continue;
     std::vector<uintptr_t> ids;
@@ -155,15 +155,15 @@ intptr_t dialogBoxParam(const char* templateName, NyHwnd owner, DialogProc proc,
   Window* d = dlg.get();
   registerWindow(d);
   for (auto& c : d->controls) registerWindow(c.get());
-  t_ui.modalStack.push_back(d);
+  threadUi().modalStack.push_back(d);
   NyHwnd previousFocus = focusWindow();
-  t_ui.focus = d->handle();
+  threadUi().focus = d->handle();
 
   intptr_t initResult = send(d, kMsgInitDialog, 0, param);
-  if (!d->ended && initResult != 0 && t_ui.focus == d->handle()) {
-    if (Window* first = firstFocusable(d)) t_ui.focus = first->handle();
+  if (!d->ended && initResult != 0 && threadUi().focus == d->handle()) {
+    if (Window* first = firstFocusable(d)) threadUi().focus = first->handle();
   }
-  if (!d->ended && t_ui.modalStack.size() > 1 && g_outerTimersInNestedLoops.load()) {
+  if (!d->ended && threadUi().modalStack.size() > 1 && g_outerTimersInNestedLoops.load()) {
     fireOuterTimers(d);
   }
   if (!d->ended) {
@@ -189,13 +189,14 @@ intptr_t dialogBoxParam(const char* templateName, NyHwnd owner, DialogProc proc,
   send(d, kMsgDestroy, 0, 0);
   d->timers.clear();
   intptr_t result = d->result;
-  t_ui.modalStack.erase(std::find(t_ui.modalStack.begin(), t_ui.modalStack.end(), d));
+  threadUi().modalStack.erase(
+      std::find(threadUi().modalStack.begin(), threadUi().modalStack.end(), d));
   bool focusInside = false;
-  if (Window* f = find(t_ui.focus)) focusInside = (f == d || f->dialog == d);
+  if (Window* f = find(threadUi().focus)) focusInside = (f == d || f->dialog == d);
   for (auto& c : d->controls) unregisterWindow(c.get());
   unregisterWindow(d);
-  if (focusInside || t_ui.focus == nullptr) {
-    t_ui.focus = find(previousFocus) != nullptr ? previousFocus : nullptr;
+  if (focusInside || threadUi().focus == nullptr) {
+    threadUi().focus = find(previousFocus) != nullptr ? previousFocus : nullptr;
   }
   return result;
 }
@@ -236,7 +237,7 @@ bool killTimer(NyHwnd dialog, uintptr_t id) {
 
 void pumpMessages() {
   // Innermost dialog first; handlers may close dialogs, so every step re-checks them.
-  std::vector<Window*> open(t_ui.modalStack.rbegin(), t_ui.modalStack.rend());
+  std::vector<Window*> open(threadUi().modalStack.rbegin(), threadUi().modalStack.rend());
   for (Window* d : open) {
     if (!live(d)) continue;
     std::vector<PumpHook> hooks;
@@ -272,7 +273,7 @@ void setOuterTimersInNestedLoops(bool on) {
 }
 
 int openDialogCount() {
-  return static_cast<int>(t_ui.modalStack.size());
+  return static_cast<int>(threadUi().modalStack.size());
 }
 
 }  // namespace nypr::platform

@@ -155,7 +155,7 @@ bool OperatedDialog::click(int id) {
     default:
       return false;
   }
-  t_ui.focus = c->handle();
+  threadUi().focus = c->handle();
   sendClick(c->dialog, c);
   return true;
 }
@@ -190,7 +190,7 @@ bool OperatedDialog::clickListAt(int id, int y, bool doubleClick) {
   // The list's own mouse handling: the row under the pointer alone becomes selected; a
   // click on no row clears the selection.
   listViewSelectItem(c->handle(), row, row >= 0);
-  t_ui.focus = c->handle();
+  threadUi().focus = c->handle();
   Window* dlg = c->dialog;
   ListItemActivate click{{c->handle(), id, kNmClick}, row, 0, 0, 0, 0, point, 0, 0};
   send(dlg, kMsgNotify, static_cast<uintptr_t>(id), reinterpret_cast<intptr_t>(&click));

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "platform/posix/ui_headless_posix.h"
@@ -15,7 +16,29 @@
 namespace nypr::platform {
 namespace headless {
 
-thread_local ThreadUi t_ui;
+#ifdef _WIN32
+// The Windows test programs run this runtime too. There a C++ thread_local object with a
+// destructor is unsafe: the toolchain's emulated TLS frees its storage before the
+// destructor runs at thread exit, which then frees the freed maps again. So the thread
+// keeps only a pointer, and its windows' records stay until the program ends.
+ThreadUi& threadUi() {
+  static std::mutex mutex;
+  static std::vector<std::unique_ptr<ThreadUi>> all;
+  thread_local ThreadUi* mine = nullptr;
+  if (mine == nullptr) {
+    auto made = std::make_unique<ThreadUi>();
+    mine = made.get();
+    std::lock_guard lock(mutex);
+    all.push_back(std::move(made));
+  }
+  return *mine;
+}
+#else
+ThreadUi& threadUi() {
+  thread_local ThreadUi ui;
+  return ui;
+}
+#endif
 
 namespace {
 
@@ -58,8 +81,8 @@ bool parseIp(std::string_view text, uint32_t* address, int* fields) {
 
 Window* find(NyHwnd h) {
   if (h == nullptr) return nullptr;
-  auto it = t_ui.windows.find(h);
-  return it == t_ui.windows.end() ? nullptr : it->second;
+  auto it = threadUi().windows.find(h);
+  return it == threadUi().windows.end() ? nullptr : it->second;
 }
 
 Window* findDialog(NyHwnd h) {
@@ -87,12 +110,12 @@ Window* item(NyHwnd dialog, int id) {
 void registerWindow(Window* w) {
   w->header.magic = NY_WINDOW_MAGIC;
   w->header.ops = &kWindowOps;
-  t_ui.windows[w->handle()] = w;
+  threadUi().windows[w->handle()] = w;
 }
 
 void unregisterWindow(Window* w) {
-  if (t_ui.focus == w->handle()) t_ui.focus = nullptr;
-  t_ui.windows.erase(w->handle());
+  if (threadUi().focus == w->handle()) threadUi().focus = nullptr;
+  threadUi().windows.erase(w->handle());
 }
 
 std::string controlText(const Window* w) {
@@ -191,15 +214,15 @@ using namespace headless;
 // ---- Focus ---------------------------------------------------------------------------------
 
 NyHwnd focusWindow() {
-  return find(t_ui.focus) != nullptr ? t_ui.focus : nullptr;
+  return find(threadUi().focus) != nullptr ? threadUi().focus : nullptr;
 }
 
 NyHwnd setFocus(NyHwnd window) {
   NyHwnd previous = focusWindow();
   if (window == nullptr) {
-    t_ui.focus = nullptr;
+    threadUi().focus = nullptr;
   } else if (find(window) != nullptr) {
-    t_ui.focus = window;
+    threadUi().focus = window;
   } else {
     return nullptr;  // SetFocus fails for a foreign window and leaves the focus alone
   }
@@ -298,22 +321,22 @@ NyHwnd createNotice(NyHwnd owner, const char* text) {
   n->text = text != nullptr ? text : "";
   Window* w = n.get();
   registerWindow(w);
-  t_ui.notices.push_back(std::move(n));
+  threadUi().notices.push_back(std::move(n));
   return w->handle();
 }
 
 bool destroyNotice(NyHwnd notice) {
   auto it =
-      std::find_if(t_ui.notices.begin(), t_ui.notices.end(),
+      std::find_if(threadUi().notices.begin(), threadUi().notices.end(),
                    [notice](const std::unique_ptr<Window>& w) { return w->handle() == notice; });
-  if (it == t_ui.notices.end()) return false;
+  if (it == threadUi().notices.end()) return false;
   unregisterWindow(it->get());
-  t_ui.notices.erase(it);
+  threadUi().notices.erase(it);
   return true;
 }
 
 std::string activeNoticeText() {
-  return t_ui.notices.empty() ? std::string() : t_ui.notices.back()->text;
+  return threadUi().notices.empty() ? std::string() : threadUi().notices.back()->text;
 }
 
 }  // namespace nypr::platform

@@ -90,18 +90,32 @@ ReceiveMode receiveModeOf(SOCKET s) {
   return it == g_receiveModes.end() ? ReceiveMode{} : it->second;
 }
 
-// The calling thread's event for its timed receives, made at its first one and closed when
-// the thread ends (auto-reset: the wait that sees it consumes it). One per thread, so two
-// threads that receive on one socket never take each other's completion.
-HANDLE threadReceiveEvent() {
-  struct Event {
-    HANDLE handle = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    ~Event() {
-      if (handle != nullptr) CloseHandle(handle);
-    }
-  };
-  thread_local Event event;
-  return event.handle;
+// Each thread's event for its timed receives (auto-reset: the wait that sees it consumes
+// it), made at its first one. One per thread, so two threads that receive on one socket
+// never take each other's completion. The events are kept in fiber-local storage, whose
+// callback closes a thread's event when the thread ends and every thread's when the module
+// is unloaded. Not in a C++ thread_local object: the toolchain's emulated TLS frees such an
+// object's storage before its destructor runs at thread exit, and the destructor would then
+// close whatever handle value the freed memory holds, a handle of the host's perhaps.
+DWORD g_receiveEventSlot = FLS_OUT_OF_INDEXES;
+
+void WINAPI closeReceiveEvent(void* event) {
+  if (event != nullptr) CloseHandle(event);
+}
+
+// The thread's event, or nullptr when none can be made. *own is set when the event is not
+// the thread's kept one (no slot could be had) and the caller closes it after the receive.
+HANDLE threadReceiveEvent(bool* own) {
+  *own = false;
+  if (g_receiveEventSlot != FLS_OUT_OF_INDEXES) {
+    if (void* kept = FlsGetValue(g_receiveEventSlot)) return kept;
+  }
+  HANDLE event = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+  if (event == nullptr) return nullptr;
+  if (g_receiveEventSlot == FLS_OUT_OF_INDEXES || !FlsSetValue(g_receiveEventSlot, event)) {
+    *own = true;
+  }
+  return event;
 }
 
 // A receive that ends within `ms`. wine's recv() does not end at SO_RCVTIMEO, and Windows'
@@ -110,8 +124,15 @@ HANDLE threadReceiveEvent() {
 // stays usable (the finish poll receives again after every empty half second). Costs no
 // more than a plain receive: no readiness wait first.
 int timedRecv(SOCKET s, char* buf, int len, DWORD ms) {
-  const HANDLE done = threadReceiveEvent();
+  bool own = false;
+  const HANDLE done = threadReceiveEvent(&own);
   if (done == nullptr) return failWith(kNetNoBuffers);
+  struct OwnEvent {
+    HANDLE event;
+    ~OwnEvent() {
+      if (event != nullptr) CloseHandle(event);
+    }
+  } closeAfter{own ? done : nullptr};
   WSAOVERLAPPED ov{};
   ov.hEvent = done;
   WSABUF chunk{static_cast<ULONG>(len), buf};
@@ -224,10 +245,18 @@ int netStartup() {
   WSADATA data{};
   int rc = WSAStartup(MAKEWORD(2, 2), &data);
   if (rc != 0) return failWith(rc);
+  // Without a slot every timed receive makes and closes an event of its own.
+  g_receiveEventSlot = FlsAlloc(&closeReceiveEvent);
   return ok();
 }
 
 void netCleanup() {
+  // Closes the receive event of every thread that still has one: their callback would
+  // otherwise run in an unloaded module when they end.
+  if (g_receiveEventSlot != FLS_OUT_OF_INDEXES) {
+    FlsFree(g_receiveEventSlot);
+    g_receiveEventSlot = FLS_OUT_OF_INDEXES;
+  }
   WSACleanup();
 }
 
