@@ -14,6 +14,7 @@
 #include <tuple>
 #include <vector>
 
+#include "label_files.h"
 #include "label_page.h"
 #include "sanitized_build.h"
 #include "test_process.h"

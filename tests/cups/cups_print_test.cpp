@@ -8,6 +8,7 @@
 
 #include "cups_server.h"
 #include "ktsim/simulator.h"
+#include "label_files.h"
 #include "test_data.h"
 
 namespace nypr::test {

@@ -95,9 +95,9 @@ void plainLineEnds(std::string& data) {
 
 }  // namespace
 
-CommandResult runKtprint(const std::string& ini, const std::vector<std::string>& args,
-                         const std::vector<std::string>& env, const std::string& interruptAt) {
-  CommandResult result;
+KtprintRun runKtprint(const std::string& ini, const std::vector<std::string>& args,
+                      const std::vector<std::string>& env, const std::string& interruptAt) {
+  KtprintRun result;
   if (!interruptAt.empty()) {
     // A console control event reaches only processes sharing a console, which a test
     // run under ctest does not have.

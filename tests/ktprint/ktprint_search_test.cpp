@@ -20,7 +20,7 @@ TEST_F(KtprintSearchTest, JsonListsEveryPrinterThatAnswers) {
   const std::vector<nypr::testing::SimulatedPrinter> printers = {{12, "KT-3600R  Ver2.50 "},
                                                                  {13, "KT-3600R  Ver1.31 "}};
   auto sims = nypr::testing::startSimulatedPrinters(net, printers);
-  CommandResult r;
+  KtprintRun r;
   net.runAsDriver([&] { r = runKtprint(iniPath_, {"search", "--json", "--timeout", "300"}); });
   for (auto& sim : sims) {
     if (sim) sim->stop();

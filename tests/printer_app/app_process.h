@@ -9,6 +9,7 @@
 
 #include <memory>
 
+#include "label_files.h"
 #include "test_process.h"
 
 namespace nypr::test {

@@ -1,8 +1,7 @@
 // Processes and files as the host tools' tests use them: a temporary directory, a command
-// with a deadline, polling, a free loopback port, and labels compared dot for dot.
+// with a deadline, polling, a free loopback port.
 #pragma once
 
-#include <cups/raster.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -10,8 +9,6 @@
 #include <functional>
 #include <string>
 #include <vector>
-
-#include "ktsim/simulator.h"
 
 namespace nypr::test {
 
@@ -38,9 +35,9 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::filesy
                          const std::vector<std::string>& env = {});
 
 // Starts `args` (as runCommand) with standard output and error to `output`; its pid, -1
-// when it cannot start.
+// when it cannot start. Standard error goes to `errors` when one is given.
 pid_t spawn(const std::vector<std::string>& args, const std::filesystem::path& output,
-            const std::vector<std::string>& env = {});
+            const std::vector<std::string>& env = {}, const std::filesystem::path& errors = {});
 // Waits for `pid` until `timeout`; its exit code, or -1 (then killed and reaped).
 int reap(pid_t pid, std::chrono::milliseconds timeout);
 std::string readFile(const std::filesystem::path& path);
@@ -50,16 +47,5 @@ bool pollUntil(const std::function<bool()>& condition, std::chrono::milliseconds
 
 // A TCP port of the loopback address that nothing listens on now.
 int freeLoopbackPort();
-
-// Dots of `label` that differ from `black` over `width` x `height` (blank beyond it).
-int wrongDots(const ktsim::PrintedLabel& label, int width, int height,
-              const std::function<bool(int, int)>& black);
-// A 1-bit page of `width` x `height` dots at `dpi`, black where `black` says, written by
-// libcups in `mode` (PWG or CUPS raster), with `speed` in cupsInteger[0], `pages` times.
-void writeRaster(const std::string& path, cups_mode_t mode, int dpi, int width, int height,
-                 const std::function<bool(int, int)>& black, unsigned speed = 0, int pages = 1);
-// A grey PNG at `path`, black where `black` says, else white.
-void writePng(const std::string& path, int width, int height,
-              const std::function<bool(int, int)>& black);
 
 }  // namespace nypr::test
