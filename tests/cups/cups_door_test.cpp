@@ -134,8 +134,6 @@ TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
   } cases[] = {
       {"two pages, compressed", RasterBytes::written(CUPS_RASTER_WRITE_COMPRESSED, 2, 16, 4), 0,
        "INFO: Label 2: 16 x 4 dots", 2},
-      {"a page in network byte order", RasterBytes::written(CUPS_RASTER_WRITE_PWG, 1, 960, 3), 0,
-       "INFO: Label 1: 960 x 3", 1},
       {"bytes per line far above the width",
        RasterBytes(CUPS_RASTER_SYNC)
            .header(RasterBytes::with(label, AT(cupsBytesPerLine), 0x7FFFFFF0))
@@ -147,15 +145,9 @@ TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
       {"colour space 64",
        RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(cupsColorSpace), 64)), 1,
        "ERROR: Page 1: the raster is not black and white (colour space 64)", 0},
-      {"colour space 0xFFFFFFFF",
-       RasterBytes(CUPS_RASTER_SYNC)
-           .header(RasterBytes::with(label, AT(cupsColorSpace), 0xFFFFFFFF)),
-       1, "(colour space 4294967295)", 0},
       {"241 bits per pixel on page 2",
        onePage().header(RasterBytes::with(label, AT(cupsBitsPerPixel), 241)), 1,
        "ERROR: Page 2: the raster has 241 bits per pixel", 1},
-      {"an empty header on page 2", onePage().header(cups_page_header2_t{}), 1,
-       "ERROR: Page 2: the raster has 0 bits per pixel", 1},
       {"the stream ends inside header 2", onePage().header(label).cutTo(onePage().size() + 900), 1,
        "ERROR: Page 2: the raster stream ends inside the page header", 1},
       {"the stream ends inside page 1", onePage().cutTo(onePage().size() - 3), 1,
@@ -199,15 +191,19 @@ TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
 }
 
 // A PWG page (as IPP Everywhere clients send, passed to the filter unconverted) carries its
-// page count and feed transforms where CUPS raster carries the queue's label options.
+// page count and feed transforms where CUPS raster carries the queue's label options; its
+// dots reach the backend as they are.
 TEST_F(CupsDoorTest, PwgPageWordsAreNotReadAsLabelOptions) {
   const fs::path path = dir_ / "page.pwg";
   nypr::test::writeRaster(
-      path.string(), CUPS_RASTER_WRITE_PWG, 300, 16, 4, [](int, int) { return true; }, 100, 1);
+      path.string(), CUPS_RASTER_WRITE_PWG, 300, 16, 4, [](int x, int y) { return x < 4 + y; }, 100,
+      1);
   const Outcome r = run(NYPR_CUPS_FILTER, {"1", "user", "title", "1", ""}, path);
   ASSERT_EQ(r.exitCode, 0) << r.errors;
   EXPECT_EQ(std::tuple(r.last.speed, r.last.darkness, r.last.peel, r.last.gapTenths),
             std::tuple(0, 0, false, 30));
+  // The dots as the driver reads them: a set bit white.
+  EXPECT_EQ(r.last.bits, (std::vector<uint8_t>{0x0F, 0xFF, 0x07, 0xFF, 0x03, 0xFF, 0x01, 0xFF}));
 }
 
 TEST_F(CupsDoorTest, BackendEndsTheJobOnAReadErrorAndKeepsItsSettingsToItself) {
