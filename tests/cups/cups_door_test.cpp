@@ -58,57 +58,35 @@ Outcome run(const std::string& program, std::vector<std::string> args, const fs:
   return r;
 }
 
-// A raster stream built page by page: whole pages through libcups's writer, or raw header
-// words (any value, as a stranger could send them) and raw bytes.
-class RasterBytes {
- public:
-  explicit RasterBytes(uint32_t sync) { append(&sync, sizeof sync); }
-  static cups_page_header2_t label(unsigned width, unsigned height) {
-    cups_page_header2_t h{};
-    h.HWResolution[0] = h.HWResolution[1] = 300;
-    h.cupsWidth = width;
-    h.cupsHeight = height;
-    h.cupsBitsPerColor = h.cupsBitsPerPixel = 1;
-    h.cupsBytesPerLine = (width + 7) / 8;
-    h.cupsColorSpace = CUPS_CSPACE_K;
-    return h;
-  }
-  // `h` with the 32-bit word of `field` (an offset in the header) set to `value`.
-  static cups_page_header2_t with(cups_page_header2_t h, size_t field, uint32_t value) {
-    std::memcpy(reinterpret_cast<unsigned char*>(&h) + field, &value, sizeof value);
-    return h;
-  }
-  RasterBytes& header(const cups_page_header2_t& h) {
-    append(&h, sizeof h);
-    return *this;
-  }
-  RasterBytes& bytes(size_t count, unsigned char value) {
-    data_.append(count, static_cast<char>(value));
-    return *this;
-  }
-  RasterBytes& cutTo(size_t size) {
-    data_.resize(size);
-    return *this;
-  }
-  // Whole pages of a striped label as libcups writes them in `mode`.
-  static RasterBytes written(cups_mode_t mode, int pages, int width, int height) {
-    const TempDir dir;
-    const fs::path path = dir.path() / "pages.ras";
-    nypr::test::writeRaster(
-        path.string(), mode, 300, width, height,
-        [](int x, int y) { return y % 3 == 0 && x % 8 < 4; }, 0, pages);
-    RasterBytes r;
-    r.data_ = nypr::test::readFile(path);
-    return r;
-  }
-  size_t size() const { return data_.size(); }
-  const std::string& data() const { return data_; }
+// Raster streams as a stranger could send them: the sync word, then raw header words (any
+// value) and raw bytes; or whole pages of a striped 16 x 4 dot label as libcups writes them.
+std::string bytesOf(const void* p, size_t n) {
+  return std::string(static_cast<const char*>(p), n);
+}
+const uint32_t kSyncWord = CUPS_RASTER_SYNC;
+const std::string kSync = bytesOf(&kSyncWord, sizeof kSyncWord);
+#define AT(field) offsetof(cups_page_header2_t, field)
 
- private:
-  RasterBytes() = default;
-  void append(const void* p, size_t n) { data_.append(static_cast<const char*>(p), n); }
-  std::string data_;
-};
+// A 16 x 4 dot page header with the 32-bit word at `field` (an offset) set to `value`.
+std::string header(size_t field = AT(cupsWidth), uint32_t value = 16) {
+  cups_page_header2_t h{};
+  h.HWResolution[0] = h.HWResolution[1] = 300;
+  h.cupsWidth = 16;
+  h.cupsHeight = 4;
+  h.cupsBitsPerColor = h.cupsBitsPerPixel = 1;
+  h.cupsBytesPerLine = 2;
+  h.cupsColorSpace = CUPS_CSPACE_K;
+  std::memcpy(reinterpret_cast<unsigned char*>(&h) + field, &value, sizeof value);
+  return bytesOf(&h, sizeof h);
+}
+std::string pages(int count) {
+  const TempDir dir;
+  const fs::path path = dir.path() / "pages.ras";
+  nypr::test::writeRaster(
+      path.string(), CUPS_RASTER_WRITE_COMPRESSED, 300, 16, 4,
+      [](int x, int y) { return y % 3 == 0 && x % 8 < 4; }, 0, count);
+  return nypr::test::readFile(path);
+}
 
 class CupsDoorTest : public ::testing::Test {
  protected:
@@ -120,44 +98,35 @@ class CupsDoorTest : public ::testing::Test {
   const fs::path dir_ = temp_.path();
 };
 
-#define AT(field) offsetof(cups_page_header2_t, field)
-
 TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
-  const auto label = RasterBytes::label(16, 4);
-  const auto onePage = [] { return RasterBytes::written(CUPS_RASTER_WRITE_COMPRESSED, 1, 16, 4); };
+  const std::string onePage = pages(1), lines(8, '\0');
   const struct {
     const char* what;
-    RasterBytes stream;
+    std::string stream;
     int exitCode;
     const char* says;  // in the filter's messages
     int labels;        // label records passed on
   } cases[] = {
-      {"two pages, compressed", RasterBytes::written(CUPS_RASTER_WRITE_COMPRESSED, 2, 16, 4), 0,
-       "INFO: Label 2: 16 x 4 dots", 2},
+      {"two pages, compressed", pages(2), 0, "INFO: Label 2: 16 x 4 dots", 2},
       {"bytes per line far above the width",
-       RasterBytes(CUPS_RASTER_SYNC)
-           .header(RasterBytes::with(label, AT(cupsBytesPerLine), 0x7FFFFFF0))
-           .bytes(8, 0),
-       1, "ERROR: Page 1: the raster lines are 2147483632 bytes where 16 dots take 2", 0},
-      {"cut mode 8",
-       RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(CutMedia), 8)).bytes(8, 0),
-       1, "ERROR: Page 1: unknown cut mode 8", 0},
-      {"colour space 64",
-       RasterBytes(CUPS_RASTER_SYNC).header(RasterBytes::with(label, AT(cupsColorSpace), 64)), 1,
+       kSync + header(AT(cupsBytesPerLine), 0x7FFFFFF0) + lines, 1,
+       "ERROR: Page 1: the raster lines are 2147483632 bytes where 16 dots take 2", 0},
+      {"cut mode 8", kSync + header(AT(CutMedia), 8) + lines, 1,
+       "ERROR: Page 1: unknown cut mode 8", 0},
+      {"colour space 64", kSync + header(AT(cupsColorSpace), 64), 1,
        "ERROR: Page 1: the raster is not black and white (colour space 64)", 0},
-      {"241 bits per pixel on page 2",
-       onePage().header(RasterBytes::with(label, AT(cupsBitsPerPixel), 241)), 1,
+      {"241 bits per pixel on page 2", onePage + header(AT(cupsBitsPerPixel), 241), 1,
        "ERROR: Page 2: the raster has 241 bits per pixel", 1},
-      {"the stream ends inside header 2", onePage().header(label).cutTo(onePage().size() + 900), 1,
+      {"the stream ends inside header 2", (onePage + header()).substr(0, onePage.size() + 900), 1,
        "ERROR: Page 2: the raster stream ends inside the page header", 1},
-      {"the stream ends inside page 1", onePage().cutTo(onePage().size() - 3), 1,
+      {"the stream ends inside page 1", onePage.substr(0, onePage.size() - 3), 1,
        "ERROR: Page 1: the raster page is cut short", 0},
-      {"no page at all", RasterBytes(CUPS_RASTER_SYNC), 1, "ERROR: No pages found", 0},
+      {"no page at all", kSync, 1, "ERROR: No pages found", 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const Outcome r =
-        run(NYPR_CUPS_FILTER, {"1", "user", "title", "1", ""}, file("in.ras", c.stream.data()));
+        run(NYPR_CUPS_FILTER, {"1", "user", "title", "1", ""}, file("in.ras", c.stream));
     EXPECT_EQ(r.exitCode, c.exitCode);
     EXPECT_NE(r.errors.find(c.says), std::string::npos) << r.errors;
     if (c.exitCode != 0 && std::string(c.says) != "ERROR: No pages found") {
@@ -170,7 +139,7 @@ TEST_F(CupsDoorTest, FilterEndsInWholeLabelsOrAnErrorNamingThePage) {
 // The copies argument is a stranger's text: held within what a label record takes, never
 // wrapped round (4294967301 is not 5).
 TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
-  const auto page = RasterBytes::written(CUPS_RASTER_WRITE_COMPRESSED, 1, 16, 4);
+  const std::string page = pages(1);
   const struct {
     const char* arg;
     int copies;
@@ -184,7 +153,7 @@ TEST_F(CupsDoorTest, FilterHoldsTheCopiesArgumentWithinTheLabelsLimit) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.arg);
     const Outcome r =
-        run(NYPR_CUPS_FILTER, {"1", "user", "title", c.arg, ""}, file("in.ras", page.data()));
+        run(NYPR_CUPS_FILTER, {"1", "user", "title", c.arg, ""}, file("in.ras", page));
     EXPECT_EQ(r.exitCode, 0) << r.errors;
     EXPECT_EQ(r.last.copies, c.copies);
   }

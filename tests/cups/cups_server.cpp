@@ -68,7 +68,7 @@ CupsServer::CupsServer() {
   start();
 }
 
-bool CupsServer::start() {
+void CupsServer::start() {
   dir_ = fs::temp_directory_path() / ("nypr_cupsd_" + std::to_string(::getpid()));
   fs::remove_all(dir_);
   for (const char* sub : {"bin/backend", "bin/filter", "bin/lib", "share/model/nyprkt3600r",
@@ -98,9 +98,9 @@ bool CupsServer::start() {
                dir_ / "log/cupsd.out");
   if (pid_ < 0) {
     reason_ = "cannot start cupsd";
-    return false;
+    return;
   }
-  bool up = pollUntil(
+  const bool up = pollUntil(
       [&] {
         http_t* http = connect();
         if (http != nullptr) httpClose(http);
@@ -108,16 +108,9 @@ bool CupsServer::start() {
       },
       std::chrono::seconds(10));
   if (!up) {
-    // Its complaints: the console output and the error lines of its log.
-    reason_ = "cupsd did not start:";
-    for (const char* log : {"log/cupsd.out", "log/error_log"}) {
-      std::ifstream in(dir_ / log);
-      for (std::string line; std::getline(in, line);) {
-        if (line.rfind("D ", 0) != 0) reason_ += "\n" + line;
-      }
-    }
+    reason_ = "cupsd did not start:\n" + readFile(dir_ / "log/cupsd.out") +
+              readFile(dir_ / "log/error_log");
   }
-  return up;
 }
 
 CupsServer::~CupsServer() {

@@ -50,7 +50,7 @@ class CupsServer {
   std::string errorLog() const;  // the scheduler's log, for failure messages
 
  private:
-  bool start();
+  void start();
   http_t* connect() const;
   // `operation` on `uri` (given as the `target` attribute); the response, null when the
   // scheduler cannot be reached.

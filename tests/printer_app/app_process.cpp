@@ -117,11 +117,11 @@ IppRun runIpptool(const std::string& uri, const std::string& test,
   return run;
 }
 
-JobStatus jobStatus(const AppServer& app, const std::string& printer, int job) {
+JobStatus AppTest::status(int job) {
   JobStatus status;
   ipp_t* request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
   ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", job);
-  ipp_t* response = app.ippRequest(request, "/ipp/print/" + printer);
+  ipp_t* response = app_->ippRequest(request, "/ipp/print/kt");
   status.state = ippGetInteger(ippFindAttribute(response, "job-state", IPP_TAG_ENUM), 0);
   const char* message =
       ippGetString(ippFindAttribute(response, "job-state-message", IPP_TAG_TEXT), 0, nullptr);

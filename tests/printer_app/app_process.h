@@ -69,7 +69,6 @@ struct JobStatus {
   std::string message;  // job-state-message
   int impressionsCompleted = 0;
 };
-JobStatus jobStatus(const AppServer& app, const std::string& printer, int job);
 
 // The application with printer "kt" on the simulated printer; it must end cleanly,
 // without a sanitizer's report (asan build).
@@ -85,7 +84,7 @@ class AppTest : public ::testing::Test {
   // when refused.
   int print(const std::string& file, const std::vector<std::string>& vars,
             const std::string& test = "print-job.test");
-  JobStatus status(int job) { return jobStatus(*app_, "kt", job); }
+  JobStatus status(int job);  // of printer "kt"
   // Waits until the job has ended (canceled, aborted or completed); its last status.
   JobStatus ended(int job);
   // A printer attribute of printer "kt" as text, "" when absent.
