@@ -13,8 +13,8 @@ using namespace ktsim::detail;
 TEST(Protocol, FixedWidthFieldsAndCodesWithoutAnswer) {
   EXPECT_EQ(answerCode("PRE"), "");  // the finish report is never answered
   EXPECT_EQ(answerCode("XYZ"), "");
-  // Saturation at 9999 is seen in announced lengths (sim_doors_test.cpp).
   EXPECT_EQ(digits(-3, 3), "000");
+  EXPECT_EQ(digits(12345, 4), "9999");
   EXPECT_EQ(readDigits("ab0123", 2, 4), 123);
   EXPECT_FALSE(readDigits("ab012", 2, 4));  // past the end
   EXPECT_EQ(readSigned("-05", 0, 3), -5);

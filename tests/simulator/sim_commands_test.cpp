@@ -1,9 +1,16 @@
 // Commands answered over a real socket from the printer state. The driver's dialogs read
 // and write each command's fields through the simulator; what stays here is the whole
-// status block and what no driver ever sends: requests the printer must refuse.
+// status block, a spoilt program upload and the answer to a printer search.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "sim_fixture.h"
 
@@ -24,48 +31,50 @@ TEST_F(SimCommands, StatusBlockCarriesEveryStateField) {
                     "0253", "0221", "0", "00", "1", "000", "100", "2"}));
 }
 
-// Each refusal sets its answer's failure flag (or status number) and leaves the state alone.
-TEST_F(SimCommands, MalformedRequestsAreRefusedAndChangeNothing) {
-  sim_.setGapMark(false, true, 45, 30, false, 60, 20);
-  sim_.setAddresses("00809200ABCD", 0x0A000005u, 0xFFFF0000u, 0x0A000001u);
-  sim_.setCutPosition(305, 41);
-  const struct {
-    const char* what;
-    std::string request;
-    size_t at;
-    std::string answer;
-  } rows[] = {
-      {"gap reference not a number", fields({"2S200GMS1", "0", "1", "4x", "0", "1", "33", "0"}), 20,
-       "1"},
-      {"unknown distance operation", fields({"2S200LRS9", "001", "0", "000000000"}), 31, "1"},
-      {"address group above 255",
-       fields({"2S200ADS1", "00809200ABCD", "300000000005", "255255000000", "010000000001", "03"}),
-       61, "1"},
-      {"empty card slot", "2S200CDS5", 9, "007"},
-      {"unknown cut position operation", "2S200CPS99", 11, "1"},
-      {"head dots outside 1..960", "2S200HCS000009610020", 11, "1"},
-      {"motor without the test mode", "2S200MTS01", 8, "1"},
-      {"unknown test pattern", "2S200PTS7000001", 11, "1"},
-  };
-  for (const auto& r : rows) {
-    SCOPED_TRACE(r.what);
-    EXPECT_EQ(ask(r.request).substr(r.at, r.answer.size()), r.answer);
-  }
-  EXPECT_EQ(ask("2S200CDS5")[40], '1');
-  const auto s = sim_.state();
-  EXPECT_EQ(s.gapReference, 45);
-  EXPECT_EQ(s.ip, 0x0A000005u);
-  EXPECT_EQ(s.cutPositionDots, 305);
-  EXPECT_FALSE(s.outerMotorRunning);
-  EXPECT_FALSE(sim_.lastJob());
-}
-
 TEST_F(SimCommands, ProgramTransferWithASkippedBlockIsSpoilt) {
   Client c = connect();
   EXPECT_EQ(c.exchange("2S200INS"), "2S200INR000");
   EXPECT_EQ(c.exchange("2S200IDS0001" + std::string(512, 'B')), "2S200IDR1");
   EXPECT_EQ(c.exchange("2S200INE"), "2S200IER1");
   EXPECT_FALSE(sim_.program().complete);
+}
+
+// Tag, machine number, MAC address and the model text cut or padded to 18 characters.
+TEST(SimDiscovery, AnswersTheSearchWithMachineNumberAndModel) {
+  ktsim::Options o;
+  o.discovery = true;
+  o.discoveryPort = 0;  // any free port on the simulator's own address
+  ktsim::Simulator sim(o);
+  sim.setAddresses("00809200ABCD", 0x0A000005u, 0xFF000000u, 0x0A000001u);
+  sim.start();
+  ASSERT_NE(sim.discoveryPort(), 0);
+  const int fd = ::socket(AF_INET, SOCK_DGRAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_in to{};
+  to.sin_family = AF_INET;
+  to.sin_port = htons(sim.discoveryPort());
+  to.sin_addr.s_addr = htonl(sim.addressValue());
+  for (const auto& [model, shown] :
+       {std::pair{"KT-3600R", "KT-3600R          "},
+        std::pair{"KT-3600R Ver2.50 with more text", "KT-3600R Ver2.50 w"}}) {
+    SCOPED_TRACE(model);
+    sim.setDiscoveryIdentity(7, model);
+    const std::string request = "RequestMiraMachine?";
+    ASSERT_EQ(::sendto(fd, request.data(), request.size(), 0, reinterpret_cast<sockaddr*>(&to),
+                       sizeof to),
+              19);
+    pollfd p{fd, POLLIN, 0};
+    ASSERT_EQ(::poll(&p, 1, 3000), 1);
+    char buf[256] = {};
+    sockaddr_in from{};
+    socklen_t len = sizeof from;
+    const ssize_t n =
+        ::recvfrom(fd, buf, sizeof buf - 1, 0, reinterpret_cast<sockaddr*>(&from), &len);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(std::max<ssize_t>(n, 0))),
+              std::string("MiraMachine07") + "00809200ABCD" + shown);
+    EXPECT_EQ(ntohl(from.sin_addr.s_addr), sim.addressValue());
+  }
+  ::close(fd);
 }
 
 }  // namespace

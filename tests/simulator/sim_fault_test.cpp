@@ -1,9 +1,8 @@
-// Fault switches the driver's tests do not reach: how often a fault fires, other numbers
-// and another model's header in answers, and matching by port and connection. Closing,
-// resetting, holding back and splitting answers are checked through the driver's link.
+// Fault switches the driver's tests lean on without checking them: how often a fault
+// fires, the failure flag and numbers in answers, and matching by port. Closing, resetting,
+// holding back and splitting answers are checked through the driver's link.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "sim_fixture.h"
@@ -13,7 +12,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
 using ktsim::Fault;
 using ktsim::FaultAction;
 using simtest::Client;
@@ -34,21 +32,17 @@ TEST_F(SimFaults, WrongCodeIsAnsweredTheGivenNumberOfTimes) {
 
 // The flag and numbers of the stop, print, raster and feed answers are read by the driver
 // (CompletionTest.StopAnswersWhetherThePrinterStopped and .AFeedWithAWrongParameterIsNotWaitedFor,
-// PrintLabelTest.PrinterFaultsDuringTheJob); here the status block's flag, the one-digit number of
-// the cut answer and another model's header.
-TEST_F(SimFaults, FailureFlagsStatusNumbersAndAnotherModelsHeaderInAnswers) {
+// PrintLabelTest.PrinterFaultsDuringTheJob); here the status block's flag and the one-digit
+// number of the cut answer.
+TEST_F(SimFaults, FailureFlagsAndStatusNumbersInAnswers) {
   sim_.addFault({.code = "STS", .action = FaultAction::FailureFlag});
   sim_.addFault({.code = "CTS", .action = FaultAction::Status, .number = 7});
   Client c = connect();
   EXPECT_EQ(c.exchange("2S200STS")[42], '1');
   EXPECT_EQ(c.exchange("2S200CTS"), "2S200CTR7");
-
-  sim_.clearFaults();
-  sim_.addFault({.code = "STS", .action = FaultAction::OtherHeader, .header = "1F200"});
-  EXPECT_EQ(c.exchange("2S200STS").substr(0, 8), "1F200STR");
 }
 
-TEST_F(SimFaults, FaultsMatchPortAndConnection) {
+TEST_F(SimFaults, FaultsMatchTheirPort) {
   sim_.addFault({.code = "GMS",
                  .port = ktsim::Port::Finish,
                  .times = -1,
@@ -58,16 +52,6 @@ TEST_F(SimFaults, FaultsMatchPortAndConnection) {
   EXPECT_EQ(cmd.exchange("2S200GMS0000000000")[20], '0');
   EXPECT_EQ(fin.exchange("2S200GMS0000000000")[20], '1');
   EXPECT_EQ(fin.exchange("2S200GMS0000000000")[20], '1');
-
-  sim_.clearFaults();
-  ASSERT_TRUE(sim_.waitForConnections(ktsim::Port::Command, 1, 5s));
-  Client other = connect();
-  ASSERT_EQ(other.exchange("2S200BZS"), "2S200BZR0");
-  const uint64_t otherId = sim_.receivedFrames("BZS").back().connection;
-  sim_.addFault(
-      {.code = "BZS", .connection = otherId, .times = -1, .action = FaultAction::FailureFlag});
-  EXPECT_EQ(cmd.exchange("2S200BZS"), "2S200BZR0");
-  EXPECT_EQ(other.exchange("2S200BZS"), "2S200BZR1");
 }
 
 }  // namespace

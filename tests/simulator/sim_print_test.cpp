@@ -132,14 +132,6 @@ TEST_F(SimPrint, RasterFramesOutOfOrderOrWithoutAJobAreRefused) {
   EXPECT_EQ(readReports(1), std::vector<std::string>{report(0, 0)});
 }
 
-TEST_F(SimPrint, MalformedPrintConditionsAreRefusedWithTheirField) {
-  std::string p = prsPayload(100, 50, 1);
-  p[8 + 5] = 'x';  // label length
-  EXPECT_EQ(command_.exchange(p), "2S200PRR0231002");
-  EXPECT_EQ(command_.exchange(prsPayload(100, 50, 0)).substr(11), "1013");  // no copies
-  EXPECT_FALSE(sim_->lastJob());
-}
-
 // The default stop report (998) is read by the driver in
 // TestPrintTest.StopIsServedWhileTheJobIsFollowed; here one set instead.
 TEST_F(SimPrint, StopEndsTheJobWithTheStopReport) {
