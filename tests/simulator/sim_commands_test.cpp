@@ -1,6 +1,8 @@
 // Commands answered over a real socket from the printer state. The driver's dialogs read
 // and write each command's fields through the simulator; what stays here is the whole
-// status block, a spoilt program upload and the answer to a printer search.
+// status block, a spoilt program upload, the answer to a printer search, and the fault
+// switches the driver's tests lean on without checking them (how often a fault fires, the
+// failure flag and numbers in answers).
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
@@ -14,8 +16,12 @@
 
 #include "sim_fixture.h"
 
+// Faults name only what differs from the defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace {
 
+using ktsim::FaultAction;
 using simtest::Client;
 using simtest::fields;
 
@@ -37,6 +43,30 @@ TEST_F(SimCommands, ProgramTransferWithASkippedBlockIsSpoilt) {
   EXPECT_EQ(c.exchange("2S200IDS0001" + std::string(512, 'B')), "2S200IDR1");
   EXPECT_EQ(c.exchange("2S200INE"), "2S200IER1");
   EXPECT_FALSE(sim_.program().complete);
+}
+
+TEST_F(SimCommands, WrongCodeIsAnsweredTheGivenNumberOfTimes) {
+  const int id = sim_.addFault(
+      {.code = "BZS", .times = 2, .action = FaultAction::WrongCode, .answerCode = "LER"});
+  Client c = connect();
+  EXPECT_EQ(c.exchange("2S200BZS"), "2S200LER0");
+  EXPECT_EQ(c.exchange("2S200BZS"), "2S200LER0");
+  EXPECT_EQ(c.exchange("2S200BZS"), "2S200BZR0");
+  EXPECT_EQ(sim_.faultHits(id), 2);
+  // Other codes were never touched.
+  EXPECT_EQ(c.exchange("2S200LES"), "2S200LER0");
+}
+
+// The flag and numbers of the stop, print, raster and feed answers are read by the driver
+// (CompletionTest.StopAnswersWhetherThePrinterStopped and .AFeedWithAWrongParameterIsNotWaitedFor,
+// PrintLabelTest.PrinterFaultsDuringTheJob); here the status block's flag and the one-digit
+// number of the cut answer.
+TEST_F(SimCommands, FailureFlagsAndStatusNumbersInAnswers) {
+  sim_.addFault({.code = "STS", .action = FaultAction::FailureFlag});
+  sim_.addFault({.code = "CTS", .action = FaultAction::Status, .number = 7});
+  Client c = connect();
+  EXPECT_EQ(c.exchange("2S200STS")[42], '1');
+  EXPECT_EQ(c.exchange("2S200CTS"), "2S200CTR7");
 }
 
 // Tag, machine number, MAC address and the model text cut or padded to 18 characters.
