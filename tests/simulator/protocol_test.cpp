@@ -45,14 +45,4 @@ TEST(Raster, LinesBeyondTheLabelAndDotsBeyondTheLineAreBlank) {
   for (int x = 0; x < 32; ++x) EXPECT_EQ(shortLine.dot(x, 0), x == 16) << x;
 }
 
-TEST(Raster, TestPatternsFillTheChosenThird) {
-  const auto right = testPattern(3, 3, 960, 16);
-  EXPECT_FALSE(right.dot(100, 0));
-  EXPECT_TRUE(right.dot(900, 0));
-  EXPECT_FALSE(right.dot(900, 4));
-  const auto centre = testPattern(4, 0, 960, 4);
-  EXPECT_TRUE(centre.dot(480, 2));
-  EXPECT_FALSE(centre.dot(470, 2));
-}
-
 }  // namespace
