@@ -351,6 +351,13 @@ TEST_F(LinkConnectionTest, RefusedConnectShowsTheSocketError) {
   EXPECT_NE(log.find("shutdown(0) failed, err=10057"), std::string::npos) << log;
   EXPECT_EQ(log.find("wait close timeout"), std::string::npos) << log;
   EXPECT_EQ(log.find("recv() failed"), std::string::npos) << log;
+
+  // An address no connection can reach fails at once, without the wait.
+  slot().CurKTRInfoST.IpAddrUL = 0xFFFFFFFF;
+  EXPECT_EQ(KT36R_CreateSocket(0, 0, 0), kInvalidSocket);
+  EXPECT_EQ(slot().dwLastError, kErrSocket);
+  EXPECT_NE(slot().dwError, 0);
+  EXPECT_EQ(slot().skKT, kInvalidSocket);
 }
 
 TEST_F(LinkConnectionTest, SetTimeOutOnNoSocketFailsBoth) {
