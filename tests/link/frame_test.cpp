@@ -70,15 +70,6 @@ TEST(CommandTable, CodesLengthsAndAnswersOfEveryCommand) {
   EXPECT_EQ(std::string(payload, 8), "2S200...");
 }
 
-TEST(CommandTable, PutNum4KeepsTheLastFourDigits) {
-  for (const auto& [n, text] :
-       {std::pair{12345, "2345"}, {7, "0007"}, {0, "0000"}, {9999, "9999"}}) {
-    char out[5] = "....";
-    KtPutNum4FnV(n, out);
-    EXPECT_EQ(std::string(out, 4), text) << n;
-  }
-}
-
 // The right answer, another code and an echo are the wire tests' answers; here a request
 // the driver does not know.
 TEST(Recognition, NoAnswerIsRightForAnUnknownRequest) {

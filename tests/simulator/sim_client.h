@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -17,13 +16,6 @@ namespace simtest {
 // STX, four length digits, payload, ETX.
 inline std::string frame(std::string_view payload) {
   return ktsim::makeFrame(payload);
-}
-
-// The fields of a payload put together, so tests can show each field apart.
-inline std::string fields(std::initializer_list<std::string_view> parts) {
-  std::string out;
-  for (std::string_view part : parts) out += part;
-  return out;
 }
 
 class Client {
@@ -59,11 +51,5 @@ class Client {
  private:
   ktsim::Socket socket_;
 };
-
-// One request/answer on a fresh connection, the way the driver talks to the printer.
-inline std::string exchangeOnce(uint32_t ip, uint16_t port, std::string_view payload) {
-  Client c;
-  return c.connect(ip, port) ? c.exchange(payload) : std::string();
-}
 
 }  // namespace simtest
