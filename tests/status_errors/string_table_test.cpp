@@ -7,13 +7,14 @@
 #include <cstring>
 #include <string>
 
-#include "expected_texts.h"
+#include "host_fixture.h"
 #include "resources/strings.h"
+#include "test_data.h"
 
 namespace nypr {
 namespace {
 
-using testing::cp932;
+using test::cp932;
 
 // The error and condition texts come out through the error text (error_text_test.cpp);
 // the module's other texts are looked up here.
@@ -22,6 +23,7 @@ TEST(StringTableTest, EveryModuleTextIsInTheTable) {
     ASSERT_NE(moduleStringUtf8(e.code), nullptr) << "string " << e.code;
     EXPECT_STREQ(moduleStringUtf8(e.code), e.utf8.c_str()) << "string " << e.code;
     EXPECT_EQ(moduleStringCp932(e.code), cp932(e.utf8)) << "string " << e.code;
+    EXPECT_EQ(cp932(e.utf8).find('?'), e.utf8.find('?')) << "no CP932 form: " << e.code;
   }
 }
 
