@@ -21,7 +21,7 @@ class ProfileTest : public nypr::testing::ProfileFixture {
 };
 
 // Integer reads (tests/data/profile/read_ints.txt), through the string read. A string's
-// default and its trimmed CRLF value: the odd files below (and profile_differential).
+// default and its trimmed CRLF value: the odd files below.
 TEST_F(ProfileTest, ReadsGiveTheValueOrTheDefault) {
   const auto rows = nypr::testing::readTestTable("profile/read_ints.txt");
   EXPECT_EQ(rows.size(), 11u);
