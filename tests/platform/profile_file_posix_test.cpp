@@ -1,15 +1,18 @@
-// The INI file's kind and permissions survive a write, and processes sharing the file
-// lose no update. POSIX only: it forks writers and uses file modes and symbolic links.
+// The INI file's kind and permissions survive a write, and processes and threads sharing
+// the file lose no update. POSIX only: it forks writers and uses file modes and symbolic links.
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "platform/profile.h"
 #include "profile_fixture.h"
@@ -107,21 +110,30 @@ TEST_F(ProfileFileTest, ReadOnlyFileOrFolderFailsAndKeepsTheFile) {
   }
 }
 
-// Two host processes each write their own key many times: every write succeeds and the
-// last value of each survives.
-TEST_F(ProfileFileTest, ProcessesWritingAtOnceLoseNoUpdate) {
+// Two host processes, each driving printers from several threads, write their own keys
+// many times: every write succeeds, and the last value of each and the rest of the file
+// survive.
+TEST_F(ProfileFileTest, ProcessesAndThreadsWritingAtOnceLoseNoUpdate) {
   constexpr int kProcesses = 2;
-  constexpr int kWrites = 300;
+  constexpr int kThreads = 4;
+  constexpr int kWrites = 60;
+  const auto key = [](int p, int t) { return "KT" + std::to_string(p) + std::to_string(t); };
   pid_t pids[kProcesses];
   for (int p = 0; p < kProcesses; ++p) {
     pids[p] = ::fork();
     ASSERT_GE(pids[p], 0);
     if (pids[p] == 0) {
-      const std::string key = "P" + std::to_string(p);
-      int failed = 0;
-      for (int i = 1; i <= kWrites; ++i) {
-        failed += profileWriteString(path_, "S", key.c_str(), std::to_string(i).c_str()) ? 0 : 1;
+      std::atomic<int> failed{0};
+      std::vector<std::thread> threads;
+      for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+          for (int i = 1; i <= kWrites; ++i) {
+            const std::string value = std::to_string(i);
+            if (!profileWriteString(path_, "S", key(p, t).c_str(), value.c_str())) ++failed;
+          }
+        });
       }
+      for (std::thread& th : threads) th.join();
       ::_exit(failed == 0 ? 0 : 1);
     }
   }
@@ -131,7 +143,9 @@ TEST_F(ProfileFileTest, ProcessesWritingAtOnceLoseNoUpdate) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a write failed";
   }
   for (int p = 0; p < kProcesses; ++p) {
-    EXPECT_EQ(profileReadInt(path_, "S", ("P" + std::to_string(p)).c_str(), 0), kWrites);
+    for (int t = 0; t < kThreads; ++t) {
+      EXPECT_EQ(profileReadInt(path_, "S", key(p, t).c_str(), 0), kWrites) << key(p, t);
+    }
   }
   EXPECT_EQ(profileReadString(path_, "S", "k", ""), "old");
   EXPECT_EQ(files(), 1);

@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
-#include <vector>
 
 #include "profile_fixture.h"
 #include "test_data.h"
@@ -23,7 +21,7 @@ class ProfileTest : public nypr::testing::ProfileFixture {
 };
 
 // Integer reads (tests/data/profile/read_ints.txt), through the string read. A string's
-// default and its trimmed CRLF value: the odd files below (and profile_differential).
+// default and its trimmed CRLF value: the odd files below.
 TEST_F(ProfileTest, ReadsGiveTheValueOrTheDefault) {
   const auto rows = nypr::testing::readTestTable("profile/read_ints.txt");
   EXPECT_EQ(rows.size(), 11u);
@@ -99,34 +97,6 @@ TEST_F(ProfileTest, NamesAndValuesThatWouldNotReadBackAreRefused) {
   EXPECT_FALSE(profileWriteString(path_, "S\r\n[T]", "k", "v"));
   EXPECT_FALSE(profileWriteString(path_, " ", "k", "v"));
   EXPECT_EQ(read(), "[S]\nk=old\n");
-}
-
-// A host drives printers 1-8 from different threads, and every job writes the INI: no
-// thread may lose another's update.
-TEST_F(ProfileTest, ThreadsWritingAtOnceLoseNoUpdate) {
-  write("[System Data]\nSocket_ConnectTimeout=2000\n[Other]\nkeep=1\n");
-  constexpr int kThreads = 8;
-  constexpr int kWrites = 40;
-  std::vector<int> failures(kThreads, 0);
-  std::vector<std::thread> threads;
-  for (int t = 0; t < kThreads; ++t) {
-    threads.emplace_back([&, t] {
-      const std::string key = "KT0" + std::to_string(t);
-      for (int i = 0; i < kWrites; ++i) {
-        const std::string value = std::to_string(i);
-        if (!profileWriteString(path_, "KT3600R Info", key.c_str(), value.c_str())) ++failures[t];
-      }
-    });
-  }
-  for (auto& th : threads) th.join();
-  for (int t = 0; t < kThreads; ++t) {
-    const std::string key = "KT0" + std::to_string(t);
-    EXPECT_EQ(failures[t], 0) << key;
-    EXPECT_EQ(profileReadInt(path_, "KT3600R Info", key.c_str(), -1), kWrites - 1) << key;
-  }
-  EXPECT_EQ(profileReadInt(path_, "System Data", "Socket_ConnectTimeout", -1), 2000);
-  EXPECT_EQ(profileReadInt(path_, "Other", "keep", -1), 1);
-  EXPECT_EQ(files(), 1);  // no temporary file left behind
 }
 
 }  // namespace

@@ -183,17 +183,5 @@ TEST_F(SettingsLineTest, GarbageInFieldsStaysInItsFieldAndReadsAsNoNumber) {
   EXPECT_EQ(storeAndRead(info), line.substr(0, 241) + "000#099#0");
 }
 
-TEST_F(SettingsLineTest, ControlCharactersInTheRecordAreNotWrittenToTheFile) {
-  KtrInfo info = load(0);
-  info.IpAddrUL = 0xC0A8000A;
-  PrinterSettings[0][kSettingsFields[7].offset + 1] = '\n';    // field 7 = "2\n0"
-  PrinterSettings[0][kSettingsFields[8].offset] = '~';         // printable: kept
-  PrinterSettings[0][kSettingsFields[9].offset + 1] = '\x7F';  // DEL is a control
-  const std::string stored = storeAndRead(info);
-  ASSERT_EQ(stored.size(), 250u);
-  EXPECT_EQ(stored.find('\n'), std::string::npos);
-  EXPECT_EQ(stored.substr(linePos(7), 12), "200#~07#000#");
-}
-
 }  // namespace
 }  // namespace nypr

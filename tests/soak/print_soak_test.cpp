@@ -80,7 +80,6 @@ TEST_F(PrintSoakTest, EveryJobEndsPrintedExactlyOrFailedWithACode) {
   });
   int printed = 0;
   int jobs = 0;
-  Clock::duration longest{};
   for (; jobs < kMaxJobs && printed < kLabels; ++jobs) {
     SCOPED_TRACE("job " + std::to_string(jobs));
     armCommandFault(sim_, rng);
@@ -100,9 +99,7 @@ TEST_F(PrintSoakTest, EveryJobEndsPrintedExactlyOrFailedWithACode) {
     ok = ok && NyPrWaitPrintFinished(1, 0) == 1;
     const uint32_t code = NyPrGetPrintError(1, nullptr, 0);
     NyPrClosePrinter(0);
-    const Clock::duration took = Clock::now() - start;
-    longest = std::max(longest, took);
-    EXPECT_LT(took, kJobLimit);
+    EXPECT_LT(Clock::now() - start, kJobLimit);
 
     if (ok) {
       ++printed;
@@ -119,8 +116,8 @@ TEST_F(PrintSoakTest, EveryJobEndsPrintedExactlyOrFailedWithACode) {
     reportLost = false;
     sim_.waitForNoOpenConnections(2s);
   }
-  std::printf("soak: %d jobs (longest %.2f s): %d printed exactly, %d failed with a code\n", jobs,
-              std::chrono::duration<double>(longest).count(), printed, jobs - printed);
+  std::printf("soak: %d jobs: %d printed exactly, %d failed with a code\n", jobs, printed,
+              jobs - printed);
   EXPECT_EQ(printed, kLabels);
 }
 

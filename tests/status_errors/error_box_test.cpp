@@ -6,16 +6,16 @@
 #include "core/host_api.h"
 #include "core/slots.h"
 #include "driver/module_entry.h"
-#include "expected_texts.h"
 #include "host_fixture.h"
 #include "nyhost/nyhost_control.h"
 #include "platform/ui.h"
 #include "status/error_text.h"
+#include "test_data.h"
 
 namespace nypr {
 namespace {
 
-using testing::cp932;
+using test::cp932;
 using testing::messageText;
 
 struct Box {

@@ -9,19 +9,30 @@
 #include <string>
 
 #include "core/host_api.h"
-#include "error_fixture.h"
-#include "expected_texts.h"
+#include "core/slots.h"
+#include "driver/module_entry.h"
+#include "host_fixture.h"
+#include "nyhost/nyhost_control.h"
 #include "nyprkt3600r/nyprkt3600r.h"
 #include "platform/text.h"
+#include "test_data.h"
 
 namespace nypr {
 namespace {
 
-using testing::cp932;
+using test::cp932;
 using testing::messageText;
 
-class ErrorTextTest : public testing::ErrorFixture {
+// A fresh stand-in host with the module attached (its language loader reaches the
+// module's strings through it) and every printer slot without an error.
+class ErrorTextTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    nyhostReset();
+    moduleAttach();
+    std::memset(stKtRSE, 0, sizeof stKtRSE);
+    for (PrinterSlot& slot : stKtRSE) slot.dwLastError = slot.dwError = kNoError;
+  }
   void TearDown() override {
     for (uint32_t id : {97u, 108u, 1001u, 1002u}) nyhostSetHostString(id, nullptr);
     nyhostReset();
@@ -63,6 +74,8 @@ TEST_F(ErrorTextTest, EveryMessageComesOutInCp932WithItsAppendix) {
         detail = 61;
         appendix = "No.00061";
       }
+      // A character without a CP932 form would come out as "?" on both sides.
+      EXPECT_EQ(cp932(entry.utf8).find('?'), entry.utf8.find('?')) << "code " << entry.code;
       setError(2, entry.code, detail);
       uint32_t code = 0;
       EXPECT_EQ(hostText(3, &code), cp932(entry.utf8) + appendix) << "code " << entry.code;
