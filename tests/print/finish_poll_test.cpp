@@ -39,13 +39,13 @@ class RawPrinter {
 
 // STX "0016" header, code, a blank, error (3), remaining (4), ETX.
 std::string report(int error, int remaining) {
-  char text[32];
-  std::snprintf(text, sizeof text,
-                "\x02"
-                "0016"
-                "2S200PRE0%03d%04d\x03",
-                error, remaining);
-  return text;
+  char fields[16];
+  std::snprintf(fields, sizeof fields, "%03d%04d", error, remaining);
+  return std::string(
+             "\x02"
+             "0016"
+             "2S200PRE0") +
+         fields + "\x03";
 }
 
 class FinishPollTest : public HostTest {
