@@ -43,14 +43,11 @@ TEST(PhaseTable, FollowsTheCLibrarySequenceAndStaysBetweenZeroAndThresholdPlusOn
     EXPECT_EQ(rng.next(), e);
   }
   for (int threshold : {1, 2, 5, 1000, 0x7FFFFFFF}) {
-    bool sawHigh = false;
     for (uint32_t seed = 0; seed < 50; ++seed) {
       for (int64_t e : makePhaseTable(threshold, seed)) {
         ASSERT_TRUE(e >= 0 && e <= int64_t{threshold} + 1) << threshold << ": " << e;
-        sawHigh = sawHigh || e > threshold / 2;
       }
     }
-    EXPECT_TRUE(sawHigh) << threshold;
   }
   // Seed 1 with threshold 2: r = 41 and 18467 give 0 and 1.
   const PhaseTable t = makePhaseTable(2, 1);

@@ -2,7 +2,6 @@
 // peer that never stops sending cannot hold the print call.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 #include <thread>
 
@@ -13,77 +12,50 @@
 namespace nypr {
 namespace {
 
-// A peer on loopback that writes `total` bytes (or, with total < 0, until told to stop).
-class SendingPeer {
- public:
-  explicit SendingPeer(long total) {
-    EXPECT_TRUE(ktsim::startSockets());
-    listener_ = ktsim::Socket::listenOn(0x7F000001, 0, 1);
-    EXPECT_TRUE(listener_.valid());
-    port_ = listener_.localPort();
-    writer_ = std::thread([this, total] {
-      ktsim::Socket peer = listener_.accept(5000);
-      const std::string chunk(512, 'x');
-      long sent = 0;
-      while (peer.valid() && !stop_ && (total < 0 || sent < total)) {
-        const long want = total < 0 ? 512 : std::min<long>(512, total - sent);
-        if (!peer.sendAll(std::string_view(chunk).substr(0, static_cast<size_t>(want)))) break;
-        sent += want;
-      }
-      done_ = true;
-      while (!stop_) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    });
+// The finish connection on loopback: the driver's end, and the printer's end that the
+// test writes to.
+class FinishDrain : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(ktsim::startSockets());
+    ktsim::Socket listener = ktsim::Socket::listenOn(0x7F000001, 0, 1);
+    ASSERT_TRUE(listener.valid());
+    driver_ = platform::netTcpSocket();
+    platform::NetSockAddrIn addr{};
+    addr.family = platform::kNetAfInet;
+    addr.portNet = platform::netHtons(listener.localPort());
+    addr.addrNet = platform::netHtonl(0x7F000001);
+    ASSERT_EQ(platform::netConnect(driver_, &addr, sizeof addr), 0);
+    printer_ = listener.accept(5000);
+    ASSERT_TRUE(printer_.valid());
   }
-  ~SendingPeer() {
-    stop_ = true;
-    if (writer_.joinable()) writer_.join();
-  }
-  uint16_t port() const { return port_; }
-  bool done() const { return done_; }
+  void TearDown() override { platform::netClose(driver_); }
 
- private:
-  ktsim::Socket listener_;
-  uint16_t port_ = 0;
-  std::thread writer_;
-  std::atomic<bool> stop_{false};
-  std::atomic<bool> done_{false};
+  platform::SocketHandle driver_ = platform::kInvalidSocket;
+  ktsim::Socket printer_;
 };
 
-platform::SocketHandle connectTo(uint16_t port) {
-  platform::SocketHandle s = platform::netTcpSocket();
-  platform::NetSockAddrIn addr{};
-  addr.family = platform::kNetAfInet;
-  addr.portNet = platform::netHtons(port);
-  addr.addrNet = platform::netHtonl(0x7F000001);
-  EXPECT_EQ(platform::netConnect(s, &addr, sizeof addr), 0);
-  return s;
-}
-
-TEST(FinishDrain, DropsWhatAnEarlierJobLeft) {
-  SendingPeer peer(66);  // three stale finish reports
-  platform::SocketHandle s = connectTo(peer.port());
-  while (!peer.done()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  platform::netWaitReadable(s, 1000);
+TEST_F(FinishDrain, DropsWhatAnEarlierJobLeft) {
+  ASSERT_TRUE(printer_.sendAll(std::string(66, 'x')));  // three stale finish reports
   int dropped = 0;
   // Loopback may hand the bytes over in more than one piece.
   for (int i = 0; i < 100 && dropped < 66; ++i) {
-    dropped += drainFinishConnection(s);
-    if (dropped < 66) platform::netWaitReadable(s, 10);
+    platform::netWaitReadable(driver_, 10);
+    dropped += drainFinishConnection(driver_);
   }
   EXPECT_EQ(dropped, 66);
-  EXPECT_EQ(drainFinishConnection(s), 0);  // nothing left, nothing waited for
-  platform::netClose(s);
+  EXPECT_EQ(drainFinishConnection(driver_), 0);  // nothing left, nothing waited for
 }
 
-TEST(FinishDrain, APeerThatNeverStopsSendingCannotHoldTheCall) {
-  SendingPeer peer(-1);
-  platform::SocketHandle s = connectTo(peer.port());
-  ASSERT_EQ(platform::netWaitReadable(s, 1000), 1);
-  const int dropped = drainFinishConnection(s);
+TEST_F(FinishDrain, APeerThatNeverStopsSendingCannotHoldTheCall) {
+  std::thread writer([this] { printer_.sendAll(std::string(4 * kDrainLimit, 'x')); });
+  EXPECT_EQ(platform::netWaitReadable(driver_, 1000), 1);
+  const int dropped = drainFinishConnection(driver_);
   EXPECT_GE(dropped, 1);
   EXPECT_LE(dropped, kDrainLimit + 16);
-  EXPECT_FALSE(peer.done());  // the limit ended the drain, not the end of the data
-  platform::netClose(s);
+  EXPECT_EQ(platform::netWaitReadable(driver_, 1000), 1);  // the limit ended it, not the data
+  printer_.shutdownBoth();
+  writer.join();
 }
 
 }  // namespace

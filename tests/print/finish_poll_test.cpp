@@ -1,6 +1,5 @@
 // NyPrIsPrintFinished against a printer whose finish connection sends exactly the bytes a
 // test gives it: several reports in one read, reads that end inside a report, silence.
-#include <random>
 #include <string>
 
 #include "ktsim/socket.h"
@@ -10,23 +9,20 @@
 namespace nypr::test {
 namespace {
 
-// Listens on both printer ports of a random loopback address and accepts what the driver
-// connects; nothing is answered unless the test sends it.
+// Listens on both printer ports on loopback and accepts what the driver connects;
+// nothing is answered unless the test sends it.
 class RawPrinter {
  public:
   enum Socket { kCommandListen, kFinishListen, kCommand, kFinish };
   bool start() {
     if (!ktsim::startSockets()) return false;
-    std::random_device rd;
-    for (int attempt = 0; attempt < 20; ++attempt) {
-      address_ = (127u << 24) | (rd() % 254 + 1) << 16 | (rd() % 254 + 1) << 8 | (rd() % 254 + 1);
-      sockets_[kCommandListen] = ktsim::Socket::listenOn(address_, kPortCommand, 4);
-      sockets_[kFinishListen] = ktsim::Socket::listenOn(address_, kPortFinish, 4);
-      if (sockets_[kCommandListen].valid() && sockets_[kFinishListen].valid()) return true;
-    }
-    return false;
+    for (int i : {kCommandListen, kFinishListen}) sockets_[i] = ktsim::Socket::listenOn(kIp, 0, 4);
+    return sockets_[kCommandListen].valid() && sockets_[kFinishListen].valid();
   }
-  uint32_t address() const { return address_; }
+  KtrInfo info() const {
+    return KtrInfo{sockets_[kCommandListen].localPort(), sockets_[kFinishListen].localPort(), kIp,
+                   0, 0};
+  }
   // Takes the connection the driver opened on that port.
   bool accept(Socket listening) {
     sockets_[listening + 2] = sockets_[listening].accept(2000);
@@ -37,19 +33,19 @@ class RawPrinter {
   bool closedByDriver(Socket connection) { return sockets_[connection].endOfStream(2000); }
 
  private:
-  uint32_t address_ = 0;
+  static constexpr uint32_t kIp = 0x7F000001;
   ktsim::Socket sockets_[4];
 };
 
 // STX "0016" header, code, a blank, error (3), remaining (4), ETX.
 std::string report(int error, int remaining) {
-  char text[32];
-  std::snprintf(text, sizeof text,
-                "\x02"
-                "0016"
-                "2S200PRE0%03d%04d\x03",
-                error, remaining);
-  return text;
+  char fields[16];
+  std::snprintf(fields, sizeof fields, "%03d%04d", error, remaining);
+  return std::string(
+             "\x02"
+             "0016"
+             "2S200PRE0") +
+         fields + "\x03";
 }
 
 class FinishPollTest : public HostTest {
@@ -58,7 +54,7 @@ class FinishPollTest : public HostTest {
     HostTest::SetUp();
     ASSERT_TRUE(printer_.start());
     PrinterSlot& slot = stKtRSE[0];
-    slot.CurKTRInfoST = KtrInfo{kPortCommand, kPortFinish, printer_.address(), 0, 0};
+    slot.CurKTRInfoST = printer_.info();
     slot.skKT = platform::kInvalidSocket;
     slot.skFin = platform::kInvalidSocket;
     slot.AutoPeelUB = 0;
