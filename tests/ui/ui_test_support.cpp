@@ -16,20 +16,15 @@ RecordingProc::~RecordingProc() {
 }
 
 intptr_t NYPR_STDCALL RecordingProc::proc(NyHwnd dialog, uint32_t message, uintptr_t wParam,
-                                          intptr_t lParam) {
+                                          intptr_t) {
   RecordingProc* self = g_active;
   if (self == nullptr) return 0;
-  ReceivedMessage m{message, 0, 0, lParam};
+  ReceivedMessage m{message, 0};
   if (message == platform::kMsgCommand) {
     m.id = platform::commandId(wParam);
-    m.code = platform::commandCode(wParam);
   } else if (message == platform::kMsgTimer) {
     m.id = static_cast<int>(wParam);
     self->timerTicks.push_back(platform::tickCount());
-  } else if (message == platform::kMsgNotify && lParam != 0) {
-    const auto* hdr = reinterpret_cast<const platform::NotifyHeader*>(lParam);
-    m.id = static_cast<int>(hdr->id);
-    m.code = hdr->code;
   }
   self->messages.push_back(m);
   return self->handler_ ? self->handler_(dialog, m) : 0;

@@ -14,9 +14,7 @@ namespace nypr::testing {
 // What a dialog procedure received, in order.
 struct ReceivedMessage {
   uint32_t message;
-  int id;    // command id, timer id or notifying control id
-  int code;  // command or notification code
-  intptr_t param;
+  int id;  // command or timer id
 };
 
 // A dialog procedure that records every message and hands it to `handler` (if set).
