@@ -116,7 +116,7 @@ TEST_F(SetupDialog, OkWithoutAddressShowsMessageAndStaysOpen) {
 
 TEST_F(SetupDialog, PositionAdjustmentGoesBackToTheLabelWhenTheHostOwnsIt) {
   // Adjustment mode 1: the slot takes its adjustment from the label and hands it back
-  // biased by 128 (mode 0 leaves the label alone: tests/settings).
+  // biased by 128.
   configurePrinter(1, kAddress);
   setup(1, [&](OperatedDialog& d) { d.click(1); });
   std::string line = readIni("KT3600R Info", "KT00");
@@ -135,6 +135,15 @@ TEST_F(SetupDialog, PositionAdjustmentGoesBackToTheLabelWhenTheHostOwnsIt) {
   EXPECT_EQ(storedLine().back(), "1");
   EXPECT_EQ(storedLine()[65], "005");
   EXPECT_EQ(storedLine()[66], "-07");
+
+  // Mode 0: the label is left alone.
+  line.replace(line.size() - 9, 9, "003#004#0");
+  writeIni("KT3600R Info", "KT00", line);
+  label_.PosAdjXUB = 9;
+  label_.PosAdjYUB = 9;
+  setup(1, [&](OperatedDialog& d) { d.click(1); });
+  EXPECT_EQ(label_.PosAdjXUB, 9);
+  EXPECT_EQ(label_.PosAdjYUB, 9);
 }
 
 struct PasswordCheck {
