@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <set>
 #include <sstream>
 #include <string>
@@ -151,49 +150,6 @@ TEST(DialogTemplates, ControlsCarryTheirWindowStyles) {
       EXPECT_EQ((c.flags & kAutoHScroll) != 0, c.kind == Edit && (c.flags & kMultiLine) == 0);
       EXPECT_EQ((c.flags & kDropDownList) != 0, c.kind == ComboBox);
       EXPECT_EQ((c.flags & kReport) != 0, c.kind == ListView);
-    }
-  }
-}
-
-// Every text of a label, button, check box, radio button and frame fits its control in the
-// dialog font, whose cells are fixed: a half-width character (one CP932 byte) is 4 dialog
-// units wide and a full-width one 8. Buttons keep a margin on each side, check boxes and
-// radio buttons room for their box.
-TEST(DialogTemplates, TextsFitTheirControlsInTheDialogFont) {
-  using enum ControlKind;
-  for (const DialogTemplate& t : dialogTemplates()) {
-    for (const ControlTemplate& c : t.controls) {
-      int extra = 0;
-      switch (c.kind) {
-        case Button:
-          extra = 8;
-          break;
-        case CheckBox:
-        case Radio:
-        case GroupBox:
-          extra = 14;
-          break;
-        case Static:
-          break;
-        default:
-          continue;
-      }
-      const std::string text = templateTextCp932(c.text);
-      int lines = 0;
-      size_t widest = 0;
-      size_t start = 0;
-      while (start <= text.size()) {
-        size_t end = text.find('\n', start);
-        if (end == std::string::npos) end = text.size();
-        widest = std::max(widest, end - start);
-        start = end + 1;
-        ++lines;
-      }
-      // A multi-line label without line breaks wraps its text over the lines it has room
-      // for (8 units each), losing at most one full-width character at each break.
-      const int wraps = (c.flags & platform::kMultiLine) != 0 && lines == 1 ? c.cy / 8 : 1;
-      EXPECT_LE(static_cast<int>(widest) * 4 + extra, c.cx * wraps - 8 * (wraps - 1))
-          << t.name << " " << c.id << " " << c.text;
     }
   }
 }
