@@ -14,7 +14,6 @@
 // not end is closed with 0). No host ever hangs on a dialog nobody operates.
 #pragma once
 
-#include <climits>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -77,9 +76,6 @@ class OperatedDialog {
   uint32_t timerInterval(uintptr_t id) const;  // 0 when not active
   // Fires timer `id` now, whatever its due time; false when it is not active.
   bool fireTimer(uintptr_t id);
-  // Runs the dialog's timers in due order (waiting through platform/clock.h) until the
-  // dialog ends, no timer is left or `maxFirings` were fired; returns the number fired.
-  int runTimers(int maxFirings = INT_MAX);
   // Presses Escape: the cancel command, when the cancel button is missing or usable.
   bool cancel();
   // Calls `hook` at every pumpMessages() while this dialog is open (as when the dialog
@@ -96,12 +92,6 @@ using DialogOperator = std::function<void(OperatedDialog&)>;
 // Registers the operator for dialogs of `templateName` (an empty function removes it).
 void setDialogOperator(std::string_view templateName, DialogOperator op);
 void clearDialogOperators();
-
-// Windows keeps delivering the timers of the dialogs below a nested modal loop (another
-// dialog, a message box). With this on, every nested modal dialog, once initialised,
-// first fires each active timer of the dialogs below it (innermost first), as its
-// message loop would; dialogs must cope with it. Off by default.
-void setOuterTimersInNestedLoops(bool on);
 
 // Modeless notices (the host's wait message) and open dialogs, for tests.
 std::string activeNoticeText();  // CP932 text of the newest open notice, "" when none

@@ -2,7 +2,6 @@
 // handed to its operator and then goes on only by itself until it ends; timers fire in
 // due order through platform/clock.h, so an injected clock never waits.
 #include <algorithm>
-#include <atomic>
 #include <climits>
 #include <memory>
 #include <string>
@@ -57,21 +56,6 @@ std::unique_ptr<Window> buildDialog(const DialogTemplate& tpl, NyHwnd owner, Dia
     dlg->controls.push_back(std::move(c));
   }
   return dlg;
-}
-
-std::atomic<bool> g_outerTimersInNestedLoops{false};
-
-// What a nested message loop does to the dialogs below it: their timers still fire.
-void fireOuterTimers(Window* inner) {
-  std::vector<Window*> outer(threadUi().modalStack.rbegin(), threadUi().modalStack.rend());
-  for (Window* d : outer) {
-    if (d == inner || !live(d)) continue;
-    std::vector<uintptr_t> ids;
-    for (const Timer& t : d->timers) ids.push_back(t.id);
-    for (uintptr_t id : ids) {
-      if (live(d)) fire(d, id);
-    }
-  }
 }
 
 Window* firstFocusable(Window* dlg) {
@@ -162,9 +146,6 @@ intptr_t dialogBoxParam(const char* templateName, NyHwnd owner, DialogProc proc,
   intptr_t initResult = send(d, kMsgInitDialog, 0, param);
   if (!d->ended && initResult != 0 && threadUi().focus == d->handle()) {
     if (Window* first = firstFocusable(d)) threadUi().focus = first->handle();
-  }
-  if (!d->ended && threadUi().modalStack.size() > 1 && g_outerTimersInNestedLoops.load()) {
-    fireOuterTimers(d);
   }
   if (!d->ended) {
     if (DialogOperator op = operatorFor(d->templateName)) {
@@ -266,10 +247,6 @@ void pumpMessages() {
       if (live(d)) fire(d, id);
     }
   }
-}
-
-void setOuterTimersInNestedLoops(bool on) {
-  g_outerTimersInNestedLoops.store(on);
 }
 
 int openDialogCount() {

@@ -269,11 +269,6 @@ bool OperatedDialog::fireTimer(uintptr_t id) {
   return true;
 }
 
-int OperatedDialog::runTimers(int maxFirings) {
-  Window* d = findDialog(dialog_);
-  return d != nullptr ? runDialogTimers(d, maxFirings) : 0;
-}
-
 bool OperatedDialog::cancel() {
   return pressCancel(findDialog(dialog_));
 }
