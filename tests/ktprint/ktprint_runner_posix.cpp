@@ -1,3 +1,5 @@
+#include <sys/wait.h>
+
 #include <csignal>
 
 #include "ktprint_runner.h"
@@ -22,9 +24,16 @@ KtprintRun runKtprint(const std::string& ini, const std::vector<std::string>& ar
   KtprintRun result;
   const pid_t pid = spawn(all, out, vars, err);
   if (pid < 0) return result;
+  // Ctrl-C once the output shows `interruptAt`; a ktprint that ends first ends the wait.
+  const auto ended = [pid] {
+    siginfo_t info{};
+    return ::waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == pid;
+  };
   if (!interruptAt.empty() &&
-      pollUntil([&] { return readFile(out).find(interruptAt) != std::string::npos; },
-                std::chrono::seconds(60))) {
+      pollUntil([&] { return ended() || readFile(out).find(interruptAt) != std::string::npos; },
+                std::chrono::seconds(60)) &&
+      !ended()) {
     ::kill(pid, SIGINT);
   }
   result.exitCode = reap(pid, std::chrono::minutes(2));

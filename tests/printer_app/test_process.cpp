@@ -50,7 +50,7 @@ int reap(pid_t pid, milliseconds timeout) {
     ::waitpid(pid, &status, 0);
     return -1;
   }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
 std::string readFile(const std::filesystem::path& path) {

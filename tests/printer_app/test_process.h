@@ -38,7 +38,8 @@ CommandResult runCommand(const std::vector<std::string>& args, const std::filesy
 // when it cannot start. Standard error goes to `errors` when one is given.
 pid_t spawn(const std::vector<std::string>& args, const std::filesystem::path& output,
             const std::vector<std::string>& env = {}, const std::filesystem::path& errors = {});
-// Waits for `pid` until `timeout`; its exit code, or -1 (then killed and reaped).
+// Waits for `pid` until `timeout`; its exit code, minus the signal that ended it, or -1
+// (then killed and reaped).
 int reap(pid_t pid, std::chrono::milliseconds timeout);
 std::string readFile(const std::filesystem::path& path);
 
